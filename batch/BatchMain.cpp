@@ -1,0 +1,15 @@
+// tav-batch: the command-line front end over the same core as the desktop program.
+
+#include <iostream>
+
+#include "batch/BatchCommands.h"
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    try {
+        return runBatch(args, TBatchOutput{std::cout, std::cerr});
+    } catch (const std::exception& error) {
+        std::cerr << "tav-batch: " << error.what() << '\n';
+        return kExitError;
+    }
+}

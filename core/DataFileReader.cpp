@@ -1,0 +1,266 @@
+// The data file reader: header, names, types, label lines and records of a data file.
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "core/CodePage.h"
+#include "core/Errors.h"
+#include "core/TextUtils.h"
+#include "core/uTavObj.h"
+
+namespace {
+
+const char kMagic[] = "TAV DATA";
+constexpr char kEndOfFile = 0x1A;
+constexpr int kProgressStep = 256;
+
+// The lines of a file: ended by LF, CR LF or a lone CR; a last line without a line end counts;
+// byte 1A ends the file.
+std::vector<std::string> splitLines(const std::string& bytes) {
+    const size_t end = std::min(bytes.find(kEndOfFile), bytes.size());
+    std::vector<std::string> lines;
+    size_t start = 0;
+    size_t i = 0;
+    while (i < end) {
+        const char c = bytes[i];
+        if (c == '\n' || c == '\r') {
+            lines.push_back(bytes.substr(start, i - start));
+            i += (c == '\r' && i + 1 < end && bytes[i + 1] == '\n') ? 2 : 1;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < end) lines.push_back(bytes.substr(start, end - start));
+    return lines;
+}
+
+std::string trimBlanks(const std::string& text) { return trimLeftBlanks(trimRightBlanks(text)); }
+
+}  // namespace
+
+// The state of one load: the lines, the position and the context for messages.
+class TDataFileReader {
+public:
+    TDataFileReader(TBaza& data, const std::string& fileName, const TLoadHooks& hooks)
+        : m_data(data), m_fileName(displayPath(fileName)), m_hooks(hooks) {}
+
+    void run(const std::string& bytes, int fileKind, int codePage);
+
+private:
+    [[noreturn]] void failAt(size_t line, const std::string& what) const {
+        throw ELimitError("Error in data file \"" + m_fileName + "\", line " +
+                          std::to_string(line) + ": " + what);
+    }
+    void progress(double fraction) const {
+        if (m_hooks.progress) m_hooks.progress(fraction);
+    }
+    void readFields(const std::vector<std::string>& names, const std::vector<std::string>& types,
+                    int kind);
+    void readLabelLine(const std::vector<std::string>& values, int j,
+                       std::vector<std::string>& previous);
+
+    TBaza& m_data;
+    std::string m_fileName;  // for messages
+    const TLoadHooks& m_hooks;
+    std::vector<std::string> m_lines;
+    size_t m_next = 0;  // index of the next line to read
+};
+
+void TDataFileReader::run(const std::string& bytes, int fileKind, int codePage) {
+    m_lines = splitLines(bytes);
+    const size_t lineCount = m_lines.size();
+    auto readLine = [&]() -> std::string { return m_next < lineCount ? m_lines[m_next++] : ""; };
+
+    int labelCount = 0;
+    int kind = fileKind;
+    int page = codePage;
+    std::string namesLine;
+    std::string kindText;  // the keyword as written, for messages
+    const std::string first = readLine();
+    if (first.compare(0, 8, kMagic) == 0) {
+        const auto [head, rest] = splitHead(first, '/');
+        const std::string count = splitHead(head, ':').second;
+        if (!count.empty()) {
+            const std::optional<int32_t> n = tryParseInteger(count);
+            if (!n) {
+                throw EConvertError("Error in data file \"" + m_fileName +
+                                    "\", line 1: the label line count '" + count +
+                                    "' is not a valid integer value");
+            }
+            labelCount = *n;
+        }
+        const auto [kindItem, afterKind] = splitHead(rest, '/');
+        if (fileKind == dfkFromHeader) {
+            kindText = kindItem;
+            kind = fileKindFromText(kindItem);
+            page = codePageFromText(splitHead(afterKind, '/').first);
+        }
+        namesLine = readLine();
+    } else {
+        if (m_hooks.showMessage) m_hooks.showMessage("The data file might not be in the right format.");
+        labelCount = 5;
+        kind = dfkTxt;
+        page = cp1250;
+        namesLine = first;
+    }
+
+    if (kind != dfkTxt && kind != dfkQtx && kind != dfkFlt && m_hooks.showMessage) {
+        if (fileKind != dfkFromHeader) kindText = fileKindToText(kind);
+        m_hooks.showMessage(
+            "The data file \"" + m_fileName + "\" is of the kind " +
+            (kindText.empty() ? std::string("(none given)") : "\"" + kindText + "\"") +
+            ", which is not supported: no fields were loaded.");
+    }
+
+    const int headerKind = kind == dfkFlt ? dfkTxt : kind;
+    const size_t namesLineNumber = m_next;
+    std::vector<std::string> names;
+    std::vector<std::string> types;
+    m_data.splitLine(namesLine, headerKind, page, names);
+    m_data.splitLine(readLine(), headerKind, page, types);
+    if (names.size() > static_cast<size_t>(kMaxFields)) {
+        failAt(namesLineNumber, "the names line has " + std::to_string(names.size()) +
+                                    " fields; a table holds at most " + std::to_string(kMaxFields));
+    }
+    readFields(names, types, kind);
+
+    // The value codes are allocated from the counted lines, never beyond the limit.
+    m_data.reserveRecords(static_cast<int>(std::min<size_t>(lineCount, kMaxRecords)));
+    std::vector<std::string> previous(m_data.FieldCount());
+    std::vector<std::string> values;
+    for (int j = 1; m_next < lineCount; ++j) {
+        const size_t lineNumber = m_next + 1;
+        m_data.splitLine(m_lines[m_next++], kind, page, values);
+        if (j > labelCount) {
+            if (m_data.RecordCount() >= kMaxRecords) {
+                failAt(lineNumber, "more than " + std::to_string(kMaxRecords) +
+                                       " records; a table holds at most " +
+                                       std::to_string(kMaxRecords));
+            }
+            m_data.appendRecord(values);
+            const int r = m_data.RecordCount() - 1;
+            if (r % kProgressStep == 0) progress(r * 0.5 / static_cast<double>(lineCount));
+        } else {
+            readLabelLine(values, j, previous);
+        }
+    }
+    m_lines.clear();
+
+    if (m_hooks.buildSets) m_hooks.buildSets(m_data, m_hooks.progress);
+    progress(0);
+}
+
+void TDataFileReader::readFields(const std::vector<std::string>& names,
+                                 const std::vector<std::string>& types, int kind) {
+    const size_t typesLine = m_next;
+    if (types.size() < names.size()) {
+        throw EListIndexError("Error in data file \"" + m_fileName + "\", line " +
+                              std::to_string(typesLine) + ": the types line has " +
+                              std::to_string(types.size()) + " entries for " +
+                              std::to_string(names.size()) + " fields");
+    }
+    try {
+        m_data.setFields(names, types);
+    } catch (const EConvertError& error) {
+        throw EConvertError("Error in data file \"" + m_fileName + "\", line " +
+                            std::to_string(typesLine) + ": " + error.what());
+    }
+    for (int i = 0; i < m_data.FieldCount(); ++i) {
+        const std::string field = "field " + m_data.fieldName(i) + " (" + m_data.fieldTypeSpec(i) + ")";
+        const int type = m_data.fieldType(i);
+        const int low = m_data.fieldLow(i);
+        const int high = m_data.fieldHigh(i);
+        if ((type == ftSet || type == ftInt) &&
+            (low < 0 || low > kMaxValueCode || high < 0 || high > kMaxValueCode)) {
+            failAt(typesLine, field + ": the code range " + std::to_string(low) + ".." +
+                                  std::to_string(high) + " reaches outside 0.." +
+                                  std::to_string(kMaxValueCode));
+        }
+        const int boundaries = m_data.fieldBoundaryCount(i);
+        if (boundaries < 0 || boundaries > kMaxBoundaries) {
+            failAt(typesLine, field + ": " + std::to_string(boundaries) +
+                                  " boundaries; a field has 0 to " +
+                                  std::to_string(kMaxBoundaries));
+        }
+        const int width = m_data.fieldWidth(i);
+        if (kind == dfkFlt && (width < 0 || width > kMaxColumnWidth)) {
+            failAt(typesLine - 1, "field " + m_data.fieldName(i) + ": the column width " +
+                                      std::to_string(width) + " is outside 0.." +
+                                      std::to_string(kMaxColumnWidth));
+        }
+    }
+}
+
+void TDataFileReader::readLabelLine(const std::vector<std::string>& values, int j,
+                                    std::vector<std::string>& previous) {
+    const int fieldCount = std::min<int>(m_data.FieldCount(), static_cast<int>(values.size()));
+    for (int i = 0; i < fieldCount; ++i) {
+        const int type = m_data.fieldType(i);
+        const std::string& text = values[i];
+        if (type == ftSet || type == ftInt) {
+            // Label lines are shared by all fields: entries past a field's codes are ignored.
+            m_data.setValueName(i, m_data.fieldLow(i) + j - 1, text);
+        } else if (isIntervalType(type)) {
+            const int n = m_data.fieldBoundaryCount(i);
+            if (j > n) continue;
+            const int s = j - 1;
+            m_data.setBoundary(i, j, parseReal(text));
+            m_data.setValueName(i, s, s == 0 ? " <= " + text : " " + previous[i] + " - " + text);
+            previous[i] = text;
+            if (j == n) m_data.setValueName(i, n, " > " + text);
+        }
+    }
+}
+
+void TBaza::loadDataBytes(const std::string& bytes, const std::string& fileName, int fileKind,
+                          int codePage, const TLoadHooks& hooks) {
+    TDataFileReader(*this, fileName, hooks).run(bytes, fileKind, codePage);
+}
+
+void TBaza::loadDataFile(const std::string& fileName, int fileKind, int codePage,
+                         const TLoadHooks& hooks) {
+    std::ifstream file(fileName, std::ios::binary);
+    if (!file) {
+        fail("File " + displayPath(fileName) + " does not exist. ");
+        if (hooks.progress) hooks.progress(0);
+        return;
+    }
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad()) {
+        throw EInOutError("Error reading data file \"" + displayPath(fileName) + "\"");
+    }
+    loadDataBytes(bytes, fileName, fileKind, codePage, hooks);
+}
+
+void TBaza::splitLine(const std::string& line, int fileKind, int codePage,
+                      std::vector<std::string>& target) const {
+    target.clear();
+    switch (fileKind) {
+        case dfkTxt: {
+            // Values run to the next ";"; a final ";" adds no value, an empty line gives one.
+            size_t start = 0;
+            do {
+                const size_t at = std::min(line.find(';', start), line.size());
+                target.push_back(ConvertString(line.substr(start, at - start), codePage, cp1250));
+                start = at + 1;
+            } while (start < line.size());
+            break;
+        }
+        case dfkQtx:
+            splitCommaText(ConvertString(line, codePage, cp1250), target);
+            break;
+        case dfkFlt:
+            for (int i = 0; i < FieldCount(); ++i) {
+                const size_t start = static_cast<size_t>(m_info[i].start) - 1;
+                const size_t width = static_cast<size_t>(std::max(0, m_info[i].width));
+                const std::string text = start < line.size() ? line.substr(start, width) : "";
+                target.push_back(ConvertString(text, codePage, cp1250));
+            }
+            break;
+        default:
+            break;
+    }
+    for (std::string& value : target) value = trimBlanks(value);
+}

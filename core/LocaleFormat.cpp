@@ -1,0 +1,6 @@
+#include "core/LocaleFormat.h"
+
+TLocaleFormat& localeFormat() {
+    static TLocaleFormat format;
+    return format;
+}

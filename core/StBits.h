@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// The error of the bit set: a size below 0, an index outside 0..maxIndex, or a missing or
+// differently sized other set.
+class EStContainerError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The counting part of the container family: the number of items held.
+class TStContainer {
+public:
+    virtual ~TStContainer() = default;
+    // The number of items (for a bit set: the bits that are on).
+    int32_t count() const { return m_count; }
+    // Empties the container.
+    virtual void clearAll() = 0;
+
+protected:
+    int32_t m_count = 0;
+};
+
+// A fixed-size set of bits 0..maxIndex with a maintained count of the bits that are on. Bit n is
+// bit (n mod 8) of byte (n div 8), least significant first; the bits of the last byte above
+// maxIndex are spare: they may be on after setAll and copyFrom but are never read or counted.
+// The buffer is stored in 64-bit words; its byte layout is the little-endian view of them.
+class TStBits : public TStContainer {
+public:
+    // A set of the bits 0..maxIndex, all off. Throws EStContainerError when maxIndex < 0.
+    explicit TStBits(int32_t maxIndex);
+
+    // The highest bit index.
+    int32_t maxIndex() const { return m_maxIndex; }
+    // The number of bits that are on.
+    int32_t bitCount() const { return m_count; }
+    // The size of the buffer in bytes: (maxIndex + 8) div 8.
+    int32_t bufferSize() const { return (m_maxIndex + 8) / 8; }
+    // Byte k of the buffer, spare bits included. Requires: 0 <= k < bufferSize().
+    uint8_t byteAt(int32_t k) const;
+
+    // All bits off.
+    void clearAll() override;
+    // Every bit of the buffer on, spare bits included; bitCount = maxIndex + 1.
+    void setAll();
+    // Turns bit n on. Throws EStContainerError when n is outside 0..maxIndex.
+    void setBit(int32_t n);
+    // Whether bit n is on. Throws EStContainerError when n is outside 0..maxIndex.
+    bool isBitSet(int32_t n) const;
+    // Bit n without the range check. Requires: 0 <= n <= maxIndex.
+    bool testBit(int32_t n) const { return (m_words[n >> 6] >> (n & 63)) & 1; }
+
+    // This set AND other. Throws EStContainerError (nothing changed) unless other has the same
+    // maxIndex.
+    void andWith(const TStBits* other);
+    // This set OR other, with the same condition.
+    void orWith(const TStBits* other);
+    // A copy of other's buffer and count, with the same condition.
+    void copyFrom(const TStBits* other);
+
+    // The number of bits on in both this set and other, without building a set.
+    // Throws EStContainerError unless other has the same maxIndex.
+    int32_t countAnd(const TStBits* other) const;
+
+    // The raw words, for fast combined counts by the statistics.
+    const std::vector<uint64_t>& words() const { return m_words; }
+
+private:
+    void checkIndex(int32_t n) const;
+    void checkCompatible(const TStBits* other, const char* operation) const;
+    // Clears the spare bits and counts the bits that are on.
+    void recount();
+
+    int32_t m_maxIndex;
+    std::vector<uint64_t> m_words;
+};

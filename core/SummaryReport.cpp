@@ -1,0 +1,51 @@
+// The summary report of a loaded table, written next to the data file.
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+#include "core/Errors.h"
+#include "core/TextUtils.h"
+#include "core/uTavObj.h"
+
+std::string TBaza::summaryReportText() const {
+    const std::string eol = "\r\n";
+    std::string out;
+    out += "FieldCount = " + std::to_string(FieldCount()) + eol;
+    out += joinCommaText(m_names) + eol;
+    out += joinCommaText(m_types) + eol;
+    for (int i = 0; i < FieldCount(); ++i) {
+        const int type = fieldType(i);
+        out += fieldName(i) + "; " + fieldTypeToText(type) + "; ";
+        if (type == ftSet || type == ftInt) {
+            out += std::to_string(fieldLow(i)) + ".." + std::to_string(fieldHigh(i)) + "; UNK= ";
+            for (int code : m_info[i].unknown) {
+                if (code != -1) out += std::to_string(code) + " ";
+            }
+            out += "; ";
+        } else if (isIntervalType(type)) {
+            out += "0.." + std::to_string(fieldBoundaryCount(i)) + "; ";
+        }
+        out += eol;
+    }
+    out += "RecordCount = " + std::to_string(RecordCount()) + eol;
+    for (int r = 0; r < RecordCount(); ++r) {
+        out += std::to_string(r) + ": " + m_records[r] + eol;
+    }
+    return out;
+}
+
+void TBaza::writeSummaryReport(const std::string& fileName) const {
+    const std::string text = summaryReportText();
+    std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        throw EInOutError("The summary report \"" + displayPath(fileName) +
+                          "\" could not be created: " + std::strerror(errno));
+    }
+    file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    file.flush();
+    if (!file) {
+        throw EInOutError("The summary report \"" + displayPath(fileName) +
+                          "\" could not be written: " + std::strerror(errno));
+    }
+}

@@ -1,0 +1,275 @@
+#include "core/uTavObj.h"
+
+#include "core/Errors.h"
+#include "core/TextUtils.h"
+#include "core/Win1250.h"
+
+TraceHook& traceHook() {
+    static TraceHook hook;
+    return hook;
+}
+
+namespace {
+
+const std::string kEmpty;
+
+void trace(const std::string& message) {
+    if (traceHook()) traceHook()(message);
+}
+
+// An integer item of a type specification: empty gives `ifEmpty`, anything else must be an
+// integer.
+int integerItem(const std::string& text, int ifEmpty) {
+    return text.empty() ? ifEmpty : parseIntegerOrThrow(text);
+}
+
+}  // namespace
+
+TFieldInfo parseFieldInfo(const std::string& nameEntry, const std::string& typeSpec) {
+    TFieldInfo field;
+    const auto [name, width] = splitHead(nameEntry, ':');
+    field.name = upperCase1250(name);
+    field.width = tryParseInteger(width).value_or(0);
+
+    auto [keyword, rest] = splitHead(typeSpec, ':');
+    field.type = fieldTypeFromText(keyword);
+    auto [range, afterRange] = splitHead(rest, ':');
+    auto [unknownItem, afterUnknown] = splitHead(afterRange, ':');
+    const std::string boundaryItem = splitHead(afterUnknown, ':').first;
+
+    if (isIntervalType(field.type)) {
+        field.boundaryCount = integerItem(boundaryItem, 0);
+        field.low = 0;
+        field.high = field.boundaryCount;
+    } else {
+        const size_t dots = range.find("..");
+        const std::string lowText = dots == std::string::npos ? range : range.substr(0, dots);
+        const std::string highText = dots == std::string::npos ? "" : range.substr(dots + 2);
+        field.low = integerItem(lowText, 0);
+        field.high = integerItem(highText, 0);
+    }
+
+    const auto [unknownKey, codes] = splitHead(unknownItem, '=');
+    if (unknownKey == "UNK") {
+        std::string remaining = codes;
+        for (int k = 0; k < 3; ++k) {
+            auto [code, next] = splitHead(remaining, ',');
+            field.unknown[k] = integerItem(code, -1);
+            remaining = next;
+        }
+    }
+    return field;
+}
+
+TBaza::TBaza() = default;
+
+const std::string& TBaza::recordText(int r) const {
+    if (r < 0 || r >= RecordCount()) {
+        throw EListIndexError("List index out of bounds (record " + std::to_string(r) + ")");
+    }
+    return m_records[r];
+}
+
+const TFieldInfo& TBaza::info(int i) const {
+    if (i < 0 || i >= FieldCount()) {
+        throw EListIndexError("List index out of bounds (field " + std::to_string(i) + ")");
+    }
+    return m_info[i];
+}
+
+std::string TBaza::fieldName(int i) const { return i < 0 ? "Field ???" : info(i).name; }
+
+int TBaza::fieldIndex(const std::string& name) const {
+    for (int i = 0; i < FieldCount(); ++i) {
+        if (m_info[i].name == name) return i;
+    }
+    return -1;
+}
+
+int TBaza::fieldWidth(int i) const { return info(i).width; }
+
+int TBaza::fieldStart(int i) const { return info(i).start; }
+
+const std::string& TBaza::fieldTypeSpec(int i) const {
+    info(i);
+    return m_types[i];
+}
+
+int TBaza::fieldType(int i) const { return info(i).type; }
+int TBaza::fieldLow(int i) const { return info(i).low; }
+int TBaza::fieldHigh(int i) const { return info(i).high; }
+int TBaza::fieldUnknown1(int i) const { return info(i).unknown[0]; }
+int TBaza::fieldUnknown2(int i) const { return info(i).unknown[1]; }
+int TBaza::fieldUnknown3(int i) const { return info(i).unknown[2]; }
+
+bool TBaza::isUnknownCode(int i, int code) const {
+    const TFieldInfo& field = info(i);
+    return code == field.unknown[0] || code == field.unknown[1] || code == field.unknown[2];
+}
+
+int TBaza::fieldBoundaryCount(int i) const {
+    const TFieldInfo& field = info(i);
+    return isIntervalType(field.type) ? field.boundaryCount : 0;
+}
+
+double TBaza::fieldBoundary(int i, int k) const {
+    info(i);
+    if (k < 0 || k > kMaxBoundaries) return 0.0;
+    return m_boundaries[i][k];
+}
+
+const std::vector<std::string>& TBaza::recordValues(int r) const {
+    if (r != m_currentRecord) {
+        splitCommaText(recordText(r), m_currentValues);
+        m_currentRecord = r;
+    }
+    return m_currentValues;
+}
+
+std::string TBaza::fieldValueAsString(int r, int i) const {
+    const std::vector<std::string>& values = recordValues(r);
+    if (i < 0 || i >= static_cast<int>(values.size())) return std::string();
+    return upperCase1250(values[i]);
+}
+
+double TBaza::fieldValueAsReal(int r, int i) const {
+    if (i < 0 || !isIntervalType(fieldType(i))) return 0.0;
+    const std::string text = fieldValueAsString(r, i);
+    const std::optional<double> value = tryParseReal(text);
+    if (!value) {
+        trace("Error fieldValueAsReal[" + std::to_string(r) + ", " + std::to_string(i) +
+              "] not valid: \"" + text + "\"");
+    }
+    return value.value_or(0.0);
+}
+
+int TBaza::codeOfText(int r, int i, const std::string& text) const {
+    const TFieldInfo& field = m_info[i];
+    if (field.type == ftSet || field.type == ftInt) {
+        const std::optional<int32_t> code = tryParseInteger(text);
+        if (!code) {
+            trace("Error fieldValueAsInteger[" + std::to_string(r) + ", " + std::to_string(i) +
+                  "] not valid: \"" + text + "\"");
+        }
+        return code.value_or(0);
+    }
+    if (isIntervalType(field.type)) {
+        const std::optional<double> value = tryParseReal(text);
+        if (!value) {
+            trace("Error fieldValueAsReal[" + std::to_string(r) + ", " + std::to_string(i) +
+                  "] not valid: \"" + text + "\"");
+        }
+        const double x = value.value_or(0.0);
+        const int n = field.boundaryCount;
+        int code = n;
+        for (int k = n; k >= 1; --k) {
+            if (m_boundaries[i][k] >= x) code = k - 1;
+        }
+        return code;
+    }
+    return 0;
+}
+
+int TBaza::fieldValueAsInteger(int r, int i) const {
+    if (i < 0 || !isCodedType(fieldType(i))) return 0;
+    return codeOfText(r, i, fieldValueAsString(r, i));
+}
+
+int TBaza::fieldValueCode(int r, int i) const {
+    if (r < 0 || r >= RecordCount() || i < 0 || i >= FieldCount()) return 0;
+    return m_codes[static_cast<size_t>(r) * FieldCount() + i];
+}
+
+const std::string& TBaza::valueName(int i, int v) const {
+    if (i < 0 || i >= FieldCount() || v < 0 || v > kMaxValueCode) return kEmpty;
+    return m_valueNames[i][v];
+}
+
+TMnozica* TBaza::valueSet(int i, int v) const {
+    if (i < 0 || i >= FieldCount() || v < 0 || v > kSubTotalSlot) return nullptr;
+    return m_slots[i][v + 1];
+}
+
+TMnozica* TBaza::fieldTotalSet(int i) const {
+    if (i < 0 || i >= FieldCount()) return nullptr;
+    return m_slots[i][0];
+}
+
+void TBaza::setSlot(int i, int v, TMnozica* set) {
+    if (i < 0 || i >= FieldCount() || v < kTotalSetSlot || v > kSubTotalSlot) return;
+    m_slots[i][v + 1] = set;
+}
+
+void TBaza::clearSlots() {
+    for (auto& slots : m_slots) slots.fill(nullptr);
+}
+
+void TBaza::setFields(std::vector<std::string> names, std::vector<std::string> types) {
+    std::vector<TFieldInfo> fields;
+    fields.reserve(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        fields.push_back(parseFieldInfo(names[i], i < types.size() ? types[i] : std::string()));
+        if (i > 0) fields[i].start = fields[i - 1].start + fields[i - 1].width;
+    }
+    m_names = std::move(names);
+    m_types = std::move(types);
+    m_info = std::move(fields);
+    const size_t n = m_names.size();
+    m_valueNames.assign(n, {});
+    m_boundaries.assign(n, {});
+    m_slots.assign(n, {});
+    clearSlots();
+    m_records.clear();
+    m_codes.clear();
+    m_currentRecord = -1;
+}
+
+void TBaza::reserveRecords(int records) {
+    if (records <= 0) return;
+    const int capped = records < kMaxRecords ? records : kMaxRecords;
+    m_records.reserve(capped);
+    m_codes.reserve(static_cast<size_t>(capped) * FieldCount());
+}
+
+void TBaza::appendRecord(const std::vector<std::string>& values) {
+    if (RecordCount() >= kMaxRecords) {
+        throw ELimitError("The table holds at most " + std::to_string(kMaxRecords) + " records");
+    }
+    m_records.push_back(joinCommaText(values));
+    const int r = RecordCount() - 1;
+    m_currentRecord = r;
+    m_currentValues = values;
+    const int fieldCount = FieldCount();
+    m_codes.resize(m_codes.size() + fieldCount, 0);
+    int32_t* row = m_codes.data() + static_cast<size_t>(r) * fieldCount;
+    for (int i = 0; i < fieldCount; ++i) {
+        if (!isCodedType(m_info[i].type)) continue;
+        // Codes come from the texts as stored: upper-casing changes neither integers nor reals.
+        row[i] = i < static_cast<int>(values.size()) ? codeOfText(r, i, values[i])
+                                                       : codeOfText(r, i, std::string());
+    }
+}
+
+void TBaza::setValueName(int i, int v, const std::string& name) {
+    if (i < 0 || i >= FieldCount() || v < 0 || v > kMaxValueCode) return;
+    m_valueNames[i][v] = name;
+}
+
+void TBaza::setBoundary(int i, int k, double value) {
+    if (i < 0 || i >= FieldCount() || k < 1 || k > kMaxBoundaries) return;
+    m_boundaries[i][k] = value;
+}
+
+void TBaza::fail(const std::string& message) {
+    m_errorFlag = true;
+    m_errorText += message;
+}
+
+std::string summaryReportPath(const std::string& dataFileName) {
+    const size_t slash = dataFileName.find_last_of('/');
+    const size_t dot = dataFileName.find_last_of('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (hasExtension ? dataFileName.substr(0, dot) : dataFileName) + ".REP";
+}
+
+std::string displayPath(const std::string& path) { return utf8ToWin1250(path); }

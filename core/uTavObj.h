@@ -1,0 +1,185 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/FieldTypes.h"
+
+class TMnozica;  // a record set; owned by the record-set lists, not by the table
+class TBaza;
+
+// Long loops report a fraction 0..1, and 0 when done. Without a hook (batch, tests) nothing happens.
+using ProgressHook = std::function<void(double fraction)>;
+// A modal message with an OK button; the load goes on after it.
+using ShowMessageHook = std::function<void(const std::string& message)>;
+// Receives the value-conversion messages of the table; by default nothing is shown.
+using TraceHook = std::function<void(const std::string& message)>;
+// Builds the record sets of a freshly loaded table, reporting progress from 0.5 up to 1.
+using SetBuilderHook = std::function<void(TBaza& data, const ProgressHook& progress)>;
+
+// What the reader needs from its caller.
+struct TLoadHooks {
+    ProgressHook progress;
+    ShowMessageHook showMessage;
+    SetBuilderHook buildSets;
+};
+
+// Limits of the data model.
+inline constexpr int kMaxRecords = 65001;
+inline constexpr int kMaxFields = 256;
+inline constexpr int kMaxValueCode = 127;   // value codes with names and sets: 0..127
+inline constexpr int kSubTotalSlot = 128;   // the set slot of a field's "Sub-total" set
+inline constexpr int kTotalSetSlot = -1;    // the set slot of a field's total set
+inline constexpr int kMaxBoundaries = 127;  // interval boundaries of a REAL or CURRENCY field
+inline constexpr int kMaxColumnWidth = 65535;
+
+// The trace operation of the value conversions (process-wide).
+TraceHook& traceHook();
+
+// The description of one field, derived from its names entry and its type specification.
+struct TFieldInfo {
+    std::string name;  // upper-cased, without the width
+    int width = 0;
+    int start = 1;  // first column in a fixed-width line, counted from 1
+    int type = ftUnknown;
+    int low = 0;
+    int high = 0;
+    int unknown[3] = {-1, -1, -1};
+    int boundaryCount = 0;
+};
+
+// Derives a field's description. Throws EConvertError when the low, high, unknown codes or
+// boundary count of the type specification are not integers.
+TFieldInfo parseFieldInfo(const std::string& nameEntry, const std::string& typeSpec);
+
+// The loaded table: the records of a data file, the description of each field, the value code of
+// every record and coded field, the names of the codes, the interval boundaries and the slots of
+// the record sets of each field. Field and record indexes count from 0. All texts are
+// Windows-1250. Not thread-safe: read-only after loading except for the record cache and the
+// set slots.
+class TBaza {
+public:
+    TBaza();
+    TBaza(const TBaza&) = delete;
+    TBaza& operator=(const TBaza&) = delete;
+
+    // The number of fields (entries of the names list).
+    int FieldCount() const { return static_cast<int>(m_names.size()); }
+    // The number of records.
+    int RecordCount() const { return static_cast<int>(m_records.size()); }
+    // The stored comma-text line of record r. Throws EListIndexError outside 0..RecordCount-1.
+    const std::string& recordText(int r) const;
+
+    // Set by the reader when the file could not be opened; the reason is in errorText.
+    bool errorFlag() const { return m_errorFlag; }
+    const std::string& errorText() const { return m_errorText; }
+
+    // The raw names list (names with widths in fixed-width files) and types list.
+    const std::vector<std::string>& fieldNames() const { return m_names; }
+    const std::vector<std::string>& fieldTypes() const { return m_types; }
+
+    // Field attributes. Throw EListIndexError for i outside 0..FieldCount-1, except where noted.
+    // fieldName of a negative index is "Field ???".
+    std::string fieldName(int i) const;
+    // The first field whose name equals `name` exactly (callers pass upper case), or -1.
+    int fieldIndex(const std::string& name) const;
+    int fieldWidth(int i) const;
+    // The first column of field i in a fixed-width line, counted from 1.
+    int fieldStart(int i) const;
+    const std::string& fieldTypeSpec(int i) const;
+    int fieldType(int i) const;
+    int fieldLow(int i) const;
+    int fieldHigh(int i) const;
+    int fieldUnknown1(int i) const;
+    int fieldUnknown2(int i) const;
+    int fieldUnknown3(int i) const;
+    // Whether `code` is one of the unknown codes of field i.
+    bool isUnknownCode(int i, int code) const;
+    int fieldBoundaryCount(int i) const;
+    // Boundary k (1..n) of a REAL or CURRENCY field; 0 for k = 0 and outside 0..127.
+    double fieldBoundary(int i, int k) const;
+
+    // The i-th text of record r upper-cased; "" when the record has fewer values.
+    std::string fieldValueAsString(int r, int i) const;
+    // The number in a REAL or CURRENCY text; 0 for other types, i < 0 and text that is no number.
+    double fieldValueAsReal(int r, int i) const;
+    // The value code computed from the text; 0 for i < 0 and uncoded types.
+    int fieldValueAsInteger(int r, int i) const;
+    // The code stored at load time; 0 outside the loaded records and fields.
+    int fieldValueCode(int r, int i) const;
+    // The name of code v of field i; "" outside 0..FieldCount-1 and 0..127.
+    const std::string& valueName(int i, int v) const;
+    // The record set in slot v (0..128) of field i, or none outside those ranges.
+    TMnozica* valueSet(int i, int v) const;
+    // The field's total set (slot -1) and "Sub-total" set (slot 128), or none.
+    TMnozica* fieldTotalSet(int i) const;
+    TMnozica* subTotalSet(int i) const { return valueSet(i, kSubTotalSlot); }
+    // Stores a set in slot v (-1..128) of field i; the set stays owned by its list.
+    void setSlot(int i, int v, TMnozica* set);
+    // Empties every set slot (when the sets they refer to are destroyed).
+    void clearSlots();
+
+    // Reads a data file into this (empty) object; see DataFileReader.cpp. `fileKind` 1 takes the
+    // kind and the code page from the header. A missing file sets errorFlag and errorText; other
+    // failures throw (EConvertError, EInOutError, EListIndexError, ELimitError) and leave what was
+    // read so far.
+    void loadDataFile(const std::string& fileName, int fileKind, int codePage,
+                      const TLoadHooks& hooks = {});
+    // The same over the bytes of a file already in memory; `fileName` names it in messages.
+    void loadDataBytes(const std::string& bytes, const std::string& fileName, int fileKind,
+                       int codePage, const TLoadHooks& hooks = {});
+    // Fills `target` with the values of a line, converted into Windows-1250 and trimmed.
+    void splitLine(const std::string& line, int fileKind, int codePage,
+                   std::vector<std::string>& target) const;
+
+    // The summary of the loaded table (CR LF lines).
+    std::string summaryReportText() const;
+    // Writes the summary to a file. Throws EInOutError naming the path and the reason.
+    void writeSummaryReport(const std::string& fileName) const;
+
+    // Builders used by the reader. setFields throws EConvertError for a bad type specification
+    // and leaves the object unchanged then.
+    void setFields(std::vector<std::string> names, std::vector<std::string> types);
+    // Appends a record given by its field texts and stores its value codes.
+    // Throws ELimitError past kMaxRecords records.
+    void appendRecord(const std::vector<std::string>& values);
+    // Names code v of field i; ignored outside 0..127.
+    void setValueName(int i, int v, const std::string& name);
+    // Sets boundary k (1..127) of field i; ignored outside.
+    void setBoundary(int i, int k, double value);
+    // Reserves room for the value codes of `records` records.
+    void reserveRecords(int records);
+
+private:
+    const TFieldInfo& info(int i) const;
+    // The value code of a text of field i.
+    int codeOfText(int r, int i, const std::string& text) const;
+    // The field texts of record r, split once per record change.
+    const std::vector<std::string>& recordValues(int r) const;
+    void fail(const std::string& message);
+
+    friend class TDataFileReader;
+
+    std::vector<std::string> m_records;
+    mutable int m_currentRecord = -1;
+    mutable std::vector<std::string> m_currentValues;
+    bool m_errorFlag = false;
+    std::string m_errorText;
+    std::vector<std::string> m_names;
+    std::vector<std::string> m_types;
+    std::vector<TFieldInfo> m_info;
+    std::vector<int32_t> m_codes;  // RecordCount x FieldCount, row by row
+    std::vector<std::array<std::string, kMaxValueCode + 1>> m_valueNames;
+    std::vector<std::array<double, kMaxBoundaries + 1>> m_boundaries;
+    std::vector<std::array<TMnozica*, kSubTotalSlot + 2>> m_slots;  // slot v at index v + 1
+};
+
+// The path of the summary report of a data file: its extension replaced by ".REP", or ".REP"
+// appended to a name without extension.
+std::string summaryReportPath(const std::string& dataFileName);
+
+// A file path (the operating system's bytes, UTF-8) as Windows-1250 text for messages.
+std::string displayPath(const std::string& path);

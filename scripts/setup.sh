@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tav Explorer needs (only those missing) and builds the project.
+# Usage: scripts/setup.sh [release|sanitize]...   (default: release)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libexpat1-dev)
+
+missing=()
+for package in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+jobs=$(nproc 2>/dev/null || echo 2)
+for flavour in "${@:-release}"; do
+    case "$flavour" in
+        release) dir=build; type=RelWithDebInfo ;;
+        sanitize) dir=build-sanitize; type=Sanitize ;;
+        *) echo "unknown build: $flavour" >&2; exit 2 ;;
+    esac
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" ${TAV_CMAKE_ARGS:-}
+    cmake --build "$dir" -j "$jobs"
+done

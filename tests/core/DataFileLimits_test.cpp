@@ -1,0 +1,126 @@
+// Every limit of the data model and every malformed header stops the load with a message that
+// says which limit and where, and nothing is written outside the tables.
+
+#include <gtest/gtest.h>
+
+#include "core/Errors.h"
+#include "core/uTavObj.h"
+
+namespace {
+
+// The message of the error that `bytes` raises when loaded, or "" when it loads.
+template <typename Error>
+std::string loadError(const std::string& bytes, TBaza& data) {
+    try {
+        data.loadDataBytes(bytes, "bad.csv", dfkFromHeader, 0);
+    } catch (const Error& error) {
+        return error.what();
+    }
+    return "";
+}
+
+void expectContains(const std::string& text, const std::string& part) {
+    EXPECT_NE(text.find(part), std::string::npos) << "\"" << part << "\" not in: " << text;
+}
+
+}  // namespace
+
+TEST(DataFileLimits, MoreThan65001Records) {
+    std::string text = "TAV DATA:0/TXT/1250\nA\nSET:0..1\n";
+    text.reserve(text.size() + 2 * 65010);
+    for (int r = 0; r < 65002; ++r) text += "1\n";
+    TBaza data;
+    const std::string message = loadError<ELimitError>(text, data);
+    expectContains(message, "bad.csv");
+    expectContains(message, "line 65005");
+    expectContains(message, "65001 records");
+    EXPECT_EQ(data.RecordCount(), 65001);
+    EXPECT_EQ(data.fieldValueCode(65000, 0), 1);
+}
+
+TEST(DataFileLimits, MoreThan256Fields) {
+    std::string names, types;
+    for (int i = 0; i < 257; ++i) {
+        names += (i ? ";F" : "F") + std::to_string(i);
+        types += i ? ";STRING" : "STRING";
+    }
+    TBaza data;
+    const std::string message =
+        loadError<ELimitError>("TAV DATA:0/TXT/1250\n" + names + "\n" + types + "\nx\n", data);
+    expectContains(message, "line 2");
+    expectContains(message, "257 fields");
+    EXPECT_EQ(data.FieldCount(), 0);
+    EXPECT_EQ(data.RecordCount(), 0);
+}
+
+TEST(DataFileLimits, CodeRangesOutside0To127) {
+    for (const char* spec : {"SET:0..128", "INT:-1..3", "SET:200", "INT:1..1000:UNK=0"}) {
+        TBaza data;
+        const std::string message =
+            loadError<ELimitError>(std::string("TAV DATA:0/TXT/1250\nA;AGE\nSTRING;") + spec + "\nx;1\n", data);
+        expectContains(message, "line 3");
+        expectContains(message, "field AGE");
+        expectContains(message, "outside 0..127");
+        EXPECT_EQ(data.RecordCount(), 0) << spec;
+    }
+    TBaza empty;  // an empty range (low above high) is not outside
+    EXPECT_EQ(loadError<ELimitError>("TAV DATA:0/TXT/1250\nA\nINT:5\n1\n", empty), "");
+}
+
+TEST(DataFileLimits, MoreThan127Boundaries) {
+    TBaza data;
+    const std::string message =
+        loadError<ELimitError>("TAV DATA:0/TXT/1250\nX\nREAL:::128\n1\n", data);
+    expectContains(message, "field X");
+    expectContains(message, "128 boundaries");
+    TBaza negative;
+    expectContains(loadError<ELimitError>("TAV DATA:0/TXT/1250\nX\nCURRENCY:::-1\n1\n", negative),
+                   "-1 boundaries");
+    TBaza most;
+    EXPECT_EQ(loadError<ELimitError>("TAV DATA:0/TXT/1250\nX\nREAL:::127\n1\n", most), "");
+}
+
+TEST(DataFileLimits, FixedWidthColumnsOutside0To65535) {
+    for (const char* width : {"65536", "-2"}) {
+        TBaza data;
+        const std::string message = loadError<ELimitError>(
+            std::string("TAV DATA:0/FLT/1250\nA:3;B:") + width + "\nSTRING;STRING\nabc\n", data);
+        expectContains(message, "line 2");
+        expectContains(message, "field B");
+        expectContains(message, std::string("column width ") + width);
+        EXPECT_EQ(data.RecordCount(), 0);
+    }
+}
+
+TEST(DataFileLimits, TypesLineShorterThanTheNames) {
+    TBaza data;
+    const std::string message =
+        loadError<EListIndexError>("TAV DATA:0/TXT/1250\nA;B;C\nSTRING;STRING\nx;y;z\n", data);
+    expectContains(message, "line 3");
+    expectContains(message, "2 entries for 3 fields");
+    EXPECT_EQ(data.FieldCount(), 0);
+}
+
+TEST(DataFileLimits, NonIntegerHeaderItemsAreConversionErrors) {
+    TBaza label;
+    const std::string labelMessage =
+        loadError<EConvertError>("TAV DATA:3x/TXT/1250\nA\nSTRING\nx\n", label);
+    expectContains(labelMessage, "line 1");
+    expectContains(labelMessage, "'3x'");
+    for (const char* spec : {"SET:1..b", "SET:a..2", "INT:0..9:UNK=u", "REAL:::two"}) {
+        TBaza data;
+        const std::string message =
+            loadError<EConvertError>(std::string("TAV DATA:0/TXT/1250\nA\n") + spec + "\n1\n", data);
+        expectContains(message, "line 3");
+        expectContains(message, "is not a valid integer value");
+        EXPECT_EQ(data.FieldCount(), 0) << spec;
+    }
+}
+
+TEST(DataFileLimits, OutOfRangeValueCodesAreStoredAsTheyAre) {
+    TBaza data;
+    data.loadDataBytes("TAV DATA:0/TXT/1250\nA\nSET:1..3\n500\n-7\n", "t", dfkFromHeader, 0);
+    EXPECT_EQ(data.fieldValueCode(0, 0), 500);
+    EXPECT_EQ(data.fieldValueCode(1, 0), -7);
+    EXPECT_EQ(data.valueName(0, 500), "");
+}

@@ -22,12 +22,15 @@ struct XCharTables {
 
     XCharTables() {
         for (int cp = 0; cp < kCodePageCount; ++cp) {
-            for (int x = 0; x < kXCharCount; ++x) row[cp][x] = static_cast<unsigned char>(x & 0xFF);
-            for (int k = 0; k < 10; ++k) row[cp][256 + k] = kLetterBytes[cp][k];
+            for (int x = 0; x < kXCharCount; ++x)
+                row[cp][x] = static_cast<unsigned char>(x & 0xFF);
+            for (int k = 0; k < 10; ++k)
+                row[cp][256 + k] = kLetterBytes[cp][k];
             // In the code pages with real national letters, a letter byte is found only under its
             // letter index. In rows 0 and 1 the letters are ordinary ASCII letters.
             if (cp >= 2) {
-                for (int k = 0; k < 10; ++k) row[cp][kLetterBytes[cp][k]] = 0;
+                for (int k = 0; k < 10; ++k)
+                    row[cp][kLetterBytes[cp][k]] = 0;
             }
         }
     }
@@ -55,7 +58,9 @@ XChar CharToXChar(unsigned char c, int codePage) {
     throw ECodePageError("CharToXChar: Couldn't convert Chr(" + std::to_string(c) + ").");
 }
 
-unsigned char XCharToChar(XChar x, int codePage) { return tables().row[codePage][x]; }
+unsigned char XCharToChar(XChar x, int codePage) {
+    return tables().row[codePage][x];
+}
 
 unsigned char ConvertChar(unsigned char c, int from, int to) {
     if (from == to) return c;
@@ -92,6 +97,7 @@ std::string ConvertString(const std::string& text, int from, int to) {
     static const ConversionMaps maps;
     const unsigned char* map = maps.map[from][to];
     std::string result = text;
-    for (char& ch : result) ch = static_cast<char>(map[static_cast<unsigned char>(ch)]);
+    for (char& ch : result)
+        ch = static_cast<char>(map[static_cast<unsigned char>(ch)]);
     return result;
 }

@@ -36,19 +36,21 @@ std::vector<std::string> splitLines(const std::string& bytes) {
     return lines;
 }
 
-std::string trimBlanks(const std::string& text) { return trimLeftBlanks(trimRightBlanks(text)); }
+std::string trimBlanks(const std::string& text) {
+    return trimLeftBlanks(trimRightBlanks(text));
+}
 
 }  // namespace
 
 // The state of one load: the lines, the position and the context for messages.
 class TDataFileReader {
-public:
+  public:
     TDataFileReader(TBaza& data, const std::string& fileName, const TLoadHooks& hooks)
         : m_data(data), m_fileName(displayPath(fileName)), m_hooks(hooks) {}
 
     void run(const std::string& bytes, int fileKind, int codePage);
 
-private:
+  private:
     [[noreturn]] void failAt(size_t line, const std::string& what) const {
         throw ELimitError("Error in data file \"" + m_fileName + "\", line " +
                           std::to_string(line) + ": " + what);
@@ -99,7 +101,8 @@ void TDataFileReader::run(const std::string& bytes, int fileKind, int codePage) 
         }
         namesLine = readLine();
     } else {
-        if (m_hooks.showMessage) m_hooks.showMessage("The data file might not be in the right format.");
+        if (m_hooks.showMessage)
+            m_hooks.showMessage("The data file might not be in the right format.");
         labelCount = 5;
         kind = dfkTxt;
         page = cp1250;
@@ -168,7 +171,8 @@ void TDataFileReader::readFields(const std::vector<std::string>& names,
                             std::to_string(typesLine) + ": " + error.what());
     }
     for (int i = 0; i < m_data.FieldCount(); ++i) {
-        const std::string field = "field " + m_data.fieldName(i) + " (" + m_data.fieldTypeSpec(i) + ")";
+        const std::string field =
+            "field " + m_data.fieldName(i) + " (" + m_data.fieldTypeSpec(i) + ")";
         const int type = m_data.fieldType(i);
         const int low = m_data.fieldLow(i);
         const int high = m_data.fieldHigh(i);
@@ -262,5 +266,6 @@ void TBaza::splitLine(const std::string& line, int fileKind, int codePage,
         default:
             break;
     }
-    for (std::string& value : target) value = trimBlanks(value);
+    for (std::string& value : target)
+        value = trimBlanks(value);
 }

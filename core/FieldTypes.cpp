@@ -19,9 +19,13 @@ std::string fieldTypeToText(int code) {
     return code >= ftString && code <= ftDate ? kTypeKeywords[code] : kTypeKeywords[ftUnknown];
 }
 
-bool isCodedType(int type) { return type >= ftSet && type <= ftCurrency; }
+bool isCodedType(int type) {
+    return type >= ftSet && type <= ftCurrency;
+}
 
-bool isIntervalType(int type) { return type == ftReal || type == ftCurrency; }
+bool isIntervalType(int type) {
+    return type == ftReal || type == ftCurrency;
+}
 
 int fileKindFromText(const std::string& text) {
     const std::string upper = upperCase1250(text);
@@ -36,12 +40,18 @@ int fileKindFromText(const std::string& text) {
 
 std::string fileKindToText(int kind) {
     switch (kind) {
-        case dfkTxt: return "TXT";
-        case dfkQtx: return "QTX";
-        case dfkFlt: return "FLT";
-        case dfkAsp: return "ASP";
-        case dfkXml: return "XML";
-        default: return "";
+        case dfkTxt:
+            return "TXT";
+        case dfkQtx:
+            return "QTX";
+        case dfkFlt:
+            return "FLT";
+        case dfkAsp:
+            return "ASP";
+        case dfkXml:
+            return "XML";
+        default:
+            return "";
     }
 }
 

@@ -41,10 +41,9 @@ void TStBits::checkCompatible(const TStBits* other, const char* operation) const
         throw EStContainerError(std::string("Bit set ") + operation + ": the other set is missing");
     }
     if (other->m_maxIndex != m_maxIndex) {
-        throw EStContainerError(std::string("Bit set ") + operation +
-                                ": incompatible sets (highest indexes " +
-                                std::to_string(m_maxIndex) + " and " +
-                                std::to_string(other->m_maxIndex) + ")");
+        throw EStContainerError(
+            std::string("Bit set ") + operation + ": incompatible sets (highest indexes " +
+            std::to_string(m_maxIndex) + " and " + std::to_string(other->m_maxIndex) + ")");
     }
 }
 
@@ -67,19 +66,22 @@ void TStBits::recount() {
     const int32_t usedBits = (m_maxIndex % 64) + 1;
     if (usedBits < 64) m_words.back() &= (uint64_t{1} << usedBits) - 1;
     int32_t total = 0;
-    for (uint64_t word : m_words) total += std::popcount(word);
+    for (uint64_t word : m_words)
+        total += std::popcount(word);
     m_count = total;
 }
 
 void TStBits::andWith(const TStBits* other) {
     checkCompatible(other, "AND");
-    for (size_t k = 0; k < m_words.size(); ++k) m_words[k] &= other->m_words[k];
+    for (size_t k = 0; k < m_words.size(); ++k)
+        m_words[k] &= other->m_words[k];
     recount();
 }
 
 void TStBits::orWith(const TStBits* other) {
     checkCompatible(other, "OR");
-    for (size_t k = 0; k < m_words.size(); ++k) m_words[k] |= other->m_words[k];
+    for (size_t k = 0; k < m_words.size(); ++k)
+        m_words[k] |= other->m_words[k];
     recount();
 }
 
@@ -94,7 +96,8 @@ int32_t TStBits::countAnd(const TStBits* other) const {
     // Spare bits may be on in both after setAll, so the last word is masked.
     const size_t last = m_words.size() - 1;
     int32_t total = 0;
-    for (size_t k = 0; k < last; ++k) total += std::popcount(m_words[k] & other->m_words[k]);
+    for (size_t k = 0; k < last; ++k)
+        total += std::popcount(m_words[k] & other->m_words[k]);
     const int32_t usedBits = (m_maxIndex % 64) + 1;
     const uint64_t mask = usedBits < 64 ? (uint64_t{1} << usedBits) - 1 : ~uint64_t{0};
     total += std::popcount(m_words[last] & other->m_words[last] & mask);

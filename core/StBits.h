@@ -8,20 +8,20 @@
 // The error of the bit set: a size below 0, an index outside 0..maxIndex, or a missing or
 // differently sized other set.
 class EStContainerError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // The counting part of the container family: the number of items held.
 class TStContainer {
-public:
+  public:
     virtual ~TStContainer() = default;
     // The number of items (for a bit set: the bits that are on).
     int32_t count() const { return m_count; }
     // Empties the container.
     virtual void clearAll() = 0;
 
-protected:
+  protected:
     int32_t m_count = 0;
 };
 
@@ -30,7 +30,7 @@ protected:
 // maxIndex are spare: they may be on after setAll and copyFrom but are never read or counted.
 // The buffer is stored in 64-bit words; its byte layout is the little-endian view of them.
 class TStBits : public TStContainer {
-public:
+  public:
     // A set of the bits 0..maxIndex, all off. Throws EStContainerError when maxIndex < 0.
     explicit TStBits(int32_t maxIndex);
 
@@ -69,7 +69,7 @@ public:
     // The raw words, for fast combined counts by the statistics.
     const std::vector<uint64_t>& words() const { return m_words; }
 
-private:
+  private:
     void checkIndex(int32_t n) const;
     void checkCompatible(const TStBits* other, const char* operation) const;
     // Clears the spare bits and counts the bits that are on.

@@ -25,7 +25,9 @@ std::string trimRightBlanks(const std::string& text) {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // True when `text` is exactly: [sign] (digits [. [digits]] | . digits) [(e|E) [sign] digits].
 bool isDecimalSyntax(const std::string& text) {
@@ -33,17 +35,20 @@ bool isDecimalSyntax(const std::string& text) {
     const size_t n = text.size();
     if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
     size_t digits = 0;
-    while (i < n && isDigit(text[i])) ++i, ++digits;
+    while (i < n && isDigit(text[i]))
+        ++i, ++digits;
     if (i < n && text[i] == '.') {
         ++i;
-        while (i < n && isDigit(text[i])) ++i, ++digits;
+        while (i < n && isDigit(text[i]))
+            ++i, ++digits;
     }
     if (digits == 0) return false;
     if (i < n && (text[i] == 'e' || text[i] == 'E')) {
         ++i;
         if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
         size_t exponentDigits = 0;
-        while (i < n && isDigit(text[i])) ++i, ++exponentDigits;
+        while (i < n && isDigit(text[i]))
+            ++i, ++exponentDigits;
         if (exponentDigits == 0) return false;
     }
     return i == n;
@@ -71,7 +76,9 @@ std::optional<double> tryParseReal(const std::string& text) {
     return tryParsePlainDecimal(s);
 }
 
-double parseReal(const std::string& text) { return tryParseReal(text).value_or(0.0); }
+double parseReal(const std::string& text) {
+    return tryParseReal(text).value_or(0.0);
+}
 
 std::optional<int32_t> tryParseInteger(const std::string& text) {
     size_t i = text.find_first_not_of(' ');
@@ -172,7 +179,8 @@ std::string formatNumber(int width, int decimals, double x) {
     const bool negative = plain[0] == '-';
     const size_t start = negative ? 1 : 0;
     const size_t point = plain.find('.');
-    const std::string integerPart = plain.substr(start, (point == std::string::npos ? plain.size() : point) - start);
+    const std::string integerPart =
+        plain.substr(start, (point == std::string::npos ? plain.size() : point) - start);
     std::string grouped;
     for (size_t k = 0; k < integerPart.size(); ++k) {
         if (k > 0 && (integerPart.size() - k) % 3 == 0 && locale.thousandSeparator != 0) {
@@ -218,7 +226,8 @@ void splitCommaText(const std::string& text, std::vector<std::string>& items) {
     const size_t n = text.size();
     auto isSpace = [&](size_t i) { return static_cast<unsigned char>(text[i]) <= ' '; };
     size_t i = 0;
-    while (i < n && isSpace(i)) ++i;
+    while (i < n && isSpace(i))
+        ++i;
     while (i < n) {
         std::string value;
         if (text[i] == '"') {
@@ -237,11 +246,13 @@ void splitCommaText(const std::string& text, std::vector<std::string>& items) {
             }
         } else {
             const size_t start = i;
-            while (i < n && !isSpace(i) && text[i] != ',') ++i;
+            while (i < n && !isSpace(i) && text[i] != ',')
+                ++i;
             value = text.substr(start, i - start);
         }
         items.push_back(std::move(value));
-        while (i < n && isSpace(i)) ++i;
+        while (i < n && isSpace(i))
+            ++i;
         if (i < n && text[i] == ',') {
             if (i + 1 == n) items.emplace_back();  // a "," at the very end adds a final empty value
             do {

@@ -46,7 +46,9 @@ void appendUtf8(std::string& out, char32_t u) {
 
 }  // namespace
 
-char32_t win1250ToUnicode(unsigned char c) { return c < 0x80 ? c : kHighHalf[c - 0x80]; }
+char32_t win1250ToUnicode(unsigned char c) {
+    return c < 0x80 ? c : kHighHalf[c - 0x80];
+}
 
 unsigned char unicodeToWin1250(char32_t u, unsigned char fallback) {
     if (u < 0x80) return static_cast<unsigned char>(u);
@@ -59,7 +61,8 @@ unsigned char unicodeToWin1250(char32_t u, unsigned char fallback) {
 std::string win1250ToUtf8(const std::string& text) {
     std::string out;
     out.reserve(text.size());
-    for (char ch : text) appendUtf8(out, win1250ToUnicode(static_cast<unsigned char>(ch)));
+    for (char ch : text)
+        appendUtf8(out, win1250ToUnicode(static_cast<unsigned char>(ch)));
     return out;
 }
 
@@ -109,6 +112,7 @@ unsigned char upperChar1250(unsigned char c) {
 
 std::string upperCase1250(const std::string& text) {
     std::string out = text;
-    for (char& ch : out) ch = static_cast<char>(upperChar1250(static_cast<unsigned char>(ch)));
+    for (char& ch : out)
+        ch = static_cast<char>(upperChar1250(static_cast<unsigned char>(ch)));
     return out;
 }

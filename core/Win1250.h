@@ -15,7 +15,8 @@ unsigned char unicodeToWin1250(char32_t u, unsigned char fallback = '?');
 // A Windows-1250 text as UTF-8.
 std::string win1250ToUtf8(const std::string& text);
 
-// A UTF-8 text as Windows-1250; characters the code page lacks, and malformed sequences, become '?'.
+// A UTF-8 text as Windows-1250; characters the code page lacks, and malformed sequences, become
+// '?'.
 std::string utf8ToWin1250(const std::string& text);
 
 // The upper-case form of a Windows-1250 text, national letters included (s-caron becomes S-caron).

@@ -77,7 +77,9 @@ const TFieldInfo& TBaza::info(int i) const {
     return m_info[i];
 }
 
-std::string TBaza::fieldName(int i) const { return i < 0 ? "Field ???" : info(i).name; }
+std::string TBaza::fieldName(int i) const {
+    return i < 0 ? "Field ???" : info(i).name;
+}
 
 int TBaza::fieldIndex(const std::string& name) const {
     for (int i = 0; i < FieldCount(); ++i) {
@@ -86,21 +88,37 @@ int TBaza::fieldIndex(const std::string& name) const {
     return -1;
 }
 
-int TBaza::fieldWidth(int i) const { return info(i).width; }
+int TBaza::fieldWidth(int i) const {
+    return info(i).width;
+}
 
-int TBaza::fieldStart(int i) const { return info(i).start; }
+int TBaza::fieldStart(int i) const {
+    return info(i).start;
+}
 
 const std::string& TBaza::fieldTypeSpec(int i) const {
     info(i);
     return m_types[i];
 }
 
-int TBaza::fieldType(int i) const { return info(i).type; }
-int TBaza::fieldLow(int i) const { return info(i).low; }
-int TBaza::fieldHigh(int i) const { return info(i).high; }
-int TBaza::fieldUnknown1(int i) const { return info(i).unknown[0]; }
-int TBaza::fieldUnknown2(int i) const { return info(i).unknown[1]; }
-int TBaza::fieldUnknown3(int i) const { return info(i).unknown[2]; }
+int TBaza::fieldType(int i) const {
+    return info(i).type;
+}
+int TBaza::fieldLow(int i) const {
+    return info(i).low;
+}
+int TBaza::fieldHigh(int i) const {
+    return info(i).high;
+}
+int TBaza::fieldUnknown1(int i) const {
+    return info(i).unknown[0];
+}
+int TBaza::fieldUnknown2(int i) const {
+    return info(i).unknown[1];
+}
+int TBaza::fieldUnknown3(int i) const {
+    return info(i).unknown[2];
+}
 
 bool TBaza::isUnknownCode(int i, int code) const {
     const TFieldInfo& field = info(i);
@@ -201,7 +219,8 @@ void TBaza::setSlot(int i, int v, TMnozica* set) {
 }
 
 void TBaza::clearSlots() {
-    for (auto& slots : m_slots) slots.fill(nullptr);
+    for (auto& slots : m_slots)
+        slots.fill(nullptr);
 }
 
 void TBaza::setFields(std::vector<std::string> names, std::vector<std::string> types) {
@@ -246,7 +265,7 @@ void TBaza::appendRecord(const std::vector<std::string>& values) {
         if (!isCodedType(m_info[i].type)) continue;
         // Codes come from the texts as stored: upper-casing changes neither integers nor reals.
         row[i] = i < static_cast<int>(values.size()) ? codeOfText(r, i, values[i])
-                                                       : codeOfText(r, i, std::string());
+                                                     : codeOfText(r, i, std::string());
     }
 }
 
@@ -268,8 +287,11 @@ void TBaza::fail(const std::string& message) {
 std::string summaryReportPath(const std::string& dataFileName) {
     const size_t slash = dataFileName.find_last_of('/');
     const size_t dot = dataFileName.find_last_of('.');
-    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash);
     return (hasExtension ? dataFileName.substr(0, dot) : dataFileName) + ".REP";
 }
 
-std::string displayPath(const std::string& path) { return utf8ToWin1250(path); }
+std::string displayPath(const std::string& path) {
+    return utf8ToWin1250(path);
+}

@@ -11,7 +11,8 @@
 class TMnozica;  // a record set; owned by the record-set lists, not by the table
 class TBaza;
 
-// Long loops report a fraction 0..1, and 0 when done. Without a hook (batch, tests) nothing happens.
+// Long loops report a fraction 0..1, and 0 when done. Without a hook (batch, tests) nothing
+// happens.
 using ProgressHook = std::function<void(double fraction)>;
 // A modal message with an OK button; the load goes on after it.
 using ShowMessageHook = std::function<void(const std::string& message)>;
@@ -61,7 +62,7 @@ TFieldInfo parseFieldInfo(const std::string& nameEntry, const std::string& typeS
 // Windows-1250. Not thread-safe: read-only after loading except for the record cache and the
 // set slots.
 class TBaza {
-public:
+  public:
     TBaza();
     TBaza(const TBaza&) = delete;
     TBaza& operator=(const TBaza&) = delete;
@@ -153,7 +154,7 @@ public:
     // Reserves room for the value codes of `records` records.
     void reserveRecords(int records);
 
-private:
+  private:
     const TFieldInfo& info(int i) const;
     // The value code of a text of field i.
     int codeOfText(int r, int i, const std::string& text) const;

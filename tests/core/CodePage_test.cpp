@@ -6,7 +6,9 @@
 #include "core/Win1250.h"
 
 namespace {
-std::string bytes(std::initializer_list<unsigned char> list) { return std::string(list.begin(), list.end()); }
+std::string bytes(std::initializer_list<unsigned char> list) {
+    return std::string(list.begin(), list.end());
+}
 }  // namespace
 
 TEST(CodePage, ConvertsTheTenLettersBetween852And1250BothWays) {
@@ -55,10 +57,12 @@ TEST(CodePage, ExtendedCharactersAndNames) {
 
 TEST(Win1250, RoundTripsEveryByteThroughUtf8) {
     std::string all;
-    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+    for (int b = 1; b < 256; ++b)
+        all += static_cast<char>(b);
     EXPECT_EQ(utf8ToWin1250(win1250ToUtf8(all)), all);
     EXPECT_EQ(win1250ToUtf8(bytes({0x8A, 0xE8})), "\xC5\xA0\xC4\x8D");  // Š č
-    EXPECT_EQ(utf8ToWin1250("\xE2\x82\xAC \xF0\x9F\x98\x80 \xC3"), bytes({0x80, ' ', '?', ' ', '?'}));
+    EXPECT_EQ(utf8ToWin1250("\xE2\x82\xAC \xF0\x9F\x98\x80 \xC3"),
+              bytes({0x80, ' ', '?', ' ', '?'}));
 }
 
 TEST(Win1250, UpperCasesNationalLetters) {

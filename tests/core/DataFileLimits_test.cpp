@@ -28,7 +28,8 @@ void expectContains(const std::string& text, const std::string& part) {
 TEST(DataFileLimits, MoreThan65001Records) {
     std::string text = "TAV DATA:0/TXT/1250\nA\nSET:0..1\n";
     text.reserve(text.size() + 2 * 65010);
-    for (int r = 0; r < 65002; ++r) text += "1\n";
+    for (int r = 0; r < 65002; ++r)
+        text += "1\n";
     TBaza data;
     const std::string message = loadError<ELimitError>(text, data);
     expectContains(message, "bad.csv");
@@ -56,8 +57,8 @@ TEST(DataFileLimits, MoreThan256Fields) {
 TEST(DataFileLimits, CodeRangesOutside0To127) {
     for (const char* spec : {"SET:0..128", "INT:-1..3", "SET:200", "INT:1..1000:UNK=0"}) {
         TBaza data;
-        const std::string message =
-            loadError<ELimitError>(std::string("TAV DATA:0/TXT/1250\nA;AGE\nSTRING;") + spec + "\nx;1\n", data);
+        const std::string message = loadError<ELimitError>(
+            std::string("TAV DATA:0/TXT/1250\nA;AGE\nSTRING;") + spec + "\nx;1\n", data);
         expectContains(message, "line 3");
         expectContains(message, "field AGE");
         expectContains(message, "outside 0..127");
@@ -109,8 +110,8 @@ TEST(DataFileLimits, NonIntegerHeaderItemsAreConversionErrors) {
     expectContains(labelMessage, "'3x'");
     for (const char* spec : {"SET:1..b", "SET:a..2", "INT:0..9:UNK=u", "REAL:::two"}) {
         TBaza data;
-        const std::string message =
-            loadError<EConvertError>(std::string("TAV DATA:0/TXT/1250\nA\n") + spec + "\n1\n", data);
+        const std::string message = loadError<EConvertError>(
+            std::string("TAV DATA:0/TXT/1250\nA\n") + spec + "\n1\n", data);
         expectContains(message, "line 3");
         expectContains(message, "is not a valid integer value");
         EXPECT_EQ(data.FieldCount(), 0) << spec;

@@ -48,7 +48,8 @@ TEST(DataFileReader, ReadsTheWorkedExample) {
 }
 
 TEST(DataFileReader, HeaderWithoutLabelCountHasNoLabelLines) {
-    for (const char* header : {"TAV DATA/TXT/1250", "TAV DATA:/TXT/1250", "TAV DATAxyz:0/txt/1250/more"}) {
+    for (const char* header :
+         {"TAV DATA/TXT/1250", "TAV DATA:/TXT/1250", "TAV DATAxyz:0/txt/1250/more"}) {
         Loaded file(std::string(header) + "\nA\nSET:1..2\n1\n2\n");
         EXPECT_EQ(file.data.RecordCount(), 2) << header;
         EXPECT_EQ(file.data.fieldValueCode(0, 0), 1) << header;
@@ -56,15 +57,19 @@ TEST(DataFileReader, HeaderWithoutLabelCountHasNoLabelLines) {
 }
 
 TEST(DataFileReader, CommaTextFileIn852) {
-    Loaded file("TAV DATA:2/QTX/852\r\nNAME, \"CITY\"\r\nSTRING,SET:1..2\r\nx,one\r\ny,\"two \x9F\"\r\n"
-                "\"a b\",2\r\n\x9F" "a, 1\r\n");
+    Loaded file(
+        "TAV DATA:2/QTX/852\r\nNAME, \"CITY\"\r\nSTRING,SET:1..2\r\nx,one\r\ny,\"two \x9F\"\r\n"
+        "\"a b\",2\r\n\x9F"
+        "a, 1\r\n");
     const TBaza& d = file.data;
     ASSERT_EQ(d.FieldCount(), 2);
     EXPECT_EQ(d.fieldName(1), "CITY");
     EXPECT_EQ(d.valueName(1, 2), "two \xE8");
     ASSERT_EQ(d.RecordCount(), 2);
     EXPECT_EQ(d.fieldValueAsString(0, 0), "A B");
-    EXPECT_EQ(d.fieldValueAsString(1, 0), "\xC8" "A");
+    EXPECT_EQ(d.fieldValueAsString(1, 0),
+              "\xC8"
+              "A");
     EXPECT_EQ(d.fieldValueCode(1, 1), 1);
 }
 
@@ -130,7 +135,8 @@ TEST(DataFileReader, BoundariesWithoutLabelLinesStayZero) {
 
 TEST(DataFileReader, LabelEntriesPastCode127AreIgnored) {
     std::string text = "TAV DATA:130/TXT/1250\nWIDE;NARROW\nINT:0..127;SET:120..122\n";
-    for (int j = 1; j <= 130; ++j) text += "w" + std::to_string(j) + ";n" + std::to_string(j) + "\n";
+    for (int j = 1; j <= 130; ++j)
+        text += "w" + std::to_string(j) + ";n" + std::to_string(j) + "\n";
     text += "127;121\n";
     Loaded file(text);
     EXPECT_EQ(file.data.valueName(0, 127), "w128");
@@ -141,7 +147,8 @@ TEST(DataFileReader, LabelEntriesPastCode127AreIgnored) {
 
 TEST(DataFileReader, ProgressEvery256RecordsThenZero) {
     std::string text = "TAV DATA:0/TXT/1250\nA\nSET:1..2\n";
-    for (int r = 0; r < 300; ++r) text += "1\n";
+    for (int r = 0; r < 300; ++r)
+        text += "1\n";
     Loaded file(text);
     ASSERT_EQ(file.progress.size(), 3u);
     EXPECT_EQ(file.progress[0], 0.0);

@@ -69,7 +69,8 @@ TEST(StBits, OperationsAgreeWithAPlainModelAcrossWordBoundaries) {
             if (n % 5 == 0 || n == maxIndex) b.setBit(n), mb[n] = true;
         }
         int both = 0, either = 0;
-        for (int n = 0; n <= maxIndex; ++n) both += ma[n] && mb[n], either += ma[n] || mb[n];
+        for (int n = 0; n <= maxIndex; ++n)
+            both += ma[n] && mb[n], either += ma[n] || mb[n];
         EXPECT_EQ(a.countAnd(&b), both);
         TStBits c(maxIndex);
         c.copyFrom(&a);
@@ -77,6 +78,7 @@ TEST(StBits, OperationsAgreeWithAPlainModelAcrossWordBoundaries) {
         EXPECT_EQ(c.bitCount(), either);
         a.andWith(&b);
         EXPECT_EQ(a.bitCount(), both);
-        for (int n = 0; n <= maxIndex; ++n) EXPECT_EQ(a.isBitSet(n), ma[n] && mb[n]);
+        for (int n = 0; n <= maxIndex; ++n)
+            EXPECT_EQ(a.isBitSet(n), ma[n] && mb[n]);
     }
 }

@@ -11,15 +11,40 @@ TEST(TextUtils, ParseRealAcceptsOnlyDecimalNumbers) {
         double expected;
     };
     const Case cases[] = {
-        {"10", 10},       {"10,5", 10.5},    {"-2.25", -2.25}, {"+3", 3},         {"1e3", 1000},
-        {"1,5e-2", 0.015}, {".5", 0.5},      {"5.", 5},        {"1E+2", 100},     {"0", 0},
+        {"10", 10},
+        {"10,5", 10.5},
+        {"-2.25", -2.25},
+        {"+3", 3},
+        {"1e3", 1000},
+        {"1,5e-2", 0.015},
+        {".5", 0.5},
+        {"5.", 5},
+        {"1E+2", 100},
+        {"0", 0},
         // Not numbers: all give 0.
-        {"", 0},          {"abc", 0},        {"nan", 0},       {"NAN", 0},        {"inf", 0},
-        {"-infinity", 0}, {"1e999", 0},      {"-1e999", 0},    {"0x10", 0},       {"0x1p3", 0},
-        {"1,5,0", 0},     {"1.5.0", 0},      {" 1", 0},        {"1 ", 0},         {"1e", 0},
-        {"e5", 0},        {"-", 0},          {".", 0},         {"1,000.5", 0},    {"$10", 0},
+        {"", 0},
+        {"abc", 0},
+        {"nan", 0},
+        {"NAN", 0},
+        {"inf", 0},
+        {"-infinity", 0},
+        {"1e999", 0},
+        {"-1e999", 0},
+        {"0x10", 0},
+        {"0x1p3", 0},
+        {"1,5,0", 0},
+        {"1.5.0", 0},
+        {" 1", 0},
+        {"1 ", 0},
+        {"1e", 0},
+        {"e5", 0},
+        {"-", 0},
+        {".", 0},
+        {"1,000.5", 0},
+        {"$10", 0},
     };
-    for (const Case& c : cases) EXPECT_EQ(parseReal(c.text), c.expected) << '"' << c.text << '"';
+    for (const Case& c : cases)
+        EXPECT_EQ(parseReal(c.text), c.expected) << '"' << c.text << '"';
     EXPECT_FALSE(tryParseReal("nan").has_value());
     EXPECT_TRUE(tryParseReal("0").has_value());
     // The settings take no "," at all.
@@ -33,14 +58,29 @@ TEST(TextUtils, IntegersAreWholeDecimalOrHexadecimalTexts) {
         std::optional<int32_t> expected;
     };
     const Case cases[] = {
-        {"12", 12},        {"  7", 7},       {"-3", -3},         {"+4", 4},
-        {"$1F", 31},       {"x10", 16},      {"X10", 16},        {"0x10", 16},
-        {"0XfF", 255},     {"2147483647", 2147483647},           {"-2147483648", INT32_MIN},
-        {"", {}},          {"  ", {}},       {"2147483648", {}}, {"12 ", {}},
-        {"1.5", {}},       {"abc", {}},      {"0x", {}},         {"$", {}},
+        {"12", 12},
+        {"  7", 7},
+        {"-3", -3},
+        {"+4", 4},
+        {"$1F", 31},
+        {"x10", 16},
+        {"X10", 16},
+        {"0x10", 16},
+        {"0XfF", 255},
+        {"2147483647", 2147483647},
+        {"-2147483648", INT32_MIN},
+        {"", {}},
+        {"  ", {}},
+        {"2147483648", {}},
+        {"12 ", {}},
+        {"1.5", {}},
+        {"abc", {}},
+        {"0x", {}},
+        {"$", {}},
         {"99999999999999999999", {}},
     };
-    for (const Case& c : cases) EXPECT_EQ(tryParseInteger(c.text), c.expected) << '"' << c.text << '"';
+    for (const Case& c : cases)
+        EXPECT_EQ(tryParseInteger(c.text), c.expected) << '"' << c.text << '"';
     try {
         parseIntegerOrThrow("3a");
         FAIL();
@@ -114,8 +154,13 @@ TEST(TextUtils, CommaTextSplitsAsTheReaderDoes) {
 
 TEST(TextUtils, CommaTextRoundTripsAnyList) {
     const std::vector<std::vector<std::string>> lists = {
-        {""}, {"", ""}, {"a", ""}, {"", "a"}, {" lead", "trail ", "\"", ",", "x\"y"},
-        {"\xE8\x9A\x9E", "1,5", "a;b"}, {"", "", ""},
+        {""},
+        {"", ""},
+        {"a", ""},
+        {"", "a"},
+        {" lead", "trail ", "\"", ",", "x\"y"},
+        {"\xE8\x9A\x9E", "1,5", "a;b"},
+        {"", "", ""},
     };
     std::vector<std::string> items;
     for (const auto& list : lists) {

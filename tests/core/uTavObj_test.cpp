@@ -10,7 +10,8 @@ namespace {
 void fill(TBaza& data, std::vector<std::string> names, std::vector<std::string> types,
           const std::vector<std::vector<std::string>>& records) {
     data.setFields(std::move(names), std::move(types));
-    for (const auto& values : records) data.appendRecord(values);
+    for (const auto& values : records)
+        data.appendRecord(values);
 }
 
 }  // namespace
@@ -75,7 +76,8 @@ TEST(TBaza, IntervalCodesCloseAtTheirUpperBoundary) {
     data.setFields({"X", "S"}, {"REAL:::2", "SET:1..3:UNK=0"});
     data.setBoundary(0, 1, 10);
     data.setBoundary(0, 2, 20);
-    for (const char* text : {"10", "10,5", "20", "25", "", "abc"}) data.appendRecord({text, ""});
+    for (const char* text : {"10", "10,5", "20", "25", "", "abc"})
+        data.appendRecord({text, ""});
     const int expected[] = {0, 1, 1, 2, 0, 0};
     for (int r = 0; r < 6; ++r) {
         EXPECT_EQ(data.fieldValueCode(r, 0), expected[r]) << r;
@@ -83,7 +85,7 @@ TEST(TBaza, IntervalCodesCloseAtTheirUpperBoundary) {
         EXPECT_EQ(data.fieldValueCode(r, 1), 0);  // an empty SET value has code 0
     }
     EXPECT_EQ(data.fieldValueAsReal(1, 0), 10.5);
-    EXPECT_EQ(data.fieldValueAsReal(1, 1), 0.0);   // not a REAL field
+    EXPECT_EQ(data.fieldValueAsReal(1, 1), 0.0);  // not a REAL field
     EXPECT_EQ(data.fieldValueAsReal(1, -1), 0.0);
     EXPECT_EQ(data.fieldValueAsInteger(1, -1), 0);
     EXPECT_EQ(data.fieldValueCode(99, 0), 0);
@@ -107,11 +109,20 @@ TEST(TBaza, IntegerCodesAreNotClampedAndBadTextsAreTraced) {
 
 TEST(TBaza, RecordsAreStoredAsCommaTextAndReadBackUpperCased) {
     TBaza data;
-    fill(data, {"A", "B"}, {"STRING", "STRING"}, {{"John Smith", "\xE8" "a"}, {""}, {"x"}});
-    EXPECT_EQ(data.recordText(0), "\"John Smith\",\xE8" "a");
+    fill(data, {"A", "B"}, {"STRING", "STRING"},
+         {{"John Smith",
+           "\xE8"
+           "a"},
+          {""},
+          {"x"}});
+    EXPECT_EQ(data.recordText(0),
+              "\"John Smith\",\xE8"
+              "a");
     EXPECT_EQ(data.recordText(1), "\"\"");
     EXPECT_EQ(data.fieldValueAsString(0, 0), "JOHN SMITH");
-    EXPECT_EQ(data.fieldValueAsString(0, 1), "\xC8" "A");
+    EXPECT_EQ(data.fieldValueAsString(0, 1),
+              "\xC8"
+              "A");
     EXPECT_EQ(data.fieldValueAsString(1, 0), "");
     EXPECT_EQ(data.fieldValueAsString(2, 1), "");  // beyond the values of a short record
 }

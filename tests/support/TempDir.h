@@ -7,7 +7,7 @@
 
 // A fresh folder under the system's temporary directory, removed with everything in it at the end.
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "tav-test-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
@@ -33,7 +33,7 @@ public:
         return path;
     }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 

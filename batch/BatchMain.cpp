@@ -3,13 +3,14 @@
 #include <iostream>
 
 #include "batch/BatchCommands.h"
+#include "core/Win1250.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     try {
         return runBatch(args, TBatchOutput{std::cout, std::cerr});
     } catch (const std::exception& error) {
-        std::cerr << "tav-batch: " << error.what() << '\n';
+        std::cerr << "tav-batch: " << win1250ToUtf8(error.what()) << '\n';
         return kExitError;
     }
 }

@@ -55,14 +55,14 @@ TEST(DataFileLimits, MoreThan256Fields) {
 }
 
 TEST(DataFileLimits, CodeRangesOutside0To127) {
-    for (const char* spec : {"SET:0..128", "INT:-1..3", "SET:200", "INT:1..1000:UNK=0"}) {
+    for (const char* typeText : {"SET:0..128", "INT:-1..3", "SET:200", "INT:1..1000:UNK=0"}) {
         TBaza data;
         const std::string message = loadError<ELimitError>(
-            std::string("TAV DATA:0/TXT/1250\nA;AGE\nSTRING;") + spec + "\nx;1\n", data);
+            std::string("TAV DATA:0/TXT/1250\nA;AGE\nSTRING;") + typeText + "\nx;1\n", data);
         expectContains(message, "line 3");
         expectContains(message, "field AGE");
         expectContains(message, "outside 0..127");
-        EXPECT_EQ(data.RecordCount(), 0) << spec;
+        EXPECT_EQ(data.RecordCount(), 0) << typeText;
     }
     TBaza empty;  // an empty range (low above high) is not outside
     EXPECT_EQ(loadError<ELimitError>("TAV DATA:0/TXT/1250\nA\nINT:5\n1\n", empty), "");
@@ -108,13 +108,13 @@ TEST(DataFileLimits, NonIntegerHeaderItemsAreConversionErrors) {
         loadError<EConvertError>("TAV DATA:3x/TXT/1250\nA\nSTRING\nx\n", label);
     expectContains(labelMessage, "line 1");
     expectContains(labelMessage, "'3x'");
-    for (const char* spec : {"SET:1..b", "SET:a..2", "INT:0..9:UNK=u", "REAL:::two"}) {
+    for (const char* typeText : {"SET:1..b", "SET:a..2", "INT:0..9:UNK=u", "REAL:::two"}) {
         TBaza data;
         const std::string message = loadError<EConvertError>(
-            std::string("TAV DATA:0/TXT/1250\nA\n") + spec + "\n1\n", data);
+            std::string("TAV DATA:0/TXT/1250\nA\n") + typeText + "\n1\n", data);
         expectContains(message, "line 3");
         expectContains(message, "is not a valid integer value");
-        EXPECT_EQ(data.FieldCount(), 0) << spec;
+        EXPECT_EQ(data.FieldCount(), 0) << typeText;
     }
 }
 

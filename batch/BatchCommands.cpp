@@ -1,12 +1,32 @@
 #include "batch/BatchCommands.h"
 
+#include <clocale>
 #include <exception>
+#include <functional>
+#include <map>
+#include <set>
 
+#include "batch/BatchOptions.h"
+#include "batch/BatchTables.h"
 #include "core/FieldTypes.h"
+#include "core/LocaleFormat.h"
 #include "core/SummaryFile.h"
 #include "core/uTavObj.h"
+#include "stats/uTavEvalRun.h"
+#include "stats/uTavReports.h"
+#include "stats/uTavSession.h"
+#include "table/TXMLDataSet.h"
 
 namespace {
+
+const std::set<std::string> kExplorationOptions = {
+    "--mprior", "--m", "--signif", "--context", "--compare1", "--compare2", "--select", "--hide"};
+
+std::set<std::string> withOptions(std::initializer_list<const char*> extra) {
+    std::set<std::string> options = kExplorationOptions;
+    options.insert(extra.begin(), extra.end());
+    return options;
+}
 
 // Loads a data file as the load command does: kind and code page from the header. Messages the
 // window would show and go on from are printed to standard error.
@@ -27,7 +47,7 @@ bool loadForBatch(TBaza& data, const std::string& fileName, const TBatchOutput& 
 }
 
 int runSummary(const std::vector<std::string>& args, const TBatchOutput& io) {
-    if (args.size() != 1) {
+    if (args.size() != 1 || args[0].rfind("--", 0) == 0) {
         io.err << batchUsage();
         return kExitUsage;
     }
@@ -43,12 +63,139 @@ int runSummary(const std::vector<std::string>& args, const TBatchOutput& io) {
     return kExitOk;
 }
 
+// The settings of the options, as the Settings menu stores them.
+void applySettings(const TBatchOptions& options) {
+    resetStatSettings();
+    if (options.mPrior) MPrior = *options.mPrior < 0.01 ? 0.01 : *options.mPrior;
+    if (options.m) MParam = *options.m < 0.01 ? 0.01 : *options.m;
+    if (options.signif) SignificancePct = *options.signif < 0 ? 0 : *options.signif;
+    for (int code : options.hide)
+        RowVisible[code] = false;
+}
+
+// Loads the file into the session and applies the options. Returns an exit status, or -1 when
+// the command may go on.
+int prepareSession(TTavSession& session, const TBatchOptions& options) {
+    session.loadDataFile(options.file);
+    TBaza& data = *session.CurrentData();
+    if (options.classField && *options.classField >= data.FieldCount()) {
+        throw EBatchUsage{"--class: the field " + std::to_string(*options.classField) +
+                          " is outside 0.." + std::to_string(data.FieldCount() - 1)};
+    }
+    if (options.rule && *options.rule >= session.sets().SetLists[slRules].count()) {
+        throw EBatchUsage{"--rule: the rule " + std::to_string(*options.rule) + " is outside 0.." +
+                          std::to_string(session.sets().SetLists[slRules].count() - 1)};
+    }
+    if (options.select) {
+        for (int field : selectedFields(*options.select, data.FieldCount())) {
+            session.sets().fieldSet(field)->Selected = kSelected;
+        }
+    }
+    if (options.classField) {
+        // The class is never its own condition, as the double click on the class field makes it.
+        session.sets().fieldSet(*options.classField)->Selected = 0;
+        session.ClassField = *options.classField;
+    }
+    if (options.context) {
+        session.setContextText(*options.context);
+        session.updateContext();
+        // The session has shown the message; a script must not get numbers for other records.
+        if (!session.contextError.empty()) return kExitError;
+    }
+    if (options.compare1 || options.compare2) {
+        session.compare1.text = options.compare1.value_or("");
+        session.compare2.text = options.compare2.value_or("");
+        session.updateCompare();
+        if (!session.compare1Error.empty() || !session.compare2Error.empty()) return kExitError;
+    }
+    session.FillResultTables(false);
+    session.refreshFrequency();
+    return -1;
+}
+
+using TSessionCommand =
+    std::function<void(TTavSession&, const TBatchOptions&, const TBatchOutput&)>;
+
+// Runs a subcommand that explores a loaded table through a session.
+int runExploration(const std::vector<std::string>& args, const std::set<std::string>& allowed,
+                   bool needsClass, const TSessionCommand& command, const TBatchOutput& io) {
+    const TBatchOptions options = parseBatchOptions(args, allowed);
+    if (needsClass && !options.classField) throw EBatchUsage{"--class: the class field is missing"};
+    applySettings(options);
+    TSessionHooks hooks;
+    hooks.showMessage = [&io](const std::string& message) { io.printError(message); };
+    TTavSession session(hooks);
+    session.writesSummaryReport = false;
+    const int status = prepareSession(session, options);
+    if (status >= 0) return status;
+    command(session, options, io);
+    return kExitOk;
+}
+
+void printFields(TTavSession& session, const TBatchOptions&, const TBatchOutput& io) {
+    printResultTable(session.fieldsTable(), io.out);
+}
+
+void printRules(TTavSession& session, const TBatchOptions&, const TBatchOutput& io) {
+    printResultTable(session.rulesTable(), io.out);
+}
+
+void printRanked(TTavSession& session, const TBatchOptions&, const TBatchOutput& io) {
+    session.computeEntropyGains();
+    printResultTable(session.rulesTable(), io.out);
+}
+
+void printFrequency(TTavSession& session, const TBatchOptions& options, const TBatchOutput& io) {
+    // Rows of the Simple rules table are in creation order, so row R is rule R.
+    session.rulesTable().moveToRow(options.rule.value_or(0));
+    session.refreshFrequency();
+    printResultTable(session.frequencyTable(), io.out);
+}
+
+void printReport(TTavSession& session, const TBatchOptions& options, const TBatchOutput& io) {
+    if (options.rank) session.computeEntropyGains();
+    io.out << globalReportBlock(session);
+}
+
+// The number separators of the environment's locale, read once without changing the process's
+// own locale for the rest of the run.
+void takeNumberSeparatorsFromEnvironment() {
+    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+    if (std::setlocale(LC_NUMERIC, "") != nullptr) {
+        const std::lconv* conventions = std::localeconv();
+        TLocaleFormat& locale = localeFormat();
+        locale.decimalSeparator =
+            conventions->decimal_point[0] ? conventions->decimal_point[0] : '.';
+        locale.thousandSeparator = conventions->thousands_sep[0];
+    }
+    std::setlocale(LC_NUMERIC, previous.c_str());
+}
+
+int runEvaluate(const std::vector<std::string>& args, const TBatchOutput&) {
+    const TBatchOptions options = parseBatchOptions(args, {"--mprior", "--m"});
+    applySettings(options);
+    takeNumberSeparatorsFromEnvironment();
+    performEvaluationRun(options.file, MPrior, MParam);
+    return kExitOk;
+}
+
 }  // namespace
 
 std::string batchUsage() {
     return "usage: tav-batch COMMAND FILE [options]\n"
            "commands:\n"
-           "  summary FILE   load FILE and write its summary report beside it (extension .REP)\n";
+           "  summary FILE                 write the summary report beside FILE (extension .REP)\n"
+           "  fields FILE [opts]           the Fields table\n"
+           "  rules FILE [opts]            the Simple rules table in creation order\n"
+           "  rank FILE --class N [opts]   the simple rules ranked by their entropy gain\n"
+           "  freq FILE --class N [--rule R] [opts]\n"
+           "                               the Frequency table of class N under rule R\n"
+           "  report FILE --class N [--rank] [opts]\n"
+           "                               one block of the global simple-rules report\n"
+           "  evaluate CSVFILE [--mprior X] [--m X]\n"
+           "                               the evaluation run, rewriting CSVFILE\n"
+           "opts: --mprior X, --m X, --signif X, --context EXPR, --compare1 EXPR,\n"
+           "      --compare2 EXPR, --select all|none|LIST, --hide LIST\n";
 }
 
 int runBatch(const std::vector<std::string>& args, const TBatchOutput& io) {
@@ -58,7 +205,30 @@ int runBatch(const std::vector<std::string>& args, const TBatchOutput& io) {
     }
     const std::string& command = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (command == "summary") return runSummary(rest, io);
+    try {
+        if (command == "summary") return runSummary(rest, io);
+        if (command == "fields")
+            return runExploration(rest, kExplorationOptions, false, printFields, io);
+        if (command == "rules")
+            return runExploration(rest, kExplorationOptions, false, printRules, io);
+        if (command == "rank")
+            return runExploration(rest, withOptions({"--class"}), true, printRanked, io);
+        if (command == "freq") {
+            return runExploration(rest, withOptions({"--class", "--rule"}), true, printFrequency,
+                                  io);
+        }
+        if (command == "report") {
+            return runExploration(rest, withOptions({"--class", "--rank"}), true, printReport, io);
+        }
+        if (command == "evaluate") return runEvaluate(rest, io);
+    } catch (const EBatchUsage& usage) {
+        io.printError("tav-batch " + command + ": " + usage.message);
+        io.err << batchUsage();
+        return kExitUsage;
+    } catch (const std::exception& error) {
+        io.printError(error.what());
+        return kExitError;
+    }
     if (command == "--help" || command == "-h" || command == "help") {
         io.out << batchUsage();
         return kExitOk;

@@ -13,7 +13,8 @@ if(EXISTS "${CASE_DIR}/args")
   file(STRINGS "${CASE_DIR}/args" args)
 endif()
 
-execute_process(COMMAND "${TAV_BATCH}" ${args}
+# The C locale, so that the numbers of the evaluation run do not depend on the machine.
+execute_process(COMMAND "${CMAKE_COMMAND}" -E env LC_ALL=C "${TAV_BATCH}" ${args}
                 WORKING_DIRECTORY "${WORK_DIR}"
                 OUTPUT_FILE "${WORK_DIR}/.stdout"
                 ERROR_FILE "${WORK_DIR}/.stderr"

@@ -1,0 +1,48 @@
+#include "batch/BatchTables.h"
+
+#include <charconv>
+
+#include "core/Win1250.h"
+#include "table/TxDataSet.h"
+#include "table/TxFieldTypes.h"
+
+namespace {
+
+std::string cellText(const TxField& field, const TxValue& value) {
+    switch (presentedType(static_cast<TxFieldType>(field.type))) {
+        case TxPresentedType::Float: {
+            // %.6f in the C locale, whatever the user's locale.
+            char buffer[400];
+            const auto result = std::to_chars(buffer, buffer + sizeof buffer, value.toFloat(),
+                                              std::chars_format::fixed, 6);
+            return std::string(buffer, result.ptr);
+        }
+        case TxPresentedType::Smallint:
+        case TxPresentedType::Integer:
+        case TxPresentedType::Word:
+            return std::to_string(value.toInteger());
+        default: {
+            std::string text = win1250ToUtf8(value.toString());
+            for (char& c : text) {
+                if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+            }
+            return text;
+        }
+    }
+}
+
+}  // namespace
+
+void printResultTable(TxDataSet& table, std::ostream& out) {
+    const int fields = table.fieldCount();
+    for (int f = 0; f < fields; ++f)
+        out << (f ? "\t" : "") << win1250ToUtf8(table.field(f).name);
+    out << '\n';
+    const int rows = table.RecordCount();
+    for (int row = 0; row < rows; ++row) {
+        for (int f = 0; f < fields; ++f) {
+            out << (f ? "\t" : "") << cellText(table.field(f), table.valueAt(row, f));
+        }
+        out << '\n';
+    }
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "stats/uTavSets.h"
+
+class TxDataSet;
+
+// The settings of the estimates, kept for the whole run (the Settings menu changes them).
+extern double MPrior;           // m of the prior estimate, default 1.0
+extern double MParam;           // m of the m-estimate, default 2.0
+extern double SignificancePct;  // significance level in per cent, default 5.0
+
+// Which rows of the Frequency table show: one flag per value code 0..127 and one for the
+// sub-total (128, never on). Defaults: 0..127 on, 128 off.
+extern std::array<bool, kSubTotalSlot + 1> RowVisible;
+
+// Restores the defaults of the settings and row flags (start of the program, tests).
+void resetStatSettings();
+
+// Evaluates set S in the Context, restricted to the records whose rule fields are known, and
+// further to A and B when given: the m-estimate of the probability of S. Leaves the posterior in
+// S.Dist and the count, standard deviation and entropy scale in S. The numerator is counted inside
+// the denominator, so that a value code that is also an unknown code of its field stays within
+// 0..1.
+double Evaluate(const TSetCatalogue& catalogue, TMnozica& S, const TStBits* A, const TStBits* B);
+
+// The same evaluation, returning only the probability.
+double Probability(const TSetCatalogue& catalogue, TMnozica& S, const TStBits* A, const TStBits* B);
+
+// The beta parameters of the two distributions of the row chosen for the chart.
+struct TChartParams {
+    double ChartAlpha1 = 0;
+    double ChartBeta1 = 0;
+    double ChartAlpha2 = 0;
+    double ChartBeta2 = 0;
+};
+
+// What FillFrequencyTable works on.
+struct TFrequencyInputs {
+    TBaza& data;
+    TSetCatalogue& sets;
+    TxDataSet& frequencyTable;
+    TxDataSet* rulesTable;  // the Simple rules table whose current row gets the score, or none
+    TChartParams& chart;
+    // Asked once per call: whether the compare sets replace the Context and the simple rule.
+    std::function<bool()> useCompareFilters;
+};
+
+// Computes the Frequency table of class field c under simple rule r (an index into list 3):
+// fills the table when `fill`, stores the rule's score when `store`, and keeps the two
+// distributions of row h for the chart. Errors of the beta functions pass (EStStatError).
+void FillFrequencyTable(const TFrequencyInputs& in, int c, int r, bool store, bool fill, int h);
+
+// A colour as red, green, blue; `isDefault` means the system's window-text colour.
+struct TSignifColor {
+    std::uint8_t red = 0, green = 0, blue = 0;
+    bool isDefault = true;
+    bool operator==(const TSignifColor&) const = default;
+};
+
+// Blue when x > 1 - s (significantly higher), else red when x < s (significantly lower), else
+// the default colour; s = SignificancePct / 100.
+TSignifColor SignifColor(double x);

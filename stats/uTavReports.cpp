@@ -1,0 +1,126 @@
+// The global simple-rules report and the clipboard report of the Frequency table.
+
+#include "stats/uTavReports.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "core/DateTimeFormat.h"
+#include "core/Errors.h"
+#include "core/LocaleFormat.h"
+#include "core/TextUtils.h"
+#include "stats/uTavResultTables.h"
+#include "stats/uTavSession.h"
+#include "table/TXMLDataSet.h"
+
+namespace {
+
+const char kEol[] = "\r\n";
+
+// An integer of width 4 and a real of width 7 with 3 decimals, never cut, "." as separator.
+std::string b4(long long value) {
+    return padLeft(std::to_string(value), 4);
+}
+std::string r7(double value) {
+    return realToText(7, 3, value);
+}
+
+}  // namespace
+
+TGlobalReport::TGlobalReport(const std::string& path) : m_path(path) {
+    m_file = std::fopen(path.c_str(), "wb");
+    if (m_file == nullptr) {
+        m_openError = "The report file \"" + displayPath(path) +
+                      "\" could not be created: " + std::strerror(errno);
+    }
+}
+
+TGlobalReport::~TGlobalReport() {
+    if (m_file != nullptr) std::fclose(m_file);
+}
+
+void TGlobalReport::writeBlock(TTavSession& session) {
+    if (session.CurrentData() == nullptr) return;
+    if (m_file == nullptr) throw EInOutError("Nothing was written to the report. " + m_openError);
+    const std::string block = globalReportBlock(session);
+    if (std::fwrite(block.data(), 1, block.size(), m_file) != block.size() ||
+        std::fflush(m_file) != 0) {
+        throw EInOutError("Writing the report file \"" + displayPath(m_path) +
+                          "\" failed: " + std::strerror(errno));
+    }
+}
+
+std::string globalReportBlock(TTavSession& session) {
+    if (session.CurrentData() == nullptr) return "";
+    TXMLDataSet& frequency = session.frequencyTable();
+    TXMLDataSet& rules = session.rulesTable();
+    using namespace FrequencyColumns;
+    std::string out;
+    out += std::string("Classes") + kEol;
+    out += std::string("   # Freq        Prob    Std   Name") + kEol;
+    const int rows = frequency.RecordCount();
+    for (int row = 1; row < rows; ++row) {
+        out += b4(frequency.valueAt(row, kNo).toInteger()) + " " +
+               b4(frequency.valueAt(row, kFrequency).toInteger()) + "      " +
+               r7(frequency.valueAt(row, kProbability).toFloat()) + " " +
+               r7(frequency.valueAt(row, kStdProb).toFloat()) + " " +
+               frequency.valueAt(row, kName).toString() + kEol;
+    }
+    out += kEol;
+
+    // Every move of the Simple rules table refills the Frequency table for the new rule.
+    TTavSession::TCommandScope command(session);
+    session.DataReady = true;
+    rules.first();
+    out += std::string("Attributes and values") + kEol;
+    out += std::string("   # Freq    N   CProb   CStd    IGain  Signif Name") + kEol;
+    const TMnozicaList& list = session.sets().SetLists[slRules];
+    for (int i = 0; rules.hasCurrentRecord() && !rules.eof(); ++i) {
+        // A Frequency table without a value row (a STRING class, every row hidden) gives 0.
+        const bool hasRow = frequency.RecordCount() > 1;
+        const TMnozica* set = list.item(i);
+        out += b4(i) + " " + b4(hasRow ? frequency.valueAt(1, kCondFrequency).toInteger() : 0) +
+               " " + b4(set ? set->bitCount() : 0) + " " +
+               r7(hasRow ? frequency.valueAt(1, kCondProbability).toFloat() : 0) + " " +
+               r7(hasRow ? frequency.valueAt(1, kCondStdProb).toFloat() : 0) + " " +
+               r7(set ? set->Score : 0) + " " + r7(set ? set->Signif : 0) + " " +
+               (set ? set->SetName : std::string()) + kEol;
+        rules.next();
+    }
+    rules.first();
+    out += kEol;
+    out += kEol;
+    return out;
+}
+
+std::string clipboardReportText(TTavSession& session, const std::string& description) {
+    const TLocaleFormat& locale = localeFormat();
+    // One reading of the clock gives both the date and the time.
+    const TLocalDateTime now = toLocalDateTime(locale.clock());
+    std::string out;
+    out += std::string("Tav") + kEol;
+    out += description + "   (obdelava: " + formatDateTime(locale.shortDateFormat, now) + " ob " +
+           formatDateTime(locale.longTimeFormat, now) + ")" + kEol;
+    out += kEol;
+    out += std::string("---") + kEol;
+    out += std::string(
+               "no.\tname\tfreq\tprob\tstd\tcondFreq\tcondProb\tcondStd\tentropyDiff\tsignif") +
+           kEol;
+    TXMLDataSet& table = session.frequencyTable();
+    using namespace FrequencyColumns;
+    auto whole = [&](int field) { return std::to_string(table.fieldValue(field).toInteger()); };
+    auto formatted = [&](int field) {
+        return formatNumber(5, 3, table.fieldValue(field).toFloat());
+    };
+    table.first();
+    while (table.hasCurrentRecord() && !table.eof()) {
+        out += whole(kNo) + "\t" + table.fieldValue(kName).toString() + "\t" + whole(kFrequency) +
+               "\t" + formatted(kProbability) + "\t" + formatted(kStdProb) + "\t" +
+               whole(kCondFrequency) + "\t" + formatted(kCondProbability) + "\t" +
+               formatted(kCondStdProb) + "\t" + formatted(kEntropyChange) + "\t" +
+               formatted(kSignif) + "\t" + kEol;
+        table.next();
+    }
+    out += std::string("---") + kEol;
+    return out;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+class TTavSession;
+
+// The global simple-rules report "TavGlobalRep.txt": created or emptied in the working directory
+// at start-up, kept open for the run, one block appended per "&Simple rules" command.
+class TGlobalReport {
+  public:
+    // The report's file name, relative to the working directory.
+    static constexpr const char* kFileName = "TavGlobalRep.txt";
+
+    // Creates or empties the file. When it cannot be created the program goes on without it;
+    // openError() tells why.
+    explicit TGlobalReport(const std::string& path = kFileName);
+    ~TGlobalReport();
+    TGlobalReport(const TGlobalReport&) = delete;
+    TGlobalReport& operator=(const TGlobalReport&) = delete;
+
+    bool isOpen() const { return m_file != nullptr; }
+    // Why the file could not be created ("" when it is open).
+    const std::string& openError() const { return m_openError; }
+
+    // Appends one block for the session's tables and flushes it. Does nothing without a loaded
+    // table. Throws EInOutError when the report is not open (saying why) or a write fails.
+    void writeBlock(TTavSession& session);
+
+  private:
+    std::FILE* m_file = nullptr;
+    std::string m_path;
+    std::string m_openError;
+};
+
+// One block of the global report for the session's tables (CR LF lines): the class rows of the
+// Frequency table, then every simple rule with the Frequency table's figures under it. Walks the
+// Simple rules table and returns to its first row; sets DataReady. "" without a loaded table.
+std::string globalReportBlock(TTavSession& session);
+
+// The clipboard report of the Frequency table (CR LF lines, tab-separated): "Tav", the
+// description with the date and time of one clock reading, the column heading and one line per
+// row. Walks the Frequency table; its last row is current afterwards.
+std::string clipboardReportText(TTavSession& session, const std::string& description);

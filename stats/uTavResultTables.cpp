@@ -1,0 +1,47 @@
+#include "stats/uTavResultTables.h"
+
+#include "table/TxDataSet.h"
+#include "table/TxFieldTypes.h"
+
+void XMLdtStFieldsGetHeader(TxDataSet& table) {
+    table.AddField("No.", xftInteger, 0);
+    table.AddField("Sel", xftInteger, 0);
+    table.AddField("Name", xftString, FieldsColumns::kNameLength);
+    table.AddField("Type", xftString, FieldsColumns::kTypeLength);
+    table.AddField("Count", xftInteger, 0);
+}
+
+void XMLDtStSimpleRulesGetHeader(TxDataSet& table) {
+    table.AddField("No.", xftInteger, 0);
+    table.AddField("Name", xftString, RuleColumns::kNameLength);
+    table.AddField("Count", xftString, RuleColumns::kCountLength);
+    table.AddField("Score", xftDouble, 0);
+    table.AddField("Signif", xftDouble, 0);
+}
+
+void XMLdtstFrequencyGetHeader(TxDataSet& table) {
+    table.AddField("No.", xftInteger, 0);
+    table.AddField("Name", xftString, FrequencyColumns::kNameLength);
+    table.AddField("Frequency", xftInteger, 0);
+    table.AddField("Probability", xftDouble, 0);
+    table.AddField("StdProb", xftDouble, 0);
+    table.AddField("CondFrequency", xftInteger, 0);
+    table.AddField("CondProbability", xftDouble, 0);
+    table.AddField("CondStdProb", xftDouble, 0);
+    table.AddField("EntropyChange", xftDouble, 0);
+    table.AddField("Signif", xftDouble, 0);
+}
+
+void emptyTable(TxDataSet& table) {
+    table.first();
+    while (table.hasCurrentRecord())
+        table.deleteRecord();
+}
+
+TSuspendedViews::TSuspendedViews(TxDataSet& table) : m_table(table) {
+    m_table.disableControls();
+}
+
+TSuspendedViews::~TSuspendedViews() {
+    m_table.enableControls();
+}

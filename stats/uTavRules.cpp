@@ -1,0 +1,127 @@
+// The Fields and Simple rules tables, the entropy-gain run and the creation order of the rules.
+
+#include "stats/uTavResultTables.h"
+#include "stats/uTavSession.h"
+#include "table/TXMLDataSet.h"
+
+namespace {
+
+// Score descending, ties by creation number: a total order, so every run gives the same list.
+bool higherScore(const TMnozica& a, const TMnozica& b) {
+    if (a.Score != b.Score) return a.Score > b.Score;
+    return a.SetNumber < b.SetNumber;
+}
+
+}  // namespace
+
+TFrequencyInputs TTavSession::frequencyInputs() {
+    return TFrequencyInputs{*m_data,       *m_sets, *m_frequency,
+                            m_rules.get(), chart,   [this] { return UseCompareFilters(); }};
+}
+
+void TTavSession::FillResultTables(bool full) {
+    if (m_data == nullptr) return;
+    const TMnozicaList& fieldSets = m_sets->SetLists[slFields];
+    {
+        TSuspendedViews bulk(*m_fields);
+        if (full) {
+            emptyTable(*m_fields);
+            for (int i = 0; i < m_data->FieldCount(); ++i) {
+                const TMnozica* set = fieldSets.item(i);
+                m_fields->append();
+                m_fields->setFieldValue(FieldsColumns::kNo, TxValue(i));
+                m_fields->setFieldValue(FieldsColumns::kSel, TxValue(set ? set->Selected : 0));
+                m_fields->setFieldValue(FieldsColumns::kName, TxValue(m_data->fieldName(i)));
+                m_fields->setFieldValue(FieldsColumns::kType, TxValue(m_data->fieldTypeSpec(i)));
+                m_fields->setFieldValue(FieldsColumns::kCount,
+                                        TxValue(set ? CountInContext(*m_sets, *set) : 0));
+                m_fields->post();
+            }
+            m_fields->first();
+        } else {
+            const TxBookmark remembered = m_fields->getBookmark();
+            m_fields->first();
+            for (int i = 0; m_fields->hasCurrentRecord() && !m_fields->eof(); ++i) {
+                const TMnozica* set = fieldSets.item(i);
+                m_fields->edit();
+                m_fields->setFieldValue(FieldsColumns::kSel, TxValue(set ? set->Selected : 0));
+                m_fields->setFieldValue(FieldsColumns::kCount,
+                                        TxValue(set ? CountInContext(*m_sets, *set) : 0));
+                m_fields->post();
+                m_fields->next();
+            }
+            if (m_fields->bookmarkValid(remembered)) m_fields->gotoBookmark(remembered);
+        }
+    }
+    {
+        TSuspendedViews bulk(*m_rules);
+        emptyTable(*m_rules);
+        const TMnozicaList& rules = m_sets->SetLists[slRules];
+        for (int i = 0; i < rules.count(); ++i) {
+            const TMnozica* set = rules.item(i);
+            const std::string count = std::to_string(CountInContext(*m_sets, *set));
+            m_rules->append();
+            m_rules->setFieldValue(RuleColumns::kNo, TxValue(i));
+            m_rules->setFieldValue(RuleColumns::kName,
+                                   TxValue(set->SetName.substr(0, RuleColumns::kNameLength)));
+            m_rules->setFieldValue(
+                RuleColumns::kCount,
+                TxValue(RuleFieldsSelected(*m_sets, set->Rule) ? count : "*** " + count));
+            m_rules->setFieldValue(RuleColumns::kScore, TxValue(set->Score));
+            m_rules->setFieldValue(RuleColumns::kSignif, TxValue(set->Signif));
+            m_rules->post();
+        }
+        m_rules->first();
+    }
+}
+
+int TTavSession::activeRuleNumber() {
+    if (!m_rules->hasCurrentRecord()) return 0;
+    return static_cast<int>(m_rules->fieldValue(RuleColumns::kNo).toInteger());
+}
+
+void TTavSession::refreshFrequency() {
+    if (m_data == nullptr) return;
+    TCommandScope command(*this);
+    FillFrequencyTable(frequencyInputs(), ClassField, activeRuleNumber(), false, true, 0);
+}
+
+void TTavSession::captureChartRow(int row) {
+    if (m_data == nullptr) return;
+    TCommandScope command(*this);
+    FillFrequencyTable(frequencyInputs(), ClassField, activeRuleNumber(), false, false, row);
+}
+
+void TTavSession::onTableDataChange() {
+    if (DataReady) refreshFrequency();
+}
+
+void TTavSession::computeEntropyGains() {
+    if (m_data == nullptr) return;
+    TCommandScope command(*this);
+    DataReady = false;
+    try {
+        m_rules->first();
+        while (m_rules->hasCurrentRecord() && !m_rules->eof()) {
+            FillFrequencyTable(frequencyInputs(), ClassField, activeRuleNumber(), true, true, 0);
+            m_rules->next();
+        }
+    } catch (...) {
+        // The scores computed so far stay, nothing is re-sorted, and the Frequency table follows
+        // the cursor again.
+        DataReady = true;
+        throw;
+    }
+    DataReady = true;
+    m_sets->SetLists[slRules].sort(higherScore);
+    FillResultTables(false);
+}
+
+void TTavSession::restoreOriginalOrder() {
+    if (m_data == nullptr) return;
+    TCommandScope command(*this);
+    DataReady = true;
+    m_sets->SetLists[slRules].sort(
+        [](const TMnozica& a, const TMnozica& b) { return a.SetNumber < b.SetNumber; });
+    FillResultTables(false);
+}

@@ -1,0 +1,174 @@
+#include "stats/uTavSets.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/FieldTypes.h"
+
+void AddItem(TPravilo& rule, int field, int valueCode, std::uint8_t relation) {
+    rule.push_back(TItemPravila{field, valueCode, relation});
+}
+
+TMnozica::TMnozica(double m, int recordCount, std::string name)
+    : TStBits(recordCount - 1), SetM(m), SetName(std::move(name)) {}
+
+TMnozica* TMnozicaList::item(int i) const {
+    return i >= 0 && i < count() ? m_items[i].get() : nullptr;
+}
+
+TMnozica* TMnozicaList::append(std::unique_ptr<TMnozica> set) {
+    m_items.push_back(std::move(set));
+    return m_items.back().get();
+}
+
+void TMnozicaList::sort(const std::function<bool(const TMnozica&, const TMnozica&)>& less) {
+    std::sort(m_items.begin(), m_items.end(),
+              [&](const std::unique_ptr<TMnozica>& a, const std::unique_ptr<TMnozica>& b) {
+                  return less(*a, *b);
+              });
+}
+
+namespace {
+
+// The text after " <= ", else the text after the first " - ", else "": the upper boundary of an
+// interval's name.
+std::string upperBoundText(const std::string& label) {
+    if (label.rfind(" <= ", 0) == 0) return label.substr(4);
+    const size_t dash = label.find(" - ");
+    return dash == std::string::npos ? std::string() : label.substr(dash + 3);
+}
+
+// Builds the sets of one coded field: the field set and its sub-total, the value sets in one pass
+// over the records, then the threshold sets as unions of value sets.
+void buildCodedField(TBaza& data, TSetCatalogue& catalogue, unsigned kinds, double m, int f) {
+    const int records = data.RecordCount();
+    const int type = data.fieldType(f);
+    const int low = data.fieldLow(f);
+    const int high = data.fieldHigh(f);
+    const std::string prefix = "(" + std::to_string(f) + ") " + data.fieldName(f);
+    const bool interval = isIntervalType(type);
+    TMnozicaList& rules = catalogue.SetLists[slRules];
+
+    // Every coded field gets its field set, even with an empty range, so that item i of list 1
+    // stays the field set of field i.
+    TMnozica* fieldSet = nullptr;
+    if (kinds & (1u << slFields)) {
+        TMnozicaList& fields = catalogue.SetLists[slFields];
+        auto set = std::make_unique<TMnozica>(m, records, prefix);
+        set->SetNumber = fields.count() + 1;
+        fieldSet = fields.append(std::move(set));
+        data.setSlot(f, kTotalSetSlot, fieldSet);
+        catalogue.subTotals.push_back(std::make_unique<TMnozica>(m, records, "Sub-total"));
+        data.setSlot(f, kSubTotalSlot, catalogue.subTotals.back().get());
+    }
+
+    std::vector<TMnozica*> valueSets;  // index v - low
+    if (kinds & (1u << slRules)) {
+        for (int v = low; v <= high; ++v) {
+            const std::string& label = data.valueName(f, v);
+            const std::string name =
+                interval ? prefix + ": " + label : prefix + "= " + std::to_string(v) + "-" + label;
+            auto set = std::make_unique<TMnozica>(m, records, name);
+            AddItem(set->Rule, f, v, relEqual);
+            set->SetNumber = rules.count() + 1;
+            TMnozica* added = rules.append(std::move(set));
+            data.setSlot(f, v, added);
+            valueSets.push_back(added);
+        }
+    }
+
+    for (int r = 0; r < records; ++r) {
+        const int code = data.fieldValueCode(r, f);
+        if (code < low || code > high) continue;
+        if (!valueSets.empty()) valueSets[code - low]->setBit(r);
+        if (fieldSet != nullptr && !data.isUnknownCode(f, code)) fieldSet->setBit(r);
+    }
+
+    if (!(kinds & (1u << slRules)) || type == ftSet) return;
+    auto addThreshold = [&](int v, std::uint8_t relation, const std::string& name, int from,
+                            int to) {
+        auto set = std::make_unique<TMnozica>(m, records, name);
+        AddItem(set->Rule, f, v, relation);
+        set->SetNumber = rules.count() + 1;
+        for (int k = from; k <= to; ++k)
+            set->orWith(valueSets[k - low]);
+        rules.append(std::move(set));
+    };
+    for (int v = low + 2; v <= high; ++v) {
+        const std::string& label = data.valueName(f, v);
+        const std::string name = interval ? prefix + " < " + lowerBoundText(label)
+                                          : prefix + "< " + std::to_string(v) + "-" + label;
+        addThreshold(v, relLess, name, low, v - 1);
+    }
+    for (int v = low; v <= high - 2; ++v) {
+        const std::string& label = data.valueName(f, v);
+        const std::string name = interval ? prefix + " > " + upperBoundText(label)
+                                          : prefix + "> " + std::to_string(v) + "-" + label;
+        addThreshold(v, relGreater, name, v + 1, high);
+    }
+}
+
+}  // namespace
+
+void BuildSets(TBaza& data, TSetCatalogue& catalogue, unsigned kinds, double m,
+               const ProgressHook& progress) {
+    const int records = data.RecordCount();
+    for (int list = 0; list < kSetListCount; ++list) {
+        if (kinds & (1u << list)) catalogue.SetLists[list].clear();
+    }
+    if (kinds & (1u << slFields)) {
+        data.clearSlots();
+        catalogue.subTotals.clear();
+    }
+    if (kinds & (1u << slFixed)) {
+        auto complete = std::make_unique<TMnozica>(m, records, "Complete set");
+        complete->setAll();
+        catalogue.SetLists[slFixed].append(std::move(complete));
+        catalogue.SetLists[slFixed].append(std::make_unique<TMnozica>(m, records, "Temporary set"));
+    }
+    if (kinds & (1u << slRules)) {
+        auto complete = std::make_unique<TMnozica>(m, records, "Complete set");
+        complete->setAll();
+        catalogue.SetLists[slRules].append(std::move(complete));
+    }
+    if (kinds & (1u << slFilters)) {
+        for (const char* name : {"Context", "Compare 1", "Compare 2"}) {
+            auto set = std::make_unique<TMnozica>(m, records, name);
+            set->setAll();
+            catalogue.SetLists[slFilters].append(std::move(set));
+        }
+    }
+    const int fieldCount = data.FieldCount();
+    for (int f = 0; f < fieldCount; ++f) {
+        if (progress) progress(0.5 + 0.5 * (f + 1) / fieldCount);
+        if (isCodedType(data.fieldType(f))) {
+            buildCodedField(data, catalogue, kinds, m, f);
+        } else if (kinds & (1u << slFields)) {
+            auto set = std::make_unique<TMnozica>(
+                m, records, "(" + std::to_string(f) + ") " + data.fieldName(f));
+            set->setAll();
+            data.setSlot(f, kTotalSetSlot, catalogue.SetLists[slFields].append(std::move(set)));
+        }
+    }
+    if (progress) progress(0);
+}
+
+bool RuleFieldsSelected(const TSetCatalogue& catalogue, const TPravilo& rule) {
+    for (const TItemPravila& item : rule) {
+        const TMnozica* field = catalogue.fieldSet(item.FieldNo);
+        if (field == nullptr || field->Selected == 0) return false;
+    }
+    return true;
+}
+
+int CountInContext(const TSetCatalogue& catalogue, const TMnozica& set) {
+    const TMnozica* context = catalogue.context();
+    return context == nullptr ? 0 : set.countAnd(context);
+}
+
+long double EntropyScale(long double x) {
+    if (x < 1e-6L) x = 1e-6L;
+    if (x > 0.999999L) x = 0.999999L;
+    const long double h = -(x * std::log2(x) + (1 - x) * std::log2(1 - x));
+    return x <= 0.5L ? h : 2 - h;
+}

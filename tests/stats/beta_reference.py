@@ -1,0 +1,110 @@
+#!/usr/bin/env python3
+"""Independent reference values for tests/stats/test_StStat.cpp and test_uTavBeta.cpp.
+
+First: a step-by-step emulation of the formulas in 32-bit floats (every operation rounded
+to float32 with struct; log and exp taken in 64 bits and rounded, i.e. correctly rounded), printing
+the bit patterns of LnGamma, BetaContinuedFraction and BetaCdf that the C++ code must give.
+Second (needs mpmath): exact values of the incomplete beta function, quantiles and P(X > Y).
+"""
+import math
+import struct
+
+
+def f(v):
+    return struct.unpack('f', struct.pack('f', v))[0]
+
+
+def hexf(v):
+    return '0x%08x' % struct.unpack('I', struct.pack('f', v))[0]
+
+
+COF = [76.18009172947146, -86.50532032941678, 24.01409824083091, -1.231739572450155,
+       0.001208650973866179, -0.000005395239384953]
+
+
+def lngamma(x):
+    x = f(x)
+    t = f(x + f(5.5))
+    t = f(t - f(f(x + f(0.5)) * f(math.log(t))))
+    s = f(1.000000000190015)
+    y = x
+    for c in COF:
+        y = f(y + f(1.0))
+        s = f(s + f(f(c) / y))
+    return f(f(math.log(f(f(f(2.5066282746310005) * s) / x))) - t)
+
+
+def guard(v):
+    return f(1e-30) if abs(v) < f(1e-30) else v
+
+
+def betacf(a, b, x, cap=100000):
+    a, b, x = f(a), f(b), f(x)
+    qab, qap, qam = f(a + b), f(a + 1), f(a - 1)
+    c = f(1.0)
+    d = f(1 / guard(f(1 - f(f(qab * x) / qap))))
+    h = d
+    for i in range(1, cap + 1):
+        m = f(i)
+        m2 = f(2 * m)
+        aa = f(f(f(m * f(b - m)) * x) / f(f(qam + m2) * f(a + m2)))
+        d = guard(f(1 + f(aa * d)))
+        c = guard(f(1 + f(aa / c)))
+        d = f(1 / d)
+        h = f(f(h * d) * c)
+        aa = f(f(f(-f(a + m) * f(qab + m)) * x) / f(f(a + m2) * f(qap + m2)))
+        d = guard(f(1 + f(aa * d)))
+        c = guard(f(1 + f(aa / c)))
+        d = f(1 / d)
+        de = f(d * c)
+        h = f(h * de)
+        if abs(f(de - 1)) < f(3e-7):
+            return h
+    raise ArithmeticError('173')
+
+
+def betacdf(x, a, b):
+    x, a, b = f(x), f(a), f(b)
+    bt = 0.0
+    if x not in (0.0, 1.0):
+        e = f(f(f(f(lngamma(f(a + b)) - lngamma(a)) - lngamma(b)) + f(a * f(math.log(x))))
+              + f(b * f(math.log(f(1 - x)))))
+        bt = f(math.exp(e))
+    if x < f(f(a + 1) / f(f(a + b) + 2)):
+        return f(f(bt * betacf(a, b, x)) / a)
+    return f(1 - f(f(bt * betacf(b, a, f(1 - x))) / b))
+
+
+def part1():
+    for x in (0.5, 1.5, 3.5, 10, 100, 0.001, 7.25, 30.6):
+        print('LnGamma', x, hexf(lngamma(x)), 'correctly rounded', hexf(f(math.lgamma(f(x)))))
+    for a, b, x in ((50, 50, 0.49), (200, 180, 0.5), (30.6, 71.4, 0.3), (12, 15, 0.44)):
+        print('BetaContinuedFraction', a, b, x, hexf(betacf(a, b, x)))
+    for x, a, b in ((0.3, 2, 5), (0.1, 0.5, 0.5), (0.9, 10, 3), (0.25, 7.5, 2.5), (0.7, 3, 3),
+                    (0.35, 30.6, 71.4), (0.42, 12, 15)):
+        print('BetaCdf', x, a, b, hexf(betacdf(x, a, b)))
+
+
+def part2():
+    import mpmath as mp
+    mp.mp.dps = 40
+    for x, a, b in ((0.3, 2, 5), (0.1, 0.5, 0.5), (0.9, 10, 3), (0.25, 7.5, 2.5), (0.7, 3, 3),
+                    (0.0001, 1, 32562)):
+        print('I_x(a, b)', x, a, b, float(mp.betainc(a, b, 0, mp.mpf(f(x)), regularized=True)))
+    a = b = 32500
+    lb = mp.loggamma(a) + mp.loggamma(b) - mp.loggamma(a + b)
+    dens = lambda t: mp.exp((a - 1) * mp.log(t) + (b - 1) * mp.log(1 - t) - lb)
+    print('I_x(32500, 32500) at float 0.49998', float(0.5 - mp.quad(dens, [mp.mpf(f(0.49998)), 0.5])))
+    for p in (0.05, 0.1, 0.5, 0.9, 0.95):
+        q = mp.findroot(lambda t: mp.betainc(3, 7, 0, t, regularized=True) - p, 0.3)
+        print('Quantile of Beta(3, 7)', p, float(q))
+    g = lambda x: mp.betainc(10, 30, 0, x, regularized=True) * x**29 * (1 - x)**9 / mp.beta(30, 10)
+    print('P(Beta(30, 10) > Beta(10, 30))', float(mp.quad(g, [0, 0.5, 0.75, 1])))
+
+
+if __name__ == '__main__':
+    part1()
+    try:
+        part2()
+    except ImportError:
+        print('(mpmath not installed: the exact values are skipped)')

@@ -1,0 +1,274 @@
+#include "stats/uTavSession.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/Errors.h"
+#include "stats/uTavResultTables.h"
+#include "table/TXMLDataSet.h"
+#include "table/TxDataView.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+// 100 records: class C (SET:1..2) is 1 in records 0..29; F (INT:1..3) is 1 in 0..39, 2 in
+// 40..69, 3 in 70..99, so F= 1 raises the share of class 1; N is a STRING field.
+std::string hundredRecords() {
+    std::string text =
+        "TAV DATA:3/TXT/1250\nC;F;N\nSET:1..2;INT:1..3;STRING\none;low;\ntwo;mid;\n;high;\n";
+    for (int r = 0; r < 100; ++r) {
+        text += std::string(r < 30 ? "1;" : "2;") +
+                (r < 40   ? "1"
+                 : r < 70 ? "2"
+                          : "3") +
+                ";n" + std::to_string(r) + "\n";
+    }
+    return text;
+}
+
+class SessionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        resetStatSettings();
+        hooks.showMessage = [this](const std::string& m) { messages.push_back(m); };
+        session = std::make_unique<TTavSession>(hooks);
+        path = dir.write("data.csv", hundredRecords());
+        session->loadDataFile(path);
+    }
+    void TearDown() override { resetStatSettings(); }
+
+    // A column of the Frequency table, row by row.
+    std::vector<double> frequencyColumn(int column) {
+        std::vector<double> values;
+        TXMLDataSet& table = session->frequencyTable();
+        for (int row = 0; row < table.RecordCount(); ++row) {
+            values.push_back(table.valueAt(row, column).toFloat());
+        }
+        return values;
+    }
+    std::vector<std::string> ruleNames() {
+        std::vector<std::string> names;
+        TXMLDataSet& rules = session->rulesTable();
+        for (int row = 0; row < rules.RecordCount(); ++row) {
+            names.push_back(rules.valueAt(row, RuleColumns::kName).toString());
+        }
+        return names;
+    }
+    void moveToRule(int row) { ASSERT_TRUE(session->rulesTable().moveToRow(row)); }
+
+    TempDir dir;
+    TSessionHooks hooks;
+    std::vector<std::string> messages;
+    std::unique_ptr<TTavSession> session;
+    std::string path;
+};
+
+}  // namespace
+
+TEST_F(SessionTest, LoadFillsTheTablesAndWritesTheSummary) {
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(session->DataReady);
+    EXPECT_EQ(session->DataFileName(), path);
+    EXPECT_FALSE(readFile(dir.file("data.REP")).empty());
+    EXPECT_EQ(session->fieldsTable().RecordCount(), 3);
+    EXPECT_EQ(session->fieldsTable().valueAt(2, FieldsColumns::kType).toString(), "STRING");
+    EXPECT_EQ(session->fieldsTable().valueAt(0, FieldsColumns::kCount).toInteger(), 100);
+    EXPECT_EQ(session->context.history, std::vector<std::string>{" "});
+    EXPECT_FALSE(session->contextPending);
+    EXPECT_EQ(session->usingCompareText, "Using simple rules as conditions");
+    // Nothing is selected after a load: every rule but the complete set is marked.
+    EXPECT_EQ(session->rulesTable().valueAt(0, RuleColumns::kCount).toString(), "100");
+    EXPECT_EQ(session->rulesTable().valueAt(1, RuleColumns::kCount).toString(), "*** 30");
+}
+
+TEST_F(SessionTest, FrequencyTableOfTheCompleteSet) {
+    TXMLDataSet& table = session->frequencyTable();
+    ASSERT_EQ(table.RecordCount(), 3);
+    EXPECT_EQ(table.valueAt(0, FrequencyColumns::kNo).toInteger(), -1);
+    EXPECT_EQ(table.valueAt(0, FrequencyColumns::kName).toString(), "Total");
+    EXPECT_EQ(table.valueAt(0, FrequencyColumns::kFrequency).toInteger(), 100);
+    EXPECT_EQ(table.valueAt(1, FrequencyColumns::kName).toString(), "(0) C= 1-one");
+    const double q = 30.5 / 101;
+    EXPECT_NEAR(table.valueAt(1, FrequencyColumns::kProbability).toFloat(), (30 + 2 * q) / 102,
+                1e-12);
+    EXPECT_NEAR(table.valueAt(1, FrequencyColumns::kStdProb).toFloat(), 0.045, 5e-4);
+    EXPECT_EQ(frequencyColumn(FrequencyColumns::kProbability),
+              frequencyColumn(FrequencyColumns::kCondProbability));
+    EXPECT_EQ(table.valueAt(1, FrequencyColumns::kEntropyChange).toFloat(), 0.0);
+    const double signif = table.valueAt(1, FrequencyColumns::kSignif).toFloat();
+    EXPECT_GT(signif, 0.45);
+    EXPECT_LT(signif, 0.5);
+}
+
+TEST_F(SessionTest, MovingToAnotherRuleRecomputesTheFrequencyTable) {
+    moveToRule(3);  // (1) F= 1-low: 30 of its 40 records have class 1
+    EXPECT_EQ(ruleNames()[3], "(1) F= 1-low");
+    TXMLDataSet& table = session->frequencyTable();
+    EXPECT_EQ(table.valueAt(1, FrequencyColumns::kCondFrequency).toInteger(), 30);
+    EXPECT_EQ(table.valueAt(0, FrequencyColumns::kCondFrequency).toInteger(), 40);
+    EXPECT_GT(table.valueAt(1, FrequencyColumns::kEntropyChange).toFloat(), 0.2);
+    EXPECT_GT(table.valueAt(1, FrequencyColumns::kSignif).toFloat(), 0.99);
+    const double total = table.valueAt(0, FrequencyColumns::kEntropyChange).toFloat();
+    EXPECT_NEAR(total,
+                std::fabs(table.valueAt(1, FrequencyColumns::kEntropyChange).toFloat()) +
+                    std::fabs(table.valueAt(2, FrequencyColumns::kEntropyChange).toFloat()),
+                1e-12);
+}
+
+TEST_F(SessionTest, HiddenRowsGiveTheSubTotalRow) {
+    RowVisible[2] = false;
+    session->refreshFrequency();
+    TXMLDataSet& table = session->frequencyTable();
+    ASSERT_EQ(table.RecordCount(), 2);
+    EXPECT_EQ(table.valueAt(0, FrequencyColumns::kNo).toInteger(), 128);
+    EXPECT_EQ(table.valueAt(0, FrequencyColumns::kName).toString(), "Sub-total");
+    EXPECT_EQ(session->CurrentData()->subTotalSet(0)->bitCount(), 30);
+    // Without the fill flag the table stays, but the sub-total is refilled.
+    RowVisible[2] = true;
+    RowVisible[1] = false;
+    session->captureChartRow(2);
+    EXPECT_EQ(table.valueAt(0, FrequencyColumns::kNo).toInteger(), 128);
+    EXPECT_EQ(session->CurrentData()->subTotalSet(0)->bitCount(), 70);
+    EXPECT_GT(session->chart.ChartAlpha1, 70);
+    RowVisible.fill(true);
+    RowVisible[128] = false;
+    session->refreshFrequency();
+    EXPECT_EQ(table.valueAt(0, FrequencyColumns::kNo).toInteger(), -1);
+}
+
+TEST_F(SessionTest, EntropyGainsRankSelectedFieldsAndRestoreTheOrder) {
+    const std::vector<std::string> original = ruleNames();
+    session->computeEntropyGains();
+    // No field is selected: every score is 0, so the order stays the creation order.
+    EXPECT_EQ(ruleNames(), original);
+
+    session->sets().fieldSet(1)->Selected = kSelected;
+    session->computeEntropyGains();
+    EXPECT_TRUE(session->DataReady);
+    const std::vector<std::string> ranked = ruleNames();
+    // F above 1 and F= 2 or 3 hold no record of class 1; the two equal scores keep their
+    // creation order.
+    EXPECT_EQ(ranked[0], "(1) F> 1-low");
+    EXPECT_EQ(ranked[1], "(1) F= 2-mid");
+    EXPECT_EQ(ranked[2], "(1) F= 3-high");
+    EXPECT_EQ(session->rulesTable().valueAt(0, RuleColumns::kNo).toInteger(), 0);
+    EXPECT_GT(session->rulesTable().valueAt(0, RuleColumns::kScore).toFloat(), 1.5);
+    // A second run on the sorted list gives the same list.
+    session->computeEntropyGains();
+    EXPECT_EQ(ruleNames(), ranked);
+
+    session->restoreOriginalOrder();
+    EXPECT_EQ(ruleNames(), original);
+    EXPECT_GT(session->sets().SetLists[slRules][3]->Score, 0.5);  // scores are kept (F= 1)
+    EXPECT_EQ(session->sets().SetLists[slRules][1]->Score, 0.0);  // C is not selected
+}
+
+TEST_F(SessionTest, InvalidContextSelectsEverythingAndSaysWhy) {
+    session->setContextText("F,1,=,=");
+    session->updateContext();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind("Error in context filter expression: ", 0), 0u) << messages[0];
+    EXPECT_EQ(session->sets().context()->bitCount(), 100);
+    EXPECT_EQ(session->context.history, std::vector<std::string>{" "});
+
+    session->setContextText("F,1,=");
+    session->updateContext();
+    session->setContextText("f,1,=");
+    session->updateContext();
+    EXPECT_EQ(session->sets().context()->bitCount(), 40);
+    EXPECT_EQ(session->context.history, (std::vector<std::string>{" ", "F,1,="}));
+    EXPECT_EQ(session->fieldsTable().valueAt(0, FieldsColumns::kCount).toInteger(), 40);
+}
+
+TEST_F(SessionTest, PendingContextWarnsOncePerCommand) {
+    session->setContextText("F,2,=");
+    session->sets().fieldSet(1)->Selected = kSelected;
+    session->computeEntropyGains();  // recomputes the table once per rule
+    EXPECT_EQ(messages, std::vector<std::string>{
+                            "Warning: Filter and/or Compare expressions should be updated."});
+    moveToRule(2);
+    EXPECT_EQ(messages.size(), 2u);
+}
+
+TEST_F(SessionTest, CompareFiltersReplaceTheSimpleRule) {
+    session->compare1.text = "F,1,=";
+    session->compare2.text = "F,3,=";
+    session->updateCompare();
+    EXPECT_EQ(session->usingCompareText, "Using compare filters");
+    TXMLDataSet& table = session->frequencyTable();
+    EXPECT_EQ(table.valueAt(1, FrequencyColumns::kFrequency).toInteger(), 30);
+    EXPECT_EQ(table.valueAt(1, FrequencyColumns::kCondFrequency).toInteger(), 0);
+    EXPECT_LT(table.valueAt(1, FrequencyColumns::kSignif).toFloat(), 0.01);
+}
+
+TEST_F(SessionTest, FailedLoadKeepsThePreviousTable) {
+    TBaza* before = session->CurrentData();
+    const std::vector<std::string> rules = ruleNames();
+    const std::string bad = dir.write("bad.csv", "TAV DATA:0/TXT/1250\nA\nSET:0..500\n1\n");
+    EXPECT_THROW(session->loadDataFile(bad), ELimitError);
+    const std::string empty = dir.write("empty.csv", "TAV DATA:0/TXT/1250\nA\nSET:0..5\n");
+    EXPECT_THROW(session->loadDataFile(empty), ETavError);
+    EXPECT_THROW(session->loadDataFile(dir.file("missing.csv")), EInOutError);
+    EXPECT_EQ(session->CurrentData(), before);
+    EXPECT_EQ(session->DataFileName(), path);
+    EXPECT_TRUE(session->DataReady);
+    EXPECT_EQ(ruleNames(), rules);
+    EXPECT_EQ(session->sets().context()->bitCount(), 100);
+}
+
+TEST_F(SessionTest, ClassFieldFallsBackWhenTheNewFileHasFewerFields) {
+    session->ClassField = 2;
+    session->loadDataFile(dir.write("one.csv", "TAV DATA:0/TXT/1250\nA\nSET:1..2\n1\n2\n"));
+    EXPECT_EQ(session->ClassField, 0);
+    EXPECT_EQ(session->frequencyTable().RecordCount(), 3);
+}
+
+TEST_F(SessionTest, SelectingAllFieldsRecomputesOnceAndKeepsTheActiveRow) {
+    ASSERT_TRUE(session->fieldsTable().moveToRow(1));
+    int refills = 0;
+    TxDataLink counter([&](const TxNotification& n) {
+        if (n.event == TxDataEvent::DataSetChange) ++refills;
+    });
+    session->frequencyTable().attachView(&counter);
+    session->selectAllFields(true);
+    session->frequencyTable().detachView(&counter);
+    EXPECT_LE(refills, 1);
+    EXPECT_EQ(session->fieldsTable().currentRow(), 1);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(session->sets().fieldSet(i)->Selected, kSelected);
+        EXPECT_EQ(session->fieldsTable().valueAt(i, FieldsColumns::kSel).toInteger(), kSelected);
+    }
+}
+
+TEST_F(SessionTest, DoubleClickMakesTheFieldTheClassAndDeselectsIt) {
+    session->selectAllFields(true);
+    ASSERT_TRUE(session->fieldsTable().moveToRow(1));
+    session->fieldsDoubleClick();
+    EXPECT_EQ(session->ClassField, 1);
+    EXPECT_EQ(session->sets().fieldSet(1)->Selected, 0);
+    EXPECT_EQ(session->fieldsTable().valueAt(1, FieldsColumns::kSel).toInteger(), 0);
+    // The Frequency table now has the Total row and the three values of F.
+    EXPECT_EQ(session->frequencyTable().RecordCount(), 4);
+}
+
+TEST_F(SessionTest, RowCommandsHideFromTheActiveRow) {
+    TXMLDataSet& table = session->frequencyTable();
+    ASSERT_TRUE(table.moveToRow(0));  // the Total row: nothing is hidden
+    session->removeActiveRow();
+    EXPECT_EQ(table.RecordCount(), 3);
+    ASSERT_TRUE(table.moveToRow(2));  // value 2
+    session->removeToLast();
+    EXPECT_FALSE(RowVisible[2]);
+    EXPECT_FALSE(RowVisible[127]);
+    EXPECT_TRUE(RowVisible[1]);
+    EXPECT_FALSE(RowVisible[128]);
+    EXPECT_EQ(table.RecordCount(), 2);  // the sub-total and value 1
+    ASSERT_TRUE(table.moveToRow(0));    // the sub-total row hides every value row
+    session->removeToFirst();
+    EXPECT_FALSE(RowVisible[1]);
+    EXPECT_EQ(table.RecordCount(), 1);
+    session->showAllRows();
+    EXPECT_EQ(table.RecordCount(), 3);
+    EXPECT_EQ(table.valueAt(0, FrequencyColumns::kNo).toInteger(), -1);
+}

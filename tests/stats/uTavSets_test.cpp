@@ -1,0 +1,177 @@
+#include "stats/uTavSets.h"
+
+#include <gtest/gtest.h>
+
+#include "core/Errors.h"
+
+namespace {
+
+// A loaded table and its record sets built from a data file text.
+struct Built {
+    TBaza data;
+    TSetCatalogue sets;
+    std::vector<double> progress;
+
+    explicit Built(const std::string& text) {
+        data.loadDataBytes(text, "t.csv", dfkFromHeader, 0);
+        BuildSets(data, sets, kAllSetLists, 2.0, [this](double f) { progress.push_back(f); });
+    }
+    std::vector<std::string> ruleNames() const {
+        std::vector<std::string> names;
+        const TMnozicaList& rules = sets.SetLists[slRules];
+        for (int i = 0; i < rules.count(); ++i)
+            names.push_back(rules[i]->SetName);
+        return names;
+    }
+};
+
+// The records of a set as a list of record numbers.
+std::vector<int> members(const TStBits& set) {
+    std::vector<int> records;
+    for (int r = 0; r <= set.maxIndex(); ++r) {
+        if (set.isBitSet(r)) records.push_back(r);
+    }
+    return records;
+}
+
+const char kSmall[] =
+    "TAV DATA:3/TXT/1250\n"
+    "SEX;AGE;NAME;INCOME\n"
+    "SET:1..3;INT:1..3:UNK=0;STRING;REAL:::2\n"
+    "male;young;;10\n"
+    "female;middle;;20\n"
+    ";old;;\n"
+    "1;1;a;5\n"
+    "2;0;b;15\n"
+    "1;3;c;25\n"
+    "3;2;d;20\n";
+
+}  // namespace
+
+TEST(BuildSets, OrderAndNamesOfTheSimpleRules) {
+    Built b(kSmall);
+    EXPECT_EQ(b.ruleNames(), (std::vector<std::string>{
+                                 "Complete set",
+                                 "(0) SEX= 1-male",
+                                 "(0) SEX= 2-female",
+                                 "(0) SEX= 3-",
+                                 "(1) AGE= 1-young",
+                                 "(1) AGE= 2-middle",
+                                 "(1) AGE= 3-old",
+                                 "(1) AGE< 3-old",
+                                 "(1) AGE> 1-young",
+                                 "(3) INCOME:  <= 10",
+                                 "(3) INCOME:  10 - 20",
+                                 "(3) INCOME:  > 20",
+                                 "(3) INCOME < 20",
+                                 "(3) INCOME > 10",
+                             }));
+    const TMnozicaList& rules = b.sets.SetLists[slRules];
+    // The complete set is number 0; every later set is numbered by the list's count + 1.
+    EXPECT_EQ(rules[0]->SetNumber, 0);
+    for (int i = 1; i < rules.count(); ++i)
+        EXPECT_EQ(rules[i]->SetNumber, i + 1) << i;
+    EXPECT_TRUE(rules[0]->Rule.empty());
+    ASSERT_EQ(rules[7]->Rule.size(), 1u);
+    EXPECT_EQ(rules[7]->Rule[0].Relation, relLess);
+    EXPECT_EQ(rules[7]->Rule[0].ValueCode, 3);
+    EXPECT_EQ(rules[8]->Rule[0].Relation, relGreater);
+}
+
+TEST(BuildSets, MembersOfValueFieldAndThresholdSets) {
+    Built b(kSmall);
+    const TMnozicaList& rules = b.sets.SetLists[slRules];
+    EXPECT_EQ(members(*rules[0]), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(members(*rules[3]), (std::vector<int>{3}));         // SEX= 3
+    EXPECT_EQ(members(*rules[7]), (std::vector<int>{0, 3}));      // AGE< 3: codes 1 and 2
+    EXPECT_EQ(members(*rules[8]), (std::vector<int>{2, 3}));      // AGE> 1: codes 2 and 3
+    EXPECT_EQ(members(*rules[9]), (std::vector<int>{0}));         // INCOME <= 10
+    EXPECT_EQ(members(*rules[10]), (std::vector<int>{1, 3}));     // 10 < INCOME <= 20
+    EXPECT_EQ(members(*rules[12]), (std::vector<int>{0, 1, 3}));  // INCOME < 20: codes 0, 1
+    EXPECT_EQ(members(*rules[13]), (std::vector<int>{1, 2, 3}));  // INCOME > 10
+    // A record with an unknown code is in no value set of its field here (code 0 is outside
+    // 1..3) and not in the field set.
+    EXPECT_EQ(members(*b.sets.fieldSet(1)), (std::vector<int>{0, 2, 3}));
+    EXPECT_EQ(members(*b.sets.fieldSet(2)), (std::vector<int>{0, 1, 2, 3}));  // STRING: all
+    EXPECT_EQ(b.sets.fieldSet(0)->SetName, "(0) SEX");
+}
+
+TEST(BuildSets, FixedSetsSlotsAndProgress) {
+    Built b(kSmall);
+    EXPECT_EQ(b.sets.SetLists[slFixed][0]->SetName, "Complete set");
+    EXPECT_EQ(b.sets.SetLists[slFixed][0]->bitCount(), 4);
+    EXPECT_EQ(b.sets.SetLists[slFixed][1]->SetName, "Temporary set");
+    EXPECT_EQ(b.sets.SetLists[slFixed][1]->bitCount(), 0);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(b.sets.SetLists[slFilters][k]->bitCount(), 4);
+    EXPECT_EQ(b.sets.context()->SetName, "Context");
+    EXPECT_EQ(b.sets.compare2()->SetName, "Compare 2");
+    EXPECT_EQ(b.sets.SetLists[slSpare].count(), 0);
+    EXPECT_EQ(b.data.fieldTotalSet(1), b.sets.fieldSet(1));
+    EXPECT_EQ(b.data.valueSet(1, 2), b.sets.SetLists[slRules][5]);
+    EXPECT_EQ(b.data.valueSet(1, 0), nullptr);  // outside AGE's range 1..3
+    ASSERT_NE(b.data.subTotalSet(1), nullptr);
+    EXPECT_EQ(b.data.subTotalSet(1)->SetName, "Sub-total");
+    EXPECT_EQ(b.data.subTotalSet(2), nullptr);  // STRING fields have none
+    EXPECT_EQ(b.progress, (std::vector<double>{0.625, 0.75, 0.875, 1.0, 0.0}));
+    EXPECT_EQ(b.sets.fieldSet(0)->SetNumber, 1);
+    EXPECT_EQ(b.sets.fieldSet(2)->SetNumber, 0);
+}
+
+TEST(BuildSets, UnknownCodeInsideTheRangeHasAValueSetButNoFieldMembership) {
+    Built b("TAV DATA:0/TXT/1250\nC\nSET:0..2:UNK=0\n0\n1\n2\n0\n");
+    EXPECT_EQ(members(*b.data.valueSet(0, 0)), (std::vector<int>{0, 3}));
+    EXPECT_EQ(members(*b.sets.fieldSet(0)), (std::vector<int>{1, 2}));
+}
+
+TEST(BuildSets, EmptyRangeStillGetsItsFieldSetSoListOneStaysInFieldOrder) {
+    Built b("TAV DATA:0/TXT/1250\nA;B;C\nINT:5;SET:0..1;STRING\n5;1;x\n0;0;y\n");
+    ASSERT_EQ(b.sets.SetLists[slFields].count(), 3);
+    EXPECT_EQ(b.sets.fieldSet(0)->SetName, "(0) A");
+    EXPECT_EQ(b.sets.fieldSet(0)->bitCount(), 0);
+    EXPECT_EQ(b.sets.fieldSet(1)->SetName, "(1) B");
+    EXPECT_EQ(b.sets.fieldSet(1)->bitCount(), 2);
+    EXPECT_NE(b.data.subTotalSet(0), nullptr);
+    // INT 0..1: two value sets and no thresholds.
+    EXPECT_EQ(b.ruleNames(), (std::vector<std::string>{"Complete set", "(1) B= 0-", "(1) B= 1-"}));
+}
+
+TEST(BuildSets, ATableWithoutRecordsCannotHaveSets) {
+    TBaza data;
+    data.loadDataBytes("TAV DATA:0/TXT/1250\nA\nSET:1..2\n", "t", dfkFromHeader, 0);
+    TSetCatalogue sets;
+    EXPECT_THROW(BuildSets(data, sets, kAllSetLists, 2.0), EStContainerError);
+}
+
+TEST(RecordSets, RuleFieldsSelectedAndCountInContext) {
+    Built b(kSmall);
+    const TMnozicaList& rules = b.sets.SetLists[slRules];
+    EXPECT_TRUE(RuleFieldsSelected(b.sets, rules[0]->Rule));
+    EXPECT_FALSE(RuleFieldsSelected(b.sets, rules[1]->Rule));
+    b.sets.fieldSet(0)->Selected = kSelected;
+    EXPECT_TRUE(RuleFieldsSelected(b.sets, rules[1]->Rule));
+    TPravilo unknownField;
+    AddItem(unknownField, 99, 1, relEqual);
+    EXPECT_FALSE(RuleFieldsSelected(b.sets, unknownField));
+
+    EXPECT_EQ(CountInContext(b.sets, *rules[1]), 2);
+    b.sets.context()->clearAll();
+    b.sets.context()->setBit(3);
+    EXPECT_EQ(CountInContext(b.sets, *rules[1]), 0);
+    EXPECT_EQ(CountInContext(b.sets, *b.sets.fieldSet(1)), 1);
+}
+
+TEST(RecordSets, EntropyScaleIsMonotoneOnZeroToTwo) {
+    EXPECT_NEAR(static_cast<double>(EntropyScale(0.5L)), 1.0, 1e-15);
+    EXPECT_NEAR(static_cast<double>(EntropyScale(0.0L)), static_cast<double>(EntropyScale(1e-6L)),
+                0);
+    EXPECT_NEAR(static_cast<double>(EntropyScale(1.0L)), 2.0, 1e-4);
+    EXPECT_NEAR(static_cast<double>(EntropyScale(0.25L)), 0.8112781244591328, 1e-12);
+    EXPECT_NEAR(static_cast<double>(EntropyScale(0.75L)), 2 - 0.8112781244591328, 1e-12);
+    long double previous = -1;
+    for (int k = 0; k <= 1000; ++k) {
+        const long double value = EntropyScale(k / 1000.0L);
+        EXPECT_GE(value, previous);
+        previous = value;
+    }
+}

@@ -272,3 +272,19 @@ TEST_F(SessionTest, RowCommandsHideFromTheActiveRow) {
     EXPECT_EQ(table.RecordCount(), 3);
     EXPECT_EQ(table.valueAt(0, FrequencyColumns::kNo).toInteger(), -1);
 }
+
+TEST(SessionProgress, AOneRecordTableReportsZeroInsteadOfZeroByZero) {
+    TempDir dir;
+    std::vector<double> fractions;
+    TSessionHooks hooks;
+    hooks.progress = [&](double f) { fractions.push_back(f); };
+    TTavSession session(hooks);
+    session.loadDataFile(dir.write("one.csv", "TAV DATA:0/TXT/1250\nA\nSET:1..2\n1\n"));
+    session.setContextText("A,1,=");
+    session.updateContext();
+    ASSERT_FALSE(fractions.empty());
+    for (double f : fractions) {
+        EXPECT_TRUE(f >= 0 && f <= 1) << f;
+    }
+    EXPECT_EQ(session.sets().context()->bitCount(), 1);
+}

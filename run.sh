@@ -1,12 +1,21 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs Tav Explorer on a copy of the bundled sample data file.
+# Sets up, builds and starts the Tav Explorer desktop program on a copy of the bundled sample.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh release
+explorer="$PWD/build/ui/tav-explorer"
 
-# The program writes files beside its input, so it works on a copy in a temporary folder.
+# The program writes the summary report beside its data file and TavGlobalRep.txt in the working
+# folder, so it runs on a copy in a temporary folder and leaves the checkout clean.
 work=$(mktemp -d)
 cp examples/credit.CSV "$work/"
-report=$(build/batch/tav-batch summary "$work/credit.CSV")
-echo "Summary report: $report"
-head -n 16 "$report" | iconv -f WINDOWS-1250 -t UTF-8
+cd "$work"
+echo "Working folder: $work"
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    exec "$explorer" credit.CSV
+fi
+# No desktop to show the window on: draw it on a virtual screen and keep a picture of it.
+echo "No display found: drawing the window on a virtual screen instead."
+TAV_SCREENSHOT="$work/tav-explorer.png" xvfb-run -a -s "-screen 0 1280x800x24" \
+    "$explorer" credit.CSV
+echo "Picture of the window: $work/tav-explorer.png"

@@ -36,10 +36,11 @@ FIRST = ["Ana", "Marko", "Nina", "Luka", "Eva", "Jure", "Maja", "Tomaž", "Špel
 LAST = ["Novak", "Horvat", "Krajnc", "Kovačič", "Zupančič", "Potočnik", "Mlakar", "Kos",
         "Vidmar", "Golob", "Turk", "Božič", "Kralj", "Zupan", "Bizjak", "Hribar"]
 
-NAMES = ["NAME", "SEX", "AGE", "REGION", "EDUCATION", "CHILDREN", "INCOME", "HOURS", "DEBT",
-         "CITY", "LOAN"]
-TYPES = ["STRING", "SET:1..2:UNK=0", "INT:1..5:UNK=0", "SET:1..4:UNK=0,9", "SET:1..4:UNK=0",
-         "INT:0..4:UNK=9", "REAL:::4", "REAL:::3", "CURRENCY:::3", "STRING", "SET:1..2"]
+# The class LOAN comes first: field 0 is the class field when a file is opened.
+NAMES = ["LOAN", "NAME", "SEX", "AGE", "REGION", "EDUCATION", "CHILDREN", "INCOME", "HOURS",
+         "DEBT", "CITY"]
+TYPES = ["SET:1..2", "STRING", "SET:1..2:UNK=0", "INT:1..5:UNK=0", "SET:1..4:UNK=0,9",
+         "SET:1..4:UNK=0", "INT:0..4:UNK=9", "REAL:::4", "REAL:::3", "CURRENCY:::3", "STRING"]
 LABELS = {
     "SEX": ["male", "female"],
     "AGE": ["18-25", "26-35", "36-50", "51-65", "over 65"],
@@ -83,8 +84,8 @@ def record(rng):
     name = FIRST[int(rng.next() * len(FIRST))] + " " + LAST[int(rng.next() * len(LAST))]
     city = CITIES[int(rng.next() * len(CITIES))]
     income_text = ("%.2f" % income).replace(".", ",") if rng.next() < 0.2 else "%.2f" % income
-    return [name, str(sex), str(age), str(region), str(education), str(children), income_text,
-            "%g" % hours, "%.2f" % debt, city, str(loan)]
+    return [str(loan), name, str(sex), str(age), str(region), str(education), str(children),
+            income_text, "%g" % hours, "%.2f" % debt, city]
 
 
 def main():

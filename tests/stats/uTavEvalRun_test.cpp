@@ -172,6 +172,11 @@ struct TStopCase {
     std::string place;
 };
 
+// Test names show the case by its name, not its bytes.
+void PrintTo(const TStopCase& stop, std::ostream* out) {
+    *out << stop.what;
+}
+
 class EvalRunStops : public EvalRunLocale, public ::testing::WithParamInterface<TStopCase> {};
 
 TEST_P(EvalRunStops, LeavesTheFileByteIdentical) {

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <filesystem>
+#include <memory>
+
+#include "stats/uTavFreq.h"
+#include "stats/uTavReports.h"
+#include "stats/uTavSession.h"
+#include "tests/support/TempDir.h"
+#include "tests/ui/ScriptedUiOps.h"
+#include "ui/TavGrid.h"
+#include "ui/TxTableModel.h"
+#include "ui/uTavMain.h"
+
+// The main window over a scripted user interface, in a temporary folder with a copy of the
+// bundled sample; tests drive it through its menus, buttons and grids.
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        resetStatSettings();
+        sample = copySample("credit.CSV");
+        report = std::make_unique<TGlobalReport>(dir.file("TavGlobalRep.txt"));
+        window = std::make_unique<TfrmTavMain>(ui, *report);
+        window->show();
+    }
+    void TearDown() override {
+        window.reset();
+        resetStatSettings();
+    }
+
+    std::string copySample(const std::string& name) {
+        const std::string target = dir.file(name);
+        std::filesystem::copy_file(TAV_SOURCE_DIR "/examples/credit.CSV", target,
+                                   std::filesystem::copy_options::overwrite_existing);
+        return target;
+    }
+    QAction* action(const char* name) {
+        QAction* found = window->findChild<QAction*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    void trigger(const char* name) {
+        if (QAction* a = action(name)) a->trigger();
+    }
+    // The load command with `path` chosen in its dialog.
+    void load(const std::string& path) {
+        ui.files.push_back(path);
+        trigger("Loaddatabase1");
+    }
+    // A user's move of a grid's current row.
+    static void moveGrid(TTavGrid* grid, int row) {
+        grid->setCurrentIndex(grid->model()->index(row, 0));
+    }
+    static QString cell(TTavGrid* grid, int row, int column) {
+        return grid->model()->index(row, column).data().toString();
+    }
+    static QVariant raw(TTavGrid* grid, int row, int column) {
+        return grid->model()->index(row, column).data(TxTableModel::kRawValueRole);
+    }
+    // Makes the field in row `field` of the fields grid the class through its popup command.
+    void makeClass(int field) {
+        moveGrid(window->DBgrdFields, field);
+        trigger("Makeactivefieldtheclass1");
+    }
+
+    TempDir dir;
+    TScriptedUiOps ui;
+    std::string sample;
+    std::unique_ptr<TGlobalReport> report;
+    std::unique_ptr<TfrmTavMain> window;
+};
+
+// The field index of LOAN, the class field of the sample.
+inline constexpr int kLoanField = 0;

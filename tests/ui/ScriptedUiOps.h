@@ -1,0 +1,63 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/TavUiOps.h"
+
+// The user-interface operations with scripted answers: the dialogs take their answers from
+// queues (an empty queue cancels), messages and errors are recorded, the clipboard is a string.
+class TScriptedUiOps : public TTavUiOps {
+  public:
+    struct TQuery {
+        std::string caption, prompt, defaultText;
+    };
+
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+    void showError(const std::string& message) override { errors.push_back(message); }
+    std::optional<std::string> inputQuery(const std::string& caption, const std::string& prompt,
+                                          const std::string& defaultText) override {
+        queries.push_back({caption, prompt, defaultText});
+        return next(answers);
+    }
+    std::optional<std::string> openFile(const std::string& filter,
+                                        const std::string& initialDirectory) override {
+        openCalls.push_back({filter, initialDirectory});
+        return next(files);
+    }
+    void processPendingEvents() override {
+        ++eventRounds;
+        if (duringEvents) duringEvents();
+    }
+    void setClipboardText(const std::string& text) override { clipboard = text; }
+
+    // How many messages equal `text`.
+    int count(const std::string& text) const {
+        int n = 0;
+        for (const std::string& m : messages)
+            n += m == text;
+        return n;
+    }
+
+    std::deque<std::optional<std::string>> answers;
+    std::deque<std::optional<std::string>> files;
+    std::vector<std::string> messages;
+    std::vector<std::string> errors;
+    std::vector<TQuery> queries;
+    std::vector<std::pair<std::string, std::string>> openCalls;
+    std::string clipboard = "(untouched)";
+    int eventRounds = 0;
+    // Runs inside every processPendingEvents: what a user could do during a long loop.
+    std::function<void()> duringEvents;
+
+  private:
+    static std::optional<std::string> next(std::deque<std::optional<std::string>>& queue) {
+        if (queue.empty()) return std::nullopt;
+        std::optional<std::string> answer = queue.front();
+        queue.pop_front();
+        return answer;
+    }
+};

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Smoke test of the desktop program: starts tav-explorer under a virtual X server on a copy of the
+# sample in a temporary working folder; the program saves a picture of its window once the load
+# has been shown (TAV_SCREENSHOT) and ends; the picture must not be blank. It stays at SHOT.
+# Usage: gui_smoke.sh TAV_EXPLORER SCREENSHOT_CHECK SAMPLE SHOT
+set -euo pipefail
+explorer=$1 check=$2 sample=$3 shot=$4
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$sample" "$work/"
+name=$(basename "$sample")
+rm -f "$shot"
+mkdir -p "$(dirname "$shot")"
+
+cd "$work"
+TAV_SCREENSHOT="$shot" timeout 120 xvfb-run -a -s "-screen 0 1280x800x24" \
+    "$explorer" "$name" </dev/null
+test -s "$shot" || { echo "no screenshot written" >&2; exit 1; }
+# The load wrote its summary beside the copy and the global report in the working folder.
+test -s "${name%.*}.REP" || { echo "no summary report beside the data file" >&2; exit 1; }
+test -e TavGlobalRep.txt || { echo "no global report in the working folder" >&2; exit 1; }
+QT_QPA_PLATFORM=offscreen "$check" "$shot"

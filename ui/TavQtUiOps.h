@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include "ui/TavUiOps.h"
+
+// The user-interface operations with real Qt dialogs, the system clipboard and the event loop.
+class TTavQtUiOps : public TTavUiOps {
+  public:
+    // Dialogs are centred over `parent` (none: over the screen) until setParentWindow changes it.
+    explicit TTavQtUiOps(QWidget* parent = nullptr) : m_parent(parent) {}
+
+    // The window the dialogs belong to (the main window once it exists).
+    void setParentWindow(QWidget* parent) { m_parent = parent; }
+
+    // The operations of TTavUiOps, with QMessageBox, QInputDialog, QFileDialog, the event loop
+    // and the system clipboard.
+    void showMessage(const std::string& text) override;
+    std::optional<std::string> inputQuery(const std::string& caption, const std::string& prompt,
+                                          const std::string& defaultText) override;
+    std::optional<std::string> openFile(const std::string& filter,
+                                        const std::string& initialDirectory) override;
+    std::optional<std::string> saveFile(const std::string& filter,
+                                        const std::string& defaultName) override;
+    void processPendingEvents() override;
+    void setClipboardText(const std::string& text) override;
+
+  private:
+    QPointer<QWidget> m_parent;
+};
+
+// A Windows-1250 text of the program as a Qt string.
+QString qtText(const std::string& text1250);
+// A Qt string as the program's Windows-1250 text.
+std::string text1250(const QString& text);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+// Draws the "EntropyChange" and "Signif" cells of the frequency grid in the colour of the row's
+// "Signif" value (SignifColor at the current significance level): coloured text on the window
+// background, or window-background text on the colour in the highlighted row. Other cells keep
+// the default drawing.
+class TTavSignifDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+  public:
+    explicit TTavSignifDelegate(QObject* parent = nullptr) : QStyledItemDelegate(parent) {}
+
+    // Draws one cell.
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+    // The text and background colours of a coloured cell with `signif` in its row.
+    static std::pair<QColor, QColor> cellColors(double signif, bool highlighted,
+                                                const QPalette& palette);
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+// The operations the windows need from the toolkit that cannot be driven in a test without a
+// person in front of the screen: modal boxes and dialogs, the clipboard and the event loop. The
+// Qt implementation shows real dialogs; tests script the answers. All texts are Windows-1250;
+// file paths are the operating system's bytes.
+class TTavUiOps {
+  public:
+    virtual ~TTavUiOps() = default;
+
+    // A modal message with an OK button; returns when the user closes it.
+    virtual void showMessage(const std::string& text) = 0;
+    // A modal one-line input box; the edited text when confirmed, none when cancelled.
+    virtual std::optional<std::string> inputQuery(const std::string& caption,
+                                                  const std::string& prompt,
+                                                  const std::string& defaultText) = 0;
+    // A modal file-open dialog with one filter ("CSV semicolon separated files (*.CSV *.csv)")
+    // and an initial directory; the chosen full path, or none when cancelled.
+    virtual std::optional<std::string> openFile(const std::string& filter,
+                                                const std::string& initialDirectory) = 0;
+    // A modal file-save dialog with one filter (such as "PNG images (*.png)") and a proposed file
+    // name; the chosen full path, or none when cancelled. Without a dialog nothing is saved.
+    virtual std::optional<std::string> saveFile(const std::string& filter,
+                                                const std::string& defaultName) {
+        (void)filter;
+        (void)defaultName;
+        return std::nullopt;
+    }
+    // Repaints and handles queued input before returning (long loops call it).
+    virtual void processPendingEvents() = 0;
+    // Replaces the clipboard's content with the text.
+    virtual void setClipboardText(const std::string& text) = 0;
+    // Shows the message of an error that left a command; the program goes on.
+    virtual void showError(const std::string& message) { showMessage(message); }
+};
+
+// Runs a command body and shows whatever escapes it through the error handler, so that no
+// exception ever leaves a slot.
+void runGuarded(TTavUiOps& ui, const std::function<void()>& body);

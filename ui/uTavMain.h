@@ -1,0 +1,179 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class QToolButton;
+class TBaza;
+class TGlobalReport;
+class TTavGrid;
+class TTavSession;
+class TTavUiOps;
+class TxTableModel;
+struct TChartParams;
+struct TFilterInput;
+
+// What the main window asks of the two chart windows; any hook may be empty (tests).
+struct TChartHooks {
+    // "Chart m-estimate": reset the m-estimate chart and show it.
+    std::function<void()> chartM;
+    // "&Show Beta": show the two distributions just captured.
+    std::function<void(const TChartParams&)> showBeta;
+    // "Chart DB": show the database chart.
+    std::function<void()> chartDB;
+    // The loaded table changes (none while a load replaces it).
+    std::function<void(const TBaza*)> setData;
+};
+
+// The main window "Tav Explorer": menus, toolbar, the context and compare filter panels, the
+// Fields, Simple rules and Frequency grids, the progress bar and the status line. It adds
+// widgets over the toolkit-free session, which owns the table, the record sets and the three
+// result tables and computes everything; the window forwards each command to it and shows the
+// outcome. Every handler runs through one guard that shows the error which ends a command.
+// While a command runs (it may process pending events through ReportProgress or a message),
+// other commands, moves of a grid's row and closing the window are ignored or deferred.
+class TfrmTavMain : public QMainWindow {
+    Q_OBJECT
+  public:
+    // The window uses `ui` for its dialogs, the clipboard and the event loop, and appends
+    // "&Simple rules" blocks to `report`; both outlive it.
+    TfrmTavMain(TTavUiOps& ui, TGlobalReport& report, QWidget* parent = nullptr);
+    ~TfrmTavMain() override;
+
+    TTavSession& session() { return *m_session; }
+    void setChartHooks(TChartHooks hooks) { m_charts = std::move(hooks); }
+
+    // Loads `path` (the operating system's bytes) as the load command does once its dialog has
+    // returned; used for a file named at start.
+    void loadFile(const std::string& path);
+
+    // Sets the progress bar to the fraction 0..1 (0 empties it) and processes pending events.
+    void ReportProgress(double fraction);
+    // Rewrites status panels 0 to 3 from the file name and the three settings.
+    void UpdateStatusLine();
+    // The text of status panel 0..4 (panel 0 shows the file's full path, shortened to fit).
+    QString statusPanelText(int panel) const;
+    // A command is running.
+    bool busy() const { return m_busy; }
+
+    // The three paragraphs of the About box.
+    static std::string aboutText();
+
+  signals:
+    // The user ended the program (Exit or closing the window): the event loop should end.
+    void terminateRequested();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    // Handlers of the menus and the toolbar.
+    void Loaddatabase1Click();
+    void ExitItemClick();
+    void parameterMPriorItemClick();
+    void parameterMItemClick();
+    void significanceItemClick();
+    void tlbtnAClick();
+    void tlbtnBClick();
+    void Simplerules1Click();
+    void HelpItemClick();
+    void Chartmestimate1Click();
+    void Perform1Click();
+    void ChartDB1Click();
+    void AboutTav1Click();
+    // Handlers of the filter panels.
+    void cmbBxContextFilterChange();
+    void cmbBxCompare1Change();
+    void btnUpdateContextClick();
+    void btnUpdateCompareClick();
+    void contextReturnPressed();
+    // Handlers of the frequency grid's popup menu.
+    void allRowsItemClick();
+    void RemoveActiveRowItemClick();
+    void removeToLastItemClick();
+    void removeToFirstItemClick();
+    void ShowBeta1Click();
+    void Copy1Click();
+    // Handlers of the fields grid's popup menu and double click.
+    void Makeactivefieldtheclass1Click();
+    void Select1Click();
+    void selectAll1Click();
+    void Deselect1Click();
+    void deselectaLl1Click();
+    void DBgrdFieldsDblClick();
+    // The user moved a grid's current row.
+    void gridRowMoveRequested(TTavGrid* grid, int row);
+    void gridContextMenu(TTavGrid* grid, QMenu* menu, const QPoint& position);
+
+    // Runs one command through the error guard; ignored while another one runs. Afterwards the
+    // widgets follow the session and a deferred close or edit takes place.
+    void runCommand(const std::function<void()>& body);
+    void afterCommand();
+    // The widgets that mirror the session: filter lists and buttons, the compare label and the
+    // grids' current rows.
+    void syncWidgets();
+    void loadBody(const std::string& path);
+    void showResultPanes();
+    void settingsCommand(const char* caption, const char* prompt, double& setting, double lower);
+    void syncFilterList(QComboBox* box, const TFilterInput& input);
+    // Holds the grids of the rules and frequency tables during a walk over the rules.
+    void withRuleWalk(const std::function<void()>& body);
+
+    void createActions();
+    void createMenus();
+    void createToolbar();
+    void createFilterPanels();
+    void createResultsArea();
+    void createStatusArea();
+    void createPopupMenus();
+    QAction* addCommand(QMenu* menu, const char* objectName, const char* caption,
+                        void (TfrmTavMain::*handler)());
+
+    TTavUiOps& m_ui;
+    TGlobalReport& m_report;
+    std::unique_ptr<TTavSession> m_session;
+    TChartHooks m_charts;
+    TxTableModel* m_fieldsModel = nullptr;
+    TxTableModel* m_rulesModel = nullptr;
+    TxTableModel* m_frequencyModel = nullptr;
+    bool m_busy = false;
+    bool m_closeRequested = false;
+    bool m_contextEditDeferred = false;
+    std::array<QString, 5> m_statusTexts;
+
+  public:
+    // The controls, by the names of the window's design (also their object names).
+    QToolButton* tlbtnA = nullptr;
+    QToolButton* tlbtnB = nullptr;
+    QFrame* pnlFilterMain = nullptr;
+    QComboBox* cmbBxContextFilter = nullptr;
+    QPushButton* btnUpdateContext = nullptr;
+    QFrame* pnlFilterCompare = nullptr;
+    QComboBox* cmbBxCompare1 = nullptr;
+    QComboBox* cmbBxCompare2 = nullptr;
+    QPushButton* btnUpdateCompare = nullptr;
+    QLabel* lblUsingCompare = nullptr;
+    QFrame* pnlRules = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QFrame* pnlDisplay = nullptr;
+    QLabel* lblDisplayCaption = nullptr;
+    QTabWidget* PageControl2 = nullptr;
+    TTavGrid* DBgrdFields = nullptr;
+    TTavGrid* DBgrdSimpleRules = nullptr;
+    TTavGrid* DBgrdFrequency = nullptr;
+    QMenu* mnPopFields = nullptr;
+    QMenu* mnPopFreq = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    std::array<QLabel*, 5> StatusBar1{};
+};

@@ -1,0 +1,186 @@
+// The main window's menu and toolbar commands: load, settings, the actions over the simple
+// rules, the report, the charts, About and Exit.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "core/TextUtils.h"
+#include "stats/uTavEvalRun.h"
+#include "stats/uTavFreq.h"
+#include "stats/uTavReports.h"
+#include "stats/uTavSession.h"
+#include "ui/TavGrid.h"
+#include "ui/TavUiOps.h"
+#include "ui/TxTableModel.h"
+#include "ui/uTavMain.h"
+#include "ui/uTextWindow.h"
+
+namespace {
+
+// The open dialog's filter: a description followed by its patterns in parentheses.
+constexpr const char* kDataFileFilter = "CSV semicolon separated files (*.CSV *.csv)";
+
+// The wait cursor over the application while a long command runs.
+class TWaitCursor {
+  public:
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+}  // namespace
+
+void TfrmTavMain::Loaddatabase1Click() {
+    runCommand([this] {
+        const std::optional<std::string> path = m_ui.openFile(kDataFileFilter, ".");
+        if (path) loadBody(*path);
+    });
+}
+
+void TfrmTavMain::loadFile(const std::string& path) {
+    runCommand([&] { loadBody(path); });
+}
+
+void TfrmTavMain::loadBody(const std::string& path) {
+    TWaitCursor wait;
+    // The database chart lets go of the table the load may replace.
+    if (m_charts.setData) m_charts.setData(nullptr);
+    try {
+        // The session swaps the new table in only when the whole load succeeded; a failure
+        // leaves the table, its record sets and the grids as they were.
+        m_session->loadDataFile(path);
+    } catch (...) {
+        if (m_charts.setData) m_charts.setData(m_session->CurrentData());
+        throw;
+    }
+    UpdateStatusLine();
+    showResultPanes();
+    if (m_charts.setData) m_charts.setData(m_session->CurrentData());
+}
+
+void TfrmTavMain::showResultPanes() {
+    for (QTabWidget* tabs : {PageControl1, PageControl2}) {
+        tabs->setEnabled(true);
+        tabs->setVisible(true);
+    }
+    lblDisplayCaption->setVisible(false);
+    cmbBxContextFilter->setEnabled(true);
+    cmbBxCompare1->setEnabled(true);
+    cmbBxCompare2->setEnabled(true);
+    btnUpdateContext->setVisible(true);
+    for (TTavGrid* grid : {DBgrdFields, DBgrdSimpleRules, DBgrdFrequency})
+        grid->setVisible(true);
+}
+
+void TfrmTavMain::ExitItemClick() {
+    // Exit during a command closes the window once the command has ended (closeEvent).
+    runGuarded(m_ui, [this] { close(); });
+}
+
+// --- Settings -----------------------------------------------------------------------------
+
+void TfrmTavMain::settingsCommand(const char* caption, const char* prompt, double& setting,
+                                  double lower) {
+    runCommand([&] {
+        const std::optional<std::string> text =
+            m_ui.inputQuery(caption, prompt, realToText(0, 2, setting));
+        if (!text) return;
+        // Only a plain decimal number counts ("nan", "inf", "1e999" and "1,5" do not).
+        if (const std::optional<double> value = tryParsePlainDecimal(*text))
+            setting = std::max(*value, lower);
+        UpdateStatusLine();
+        // The significance colours follow the new level at the next repaint.
+        DBgrdFrequency->viewport()->update();
+    });
+}
+
+void TfrmTavMain::parameterMPriorItemClick() {
+    settingsCommand("Set m value for prior estimation", "m(prior) =", MPrior, 0.01);
+}
+
+void TfrmTavMain::parameterMItemClick() {
+    settingsCommand("Set m value", "m =", MParam, 0.01);
+}
+
+void TfrmTavMain::significanceItemClick() {
+    settingsCommand("Set significance value", "significance =", SignificancePct, 0);
+}
+
+// --- Actions and report -------------------------------------------------------------------
+
+void TfrmTavMain::withRuleWalk(const std::function<void()>& body) {
+    // Each step of the walk moves the rules table and refills the frequency table; the grids
+    // show only where it ends.
+    m_rulesModel->suspend();
+    m_frequencyModel->suspend();
+    try {
+        body();
+    } catch (...) {
+        m_frequencyModel->resume();
+        m_rulesModel->resume();
+        throw;
+    }
+    m_frequencyModel->resume();
+    m_rulesModel->resume();
+}
+
+void TfrmTavMain::tlbtnAClick() {
+    runCommand([this] {
+        TWaitCursor wait;
+        withRuleWalk([this] { m_session->computeEntropyGains(); });
+    });
+}
+
+void TfrmTavMain::tlbtnBClick() {
+    runCommand([this] { withRuleWalk([this] { m_session->restoreOriginalOrder(); }); });
+}
+
+void TfrmTavMain::Simplerules1Click() {
+    runCommand([this] { withRuleWalk([this] { m_report.writeBlock(*m_session); }); });
+}
+
+// --- Help -----------------------------------------------------------------------------------
+
+void TfrmTavMain::HelpItemClick() {
+    // Opening the Help menu has a handler of its own that does nothing.
+    runGuarded(m_ui, [] {});
+}
+
+void TfrmTavMain::Chartmestimate1Click() {
+    runCommand([this] {
+        if (m_charts.chartM) m_charts.chartM();
+    });
+}
+
+void TfrmTavMain::Perform1Click() {
+    runCommand([this] {
+        const std::optional<std::string> path = m_ui.openFile(kDataFileFilter, ".");
+        if (path) performEvaluationRun(*path, MPrior, MParam);
+    });
+}
+
+void TfrmTavMain::ChartDB1Click() {
+    runCommand([this] {
+        if (m_charts.chartDB) m_charts.chartDB();
+    });
+}
+
+std::string TfrmTavMain::aboutText() {
+    return "Tav Explorer: a program for exploring a table of records with simple probabilistic "
+           "rules.\r\n"
+           "\r\n"
+           "The use is free of charge.\r\n"
+           "\r\n"
+           "Copyright (c) the authors of Tav Explorer. All rights reserved.";
+}
+
+void TfrmTavMain::AboutTav1Click() {
+    runCommand([this] {
+        ShowTextWindow(this, "About Tav:", aboutText(), "Verdana", 400, 500, 100, 100, false,
+                       Qt::black, Qt::white);
+    });
+}

@@ -1,0 +1,84 @@
+// The context and compare filter panels of the main window.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include "stats/uTavSession.h"
+#include "ui/TavGrid.h"
+#include "ui/TavQtUiOps.h"
+#include "ui/TavUiOps.h"
+#include "ui/uTavMain.h"
+
+void TfrmTavMain::cmbBxContextFilterChange() {
+    if (m_busy) {
+        // Typed while a command runs: the session hears of it when the command has ended, so
+        // that a running filter update keeps the text it started with.
+        m_contextEditDeferred = true;
+        return;
+    }
+    runCommand([this] { m_session->setContextText(text1250(cmbBxContextFilter->currentText())); });
+}
+
+void TfrmTavMain::cmbBxCompare1Change() {
+    // Editing a compare text does not enable "Update compare"; the session only keeps the
+    // texts, which decide whether the compare filters are used.
+    if (m_busy) return;
+    runGuarded(m_ui, [this] {
+        m_session->compare1.text = text1250(cmbBxCompare1->currentText());
+        m_session->compare2.text = text1250(cmbBxCompare2->currentText());
+    });
+}
+
+void TfrmTavMain::contextReturnPressed() {
+    // "Update context" is the default button while an edit is pending: Enter applies it.
+    if (btnUpdateContext->isEnabled() && btnUpdateContext->isDefault()) btnUpdateContextClick();
+}
+
+void TfrmTavMain::btnUpdateContextClick() {
+    runCommand([this] {
+        m_session->context.text = text1250(cmbBxContextFilter->currentText());
+        m_session->updateContext();
+    });
+}
+
+void TfrmTavMain::btnUpdateCompareClick() {
+    runCommand([this] {
+        m_session->compare1.text = text1250(cmbBxCompare1->currentText());
+        m_session->compare2.text = text1250(cmbBxCompare2->currentText());
+        m_session->updateCompare();
+    });
+}
+
+void TfrmTavMain::syncFilterList(QComboBox* box, const TFilterInput& input) {
+    QStringList items;
+    for (const std::string& item : input.history)
+        items << qtText(item);
+    QStringList shown;
+    for (int i = 0; i < box->count(); ++i)
+        shown << box->itemText(i);
+    if (shown == items) return;
+    // Refilling the list leaves the text being edited as it is.
+    const QSignalBlocker blocker(box);
+    const QString text = box->currentText();
+    box->clear();
+    box->addItems(items);
+    box->setEditText(text);
+}
+
+void TfrmTavMain::syncWidgets() {
+    if (m_session->CurrentData() != nullptr) {
+        syncFilterList(cmbBxContextFilter, m_session->context);
+        syncFilterList(cmbBxCompare1, m_session->compare1);
+        syncFilterList(cmbBxCompare2, m_session->compare2);
+    }
+    btnUpdateContext->setEnabled(m_session->contextPending);
+    btnUpdateContext->setDefault(m_session->contextPending);
+    btnUpdateCompare->setEnabled(m_session->comparePending);
+    btnUpdateCompare->setDefault(m_session->comparePending);
+    lblUsingCompare->setText(qtText(m_session->usingCompareText));
+    for (TTavGrid* grid : {DBgrdFields, DBgrdSimpleRules, DBgrdFrequency})
+        grid->followTable();
+}

@@ -1,0 +1,103 @@
+// The result panes of the main window: moves of the grids' rows, their popup menus and the
+// double click on a field.
+
+#include <QMenu>
+#include <QTimer>
+
+#include "stats/uTavReports.h"
+#include "stats/uTavResultTables.h"
+#include "stats/uTavSession.h"
+#include "table/TXMLDataSet.h"
+#include "ui/TavGrid.h"
+#include "ui/TavUiOps.h"
+#include "ui/TxTableModel.h"
+#include "ui/uTavMain.h"
+
+void TfrmTavMain::gridRowMoveRequested(TTavGrid* grid, int row) {
+    if (m_busy) {
+        // The tables do not move under a running command: the grid goes back to its table.
+        QTimer::singleShot(0, grid, &TTavGrid::followTable);
+        return;
+    }
+    // A move in the fields or rules grid recomputes the frequency table (through the session).
+    runCommand([grid, row] { grid->gridModel()->source().moveToRow(row); });
+}
+
+void TfrmTavMain::gridContextMenu(TTavGrid* grid, QMenu* menu, const QPoint& position) {
+    if (m_busy) return;
+    runGuarded(m_ui, [&] { menu->popup(grid->viewport()->mapToGlobal(position)); });
+}
+
+// --- Frequency grid -------------------------------------------------------------------------
+
+void TfrmTavMain::allRowsItemClick() {
+    runCommand([this] { m_session->showAllRows(); });
+}
+
+void TfrmTavMain::RemoveActiveRowItemClick() {
+    runCommand([this] { m_session->removeActiveRow(); });
+}
+
+void TfrmTavMain::removeToLastItemClick() {
+    runCommand([this] { m_session->removeToLast(); });
+}
+
+void TfrmTavMain::removeToFirstItemClick() {
+    runCommand([this] { m_session->removeToFirst(); });
+}
+
+void TfrmTavMain::ShowBeta1Click() {
+    runCommand([this] {
+        TXMLDataSet& frequency = m_session->frequencyTable();
+        const int value =
+            frequency.hasCurrentRecord()
+                ? static_cast<int>(frequency.fieldValue(FrequencyColumns::kNo).toInteger())
+                : -1;
+        m_session->captureChartRow(value);
+        if (m_charts.showBeta) m_charts.showBeta(m_session->chart);
+    });
+}
+
+void TfrmTavMain::Copy1Click() {
+    runCommand([this] {
+        const std::optional<std::string> description =
+            m_ui.inputQuery("Vnesite kratek opis tabele", "Opis kriterija: ", "Seznam vlog");
+        if (!description) return;
+        m_frequencyModel->suspend();
+        std::string text;
+        try {
+            text = clipboardReportText(*m_session, *description);
+        } catch (...) {
+            m_frequencyModel->resume();
+            throw;
+        }
+        m_frequencyModel->resume();
+        m_ui.setClipboardText(text);
+    });
+}
+
+// --- Fields grid ----------------------------------------------------------------------------
+
+void TfrmTavMain::Makeactivefieldtheclass1Click() {
+    runCommand([this] { m_session->makeActiveFieldTheClass(); });
+}
+
+void TfrmTavMain::Select1Click() {
+    runCommand([this] { m_session->selectActiveField(true); });
+}
+
+void TfrmTavMain::selectAll1Click() {
+    runCommand([this] { m_session->selectAllFields(true); });
+}
+
+void TfrmTavMain::Deselect1Click() {
+    runCommand([this] { m_session->selectActiveField(false); });
+}
+
+void TfrmTavMain::deselectaLl1Click() {
+    runCommand([this] { m_session->selectAllFields(false); });
+}
+
+void TfrmTavMain::DBgrdFieldsDblClick() {
+    runCommand([this] { m_session->fieldsDoubleClick(); });
+}

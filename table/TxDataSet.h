@@ -281,6 +281,8 @@ class TxDataSet : public TxViewSource {
     // filter (next and prior skip rejected records; current answers Error for one). The callers
     // make the buffer the current record or restore the cursor.
     TxGetResult getRecord(std::vector<std::uint8_t>& buffer, TxGetMode mode);
+    // One record on (Next) or back (Prior); at the end the cursor stays and EOF or BOF is set.
+    void step(TxGetMode mode);
     void checkActive() const;
     void checkBrowseMode();
     void checkCanModify() const;

@@ -131,11 +131,20 @@ void TxDataSet::last() {
 }
 
 void TxDataSet::next() {
+    step(TxGetMode::Next);
+}
+
+void TxDataSet::prior() {
+    step(TxGetMode::Prior);
+}
+
+void TxDataSet::step(TxGetMode mode) {
     checkBrowseMode();
-    if (m_eof) return;
+    bool& atEnd = mode == TxGetMode::Next ? m_eof : m_bof;
+    if (atEnd) return;
     fire(BeforeScroll);
     const int start = m_currentIndex;
-    if (getRecord(m_scratch, TxGetMode::Next) == TxGetResult::Ok) {
+    if (getRecord(m_scratch, mode) == TxGetResult::Ok) {
         takeScratch();
         m_bof = m_eof = false;
         fire(AfterScroll);
@@ -144,26 +153,7 @@ void TxDataSet::next() {
     } else {
         // The cursor goes back to the record it showed.
         m_currentIndex = m_hasRecord ? readBookmarkInfo(m_layout, m_current.data()).index : start;
-        m_eof = true;
-        fire(AfterScroll);
-    }
-    flushReplaced();
-}
-
-void TxDataSet::prior() {
-    checkBrowseMode();
-    if (m_bof) return;
-    fire(BeforeScroll);
-    const int start = m_currentIndex;
-    if (getRecord(m_scratch, TxGetMode::Prior) == TxGetResult::Ok) {
-        takeScratch();
-        m_bof = m_eof = false;
-        fire(AfterScroll);
-        notify(TxDataEvent::DataSetScroll);
-        notify(TxDataEvent::DataChange);
-    } else {
-        m_currentIndex = m_hasRecord ? readBookmarkInfo(m_layout, m_current.data()).index : start;
-        m_bof = true;
+        atEnd = true;
         fire(AfterScroll);
     }
     flushReplaced();

@@ -283,6 +283,8 @@ class TxDataSet : public TxViewSource {
     TxGetResult getRecord(std::vector<std::uint8_t>& buffer, TxGetMode mode);
     // One record on (Next) or back (Prior); at the end the cursor stays and EOF or BOF is set.
     void step(TxGetMode mode);
+    // The first record (Next from before the first) or the last (Prior from after the last).
+    void jumpToEnd(TxGetMode mode);
     void checkActive() const;
     void checkBrowseMode();
     void checkCanModify() const;

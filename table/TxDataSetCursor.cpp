@@ -95,31 +95,23 @@ void TxDataSet::checkBrowseMode() {
 }
 
 void TxDataSet::first() {
-    checkBrowseMode();
-    fire(BeforeScroll);
-    m_currentIndex = -1;
-    if (getRecord(m_scratch, TxGetMode::Next) == TxGetResult::Ok) {
-        takeScratch();
-        m_bof = true;
-        m_eof = false;
-    } else {
-        m_currentIndex = -1;
-        noRecord();
-    }
-    fire(AfterScroll);
-    notify(TxDataEvent::DataSetScroll);
-    notify(TxDataEvent::DataChange);
-    flushReplaced();
+    jumpToEnd(TxGetMode::Next);
 }
 
 void TxDataSet::last() {
+    jumpToEnd(TxGetMode::Prior);
+}
+
+void TxDataSet::jumpToEnd(TxGetMode mode) {
     checkBrowseMode();
     fire(BeforeScroll);
-    m_currentIndex = storeCount();
-    if (getRecord(m_scratch, TxGetMode::Prior) == TxGetResult::Ok) {
+    const bool toFirst = mode == TxGetMode::Next;
+    // The fetch starts just outside the records: before the first, or after the last.
+    m_currentIndex = toFirst ? -1 : storeCount();
+    if (getRecord(m_scratch, mode) == TxGetResult::Ok) {
         takeScratch();
-        m_bof = false;
-        m_eof = true;
+        m_bof = toFirst;
+        m_eof = !toFirst;
     } else {
         m_currentIndex = -1;
         noRecord();

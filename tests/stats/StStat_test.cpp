@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/stats/StatErrorCode.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -17,17 +19,6 @@
 #include <vector>
 
 namespace {
-
-// The code of the EStStatError that f raises, or 0 when it raises none.
-template <class F>
-int ErrorCode(F f) {
-    try {
-        f();
-    } catch (const EStStatError& e) {
-        return e.Code();
-    }
-    return 0;
-}
 
 std::uint32_t Bits(float v) {
     std::uint32_t b;

@@ -6,21 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/stats/StatErrorCode.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
 namespace {
-
-template <class F>
-int ErrorCode(F f) {
-    try {
-        f();
-    } catch (const EStStatError& e) {
-        return e.Code();
-    }
-    return 0;
-}
 
 TBeta Make(double alpha, double beta) {
     TBeta b;

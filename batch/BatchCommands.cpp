@@ -63,99 +63,104 @@ int runSummary(const std::vector<std::string>& args, const TBatchOutput& io) {
     return kExitOk;
 }
 
-// The settings of the options, as the Settings menu stores them.
-void applySettings(const TBatchOptions& options) {
+// The settings and hidden class rows of the options, through the session's commands as the
+// Settings menu and the Frequency popup give them.
+void applySettings(TTavSession& session, const TBatchOptions& options) {
     resetStatSettings();
-    if (options.mPrior) MPrior = *options.mPrior < 0.01 ? 0.01 : *options.mPrior;
-    if (options.m) MParam = *options.m < 0.01 ? 0.01 : *options.m;
-    if (options.signif) SignificancePct = *options.signif < 0 ? 0 : *options.signif;
-    for (int code : options.hide)
-        RowVisible[code] = false;
+    if (options.mPrior) session.setSetting(TSetting::MPrior, *options.mPrior);
+    if (options.m) session.setSetting(TSetting::MParam, *options.m);
+    if (options.signif) session.setSetting(TSetting::SignificancePct, *options.signif);
+    session.hideClassValues(options.hide);
 }
 
 // Loads the file into the session and applies the options. Returns an exit status, or -1 when
 // the command may go on.
 int prepareSession(TTavSession& session, const TBatchOptions& options) {
     session.loadDataFile(options.file);
-    TBaza& data = *session.CurrentData();
+    const TBaza& data = *session.CurrentData();
     if (options.classField && *options.classField >= data.FieldCount()) {
         throw EBatchUsage{"--class: the field " + std::to_string(*options.classField) +
                           " is outside 0.." + std::to_string(data.FieldCount() - 1)};
     }
-    if (options.rule && *options.rule >= session.sets().SetLists[slRules].count()) {
+    const int ruleCount = session.sets().SetLists[slRules].count();
+    if (options.rule && *options.rule >= ruleCount) {
         throw EBatchUsage{"--rule: the rule " + std::to_string(*options.rule) + " is outside 0.." +
-                          std::to_string(session.sets().SetLists[slRules].count() - 1)};
+                          std::to_string(ruleCount - 1)};
     }
-    if (options.select) {
-        for (int field : selectedFields(*options.select, data.FieldCount())) {
-            session.sets().fieldSet(field)->Selected = kSelected;
-        }
-    }
-    if (options.classField) {
-        // The class is never its own condition, as the double click on the class field makes it.
-        session.sets().fieldSet(*options.classField)->Selected = 0;
-        session.ClassField = *options.classField;
-    }
+    if (options.select) session.selectFields(selectedFields(*options.select, data.FieldCount()));
+    if (options.classField) session.setClassFieldDeselected(*options.classField);
     if (options.context) {
-        session.setContextText(*options.context);
-        session.updateContext();
+        session.updateContext(*options.context);
         // The session has shown the message; a script must not get numbers for other records.
-        if (!session.contextError.empty()) return kExitError;
+        if (!session.contextError().empty()) return kExitError;
     }
     if (options.compare1 || options.compare2) {
-        session.compare1.text = options.compare1.value_or("");
-        session.compare2.text = options.compare2.value_or("");
-        session.updateCompare();
-        if (!session.compare1Error.empty() || !session.compare2Error.empty()) return kExitError;
+        session.updateCompare(options.compare1.value_or(""), options.compare2.value_or(""));
+        if (!session.compare1Error().empty() || !session.compare2Error().empty()) return kExitError;
     }
-    session.FillResultTables(false);
-    session.refreshFrequency();
     return -1;
 }
 
-using TSessionCommand =
-    std::function<void(TTavSession&, const TBatchOptions&, const TBatchOutput&)>;
+// A subcommand: what it does to the prepared session (may be empty), then what it prints.
+struct TSessionCommand {
+    std::function<void(TTavSession&, const TBatchOptions&)> act;
+    std::function<void(TTavSession&, const TBatchOptions&, const TBatchOutput&)> print;
+};
 
-// Runs a subcommand that explores a loaded table through a session.
+// Runs a subcommand that explores a loaded table through a session. The load, the options and
+// the subcommand's own action are one session command, so that the Frequency table is computed
+// once for what is printed.
 int runExploration(const std::vector<std::string>& args, const std::set<std::string>& allowed,
                    bool needsClass, const TSessionCommand& command, const TBatchOutput& io) {
     const TBatchOptions options = parseBatchOptions(args, allowed);
     if (needsClass && !options.classField) throw EBatchUsage{"--class: the class field is missing"};
-    applySettings(options);
     TSessionHooks hooks;
     hooks.showMessage = [&io](const std::string& message) { io.printError(message); };
     TTavSession session(hooks);
-    session.writesSummaryReport = false;
-    const int status = prepareSession(session, options);
+    session.setWritesSummaryReport(false);
+    int status = -1;
+    session.runAsOneCommand([&] {
+        applySettings(session, options);
+        status = prepareSession(session, options);
+        if (status < 0 && command.act) command.act(session, options);
+    });
     if (status >= 0) return status;
-    command(session, options, io);
+    command.print(session, options, io);
     return kExitOk;
 }
 
-void printFields(TTavSession& session, const TBatchOptions&, const TBatchOutput& io) {
-    printResultTable(session.fieldsTable(), io.out);
-}
+const TSessionCommand kPrintFields{
+    nullptr, [](TTavSession& session, const TBatchOptions&, const TBatchOutput& io) {
+        printResultTable(session.fieldsTable(), io.out);
+    }};
 
-void printRules(TTavSession& session, const TBatchOptions&, const TBatchOutput& io) {
-    printResultTable(session.rulesTable(), io.out);
-}
+const TSessionCommand kPrintRules{
+    nullptr, [](TTavSession& session, const TBatchOptions&, const TBatchOutput& io) {
+        printResultTable(session.rulesTable(), io.out);
+    }};
 
-void printRanked(TTavSession& session, const TBatchOptions&, const TBatchOutput& io) {
-    session.computeEntropyGains();
-    printResultTable(session.rulesTable(), io.out);
-}
+const TSessionCommand kPrintRanked{
+    [](TTavSession& session, const TBatchOptions&) { session.computeEntropyGains(); },
+    [](TTavSession& session, const TBatchOptions&, const TBatchOutput& io) {
+        printResultTable(session.rulesTable(), io.out);
+    }};
 
-void printFrequency(TTavSession& session, const TBatchOptions& options, const TBatchOutput& io) {
+const TSessionCommand kPrintFrequency{
     // Rows of the Simple rules table are in creation order, so row R is rule R.
-    session.rulesTable().moveToRow(options.rule.value_or(0));
-    session.refreshFrequency();
-    printResultTable(session.frequencyTable(), io.out);
-}
+    [](TTavSession& session, const TBatchOptions& options) {
+        session.moveToRule(options.rule.value_or(0));
+    },
+    [](TTavSession& session, const TBatchOptions&, const TBatchOutput& io) {
+        printResultTable(session.frequencyTable(), io.out);
+    }};
 
-void printReport(TTavSession& session, const TBatchOptions& options, const TBatchOutput& io) {
-    if (options.rank) session.computeEntropyGains();
-    io.out << globalReportBlock(session);
-}
+const TSessionCommand kPrintReport{
+    [](TTavSession& session, const TBatchOptions& options) {
+        if (options.rank) session.computeEntropyGains();
+    },
+    [](TTavSession& session, const TBatchOptions&, const TBatchOutput& io) {
+        io.out << globalReportBlock(session);
+    }};
 
 // The number separators of the environment's locale, read once without changing the process's
 // own locale for the rest of the run.
@@ -173,7 +178,8 @@ void takeNumberSeparatorsFromEnvironment() {
 
 int runEvaluate(const std::vector<std::string>& args, const TBatchOutput&) {
     const TBatchOptions options = parseBatchOptions(args, {"--mprior", "--m"});
-    applySettings(options);
+    TTavSession session;
+    applySettings(session, options);
     takeNumberSeparatorsFromEnvironment();
     performEvaluationRun(options.file, MPrior, MParam);
     return kExitOk;
@@ -208,17 +214,17 @@ int runBatch(const std::vector<std::string>& args, const TBatchOutput& io) {
     try {
         if (command == "summary") return runSummary(rest, io);
         if (command == "fields")
-            return runExploration(rest, kExplorationOptions, false, printFields, io);
+            return runExploration(rest, kExplorationOptions, false, kPrintFields, io);
         if (command == "rules")
-            return runExploration(rest, kExplorationOptions, false, printRules, io);
+            return runExploration(rest, kExplorationOptions, false, kPrintRules, io);
         if (command == "rank")
-            return runExploration(rest, withOptions({"--class"}), true, printRanked, io);
+            return runExploration(rest, withOptions({"--class"}), true, kPrintRanked, io);
         if (command == "freq") {
-            return runExploration(rest, withOptions({"--class", "--rule"}), true, printFrequency,
+            return runExploration(rest, withOptions({"--class", "--rule"}), true, kPrintFrequency,
                                   io);
         }
         if (command == "report") {
-            return runExploration(rest, withOptions({"--class", "--rank"}), true, printReport, io);
+            return runExploration(rest, withOptions({"--class", "--rank"}), true, kPrintReport, io);
         }
         if (command == "evaluate") return runEvaluate(rest, io);
     } catch (const EBatchUsage& usage) {

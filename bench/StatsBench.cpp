@@ -31,9 +31,9 @@ static void BM_EntropyGainRun(benchmark::State& state) {
     TempDir dir;
     const std::string path = dir.write("bench.csv", benchText());
     TTavSession session;
-    session.writesSummaryReport = false;
+    session.setWritesSummaryReport(false);
     session.loadDataFile(path);
-    session.ClassField = 14;
+    session.setClassField(14);
     session.selectAllFields(true);
     for (auto _ : state) {
         session.computeEntropyGains();

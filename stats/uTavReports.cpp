@@ -53,7 +53,6 @@ void TGlobalReport::writeBlock(TTavSession& session) {
 std::string globalReportBlock(TTavSession& session) {
     if (session.CurrentData() == nullptr) return "";
     TXMLDataSet& frequency = session.frequencyTable();
-    TXMLDataSet& rules = session.rulesTable();
     using namespace FrequencyColumns;
     std::string out;
     out += std::string("Classes") + kEol;
@@ -68,14 +67,11 @@ std::string globalReportBlock(TTavSession& session) {
     }
     out += kEol;
 
-    // Every move of the Simple rules table refills the Frequency table for the new rule.
-    TTavSession::TCommandScope command(session);
-    session.DataReady = true;
-    rules.first();
     out += std::string("Attributes and values") + kEol;
     out += std::string("   # Freq    N   CProb   CStd    IGain  Signif Name") + kEol;
     const TMnozicaList& list = session.sets().SetLists[slRules];
-    for (int i = 0; rules.hasCurrentRecord() && !rules.eof(); ++i) {
+    // The walk computes the Frequency table for each rule in the order of the list.
+    session.walkRules([&](int i) {
         // A Frequency table without a value row (a STRING class, every row hidden) gives 0.
         const bool hasRow = frequency.RecordCount() > 1;
         const TMnozica* set = list.item(i);
@@ -85,9 +81,7 @@ std::string globalReportBlock(TTavSession& session) {
                r7(hasRow ? frequency.valueAt(1, kCondStdProb).toFloat() : 0) + " " +
                r7(set ? set->Score : 0) + " " + r7(set ? set->Signif : 0) + " " +
                (set ? set->SetName : std::string()) + kEol;
-        rules.next();
-    }
-    rules.first();
+    });
     out += kEol;
     out += kEol;
     return out;

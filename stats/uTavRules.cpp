@@ -16,7 +16,7 @@ bool higherScore(const TMnozica& a, const TMnozica& b) {
 
 TFrequencyInputs TTavSession::frequencyInputs() {
     return TFrequencyInputs{*m_data,       *m_sets, *m_frequency,
-                            m_rules.get(), chart,   [this] { return UseCompareFilters(); }};
+                            m_rules.get(), m_chart, [this] { return UseCompareFilters(); }};
 }
 
 void TTavSession::FillResultTables(bool full) {
@@ -75,53 +75,81 @@ void TTavSession::FillResultTables(bool full) {
     }
 }
 
-int TTavSession::activeRuleNumber() {
+int TTavSession::activeRuleNumber() const {
     if (!m_rules->hasCurrentRecord()) return 0;
     return static_cast<int>(m_rules->fieldValue(RuleColumns::kNo).toInteger());
 }
 
+void TTavSession::computeFrequency() {
+    FillFrequencyTable(frequencyInputs(), m_classField, activeRuleNumber(), false, true, 0);
+    if (m_hooks.frequencyRecomputed) m_hooks.frequencyRecomputed();
+}
+
 void TTavSession::refreshFrequency() {
     if (m_data == nullptr) return;
-    TCommandScope command(*this);
-    FillFrequencyTable(frequencyInputs(), ClassField, activeRuleNumber(), false, true, 0);
+    runCommand([this] { invalidateFrequency(); });
 }
 
 void TTavSession::captureChartRow(int row) {
     if (m_data == nullptr) return;
-    TCommandScope command(*this);
-    FillFrequencyTable(frequencyInputs(), ClassField, activeRuleNumber(), false, false, row);
+    runCommand([&] {
+        FillFrequencyTable(frequencyInputs(), m_classField, activeRuleNumber(), false, false, row);
+    });
 }
 
 void TTavSession::onTableDataChange() {
-    if (DataReady) refreshFrequency();
+    // Outside a command (a test moving a table itself) the change is a command of its own.
+    runCommand([this] {
+        if (m_dataReady) invalidateFrequency();
+    });
 }
 
 void TTavSession::computeEntropyGains() {
     if (m_data == nullptr) return;
-    TCommandScope command(*this);
-    DataReady = false;
-    try {
-        m_rules->first();
-        while (m_rules->hasCurrentRecord() && !m_rules->eof()) {
-            FillFrequencyTable(frequencyInputs(), ClassField, activeRuleNumber(), true, true, 0);
-            m_rules->next();
+    runCommand([this] {
+        m_dataReady = false;
+        try {
+            m_rules->first();
+            while (m_rules->hasCurrentRecord() && !m_rules->eof()) {
+                FillFrequencyTable(frequencyInputs(), m_classField, activeRuleNumber(), true, true,
+                                   0);
+                m_rules->next();
+            }
+        } catch (...) {
+            // The scores computed so far stay, nothing is re-sorted, and the Frequency table
+            // follows the cursor again.
+            m_dataReady = true;
+            throw;
         }
-    } catch (...) {
-        // The scores computed so far stay, nothing is re-sorted, and the Frequency table follows
-        // the cursor again.
-        DataReady = true;
-        throw;
-    }
-    DataReady = true;
-    m_sets->SetLists[slRules].sort(higherScore);
-    FillResultTables(false);
+        m_dataReady = true;
+        m_sets->SetLists[slRules].sort(higherScore);
+        FillResultTables(false);
+        invalidateFrequency();
+    });
 }
 
 void TTavSession::restoreOriginalOrder() {
     if (m_data == nullptr) return;
-    TCommandScope command(*this);
-    DataReady = true;
-    m_sets->SetLists[slRules].sort(
-        [](const TMnozica& a, const TMnozica& b) { return a.SetNumber < b.SetNumber; });
-    FillResultTables(false);
+    runCommand([this] {
+        m_dataReady = true;
+        m_sets->SetLists[slRules].sort(
+            [](const TMnozica& a, const TMnozica& b) { return a.SetNumber < b.SetNumber; });
+        FillResultTables(false);
+        invalidateFrequency();
+    });
+}
+
+void TTavSession::walkRules(const std::function<void(int row)>& visit) {
+    if (m_data == nullptr) return;
+    runCommand([&] {
+        m_dataReady = true;
+        m_rules->first();
+        for (int row = 0; m_rules->hasCurrentRecord() && !m_rules->eof(); ++row) {
+            FillFrequencyTable(frequencyInputs(), m_classField, activeRuleNumber(), false, true, 0);
+            visit(row);
+            m_rules->next();
+        }
+        m_rules->first();
+        invalidateFrequency();
+    });
 }

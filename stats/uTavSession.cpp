@@ -1,5 +1,8 @@
 #include "stats/uTavSession.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/Errors.h"
 #include "core/SummaryFile.h"
 #include "core/Win1250.h"
@@ -10,6 +13,9 @@
 
 namespace {
 
+// The lower bound of both m settings: an m of 0 would divide by zero.
+constexpr double kMinM = 0.01;
+
 // A result table that lives in memory only, with the columns of its header hook.
 std::unique_ptr<TXMLDataSet> openResultTable(void (*header)(TxDataSet&)) {
     auto table = std::make_unique<TXMLDataSet>();
@@ -18,6 +24,18 @@ std::unique_ptr<TXMLDataSet> openResultTable(void (*header)(TxDataSet&)) {
     table->open();
     return table;
 }
+
+// Counts the nesting of commands for the length of one, also when it fails.
+class TNesting {
+  public:
+    explicit TNesting(int& depth) : m_depth(depth) { ++m_depth; }
+    ~TNesting() { --m_depth; }
+    TNesting(const TNesting&) = delete;
+    TNesting& operator=(const TNesting&) = delete;
+
+  private:
+    int& m_depth;
+};
 
 }  // namespace
 
@@ -41,12 +59,18 @@ TTavSession::~TTavSession() {
     m_rules->detachView(m_rulesLink.get());
 }
 
-TTavSession::TCommandScope::TCommandScope(TTavSession& session) : m_session(session) {
-    if (m_session.m_commandDepth++ == 0) m_session.m_warningShown = false;
-}
-
-TTavSession::TCommandScope::~TCommandScope() {
-    --m_session.m_commandDepth;
+void TTavSession::runCommand(const std::function<void()>& body) {
+    const bool outermost = m_commandDepth == 0;
+    if (outermost) {
+        m_warningShown = false;
+        m_frequencyStale = false;
+    }
+    TNesting nesting(m_commandDepth);
+    body();
+    if (!outermost || !m_frequencyStale) return;
+    m_frequencyStale = false;
+    // Still inside the command, so that its compare-mode warning is the command's one.
+    if (m_dataReady && m_data != nullptr) computeFrequency();
 }
 
 void TTavSession::showMessage(const std::string& message) const {
@@ -58,51 +82,85 @@ void TTavSession::progress(double fraction) const {
 }
 
 void TTavSession::loadDataFile(const std::string& fileName) {
-    TCommandScope command(*this);
-    auto data = std::make_unique<TBaza>();
-    auto sets = std::make_unique<TSetCatalogue>();
-    TLoadHooks hooks;
-    hooks.progress = m_hooks.progress;
-    hooks.showMessage = m_hooks.showMessage;
-    hooks.buildSets = [&](TBaza& loaded, const ProgressHook& report) {
-        if (loaded.RecordCount() == 0) {
-            throw ETavError("The data file \"" + displayPath(fileName) +
-                            "\" has no records: there is nothing to explore.");
+    runCommand([&] {
+        auto data = std::make_unique<TBaza>();
+        auto sets = std::make_unique<TSetCatalogue>();
+        TLoadHooks hooks;
+        hooks.progress = m_hooks.progress;
+        hooks.showMessage = m_hooks.showMessage;
+        hooks.buildSets = [&](TBaza& loaded, const ProgressHook& report) {
+            if (loaded.RecordCount() == 0) {
+                throw ETavError("The data file \"" + displayPath(fileName) +
+                                "\" has no records: there is nothing to explore.");
+            }
+            BuildSets(loaded, *sets, kAllSetLists, MParam, report);
+        };
+        try {
+            data->loadDataFile(fileName, dfkFromHeader, cpUnknown, hooks);
+        } catch (...) {
+            progress(0);
+            throw;
         }
-        BuildSets(loaded, *sets, kAllSetLists, MParam, report);
-    };
-    try {
-        data->loadDataFile(fileName, dfkFromHeader, 0, hooks);
-    } catch (...) {
-        progress(0);
-        throw;
+        if (data->errorFlag()) throw EInOutError(data->errorText());
+
+        // The whole load succeeded: the new table and its sets replace the old ones.
+        m_dataReady = false;
+        m_sets.swap(sets);
+        m_data.swap(data);
+        m_dataFileName = fileName;
+        if (m_classField < 0 || m_classField >= m_data->FieldCount()) m_classField = 0;
+
+        if (m_writesSummaryReport) {
+            const TSummaryOutcome summary = writeSummaryBeside(*m_data, fileName);
+            if (!summary.written) showMessage(summary.warning);
+        }
+
+        m_context.history.assign(1, " ");
+        m_contextPending = true;
+        applyContext();
+        applyCompare();
+        FillResultTables(true);
+        m_dataReady = true;
+        invalidateFrequency();
+    });
+}
+
+double TTavSession::setting(TSetting which) {
+    switch (which) {
+        case TSetting::MPrior:
+            return MPrior;
+        case TSetting::MParam:
+            return MParam;
+        case TSetting::SignificancePct:
+            return SignificancePct;
     }
-    if (data->errorFlag()) throw EInOutError(data->errorText());
+    return 0;
+}
 
-    // The whole load succeeded: the new table and its sets replace the old ones.
-    DataReady = false;
-    m_sets.swap(sets);
-    m_data.swap(data);
-    m_dataFileName = fileName;
-    if (ClassField < 0 || ClassField >= m_data->FieldCount()) ClassField = 0;
-
-    if (writesSummaryReport) {
-        const TSummaryOutcome summary = writeSummaryBeside(*m_data, fileName);
-        if (!summary.written) showMessage(summary.warning);
+bool TTavSession::setSetting(TSetting which, double value) {
+    if (!std::isfinite(value)) return false;
+    switch (which) {
+        case TSetting::MPrior:
+            MPrior = std::max(value, kMinM);
+            break;
+        case TSetting::MParam:
+            MParam = std::max(value, kMinM);
+            break;
+        case TSetting::SignificancePct:
+            SignificancePct = std::max(value, 0.0);
+            break;
     }
-
-    context.history.assign(1, " ");
-    contextPending = true;
-    updateContext();
-    updateCompare();
-    FillResultTables(true);
-    DataReady = true;
-    refreshFrequency();
+    return true;
 }
 
 void TTavSession::setContextText(const std::string& text) {
-    context.text = text;
-    contextPending = true;
+    m_context.text = text;
+    m_contextPending = true;
+}
+
+void TTavSession::setCompareTexts(const std::string& compare1, const std::string& compare2) {
+    m_compare1.text = compare1;
+    m_compare2.text = compare2;
 }
 
 void TTavSession::rememberExpression(TFilterInput& input) {
@@ -115,24 +173,44 @@ void TTavSession::rememberExpression(TFilterInput& input) {
 }
 
 void TTavSession::updateContext() {
-    TCommandScope command(*this);
-    contextPending = false;
+    runCommand([this] { applyContext(); });
+}
+
+void TTavSession::updateContext(const std::string& text) {
+    runCommand([&] {
+        m_context.text = text;
+        applyContext();
+    });
+}
+
+void TTavSession::updateCompare() {
+    runCommand([this] { applyCompare(); });
+}
+
+void TTavSession::updateCompare(const std::string& compare1, const std::string& compare2) {
+    runCommand([&] {
+        setCompareTexts(compare1, compare2);
+        applyCompare();
+    });
+}
+
+void TTavSession::applyContext() {
+    m_contextPending = false;
     if (m_data == nullptr || m_sets->context() == nullptr) return;
-    const std::string error = applyFilter(*m_sets->context(), context.text);
-    contextError = error;
+    const std::string error = applyFilter(*m_sets->context(), m_context.text);
+    m_contextError = error;
     if (error.empty()) {
-        rememberExpression(context);
+        rememberExpression(m_context);
     } else {
         showMessage("Error in context filter expression: " + error);
     }
     progress(0);
     FillResultTables(false);
-    if (DataReady) refreshFrequency();
+    invalidateFrequency();
 }
 
-void TTavSession::updateCompare() {
-    TCommandScope command(*this);
-    comparePending = false;
+void TTavSession::applyCompare() {
+    m_comparePending = false;
     if (m_data == nullptr || m_sets->compare1() == nullptr) return;
     struct Target {
         TMnozica* set;
@@ -141,8 +219,8 @@ void TTavSession::updateCompare() {
         const char* prefix;
     };
     const Target targets[] = {
-        {m_sets->compare1(), &compare1, &compare1Error, "Error in compare 1 expression: "},
-        {m_sets->compare2(), &compare2, &compare2Error, "Error in compare 2 expression: "}};
+        {m_sets->compare1(), &m_compare1, &m_compare1Error, "Error in compare 1 expression: "},
+        {m_sets->compare2(), &m_compare2, &m_compare2Error, "Error in compare 2 expression: "}};
     for (const Target& target : targets) {
         target.error->clear();
         if (target.input->text.empty()) {
@@ -157,22 +235,22 @@ void TTavSession::updateCompare() {
             showMessage(target.prefix + error);
         }
     }
-    usingCompareText =
+    m_usingCompareText =
         UseCompareFilters() ? "Using compare filters" : "Using simple rules as conditions";
     progress(0);
     FillResultTables(false);
-    if (DataReady) refreshFrequency();
+    invalidateFrequency();
 }
 
 bool TTavSession::UseCompareFilters() {
-    if (contextPending || comparePending) {
+    if (m_contextPending || m_comparePending) {
         if (!m_warningShown || m_commandDepth == 0) {
             showMessage("Warning: Filter and/or Compare expressions should be updated.");
         }
         m_warningShown = true;
         return false;
     }
-    return !compare1.text.empty() || !compare2.text.empty();
+    return !m_compare1.text.empty() || !m_compare2.text.empty();
 }
 
 std::string TTavSession::applyFilter(TMnozica& set, const std::string& expression) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@ struct TSessionHooks {
     ProgressHook progress;
     // A modal message with an OK button.
     ShowMessageHook showMessage;
+    // Called after every computation of the Frequency table that the session makes for what it
+    // shows (not for the steps of a walk over the rules); tests count them.
+    std::function<void()> frequencyRecomputed;
 };
 
 // One filter drop-down: the text in its edit field and the expressions already applied.
@@ -26,10 +30,18 @@ struct TFilterInput {
     std::vector<std::string> history;
 };
 
+// The three settings of the estimates.
+enum class TSetting { MPrior, MParam, SignificancePct };
+
 // The state and the commands of an exploration, free of any toolkit: the loaded table and its
 // record sets, the three result tables, the class field, the filters and the chart parameters.
-// The desktop window and tav-batch both drive it, so that they compute through one code path.
-// Commands throw on errors (the window shows the message); the state reached so far stays.
+// The desktop window and tav-batch both drive it through its commands only, so that they compute
+// through one code path; they read its state through the const accessors.
+//
+// Each command is one user action. A command that changes what the Frequency table shows
+// recomputes it once, at its end, while the tables are ready (DataReady); the comment of each
+// command says whether it recomputes. Commands throw on errors (the window shows the message);
+// the state reached so far stays.
 class TTavSession {
   public:
     explicit TTavSession(TSessionHooks hooks = {});
@@ -37,120 +49,176 @@ class TTavSession {
     TTavSession(const TTavSession&) = delete;
     TTavSession& operator=(const TTavSession&) = delete;
 
-    // --- State -----------------------------------------------------------------------------
+    // --- Reading the state -------------------------------------------------------------------
 
     // The loaded table, or none before the first successful load.
-    TBaza* CurrentData() const { return m_data.get(); }
+    const TBaza* CurrentData() const { return m_data.get(); }
     const std::string& DataFileName() const { return m_dataFileName; }
-    TSetCatalogue& sets() { return *m_sets; }
+    const TSetCatalogue& sets() const { return *m_sets; }
+    // The result tables. The grids attach their views to them and read them; only the session's
+    // commands change them or move their cursors.
     TXMLDataSet& fieldsTable() { return *m_fields; }
     TXMLDataSet& rulesTable() { return *m_rules; }
     TXMLDataSet& frequencyTable() { return *m_frequency; }
 
-    int ClassField = 0;
-    // The result tables are filled: moves in the Fields and Simple rules tables recompute the
-    // Frequency table.
-    bool DataReady = false;
-    TChartParams chart;
+    int classField() const { return m_classField; }
+    // The result tables are filled: the Frequency table follows the active rule and field.
+    bool dataReady() const { return m_dataReady; }
+    // The two distributions of the row last captured for the chart.
+    const TChartParams& chartParams() const { return m_chart; }
 
-    // --- Loading ---------------------------------------------------------------------------
+    const TFilterInput& contextInput() const { return m_context; }
+    const TFilterInput& compare1Input() const { return m_compare1; }
+    const TFilterInput& compare2Input() const { return m_compare2; }
+    // "Update context" / "Update compare" are enabled: an edited expression is not yet applied.
+    bool contextPending() const { return m_contextPending; }
+    bool comparePending() const { return m_comparePending; }
+    // "Using compare filters" or "Using simple rules as conditions" after the last compare update.
+    const std::string& usingCompareText() const { return m_usingCompareText; }
+    // The evaluator's error of the last context update ("" when the expression was valid), and
+    // of the two compare expressions.
+    const std::string& contextError() const { return m_contextError; }
+    const std::string& compare1Error() const { return m_compare1Error; }
+    const std::string& compare2Error() const { return m_compare2Error; }
+
+    // The value of a setting (the process-wide MPrior, MParam and SignificancePct).
+    static double setting(TSetting which);
+    // The "No." of the active row of the Simple rules table (0 when it is empty).
+    int activeRuleNumber() const;
+
+    // Runs several commands as one: the compare-mode warning at most once, and the Frequency
+    // table recomputed at most once, at the end (tav-batch prepares a run this way).
+    void runAsOneCommand(const std::function<void()>& commands) { runCommand(commands); }
+
+    // --- Configuration -----------------------------------------------------------------------
+
+    // Whether a load writes the summary report beside the data file (default yes).
+    void setWritesSummaryReport(bool writes) { m_writesSummaryReport = writes; }
+
+    // --- Loading -----------------------------------------------------------------------------
 
     // Loads a data file into a fresh table and fresh record sets and swaps them in only when the
     // whole load succeeded; then writes the summary report beside it, applies the filters and
     // fills the result tables. A failed load throws and leaves everything as it was. A summary
-    // report that cannot be written is a message; the table stays loaded.
+    // report that cannot be written is a message; the table stays loaded. Recomputes.
     void loadDataFile(const std::string& fileName);
 
-    // --- Filters -----------------------------------------------------------------------------
+    // --- Settings ------------------------------------------------------------------------------
 
-    TFilterInput context;
-    TFilterInput compare1;
-    TFilterInput compare2;
-    // "Update context" / "Update compare" are enabled: an edited expression is not yet applied.
-    bool contextPending = false;
-    bool comparePending = false;
-    // "Using compare filters" or "Using simple rules as conditions" after the last compare update.
-    std::string usingCompareText;
+    // The one writer of the three settings: m for the prior and m are at least 0.01, the
+    // significance level at least 0. A value that is not finite is refused (false) and changes
+    // nothing. Does not recompute: the numbers follow at the next computation.
+    bool setSetting(TSetting which, double value);
 
-    // The context text was edited: the update command becomes available.
+    // --- Filters -------------------------------------------------------------------------------
+
+    // The context text was edited: the update command becomes available. Does not recompute.
     void setContextText(const std::string& text);
+    // The compare texts were edited; they decide whether the compare filters are used. Does not
+    // recompute.
+    void setCompareTexts(const std::string& compare1, const std::string& compare2);
     // Applies the context expression to the Context set and refreshes the result tables.
+    // Recomputes.
     void updateContext();
-    // Applies both compare expressions to the Compare 1 and Compare 2 sets.
+    // Takes `text` as the context expression and applies it. Recomputes.
+    void updateContext(const std::string& text);
+    // Applies both compare expressions to the Compare 1 and Compare 2 sets. Recomputes.
     void updateCompare();
+    // Takes the two texts as the compare expressions and applies them. Recomputes.
+    void updateCompare(const std::string& compare1, const std::string& compare2);
     // Whether the Frequency table compares Compare 1 with Compare 2 instead of using the simple
     // rule. Warns (once per command) when an edited expression has not been applied.
     bool UseCompareFilters();
 
-    // --- Result tables ----------------------------------------------------------------------
+    // --- Moving in the result tables ---------------------------------------------------------
 
-    // Rebuilds (full) or refreshes the Fields table, and rebuilds the Simple rules table.
-    void FillResultTables(bool full);
-    // The "No." of the active row of the Simple rules table (0 when it is empty).
-    int activeRuleNumber();
-    // Recomputes the Frequency table for ClassField and the active simple rule.
+    // Makes row `row` of the Fields table, of the Simple rules table or of the Frequency table
+    // the active one (false when there is no such row). A move in the Fields or Simple rules
+    // table recomputes; a move in the Frequency table does not.
+    bool moveToField(int row);
+    bool moveToRule(int row);
+    bool moveToFrequencyRow(int row);
+
+    // --- Result tables -------------------------------------------------------------------------
+
+    // Recomputes the Frequency table for the class field and the active simple rule, after a
+    // change the session does not see (the row flags of a test). Recomputes.
     void refreshFrequency();
-    // Captures the two distributions of Frequency row `row` for the chart without refilling.
+    // Captures the two distributions of Frequency row `row` for the chart without refilling the
+    // table. Does not recompute what the table shows.
     void captureChartRow(int row);
-    // Ranks every simple rule by its entropy gain for ClassField (nothing without a table).
+    // Ranks every simple rule by its entropy gain for the class field (nothing without a table).
+    // Walks every rule, then recomputes once for the first rule of the ranked list.
     void computeEntropyGains();
     // Puts the simple rules back into their creation order (nothing without a table).
+    // Recomputes.
     void restoreOriginalOrder();
+    // Walks the Simple rules table from its first row to its last, recomputing the Frequency
+    // table for each rule and calling `visit` with the rule's row; ends on the first row.
+    // Recomputes for the first rule at the end.
+    void walkRules(const std::function<void(int row)>& visit);
 
-    // --- Field selection and class rows ---------------------------------------------------
+    // --- Field selection and the class -------------------------------------------------------
 
-    // Marks the active field selected (10) or not (0) in its row and its field set.
+    // Marks field `field` selected (10) or not (0) in its row and its field set. Recomputes.
+    void selectField(int field, bool selected);
+    // Marks the active field of the Fields table. Recomputes.
     void selectActiveField(bool selected);
-    // Marks every field, walking the Fields table with notifications held; the active row stays.
+    // Marks every field; the active row stays. Recomputes.
     void selectAllFields(bool selected);
-    // Makes the active field the class field and recomputes (when the tables are ready).
+    // Marks the fields of `fields` selected, the others as they were. Recomputes.
+    void selectFields(const std::vector<int>& fields);
+    // Makes field `field` the class field. Recomputes.
+    void setClassField(int field);
+    // Makes the active field of the Fields table the class field. Recomputes.
     void makeActiveFieldTheClass();
-    // The double click on a field: deselects it and makes it the class field.
+    // Deselects field `field` and makes it the class field: the class is never its own
+    // condition. Recomputes.
+    void setClassFieldDeselected(int field);
+    // The double click on a field: the same for the active field. Recomputes.
     void fieldsDoubleClick();
-    // The rows of the Frequency table: show all, or hide the active row's value, the values from
-    // it to the last, or from the first to it; then recompute.
+
+    // --- Class rows ----------------------------------------------------------------------------
+
+    // The rows of the Frequency table: show all, hide the given value codes (0..127), or hide
+    // the active row's value, the values from it to the last, or from the first to it. Each
+    // recomputes.
     void showAllRows();
+    void hideClassValues(const std::vector<int>& codes);
     void removeActiveRow();
     void removeToLast();
     void removeToFirst();
 
-    // The evaluator's error of the last context update ("" when the expression was valid), and
-    // of the two compare expressions.
-    std::string contextError;
-    std::string compare1Error;
-    std::string compare2Error;
-
-    // Whether a load writes the summary report beside the data file.
-    bool writesSummaryReport = true;
-
-    // --- Commands ---------------------------------------------------------------------------
-
-    // Marks the start and end of one user command: the compare-mode warning is shown at most
-    // once per command. Nested scopes belong to the outermost.
-    class TCommandScope {
-      public:
-        explicit TCommandScope(TTavSession& session);
-        ~TCommandScope();
-        TCommandScope(const TCommandScope&) = delete;
-        TCommandScope& operator=(const TCommandScope&) = delete;
-
-      private:
-        TTavSession& m_session;
-    };
-
   private:
+    // Runs one command: the compare-mode warning is shown at most once, and the Frequency table
+    // is recomputed once at the end of the outermost command when something it shows changed.
+    // A command that throws does not recompute.
+    void runCommand(const std::function<void()>& body);
+    // Something the Frequency table shows changed: recompute it at the end of the command.
+    void invalidateFrequency() { m_frequencyStale = true; }
+
     void showMessage(const std::string& message) const;
     void progress(double fraction) const;
     // Refills `set` with the records for which `expression` holds; returns the check's error
     // text ("" when the expression is valid).
     std::string applyFilter(TMnozica& set, const std::string& expression);
     void rememberExpression(TFilterInput& input);
+    void applyContext();
+    void applyCompare();
     TFrequencyInputs frequencyInputs();
+    // Computes the Frequency table for the class field and the active rule now.
+    void computeFrequency();
+    // Rebuilds (full) or refreshes the Fields table, and rebuilds the Simple rules table.
+    void FillResultTables(bool full);
     void onTableDataChange();
     // Writes the selection of the active Fields row into the row and its field set (in edit).
     void writeActiveSelection(int selected);
+    void markField(int field, int selected);
+    // The field number of the active Fields row, or -1 without one.
+    int activeFieldNumber() const;
     // The "No." of the active Frequency row, or -1 without one.
-    int activeFrequencyValue();
+    int activeFrequencyValue() const;
+    void hideValueRange(int from, int to);
 
     TSessionHooks m_hooks;
     std::unique_ptr<TBaza> m_data;
@@ -161,6 +229,22 @@ class TTavSession {
     std::unique_ptr<TXMLDataSet> m_frequency;
     std::unique_ptr<TxDataLink> m_fieldsLink;
     std::unique_ptr<TxDataLink> m_rulesLink;
+
+    int m_classField = 0;
+    bool m_dataReady = false;
+    TChartParams m_chart;
+    TFilterInput m_context;
+    TFilterInput m_compare1;
+    TFilterInput m_compare2;
+    bool m_contextPending = false;
+    bool m_comparePending = false;
+    std::string m_usingCompareText;
+    std::string m_contextError;
+    std::string m_compare1Error;
+    std::string m_compare2Error;
+    bool m_writesSummaryReport = true;
+
     int m_commandDepth = 0;
     bool m_warningShown = false;
+    bool m_frequencyStale = false;
 };

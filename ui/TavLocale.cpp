@@ -3,7 +3,7 @@
 #include <QLocale>
 
 #include "core/LocaleFormat.h"
-#include "ui/TavQtUiOps.h"
+#include "ui/QtText.h"
 
 namespace {
 

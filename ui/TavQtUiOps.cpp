@@ -7,15 +7,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-#include "core/Win1250.h"
-
-QString qtText(const std::string& text1250) {
-    return QString::fromStdString(win1250ToUtf8(text1250));
-}
-
-std::string text1250(const QString& text) {
-    return utf8ToWin1250(text.toStdString());
-}
+#include "ui/QtText.h"
 
 void TTavQtUiOps::showMessage(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), qtText(text),

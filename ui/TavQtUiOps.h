@@ -30,8 +30,3 @@ class TTavQtUiOps : public TTavUiOps {
   private:
     QPointer<QWidget> m_parent;
 };
-
-// A Windows-1250 text of the program as a Qt string.
-QString qtText(const std::string& text1250);
-// A Qt string as the program's Windows-1250 text.
-std::string text1250(const QString& text);

@@ -3,7 +3,7 @@
 #include "core/LocaleFormat.h"
 #include "core/TextUtils.h"
 #include "table/TxFieldTypes.h"
-#include "ui/TavQtUiOps.h"
+#include "ui/QtText.h"
 
 namespace {
 

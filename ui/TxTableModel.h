@@ -71,3 +71,16 @@ class TxTableModel : public QAbstractTableModel, private TxDataView {
     int m_suspended = 0;
     bool m_missed = false;
 };
+
+// Holds a model's notifications for the length of a scope, also when it fails: the model resets
+// once at the end when anything arrived meanwhile.
+class TSuspendedModel {
+  public:
+    explicit TSuspendedModel(TxTableModel& model) : m_model(model) { m_model.suspend(); }
+    ~TSuspendedModel() { m_model.resume(); }
+    TSuspendedModel(const TSuspendedModel&) = delete;
+    TSuspendedModel& operator=(const TSuspendedModel&) = delete;
+
+  private:
+    TxTableModel& m_model;
+};

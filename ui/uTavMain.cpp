@@ -31,10 +31,10 @@
 #include "stats/uTavFreq.h"
 #include "stats/uTavSession.h"
 #include "table/TXMLDataSet.h"
+#include "ui/QtText.h"
 #include "ui/TavGrid.h"
 #include "ui/TavGridColumns.h"
 #include "ui/TavIcons.h"
-#include "ui/TavQtUiOps.h"
 #include "ui/TavSignifDelegate.h"
 #include "ui/TavUiOps.h"
 #include "ui/TxTableModel.h"
@@ -401,10 +401,12 @@ void TfrmTavMain::ReportProgress(double fraction) {
 
 void TfrmTavMain::UpdateStatusLine() {
     m_statusTexts[0] = QFile::decodeName(m_session->DataFileName().c_str());
-    m_statusTexts[1] = QStringLiteral("m(prior) = ") + qtText(realToText(0, 2, MPrior));
-    m_statusTexts[2] = QStringLiteral("m = ") + qtText(realToText(0, 2, MParam));
-    m_statusTexts[3] =
-        QStringLiteral("signif = ") + qtText(realToText(0, 2, SignificancePct)) + "%";
+    auto shown = [](TSetting setting) {
+        return qtText(realToText(0, 2, TTavSession::setting(setting)));
+    };
+    m_statusTexts[1] = QStringLiteral("m(prior) = ") + shown(TSetting::MPrior);
+    m_statusTexts[2] = QStringLiteral("m = ") + shown(TSetting::MParam);
+    m_statusTexts[3] = QStringLiteral("signif = ") + shown(TSetting::SignificancePct) + "%";
     for (int i = 0; i < 4; ++i) {
         QLabel* panel = StatusBar1[i];
         const int room = panel->maximumWidth() - 12;

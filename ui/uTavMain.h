@@ -19,6 +19,7 @@ class TBaza;
 class TGlobalReport;
 class TTavGrid;
 class TTavSession;
+enum class TSetting;
 class TTavUiOps;
 class TxTableModel;
 struct TChartParams;
@@ -125,7 +126,7 @@ class TfrmTavMain : public QMainWindow {
     void syncWidgets();
     void loadBody(const std::string& path);
     void showResultPanes();
-    void settingsCommand(const char* caption, const char* prompt, double& setting, double lower);
+    void settingsCommand(const char* caption, const char* prompt, TSetting setting);
     void syncFilterList(QComboBox* box, const TFilterInput& input);
     // Holds the grids of the rules and frequency tables during a walk over the rules.
     void withRuleWalk(const std::function<void()>& body);

@@ -83,15 +83,14 @@ void TfrmTavMain::ExitItemClick() {
 
 // --- Settings -----------------------------------------------------------------------------
 
-void TfrmTavMain::settingsCommand(const char* caption, const char* prompt, double& setting,
-                                  double lower) {
+void TfrmTavMain::settingsCommand(const char* caption, const char* prompt, TSetting setting) {
     runCommand([&] {
         const std::optional<std::string> text =
-            m_ui.inputQuery(caption, prompt, realToText(0, 2, setting));
+            m_ui.inputQuery(caption, prompt, realToText(0, 2, TTavSession::setting(setting)));
         if (!text) return;
         // Only a plain decimal number counts ("nan", "inf", "1e999" and "1,5" do not).
         if (const std::optional<double> value = tryParsePlainDecimal(*text))
-            setting = std::max(*value, lower);
+            m_session->setSetting(setting, *value);
         UpdateStatusLine();
         // The significance colours follow the new level at the next repaint.
         DBgrdFrequency->viewport()->update();
@@ -99,15 +98,15 @@ void TfrmTavMain::settingsCommand(const char* caption, const char* prompt, doubl
 }
 
 void TfrmTavMain::parameterMPriorItemClick() {
-    settingsCommand("Set m value for prior estimation", "m(prior) =", MPrior, 0.01);
+    settingsCommand("Set m value for prior estimation", "m(prior) =", TSetting::MPrior);
 }
 
 void TfrmTavMain::parameterMItemClick() {
-    settingsCommand("Set m value", "m =", MParam, 0.01);
+    settingsCommand("Set m value", "m =", TSetting::MParam);
 }
 
 void TfrmTavMain::significanceItemClick() {
-    settingsCommand("Set significance value", "significance =", SignificancePct, 0);
+    settingsCommand("Set significance value", "significance =", TSetting::SignificancePct);
 }
 
 // --- Actions and report -------------------------------------------------------------------
@@ -115,17 +114,9 @@ void TfrmTavMain::significanceItemClick() {
 void TfrmTavMain::withRuleWalk(const std::function<void()>& body) {
     // Each step of the walk moves the rules table and refills the frequency table; the grids
     // show only where it ends.
-    m_rulesModel->suspend();
-    m_frequencyModel->suspend();
-    try {
-        body();
-    } catch (...) {
-        m_frequencyModel->resume();
-        m_rulesModel->resume();
-        throw;
-    }
-    m_frequencyModel->resume();
-    m_rulesModel->resume();
+    const TSuspendedModel rules(*m_rulesModel);
+    const TSuspendedModel frequency(*m_frequencyModel);
+    body();
 }
 
 void TfrmTavMain::tlbtnAClick() {
@@ -159,7 +150,10 @@ void TfrmTavMain::Chartmestimate1Click() {
 void TfrmTavMain::Perform1Click() {
     runCommand([this] {
         const std::optional<std::string> path = m_ui.openFile(kDataFileFilter, ".");
-        if (path) performEvaluationRun(*path, MPrior, MParam);
+        if (path) {
+            performEvaluationRun(*path, TTavSession::setting(TSetting::MPrior),
+                                 TTavSession::setting(TSetting::MParam));
+        }
     });
 }
 

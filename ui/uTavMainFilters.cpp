@@ -7,8 +7,8 @@
 #include <QSignalBlocker>
 
 #include "stats/uTavSession.h"
+#include "ui/QtText.h"
 #include "ui/TavGrid.h"
-#include "ui/TavQtUiOps.h"
 #include "ui/TavUiOps.h"
 #include "ui/uTavMain.h"
 
@@ -27,8 +27,8 @@ void TfrmTavMain::cmbBxCompare1Change() {
     // texts, which decide whether the compare filters are used.
     if (m_busy) return;
     runGuarded(m_ui, [this] {
-        m_session->compare1.text = text1250(cmbBxCompare1->currentText());
-        m_session->compare2.text = text1250(cmbBxCompare2->currentText());
+        m_session->setCompareTexts(text1250(cmbBxCompare1->currentText()),
+                                   text1250(cmbBxCompare2->currentText()));
     });
 }
 
@@ -38,17 +38,13 @@ void TfrmTavMain::contextReturnPressed() {
 }
 
 void TfrmTavMain::btnUpdateContextClick() {
-    runCommand([this] {
-        m_session->context.text = text1250(cmbBxContextFilter->currentText());
-        m_session->updateContext();
-    });
+    runCommand([this] { m_session->updateContext(text1250(cmbBxContextFilter->currentText())); });
 }
 
 void TfrmTavMain::btnUpdateCompareClick() {
     runCommand([this] {
-        m_session->compare1.text = text1250(cmbBxCompare1->currentText());
-        m_session->compare2.text = text1250(cmbBxCompare2->currentText());
-        m_session->updateCompare();
+        m_session->updateCompare(text1250(cmbBxCompare1->currentText()),
+                                 text1250(cmbBxCompare2->currentText()));
     });
 }
 
@@ -70,15 +66,15 @@ void TfrmTavMain::syncFilterList(QComboBox* box, const TFilterInput& input) {
 
 void TfrmTavMain::syncWidgets() {
     if (m_session->CurrentData() != nullptr) {
-        syncFilterList(cmbBxContextFilter, m_session->context);
-        syncFilterList(cmbBxCompare1, m_session->compare1);
-        syncFilterList(cmbBxCompare2, m_session->compare2);
+        syncFilterList(cmbBxContextFilter, m_session->contextInput());
+        syncFilterList(cmbBxCompare1, m_session->compare1Input());
+        syncFilterList(cmbBxCompare2, m_session->compare2Input());
     }
-    btnUpdateContext->setEnabled(m_session->contextPending);
-    btnUpdateContext->setDefault(m_session->contextPending);
-    btnUpdateCompare->setEnabled(m_session->comparePending);
-    btnUpdateCompare->setDefault(m_session->comparePending);
-    lblUsingCompare->setText(qtText(m_session->usingCompareText));
+    btnUpdateContext->setEnabled(m_session->contextPending());
+    btnUpdateContext->setDefault(m_session->contextPending());
+    btnUpdateCompare->setEnabled(m_session->comparePending());
+    btnUpdateCompare->setDefault(m_session->comparePending());
+    lblUsingCompare->setText(qtText(m_session->usingCompareText()));
     for (TTavGrid* grid : {DBgrdFields, DBgrdSimpleRules, DBgrdFrequency})
         grid->followTable();
 }

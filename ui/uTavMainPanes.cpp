@@ -20,7 +20,15 @@ void TfrmTavMain::gridRowMoveRequested(TTavGrid* grid, int row) {
         return;
     }
     // A move in the fields or rules grid recomputes the frequency table (through the session).
-    runCommand([grid, row] { grid->gridModel()->source().moveToRow(row); });
+    runCommand([this, grid, row] {
+        if (grid == DBgrdFields) {
+            m_session->moveToField(row);
+        } else if (grid == DBgrdSimpleRules) {
+            m_session->moveToRule(row);
+        } else {
+            m_session->moveToFrequencyRow(row);
+        }
+    });
 }
 
 void TfrmTavMain::gridContextMenu(TTavGrid* grid, QMenu* menu, const QPoint& position) {
@@ -54,7 +62,7 @@ void TfrmTavMain::ShowBeta1Click() {
                 ? static_cast<int>(frequency.fieldValue(FrequencyColumns::kNo).toInteger())
                 : -1;
         m_session->captureChartRow(value);
-        if (m_charts.showBeta) m_charts.showBeta(m_session->chart);
+        if (m_charts.showBeta) m_charts.showBeta(m_session->chartParams());
     });
 }
 
@@ -63,15 +71,12 @@ void TfrmTavMain::Copy1Click() {
         const std::optional<std::string> description =
             m_ui.inputQuery("Vnesite kratek opis tabele", "Opis kriterija: ", "Seznam vlog");
         if (!description) return;
-        m_frequencyModel->suspend();
         std::string text;
-        try {
+        {
+            // The report walks the Frequency table; the grid shows only where it ends.
+            const TSuspendedModel quiet(*m_frequencyModel);
             text = clipboardReportText(*m_session, *description);
-        } catch (...) {
-            m_frequencyModel->resume();
-            throw;
         }
-        m_frequencyModel->resume();
         m_ui.setClipboardText(text);
     });
 }

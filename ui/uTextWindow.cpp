@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "ui/TavQtUiOps.h"
+#include "ui/QtText.h"
 
 QRect relativeTextWindowGeometry(const QRect& owner) {
     const auto round = [](double x) { return static_cast<int>(std::lround(x)); };

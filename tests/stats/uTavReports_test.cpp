@@ -76,7 +76,6 @@ TEST_F(ReportTest, TheRowOfTheWorkedExample) {
     table.setFieldValue(3, TxValue(0.25));
     table.setFieldValue(4, TxValue(0.05));
     table.post();
-    session.DataReady = false;  // keep the edited table until the block has read its class rows
     const std::vector<std::string> block = lines(globalReportBlock(session));
     EXPECT_EQ(block[4], "   3   12        0.250   0.050 (0) C= 3-c");
 }

@@ -32,6 +32,7 @@ class SessionTest : public ::testing::Test {
     void SetUp() override {
         resetStatSettings();
         hooks.showMessage = [this](const std::string& m) { messages.push_back(m); };
+        hooks.frequencyRecomputed = [this] { ++recomputations; };
         session = std::make_unique<TTavSession>(hooks);
         path = dir.write("data.csv", hundredRecords());
         session->loadDataFile(path);
@@ -60,6 +61,7 @@ class SessionTest : public ::testing::Test {
     TempDir dir;
     TSessionHooks hooks;
     std::vector<std::string> messages;
+    int recomputations = 0;
     std::unique_ptr<TTavSession> session;
     std::string path;
 };
@@ -68,15 +70,15 @@ class SessionTest : public ::testing::Test {
 
 TEST_F(SessionTest, LoadFillsTheTablesAndWritesTheSummary) {
     EXPECT_TRUE(messages.empty());
-    EXPECT_TRUE(session->DataReady);
+    EXPECT_TRUE(session->dataReady());
     EXPECT_EQ(session->DataFileName(), path);
     EXPECT_FALSE(readFile(dir.file("data.REP")).empty());
     EXPECT_EQ(session->fieldsTable().RecordCount(), 3);
     EXPECT_EQ(session->fieldsTable().valueAt(2, FieldsColumns::kType).toString(), "STRING");
     EXPECT_EQ(session->fieldsTable().valueAt(0, FieldsColumns::kCount).toInteger(), 100);
-    EXPECT_EQ(session->context.history, std::vector<std::string>{" "});
-    EXPECT_FALSE(session->contextPending);
-    EXPECT_EQ(session->usingCompareText, "Using simple rules as conditions");
+    EXPECT_EQ(session->contextInput().history, std::vector<std::string>{" "});
+    EXPECT_FALSE(session->contextPending());
+    EXPECT_EQ(session->usingCompareText(), "Using simple rules as conditions");
     // Nothing is selected after a load: every rule but the complete set is marked.
     EXPECT_EQ(session->rulesTable().valueAt(0, RuleColumns::kCount).toString(), "100");
     EXPECT_EQ(session->rulesTable().valueAt(1, RuleColumns::kCount).toString(), "*** 30");
@@ -130,7 +132,7 @@ TEST_F(SessionTest, HiddenRowsGiveTheSubTotalRow) {
     session->captureChartRow(2);
     EXPECT_EQ(table.valueAt(0, FrequencyColumns::kNo).toInteger(), 128);
     EXPECT_EQ(session->CurrentData()->subTotalSet(0)->bitCount(), 70);
-    EXPECT_GT(session->chart.ChartAlpha1, 70);
+    EXPECT_GT(session->chartParams().ChartAlpha1, 70);
     RowVisible.fill(true);
     RowVisible[128] = false;
     session->refreshFrequency();
@@ -143,9 +145,9 @@ TEST_F(SessionTest, EntropyGainsRankSelectedFieldsAndRestoreTheOrder) {
     // No field is selected: every score is 0, so the order stays the creation order.
     EXPECT_EQ(ruleNames(), original);
 
-    session->sets().fieldSet(1)->Selected = kSelected;
+    session->selectField(1, true);
     session->computeEntropyGains();
-    EXPECT_TRUE(session->DataReady);
+    EXPECT_TRUE(session->dataReady());
     const std::vector<std::string> ranked = ruleNames();
     // F above 1 and F= 2 or 3 hold no record of class 1; the two equal scores keep their
     // creation order.
@@ -170,20 +172,20 @@ TEST_F(SessionTest, InvalidContextSelectsEverythingAndSaysWhy) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].rfind("Error in context filter expression: ", 0), 0u) << messages[0];
     EXPECT_EQ(session->sets().context()->bitCount(), 100);
-    EXPECT_EQ(session->context.history, std::vector<std::string>{" "});
+    EXPECT_EQ(session->contextInput().history, std::vector<std::string>{" "});
 
     session->setContextText("F,1,=");
     session->updateContext();
     session->setContextText("f,1,=");
     session->updateContext();
     EXPECT_EQ(session->sets().context()->bitCount(), 40);
-    EXPECT_EQ(session->context.history, (std::vector<std::string>{" ", "F,1,="}));
+    EXPECT_EQ(session->contextInput().history, (std::vector<std::string>{" ", "F,1,="}));
     EXPECT_EQ(session->fieldsTable().valueAt(0, FieldsColumns::kCount).toInteger(), 40);
 }
 
 TEST_F(SessionTest, PendingContextWarnsOncePerCommand) {
+    session->selectField(1, true);
     session->setContextText("F,2,=");
-    session->sets().fieldSet(1)->Selected = kSelected;
     session->computeEntropyGains();  // recomputes the table once per rule
     EXPECT_EQ(messages, std::vector<std::string>{
                             "Warning: Filter and/or Compare expressions should be updated."});
@@ -192,10 +194,8 @@ TEST_F(SessionTest, PendingContextWarnsOncePerCommand) {
 }
 
 TEST_F(SessionTest, CompareFiltersReplaceTheSimpleRule) {
-    session->compare1.text = "F,1,=";
-    session->compare2.text = "F,3,=";
-    session->updateCompare();
-    EXPECT_EQ(session->usingCompareText, "Using compare filters");
+    session->updateCompare("F,1,=", "F,3,=");
+    EXPECT_EQ(session->usingCompareText(), "Using compare filters");
     TXMLDataSet& table = session->frequencyTable();
     EXPECT_EQ(table.valueAt(1, FrequencyColumns::kFrequency).toInteger(), 30);
     EXPECT_EQ(table.valueAt(1, FrequencyColumns::kCondFrequency).toInteger(), 0);
@@ -203,7 +203,7 @@ TEST_F(SessionTest, CompareFiltersReplaceTheSimpleRule) {
 }
 
 TEST_F(SessionTest, FailedLoadKeepsThePreviousTable) {
-    TBaza* before = session->CurrentData();
+    const TBaza* before = session->CurrentData();
     const std::vector<std::string> rules = ruleNames();
     const std::string bad = dir.write("bad.csv", "TAV DATA:0/TXT/1250\nA\nSET:0..500\n1\n");
     EXPECT_THROW(session->loadDataFile(bad), ELimitError);
@@ -212,15 +212,15 @@ TEST_F(SessionTest, FailedLoadKeepsThePreviousTable) {
     EXPECT_THROW(session->loadDataFile(dir.file("missing.csv")), EInOutError);
     EXPECT_EQ(session->CurrentData(), before);
     EXPECT_EQ(session->DataFileName(), path);
-    EXPECT_TRUE(session->DataReady);
+    EXPECT_TRUE(session->dataReady());
     EXPECT_EQ(ruleNames(), rules);
     EXPECT_EQ(session->sets().context()->bitCount(), 100);
 }
 
 TEST_F(SessionTest, ClassFieldFallsBackWhenTheNewFileHasFewerFields) {
-    session->ClassField = 2;
+    session->setClassField(2);
     session->loadDataFile(dir.write("one.csv", "TAV DATA:0/TXT/1250\nA\nSET:1..2\n1\n2\n"));
-    EXPECT_EQ(session->ClassField, 0);
+    EXPECT_EQ(session->classField(), 0);
     EXPECT_EQ(session->frequencyTable().RecordCount(), 3);
 }
 
@@ -245,7 +245,7 @@ TEST_F(SessionTest, DoubleClickMakesTheFieldTheClassAndDeselectsIt) {
     session->selectAllFields(true);
     ASSERT_TRUE(session->fieldsTable().moveToRow(1));
     session->fieldsDoubleClick();
-    EXPECT_EQ(session->ClassField, 1);
+    EXPECT_EQ(session->classField(), 1);
     EXPECT_EQ(session->sets().fieldSet(1)->Selected, 0);
     EXPECT_EQ(session->fieldsTable().valueAt(1, FieldsColumns::kSel).toInteger(), 0);
     // The Frequency table now has the Total row and the three values of F.
@@ -287,4 +287,82 @@ TEST(SessionProgress, AOneRecordTableReportsZeroInsteadOfZeroByZero) {
         EXPECT_TRUE(f >= 0 && f <= 1) << f;
     }
     EXPECT_EQ(session.sets().context()->bitCount(), 1);
+}
+
+TEST_F(SessionTest, EachCommandRecomputesTheFrequencyTableAtMostOnce) {
+    struct Case {
+        const char* command;
+        std::function<void(TTavSession&)> run;
+        int recomputations;
+    };
+    const std::string file = path;
+    const std::vector<Case> cases = {
+        {"load", [&](TTavSession& s) { s.loadDataFile(file); }, 1},
+        {"move to a rule", [](TTavSession& s) { s.moveToRule(3); }, 1},
+        {"move to a field", [](TTavSession& s) { s.moveToField(1); }, 1},
+        {"move in the Frequency table", [](TTavSession& s) { s.moveToFrequencyRow(1); }, 0},
+        {"select all", [](TTavSession& s) { s.selectAllFields(true); }, 1},
+        {"select a list",
+         [](TTavSession& s) {
+             s.selectFields({1, 2});
+         },
+         1},
+        {"double click", [](TTavSession& s) { s.fieldsDoubleClick(); }, 1},
+        {"class field", [](TTavSession& s) { s.setClassField(1); }, 1},
+        {"class field deselected", [](TTavSession& s) { s.setClassFieldDeselected(1); }, 1},
+        {"context text", [](TTavSession& s) { s.setContextText("F,1,="); }, 0},
+        {"update context", [](TTavSession& s) { s.updateContext("F,1,="); }, 1},
+        {"update compare", [](TTavSession& s) { s.updateCompare("F,1,=", ""); }, 1},
+        {"setting", [](TTavSession& s) { s.setSetting(TSetting::MParam, 3); }, 0},
+        {"hide rows",
+         [](TTavSession& s) {
+             s.hideClassValues({1, 2});
+         },
+         1},
+        {"entropy gains", [](TTavSession& s) { s.computeEntropyGains(); }, 1},
+        {"original order", [](TTavSession& s) { s.restoreOriginalOrder(); }, 1},
+        {"several as one",
+         [&](TTavSession& s) {
+             s.runAsOneCommand([&] {
+                 s.loadDataFile(file);
+                 s.selectFields({1});
+                 s.setClassFieldDeselected(0);
+                 s.updateContext("F,1,=");
+                 s.moveToRule(3);
+             });
+         },
+         1},
+    };
+    for (const Case& c : cases) {
+        recomputations = 0;
+        c.run(*session);
+        EXPECT_EQ(recomputations, c.recomputations) << c.command;
+        session->showAllRows();
+        session->setSetting(TSetting::MParam, 2);
+    }
+}
+
+TEST_F(SessionTest, SettingsHaveOneWriterWithFloorsAndNoNonFiniteValues) {
+    struct Case {
+        TSetting setting;
+        double value;
+        bool taken;
+        double stored;
+    };
+    const double nan = std::nan("");
+    const double inf = HUGE_VAL;
+    const Case cases[] = {
+        {TSetting::MPrior, 0.001, true, 0.01},        {TSetting::MPrior, 0.5, true, 0.5},
+        {TSetting::MParam, -3, true, 0.01},           {TSetting::MParam, 7, true, 7},
+        {TSetting::SignificancePct, -1, true, 0},     {TSetting::SignificancePct, 10, true, 10},
+        {TSetting::MPrior, nan, false, 0.5},          {TSetting::MParam, inf, false, 7},
+        {TSetting::SignificancePct, -inf, false, 10},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(session->setSetting(c.setting, c.value), c.taken) << c.value;
+        EXPECT_EQ(TTavSession::setting(c.setting), c.stored) << c.value;
+    }
+    EXPECT_EQ(MPrior, 0.5);
+    EXPECT_EQ(MParam, 7);
+    EXPECT_EQ(SignificancePct, 10);
 }

@@ -86,8 +86,7 @@ TEST_F(MainWindowTest, ContextUpdatesFilterTheRecordsAndRememberValidExpressions
     {
         TTavSession reference;
         reference.loadDataFile(copySample("reference.CSV"));
-        reference.context.text = "SEX,1,=";
-        reference.updateContext();
+        reference.updateContext("SEX,1,=");
         for (int r = 0; r < fields->model()->rowCount(); ++r)
             EXPECT_EQ(raw(fields, r, FieldsColumns::kCount).toLongLong(),
                       reference.fieldsTable().valueAt(r, FieldsColumns::kCount).toInteger());
@@ -167,7 +166,7 @@ TEST_F(MainWindowTest, NothingStartsWhileALongCommandProcessesEvents) {
     EXPECT_EQ(cell(window->DBgrdFields, 0, FieldsColumns::kSel), "0");
     EXPECT_EQ(window->session().rulesTable().currentRow(), 0);
     // The edit typed meanwhile reaches the session after the load, as an edit to apply.
-    EXPECT_EQ(window->session().context.text, "SEX,2,=");
+    EXPECT_EQ(window->session().contextInput().text, "SEX,2,=");
     EXPECT_TRUE(window->btnUpdateContext->isEnabled());
     // The close waited for the end of the load.
     EXPECT_EQ(terminated.count(), 0);

@@ -16,7 +16,7 @@
 #include "stats/uTavResultTables.h"
 #include "table/TXMLDataSet.h"
 #include "tests/ui/MainWindowFixture.h"
-#include "ui/TavQtUiOps.h"
+#include "ui/QtText.h"
 
 namespace {
 
@@ -157,10 +157,10 @@ TEST_F(MainWindowTest, LoadShowsTheSessionsTablesInTheGrids) {
 TEST_F(MainWindowTest, MovingToAnotherRuleRecomputesTheFrequencyGrid) {
     load(sample);
     makeClass(kLoanField);
-    EXPECT_EQ(window->session().ClassField, kLoanField);
+    EXPECT_EQ(window->session().classField(), kLoanField);
     TReference reference(copySample("reference.CSV"));
     TTavSession& ref = reference.session;
-    ref.ClassField = kLoanField;
+    ref.setClassField(kLoanField);
     for (int rule : {7, 3, 12}) {
         moveGrid(window->DBgrdSimpleRules, rule);
         EXPECT_EQ(window->session().rulesTable().currentRow(), rule);
@@ -274,7 +274,7 @@ TEST_F(MainWindowTest, FieldSelectionCommandsAndTheDoubleClick) {
     // A double click on a selected field makes it the class and deselects it.
     trigger("Select1");
     emit fields->doubleClicked(fields->model()->index(kLoanField, 2));
-    EXPECT_EQ(window->session().ClassField, kLoanField);
+    EXPECT_EQ(window->session().classField(), kLoanField);
     EXPECT_EQ(cell(fields, kLoanField, FieldsColumns::kSel), "0");
     EXPECT_TRUE(cell(window->DBgrdFrequency, 1, FrequencyColumns::kName).contains("approved"));
     EXPECT_TRUE(ui.errors.empty());
@@ -324,7 +324,7 @@ TEST_F(MainWindowTest, ShowBetaCapturesTheActiveRowsDistributions) {
     ASSERT_TRUE(shown.has_value());
     EXPECT_GT(shown->ChartAlpha1, 0);
     EXPECT_GT(shown->ChartBeta2, 0);
-    EXPECT_EQ(window->session().chart.ChartAlpha1, shown->ChartAlpha1);
+    EXPECT_EQ(window->session().chartParams().ChartAlpha1, shown->ChartAlpha1);
 }
 
 TEST_F(MainWindowTest, FailedLoadsKeepThePreviousTableAndGrids) {
@@ -394,14 +394,14 @@ TEST_F(MainWindowTest, ALoadKeepsTheClassIndexOnlyWhenTheNewFileHasThatField) {
     constexpr int kEducationField = 5;
     makeClass(kEducationField);
     load(copySample("again.CSV"));
-    EXPECT_EQ(window->session().ClassField, kEducationField);
+    EXPECT_EQ(window->session().classField(), kEducationField);
     const std::string small =
         dir.write("small.CSV",
                   "TAV DATA:2/TXT/1250\nC;F\nSET:1..2;INT:1..2\nyes;low\nno;high\n"
                   "1;1\n2;2\n1;2\n");
     load(small);
     ASSERT_TRUE(ui.errors.empty()) << ui.errors.front();
-    EXPECT_EQ(window->session().ClassField, 0);
+    EXPECT_EQ(window->session().classField(), 0);
     EXPECT_EQ(window->DBgrdFields->model()->rowCount(), 2);
     EXPECT_TRUE(cell(window->DBgrdFrequency, 1, FrequencyColumns::kName).contains("yes"));
 }

@@ -34,7 +34,7 @@ bool loadForBatch(TBaza& data, const std::string& fileName, const TBatchOutput& 
     TLoadHooks hooks;
     hooks.showMessage = [&io](const std::string& message) { io.printError(message); };
     try {
-        data.loadDataFile(fileName, dfkFromHeader, 0, hooks);
+        data.loadDataFile(fileName, dfkFromHeader, cpUnknown, hooks);
     } catch (const std::exception& error) {
         io.printError(error.what());
         return false;

@@ -9,7 +9,7 @@ static void BM_LoadDataFile(benchmark::State& state) {
     const std::string text = benchmarkDataFile();
     for (auto _ : state) {
         TBaza data;
-        data.loadDataBytes(text, "bench.csv", dfkFromHeader, 0);
+        data.loadDataBytes(text, "bench.csv", dfkFromHeader, cpUnknown);
         benchmark::DoNotOptimize(data.RecordCount());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * text.size());

@@ -18,7 +18,7 @@ const std::string& benchText() {
 
 static void BM_BuildSets(benchmark::State& state) {
     TBaza data;
-    data.loadDataBytes(benchText(), "bench.csv", dfkFromHeader, 0);
+    data.loadDataBytes(benchText(), "bench.csv", dfkFromHeader, cpUnknown);
     for (auto _ : state) {
         TSetCatalogue sets;
         BuildSets(data, sets, kAllSetLists, 2.0);

@@ -50,7 +50,7 @@ CodePageId StringToCodePageId(const std::string& text) {
     throw ECodePageError("StringToCodePageId: Illegal CodePageId string (\"" + text + "\").");
 }
 
-XChar CharToXChar(unsigned char c, int codePage) {
+XChar CharToXChar(unsigned char c, CodePageId codePage) {
     const unsigned char* row = tables().row[codePage];
     for (XChar x = 0; x < kXCharCount; ++x) {
         if (row[x] == c) return x;
@@ -58,11 +58,11 @@ XChar CharToXChar(unsigned char c, int codePage) {
     throw ECodePageError("CharToXChar: Couldn't convert Chr(" + std::to_string(c) + ").");
 }
 
-unsigned char XCharToChar(XChar x, int codePage) {
+unsigned char XCharToChar(XChar x, CodePageId codePage) {
     return tables().row[codePage][x];
 }
 
-unsigned char ConvertChar(unsigned char c, int from, int to) {
+unsigned char ConvertChar(unsigned char c, CodePageId from, CodePageId to) {
     if (from == to) return c;
     const unsigned char converted = XCharToChar(CharToXChar(c, from), to);
     return converted == 0 ? c : converted;
@@ -79,7 +79,9 @@ struct ConversionMaps {
         for (int from = 0; from < kCodePageCount; ++from) {
             for (int to = 0; to < kCodePageCount; ++to) {
                 for (int b = 0; b < 256; ++b) {
-                    map[from][to][b] = ConvertChar(static_cast<unsigned char>(b), from, to);
+                    map[from][to][b] =
+                        ConvertChar(static_cast<unsigned char>(b), static_cast<CodePageId>(from),
+                                    static_cast<CodePageId>(to));
                 }
             }
         }
@@ -88,7 +90,7 @@ struct ConversionMaps {
 
 }  // namespace
 
-std::string ConvertString(const std::string& text, int from, int to) {
+std::string ConvertString(const std::string& text, CodePageId from, CodePageId to) {
     if (from == to) return text;
     if (from < 0 || from >= kCodePageCount || to < 0 || to >= kCodePageCount) {
         throw ECodePageError("ConvertString: Illegal CodePageId (" + std::to_string(from) + ", " +

@@ -31,15 +31,15 @@ CodePageId StringToCodePageId(const std::string& text);
 
 // The smallest extended character whose byte in the code page is `c`.
 // Requires: 0 <= codePage <= 5. Throws ECodePageError if no entry holds the byte.
-XChar CharToXChar(unsigned char c, int codePage);
+XChar CharToXChar(unsigned char c, CodePageId codePage);
 
 // The byte that stands for `x` in the code page.
 // Requires: 0 <= x <= 266, 0 <= codePage <= 5.
-unsigned char XCharToChar(XChar x, int codePage);
+unsigned char XCharToChar(XChar x, CodePageId codePage);
 
 // `c` read in code page `from` and written in code page `to`; the byte itself when it has no
 // counterpart there.
-unsigned char ConvertChar(unsigned char c, int from, int to);
+unsigned char ConvertChar(unsigned char c, CodePageId from, CodePageId to);
 
 // Every byte of `text` converted with ConvertChar; the same length and positions.
-std::string ConvertString(const std::string& text, int from, int to);
+std::string ConvertString(const std::string& text, CodePageId from, CodePageId to);

@@ -48,7 +48,7 @@ class TDataFileReader {
     TDataFileReader(TBaza& data, const std::string& fileName, const TLoadHooks& hooks)
         : m_data(data), m_fileName(displayPath(fileName)), m_hooks(hooks) {}
 
-    void run(const std::string& bytes, int fileKind, int codePage);
+    void run(const std::string& bytes, TDataFileKind fileKind, CodePageId codePage);
 
   private:
     [[noreturn]] void failAt(size_t line, const std::string& what) const {
@@ -70,14 +70,14 @@ class TDataFileReader {
     size_t m_next = 0;  // index of the next line to read
 };
 
-void TDataFileReader::run(const std::string& bytes, int fileKind, int codePage) {
+void TDataFileReader::run(const std::string& bytes, TDataFileKind fileKind, CodePageId codePage) {
     m_lines = splitLines(bytes);
     const size_t lineCount = m_lines.size();
     auto readLine = [&]() -> std::string { return m_next < lineCount ? m_lines[m_next++] : ""; };
 
     int labelCount = 0;
-    int kind = fileKind;
-    int page = codePage;
+    TDataFileKind kind = fileKind;
+    CodePageId page = codePage;
     std::string namesLine;
     std::string kindText;  // the keyword as written, for messages
     const std::string first = readLine();
@@ -117,7 +117,7 @@ void TDataFileReader::run(const std::string& bytes, int fileKind, int codePage) 
             ", which is not supported: no fields were loaded.");
     }
 
-    const int headerKind = kind == dfkFlt ? dfkTxt : kind;
+    const TDataFileKind headerKind = kind == dfkFlt ? dfkTxt : kind;
     const size_t namesLineNumber = m_next;
     std::vector<std::string> names;
     std::vector<std::string> types;
@@ -201,7 +201,7 @@ void TDataFileReader::readLabelLine(const std::vector<std::string>& values, int 
                                     std::vector<std::string>& previous) {
     const int fieldCount = std::min<int>(m_data.FieldCount(), static_cast<int>(values.size()));
     for (int i = 0; i < fieldCount; ++i) {
-        const int type = m_data.fieldType(i);
+        const TFieldType type = m_data.fieldType(i);
         const std::string& text = values[i];
         if (type == ftSet || type == ftInt) {
             // Label lines are shared by all fields: entries past a field's codes are ignored.
@@ -218,12 +218,12 @@ void TDataFileReader::readLabelLine(const std::vector<std::string>& values, int 
     }
 }
 
-void TBaza::loadDataBytes(const std::string& bytes, const std::string& fileName, int fileKind,
-                          int codePage, const TLoadHooks& hooks) {
+void TBaza::loadDataBytes(const std::string& bytes, const std::string& fileName,
+                          TDataFileKind fileKind, CodePageId codePage, const TLoadHooks& hooks) {
     TDataFileReader(*this, fileName, hooks).run(bytes, fileKind, codePage);
 }
 
-void TBaza::loadDataFile(const std::string& fileName, int fileKind, int codePage,
+void TBaza::loadDataFile(const std::string& fileName, TDataFileKind fileKind, CodePageId codePage,
                          const TLoadHooks& hooks) {
     std::ifstream file(fileName, std::ios::binary);
     if (!file) {
@@ -238,7 +238,7 @@ void TBaza::loadDataFile(const std::string& fileName, int fileKind, int codePage
     loadDataBytes(bytes, fileName, fileKind, codePage, hooks);
 }
 
-void TBaza::splitLine(const std::string& line, int fileKind, int codePage,
+void TBaza::splitLine(const std::string& line, TDataFileKind fileKind, CodePageId codePage,
                       std::vector<std::string>& target) const {
     target.clear();
     switch (fileKind) {

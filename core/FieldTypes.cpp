@@ -7,10 +7,10 @@ namespace {
 const char* const kTypeKeywords[] = {"UNKNOWN", "STRING", "SET", "INT", "REAL", "CURRENCY", "DATE"};
 }
 
-int fieldTypeFromText(const std::string& text) {
+TFieldType fieldTypeFromText(const std::string& text) {
     const std::string upper = upperCase1250(text);
     for (int code = ftString; code <= ftDate; ++code) {
-        if (upper == kTypeKeywords[code]) return code;
+        if (upper == kTypeKeywords[code]) return static_cast<TFieldType>(code);
     }
     return ftUnknown;
 }
@@ -19,15 +19,15 @@ std::string fieldTypeToText(int code) {
     return code >= ftString && code <= ftDate ? kTypeKeywords[code] : kTypeKeywords[ftUnknown];
 }
 
-bool isCodedType(int type) {
+bool isCodedType(TFieldType type) {
     return type >= ftSet && type <= ftCurrency;
 }
 
-bool isIntervalType(int type) {
+bool isIntervalType(TFieldType type) {
     return type == ftReal || type == ftCurrency;
 }
 
-int fileKindFromText(const std::string& text) {
+TDataFileKind fileKindFromText(const std::string& text) {
     const std::string upper = upperCase1250(text);
     if (upper.empty()) return dfkFromHeader;
     if (upper == "TXT") return dfkTxt;
@@ -38,7 +38,7 @@ int fileKindFromText(const std::string& text) {
     return dfkNone;
 }
 
-std::string fileKindToText(int kind) {
+std::string fileKindToText(TDataFileKind kind) {
     switch (kind) {
         case dfkTxt:
             return "TXT";
@@ -55,7 +55,7 @@ std::string fileKindToText(int kind) {
     }
 }
 
-int codePageFromText(const std::string& text) {
+CodePageId codePageFromText(const std::string& text) {
     const std::string upper = upperCase1250(text);
     if (upper == "LAT1") return cp8859_1;
     if (upper == "LAT2") return cp8859_2;

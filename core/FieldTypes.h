@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/CodePage.h"
+
 // Field type codes of the data table.
 enum TFieldType : int {
     ftUnknown = 0,
@@ -25,26 +27,26 @@ enum TDataFileKind : int {
 };
 
 // The type code of a type keyword, compared without regard to case; ftUnknown for any other text.
-int fieldTypeFromText(const std::string& text);
+TFieldType fieldTypeFromText(const std::string& text);
 
 // The keyword of a type code; "UNKNOWN" for 0 and any code outside 1..6.
 std::string fieldTypeToText(int code);
 
 // Whether fields of the type get value codes (SET, INT, REAL, CURRENCY).
-bool isCodedType(int type);
+bool isCodedType(TFieldType type);
 
 // Whether the type codes its values by intervals (REAL, CURRENCY).
-bool isIntervalType(int type);
+bool isIntervalType(TFieldType type);
 
 // The file kind of a header keyword, compared after upper-casing.
-int fileKindFromText(const std::string& text);
+TDataFileKind fileKindFromText(const std::string& text);
 
 // The keyword of a file kind, for messages ("" for the empty item).
-std::string fileKindToText(int kind);
+std::string fileKindToText(TDataFileKind kind);
 
 // The code page id of a header keyword ("LAT1", "LAT2", "437", "1250", "852"), compared after
 // upper-casing; 0 (Unknown) for any other text.
-int codePageFromText(const std::string& text);
+CodePageId codePageFromText(const std::string& text);
 
 // The lower bound in a value name of an interval: the text after " > ", the text before the first
 // " - " (with its leading blank), or the name unchanged.

@@ -15,7 +15,7 @@ std::string TBaza::summaryReportText() const {
     out += joinCommaText(m_names) + eol;
     out += joinCommaText(m_types) + eol;
     for (int i = 0; i < FieldCount(); ++i) {
-        const int type = fieldType(i);
+        const TFieldType type = fieldType(i);
         out += fieldName(i) + "; " + fieldTypeToText(type) + "; ";
         if (type == ftSet || type == ftInt) {
             out += std::to_string(fieldLow(i)) + ".." + std::to_string(fieldHigh(i)) + "; UNK= ";

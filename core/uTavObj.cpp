@@ -101,7 +101,7 @@ const std::string& TBaza::fieldTypeSpec(int i) const {
     return m_types[i];
 }
 
-int TBaza::fieldType(int i) const {
+TFieldType TBaza::fieldType(int i) const {
     return info(i).type;
 }
 int TBaza::fieldLow(int i) const {

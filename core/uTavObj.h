@@ -45,7 +45,7 @@ struct TFieldInfo {
     std::string name;  // upper-cased, without the width
     int width = 0;
     int start = 1;  // first column in a fixed-width line, counted from 1
-    int type = ftUnknown;
+    TFieldType type = ftUnknown;
     int low = 0;
     int high = 0;
     int unknown[3] = {-1, -1, -1};
@@ -91,7 +91,7 @@ class TBaza {
     // The first column of field i in a fixed-width line, counted from 1.
     int fieldStart(int i) const;
     const std::string& fieldTypeSpec(int i) const;
-    int fieldType(int i) const;
+    TFieldType fieldType(int i) const;
     int fieldLow(int i) const;
     int fieldHigh(int i) const;
     int fieldUnknown1(int i) const;
@@ -127,13 +127,13 @@ class TBaza {
     // kind and the code page from the header. A missing file sets errorFlag and errorText; other
     // failures throw (EConvertError, EInOutError, EListIndexError, ELimitError) and leave what was
     // read so far.
-    void loadDataFile(const std::string& fileName, int fileKind, int codePage,
+    void loadDataFile(const std::string& fileName, TDataFileKind fileKind, CodePageId codePage,
                       const TLoadHooks& hooks = {});
     // The same over the bytes of a file already in memory; `fileName` names it in messages.
-    void loadDataBytes(const std::string& bytes, const std::string& fileName, int fileKind,
-                       int codePage, const TLoadHooks& hooks = {});
+    void loadDataBytes(const std::string& bytes, const std::string& fileName,
+                       TDataFileKind fileKind, CodePageId codePage, const TLoadHooks& hooks = {});
     // Fills `target` with the values of a line, converted into Windows-1250 and trimmed.
-    void splitLine(const std::string& line, int fileKind, int codePage,
+    void splitLine(const std::string& line, TDataFileKind fileKind, CodePageId codePage,
                    std::vector<std::string>& target) const;
 
     // The summary of the loaded table (CR LF lines).

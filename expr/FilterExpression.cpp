@@ -112,7 +112,7 @@ void pushField(const TBaza& data, int record, const std::string& name, OperandSt
         stack.push(integerCell(0), errors);
         return;
     }
-    const int type = data.fieldType(i);
+    const TFieldType type = data.fieldType(i);
     ExprOperand cell = type == ftString ? stringCell(std::string()) : integerCell(0);
     if (record >= data.RecordCount()) {
         errors.raise("Field " + name + " cannot be read: " +

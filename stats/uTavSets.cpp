@@ -42,7 +42,7 @@ std::string upperBoundText(const std::string& label) {
 // over the records, then the threshold sets as unions of value sets.
 void buildCodedField(TBaza& data, TSetCatalogue& catalogue, unsigned kinds, double m, int f) {
     const int records = data.RecordCount();
-    const int type = data.fieldType(f);
+    const TFieldType type = data.fieldType(f);
     const int low = data.fieldLow(f);
     const int high = data.fieldHigh(f);
     const std::string prefix = "(" + std::to_string(f) + ") " + data.fieldName(f);

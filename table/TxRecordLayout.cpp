@@ -107,7 +107,8 @@ std::vector<TxFieldDef> TxRecordLayout::fieldDefs() const {
     return defs;
 }
 
-TxValue readFieldValue(const TxField& field, const std::uint8_t* buffer, int in, int out) {
+TxValue readFieldValue(const TxField& field, const std::uint8_t* buffer, CodePageId in,
+                       CodePageId out) {
     const std::uint8_t* p = buffer + field.offset;
     if (field.calculated()) {
         if (*p == 0) return {};
@@ -156,8 +157,8 @@ TxValue readFieldValue(const TxField& field, const std::uint8_t* buffer, int in,
     return {};
 }
 
-void writeFieldValue(const TxField& field, std::uint8_t* buffer, const TxValue& value, int in,
-                     int out) {
+void writeFieldValue(const TxField& field, std::uint8_t* buffer, const TxValue& value,
+                     CodePageId in, CodePageId out) {
     std::uint8_t* p = buffer + field.offset;
     const int bytes = field.byteCount();
     std::uint8_t* presence = field.calculated() ? p++ : nullptr;

@@ -97,11 +97,12 @@ class TxRecordLayout {
 // presented code page `out` for "Char" and "String".
 
 // The value of the field: never null except a "String" of length 0 and an absent calculated value.
-TxValue readFieldValue(const TxField& field, const std::uint8_t* buffer, int in, int out);
+TxValue readFieldValue(const TxField& field, const std::uint8_t* buffer, CodePageId in,
+                       CodePageId out);
 // Stores `value` (null zero-fills the bytes; a calculated field gets its presence byte).
 // Throws ExDataSetError when the value cannot be converted or lies outside the presented range.
-void writeFieldValue(const TxField& field, std::uint8_t* buffer, const TxValue& value, int in,
-                     int out);
+void writeFieldValue(const TxField& field, std::uint8_t* buffer, const TxValue& value,
+                     CodePageId in, CodePageId out);
 
 TxBookmarkInfo readBookmarkInfo(const TxRecordLayout& layout, const std::uint8_t* buffer);
 void writeBookmarkInfo(const TxRecordLayout& layout, std::uint8_t* buffer,

@@ -52,7 +52,7 @@ TEST(CodePage, ExtendedCharactersAndNames) {
     } catch (const ECodePageError& error) {
         EXPECT_STREQ(error.what(), "StringToCodePageId: Illegal CodePageId string (\"unknown\").");
     }
-    EXPECT_THROW(ConvertString("x", 7, cp1250), ECodePageError);
+    EXPECT_THROW(ConvertString("x", static_cast<CodePageId>(7), cp1250), ECodePageError);
 }
 
 TEST(Win1250, RoundTripsEveryByteThroughUtf8) {

@@ -12,7 +12,7 @@ namespace {
 template <typename Error>
 std::string loadError(const std::string& bytes, TBaza& data) {
     try {
-        data.loadDataBytes(bytes, "bad.csv", dfkFromHeader, 0);
+        data.loadDataBytes(bytes, "bad.csv", dfkFromHeader, cpUnknown);
     } catch (const Error& error) {
         return error.what();
     }
@@ -120,7 +120,8 @@ TEST(DataFileLimits, NonIntegerHeaderItemsAreConversionErrors) {
 
 TEST(DataFileLimits, OutOfRangeValueCodesAreStoredAsTheyAre) {
     TBaza data;
-    data.loadDataBytes("TAV DATA:0/TXT/1250\nA\nSET:1..3\n500\n-7\n", "t", dfkFromHeader, 0);
+    data.loadDataBytes("TAV DATA:0/TXT/1250\nA\nSET:1..3\n500\n-7\n", "t", dfkFromHeader,
+                       cpUnknown);
     EXPECT_EQ(data.fieldValueCode(0, 0), 500);
     EXPECT_EQ(data.fieldValueCode(1, 0), -7);
     EXPECT_EQ(data.valueName(0, 500), "");

@@ -17,7 +17,7 @@ struct Loaded {
         TLoadHooks hooks;
         hooks.showMessage = [this](const std::string& m) { messages.push_back(m); };
         hooks.progress = [this](double f) { progress.push_back(f); };
-        data.loadDataBytes(bytes, "test.csv", dfkFromHeader, 0, hooks);
+        data.loadDataBytes(bytes, "test.csv", dfkFromHeader, cpUnknown, hooks);
     }
 };
 
@@ -161,7 +161,8 @@ TEST(DataFileReader, CallsTheSetBuilderAtTheEnd) {
     TLoadHooks hooks;
     hooks.buildSets = [&](TBaza& data, const ProgressHook&) { records = data.RecordCount(); };
     TBaza data;
-    data.loadDataBytes("TAV DATA:0/TXT/1250\nA\nSTRING\nx\ny\n", "t", dfkFromHeader, 0, hooks);
+    data.loadDataBytes("TAV DATA:0/TXT/1250\nA\nSTRING\nx\ny\n", "t", dfkFromHeader, cpUnknown,
+                       hooks);
     EXPECT_EQ(records, 2);
 }
 
@@ -190,7 +191,7 @@ TEST(DataFileReader, MissingFileSetsTheErrorText) {
     TLoadHooks hooks;
     hooks.progress = [&](double f) { progress.push_back(f); };
     const std::string name = dir.file("none.csv");
-    data.loadDataFile(name, dfkFromHeader, 0, hooks);
+    data.loadDataFile(name, dfkFromHeader, cpUnknown, hooks);
     EXPECT_TRUE(data.errorFlag());
     EXPECT_EQ(data.errorText(), "File " + name + " does not exist. ");
     EXPECT_EQ(data.FieldCount(), 0);
@@ -201,7 +202,7 @@ TEST(DataFileReader, ReadsAFileFromDisk) {
     TempDir dir;
     const std::string name = dir.write("d.csv", "TAV DATA:0/TXT/1250\nA\nINT:0..9\n4\n");
     TBaza data;
-    data.loadDataFile(name, dfkFromHeader, 0);
+    data.loadDataFile(name, dfkFromHeader, cpUnknown);
     EXPECT_FALSE(data.errorFlag());
     EXPECT_EQ(data.fieldValueCode(0, 0), 4);
 }

@@ -12,7 +12,7 @@ TEST(SummaryReport, LaysOutFieldsAndRecords) {
     data.loadDataBytes(
         "TAV DATA:0/FLT/1250\nNAME:10;AGE:2;INC:4;SEX:1\nSTRING;SET:1..3:UNK=0,98,99;REAL:::4;INT\n"
         "Ann Smith 2 12.51\n",
-        "t", dfkFromHeader, 0);
+        "t", dfkFromHeader, cpUnknown);
     EXPECT_EQ(data.summaryReportText(),
               "FieldCount = 4\r\n"
               "NAME:10,AGE:2,INC:4,SEX:1\r\n"
@@ -34,7 +34,7 @@ TEST(SummaryReport, IsWrittenBesideTheDataFile) {
     TempDir dir;
     const std::string name = dir.write("d.csv", "TAV DATA:0/TXT/1250\nA\nSTRING\nx y\n");
     TBaza data;
-    data.loadDataFile(name, dfkFromHeader, 0);
+    data.loadDataFile(name, dfkFromHeader, cpUnknown);
     const TSummaryOutcome outcome = writeSummaryBeside(data, name);
     EXPECT_TRUE(outcome.written) << outcome.warning;
     EXPECT_EQ(outcome.reportPath, dir.file("d.REP"));
@@ -46,7 +46,7 @@ TEST(SummaryReport, NeverOverwritesTheDataFile) {
     const std::string content = "TAV DATA:0/TXT/1250\nA\nSTRING\nx\n";
     const std::string name = dir.write("x.REP", content);
     TBaza data;
-    data.loadDataFile(name, dfkFromHeader, 0);
+    data.loadDataFile(name, dfkFromHeader, cpUnknown);
     const TSummaryOutcome outcome = writeSummaryBeside(data, name);
     EXPECT_FALSE(outcome.written);
     EXPECT_NE(outcome.warning.find("data file itself"), std::string::npos);
@@ -58,7 +58,7 @@ TEST(SummaryReport, AReportThatCannotBeWrittenIsAWarningNamingThePath) {
     const std::string name = dir.write("d.csv", "TAV DATA:0/TXT/1250\nA\nSTRING\nx\n");
     std::filesystem::create_directory(dir.file("d.REP"));  // fails for root too
     TBaza data;
-    data.loadDataFile(name, dfkFromHeader, 0);
+    data.loadDataFile(name, dfkFromHeader, cpUnknown);
     const TSummaryOutcome outcome = writeSummaryBeside(data, name);
     EXPECT_FALSE(outcome.written);
     EXPECT_NE(outcome.warning.find(dir.file("d.REP")), std::string::npos) << outcome.warning;

@@ -32,7 +32,7 @@ std::string repeat(const std::string& text, int times) {
 
 class FilterExpression : public ::testing::Test {
   protected:
-    void SetUp() override { data.loadDataBytes(kTable, "filter.csv", dfkFromHeader, 0); }
+    void SetUp() override { data.loadDataBytes(kTable, "filter.csv", dfkFromHeader, cpUnknown); }
 
     // The check-mode error text, "" for a valid expression; fails when result and text disagree.
     std::string checkError(const std::string& expression) {
@@ -178,7 +178,7 @@ TEST_F(FilterExpression, RecordsOutsideTheTableAreAnErrorNotACrash) {
 TEST(FilterExpressionWithoutRecords, CheckModeSaysThereAreNoRecords) {
     TBaza empty;
     empty.loadDataBytes("TAV DATA:0/TXT/1250\nAGE;NAME\nINT:1..3;STRING\n", "empty.csv",
-                        dfkFromHeader, 0);
+                        dfkFromHeader, cpUnknown);
     ASSERT_EQ(empty.RecordCount(), 0);
     std::string error;
     const std::string noRecords = "The expression cannot be checked: the table has no records";
@@ -209,9 +209,9 @@ TEST(FilterExpressionReuse, TheSameTextIsLookedUpAgainInEveryTable) {
     TBaza first;
     TBaza second;
     first.loadDataBytes("TAV DATA:0/TXT/1250\nX;Y\nINT:0..9;INT:0..9\n1;2\n", "a.csv",
-                        dfkFromHeader, 0);
+                        dfkFromHeader, cpUnknown);
     second.loadDataBytes("TAV DATA:0/TXT/1250\nY;X\nINT:0..9;STRING\n1;2\n", "b.csv", dfkFromHeader,
-                         0);
+                         cpUnknown);
     std::string error;
     EXPECT_TRUE(evaluateExpression(first, "Y,2,=", 0, error));
     EXPECT_FALSE(evaluateExpression(second, "Y,2,=", 0, error));

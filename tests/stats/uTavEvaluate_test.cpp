@@ -17,7 +17,7 @@ struct Table {
         for (int r = 0; r < records; ++r) {
             text += (r < ones ? "1;" : "2;") + std::string(r % 2 == 0 ? "1" : "2") + "\n";
         }
-        data.loadDataBytes(text, "t.csv", dfkFromHeader, 0);
+        data.loadDataBytes(text, "t.csv", dfkFromHeader, cpUnknown);
         BuildSets(data, sets, kAllSetLists, MParam);
     }
 };
@@ -71,7 +71,7 @@ TEST_F(EvaluateTest, UnknownCodeRowStaysAProbability) {
     // Code 0 is an unknown code but also inside 0..2, so it has a value set outside the field set.
     std::string text = "TAV DATA:0/TXT/1250\nC\nSET:0..2:UNK=0\n0\n0\n0\n1\n2\n2\n";
     TBaza data;
-    data.loadDataBytes(text, "t", dfkFromHeader, 0);
+    data.loadDataBytes(text, "t", dfkFromHeader, cpUnknown);
     TSetCatalogue sets;
     BuildSets(data, sets, kAllSetLists, 2.0);
     TMnozica& unknown = *data.valueSet(0, 0);

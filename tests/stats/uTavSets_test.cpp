@@ -13,7 +13,7 @@ struct Built {
     std::vector<double> progress;
 
     explicit Built(const std::string& text) {
-        data.loadDataBytes(text, "t.csv", dfkFromHeader, 0);
+        data.loadDataBytes(text, "t.csv", dfkFromHeader, cpUnknown);
         BuildSets(data, sets, kAllSetLists, 2.0, [this](double f) { progress.push_back(f); });
     }
     std::vector<std::string> ruleNames() const {
@@ -138,7 +138,7 @@ TEST(BuildSets, EmptyRangeStillGetsItsFieldSetSoListOneStaysInFieldOrder) {
 
 TEST(BuildSets, ATableWithoutRecordsCannotHaveSets) {
     TBaza data;
-    data.loadDataBytes("TAV DATA:0/TXT/1250\nA\nSET:1..2\n", "t", dfkFromHeader, 0);
+    data.loadDataBytes("TAV DATA:0/TXT/1250\nA\nSET:1..2\n", "t", dfkFromHeader, cpUnknown);
     TSetCatalogue sets;
     EXPECT_THROW(BuildSets(data, sets, kAllSetLists, 2.0), EStContainerError);
 }

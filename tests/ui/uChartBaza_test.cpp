@@ -43,7 +43,7 @@ struct TLoaded {
     TSetCatalogue sets;
 
     explicit TLoaded(const std::string& text) {
-        data.loadDataBytes(text, "t.csv", dfkFromHeader, 0);
+        data.loadDataBytes(text, "t.csv", dfkFromHeader, cpUnknown);
         BuildSets(data, sets, kAllSetLists, 2.0);
     }
 };

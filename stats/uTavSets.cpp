@@ -5,7 +5,7 @@
 
 #include "core/FieldTypes.h"
 
-void AddItem(TPravilo& rule, int field, int valueCode, std::uint8_t relation) {
+void AddItem(TPravilo& rule, int field, int valueCode, TRelation relation) {
     rule.push_back(TItemPravila{field, valueCode, relation});
 }
 
@@ -85,8 +85,7 @@ void buildCodedField(TBaza& data, TSetCatalogue& catalogue, unsigned kinds, doub
     }
 
     if (!(kinds & (1u << slRules)) || type == ftSet) return;
-    auto addThreshold = [&](int v, std::uint8_t relation, const std::string& name, int from,
-                            int to) {
+    auto addThreshold = [&](int v, TRelation relation, const std::string& name, int from, int to) {
         auto set = std::make_unique<TMnozica>(m, records, name);
         AddItem(set->Rule, f, v, relation);
         set->SetNumber = rules.count() + 1;

@@ -24,7 +24,7 @@ struct TItemPravila {
 using TPravilo = std::vector<TItemPravila>;
 
 // Appends a condition to a rule.
-void AddItem(TPravilo& rule, int field, int valueCode, std::uint8_t relation);
+void AddItem(TPravilo& rule, int field, int valueCode, TRelation relation);
 
 // A record set: one bit per record of the loaded table, with its name, rule and the results of
 // its last evaluation.

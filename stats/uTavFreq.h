@@ -64,3 +64,12 @@ struct TSignifColor {
 // Blue when x > 1 - s (significantly higher), else red when x < s (significantly lower), else
 // the default colour; s = SignificancePct / 100.
 TSignifColor SignifColor(double x);
+
+// Whether a Frequency row's "Signif" says anything: not for the "Total" row (No. -1, whose Signif
+// is a fixed 0), and not for a class value without records in either population (Frequency 0 and
+// CondFrequency 0), whose two distributions the bin sum cannot tell apart.
+bool SignifHasEvidence(int number, int frequency, int condFrequency);
+
+// The colour of a Frequency row's "EntropyChange" and "Signif" cells: SignifColor(signif) when the
+// row has evidence, else the default colour.
+TSignifColor FrequencyRowColor(int number, int frequency, int condFrequency, double signif);

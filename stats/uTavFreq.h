@@ -38,6 +38,25 @@ struct TChartParams {
     double ChartBeta2 = 0;
 };
 
+// What one entropy-gain run keeps from rule to rule in the default mode (no compare sets): the
+// first evaluation of every class value, which does not depend on the rule, and the ProbAbove
+// windows of those first distributions. Valid for one run only: the Context, the settings, the
+// row flags and the sets must not change while it is in use.
+class TFrequencyRunCache {
+  public:
+    // What the first Evaluate of a value set leaves.
+    struct TFirst {
+        bool valid = false;
+        double probability = 0;
+        TBeta dist;
+        std::int32_t count = 0;
+        double std = 0;
+        double scale = 0;
+    };
+    std::array<TFirst, kSubTotalSlot + 1> first;
+    TCdfWindowCache windows;
+};
+
 // What FillFrequencyTable works on.
 struct TFrequencyInputs {
     TBaza& data;
@@ -47,6 +66,8 @@ struct TFrequencyInputs {
     TChartParams& chart;
     // Asked once per call: whether the compare sets replace the Context and the simple rule.
     std::function<bool()> useCompareFilters;
+    // What a run keeps between its rules, or none (used in the default mode only).
+    TFrequencyRunCache* runCache = nullptr;
 };
 
 // Computes the Frequency table of class field c under simple rule r (an index into list 3):

@@ -100,10 +100,14 @@ void TTavSession::computeEntropyGains() {
     if (m_data == nullptr) return;
     TCommandScope command(*this);
     DataReady = false;
+    // Nothing the first populations depend on changes during the run.
+    TFrequencyRunCache runCache;
+    TFrequencyInputs inputs = frequencyInputs();
+    inputs.runCache = &runCache;
     try {
         m_rules->first();
         while (m_rules->hasCurrentRecord() && !m_rules->eof()) {
-            FillFrequencyTable(frequencyInputs(), ClassField, activeRuleNumber(), true, true, 0);
+            FillFrequencyTable(inputs, ClassField, activeRuleNumber(), true, true, 0);
             m_rules->next();
         }
     } catch (...) {

@@ -129,3 +129,36 @@ TEST_F(FrequencyTableTest, SignifIsAProbabilityAndTheEmptyValueIsNotColoured) {
             << rule;
     }
 }
+
+// A run's cache (the first evaluations and the windows of the first distributions) changes no
+// number of any row under any rule, also with hidden rows (the Sub-total row).
+TEST_F(FrequencyTableTest, RunCacheGivesTheSameRowsForEveryRule) {
+    TLargeTable t;
+    for (const bool hidden : {false, true}) {
+        RowVisible[3] = !hidden;
+        TFrequencyRunCache cache;
+        for (int rule = 0; rule < t.sets.SetLists[slRules].count(); ++rule) {
+            FillFrequencyTable(t.inputs(), 0, rule, false, true, 0);
+            std::vector<double> plain;
+            for (int row = 0; row < t.frequency.RecordCount(); ++row) {
+                for (int c = FrequencyColumns::kFrequency; c <= FrequencyColumns::kSignif; ++c)
+                    plain.push_back(t.frequency.valueAt(row, c).toFloat());
+            }
+            TFrequencyInputs cached = t.inputs();
+            cached.runCache = &cache;
+            FillFrequencyTable(cached, 0, rule, false, true, 0);
+            std::vector<double> withCache;
+            for (int row = 0; row < t.frequency.RecordCount(); ++row) {
+                for (int c = FrequencyColumns::kFrequency; c <= FrequencyColumns::kSignif; ++c)
+                    withCache.push_back(t.frequency.valueAt(row, c).toFloat());
+            }
+            EXPECT_EQ(withCache, plain) << "rule " << rule << (hidden ? " with a hidden row" : "");
+        }
+        EXPECT_EQ(cache.first[1].valid, true);
+        EXPECT_EQ(cache.first[kSubTotalSlot].valid, hidden);
+        // One window per class value and grid size: a rule narrower than the context (here the
+        // class values themselves) needs a finer grid; most rules reuse the context's.
+        const int rows = t.frequency.RecordCount() * t.sets.SetLists[slRules].count();
+        EXPECT_LT(cache.windows.made(), rows / 2);
+    }
+}

@@ -2,6 +2,68 @@
 
 #include <bit>
 
+// The core is built for baseline x86-64, where std::popcount is a sequence of shifts and masks.
+// The hardware path is compiled for the population-count instruction and chosen when the processor
+// reports it.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define TAV_POPCNT_TARGET __attribute__((target("popcnt")))
+#define TAV_HAVE_POPCNT_PATH 1
+#else
+#define TAV_POPCNT_TARGET
+#define TAV_HAVE_POPCNT_PATH 0
+#endif
+
+namespace bitcount {
+
+std::int64_t countBitsPortable(const std::uint64_t* words, std::size_t count) {
+    std::int64_t total = 0;
+    for (std::size_t k = 0; k < count; ++k)
+        total += std::popcount(words[k]);
+    return total;
+}
+
+std::int64_t countBitsAndPortable(const std::uint64_t* a, const std::uint64_t* b,
+                                  std::size_t count) {
+    std::int64_t total = 0;
+    for (std::size_t k = 0; k < count; ++k)
+        total += std::popcount(a[k] & b[k]);
+    return total;
+}
+
+TAV_POPCNT_TARGET std::int64_t countBitsHardware(const std::uint64_t* words, std::size_t count) {
+    std::int64_t total = 0;
+    for (std::size_t k = 0; k < count; ++k)
+        total += __builtin_popcountll(words[k]);
+    return total;
+}
+
+TAV_POPCNT_TARGET std::int64_t countBitsAndHardware(const std::uint64_t* a, const std::uint64_t* b,
+                                                    std::size_t count) {
+    std::int64_t total = 0;
+    for (std::size_t k = 0; k < count; ++k)
+        total += __builtin_popcountll(a[k] & b[k]);
+    return total;
+}
+
+bool hardwareCount() {
+#if TAV_HAVE_POPCNT_PATH
+    static const bool available = __builtin_cpu_supports("popcnt");
+    return available;
+#else
+    return false;
+#endif
+}
+
+std::int64_t countBits(const std::uint64_t* words, std::size_t count) {
+    return hardwareCount() ? countBitsHardware(words, count) : countBitsPortable(words, count);
+}
+
+std::int64_t countBitsAnd(const std::uint64_t* a, const std::uint64_t* b, std::size_t count) {
+    return hardwareCount() ? countBitsAndHardware(a, b, count) : countBitsAndPortable(a, b, count);
+}
+
+}  // namespace bitcount
+
 TStBits::TStBits(int32_t maxIndex) : m_maxIndex(maxIndex) {
     if (maxIndex < 0) {
         throw EStContainerError("Bit set size error: the highest bit index " +
@@ -65,10 +127,7 @@ bool TStBits::isBitSet(int32_t n) const {
 void TStBits::recount() {
     const int32_t usedBits = (m_maxIndex % 64) + 1;
     if (usedBits < 64) m_words.back() &= (uint64_t{1} << usedBits) - 1;
-    int32_t total = 0;
-    for (uint64_t word : m_words)
-        total += std::popcount(word);
-    m_count = total;
+    m_count = static_cast<int32_t>(bitcount::countBits(m_words.data(), m_words.size()));
 }
 
 void TStBits::andWith(const TStBits* other) {
@@ -95,9 +154,8 @@ int32_t TStBits::countAnd(const TStBits* other) const {
     checkCompatible(other, "count");
     // Spare bits may be on in both after setAll, so the last word is masked.
     const size_t last = m_words.size() - 1;
-    int32_t total = 0;
-    for (size_t k = 0; k < last; ++k)
-        total += std::popcount(m_words[k] & other->m_words[k]);
+    int32_t total =
+        static_cast<int32_t>(bitcount::countBitsAnd(m_words.data(), other->m_words.data(), last));
     const int32_t usedBits = (m_maxIndex % 64) + 1;
     const uint64_t mask = usedBits < 64 ? (uint64_t{1} << usedBits) - 1 : ~uint64_t{0};
     total += std::popcount(m_words[last] & other->m_words[last] & mask);

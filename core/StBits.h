@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -11,6 +12,24 @@ class EStContainerError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
+
+// Population counts of 64-bit words. The processor's population-count instruction is used where it
+// has one (checked once at run time), else a portable count; both give the same numbers.
+namespace bitcount {
+// The number of one bits in words[0..count).
+std::int64_t countBits(const std::uint64_t* words, std::size_t count);
+// The number of one bits in (a[k] AND b[k]) over k in 0..count-1.
+std::int64_t countBitsAnd(const std::uint64_t* a, const std::uint64_t* b, std::size_t count);
+// Whether the instruction is used.
+bool hardwareCount();
+// The two paths themselves, for tests. The hardware one requires hardwareCount().
+std::int64_t countBitsPortable(const std::uint64_t* words, std::size_t count);
+std::int64_t countBitsHardware(const std::uint64_t* words, std::size_t count);
+std::int64_t countBitsAndPortable(const std::uint64_t* a, const std::uint64_t* b,
+                                  std::size_t count);
+std::int64_t countBitsAndHardware(const std::uint64_t* a, const std::uint64_t* b,
+                                  std::size_t count);
+}  // namespace bitcount
 
 // The counting part of the container family: the number of items held.
 class TStContainer {

@@ -22,20 +22,15 @@ float Guard(float v) {
     return std::fabs(v) < kTiny ? kTiny : v;
 }
 
-// LnGamma's formula in 64-bit floats, for the bounds of TBetaCdfFixed::ZeroTermBounds only.
-double LnGamma64(double x) {
-    static constexpr double kCof[6] = {76.18009172947146,    -86.50532032941678,
-                                       24.01409824083091,    -1.231739572450155,
-                                       0.001208650973866179, -0.000005395239384953};
-    double t = x + 5.5;
-    t = t - (x + 0.5) * std::log(t);
-    double s = 1.000000000190015;
-    double y = x;
-    for (const double c : kCof) {
-        y = y + 1.0;
-        s = s + c / y;
-    }
-    return std::log(2.5066282746310005 * s / x) - t;
+// A valid shape parameter: positive and finite also as the 32-bit float of the continued fraction
+// (so NaN, infinity and values that underflow or overflow a float are invalid).
+bool ValidShape64(double v) {
+    return v > 0.0 && std::isfinite(v) && ValidShape(static_cast<float>(v));
+}
+
+// A probability computed from rounded parts, brought back into [0, 1].
+double ClampProbability(double v) {
+    return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v);
 }
 
 }  // namespace
@@ -53,20 +48,20 @@ std::string EStStatError::MessageOf(int code) {
     }
 }
 
-float LnGamma(float x) {
-    static constexpr float kCof[6] = {76.18009172947146f,    -86.50532032941678f,
-                                      24.01409824083091f,    -1.231739572450155f,
-                                      0.001208650973866179f, -0.000005395239384953f};
-    if (!(x > 0.0f)) throw EStStatError(kStErrInvalidParameter);
-    float t = x + 5.5f;
-    t = t - (x + 0.5f) * std::log(t);
-    float s = 1.000000000190015f;
-    float y = x;
-    for (const float c : kCof) {
-        y = y + 1.0f;
+double LnGamma(double x) {
+    static constexpr double kCof[6] = {76.18009172947146,    -86.50532032941678,
+                                       24.01409824083091,    -1.231739572450155,
+                                       0.001208650973866179, -0.000005395239384953};
+    if (!(x > 0.0)) throw EStStatError(kStErrInvalidParameter);
+    double t = x + 5.5;
+    t = t - (x + 0.5) * std::log(t);
+    double s = 1.000000000190015;
+    double y = x;
+    for (const double c : kCof) {
+        y = y + 1.0;
         s = s + c / y;
     }
-    return std::log(2.5066282746310005f * s / x) - t;
+    return std::log(2.5066282746310005 * s / x) - t;
 }
 
 long long BetaCfMaxIterations(float a, float b) {
@@ -112,46 +107,36 @@ float BetaContinuedFraction(float a, float b, float x, long long maxIterations) 
     throw EStStatError(kStErrNoConvergence);
 }
 
-float BetaCdf(float x, float alpha, float beta, float A, float B) {
-    if (!(x >= A && x <= B) || A == B || !ValidShape(alpha) || !ValidShape(beta)) {
+double BetaCdf(double x, double alpha, double beta, double A, double B) {
+    if (!(x >= A && x <= B) || A == B || !ValidShape64(alpha) || !ValidShape64(beta)) {
         throw EStStatError(kStErrInvalidParameter);
     }
-    x = (x - A) / (B - A);
-    float bt = 0.0f;
-    if (x != 0.0f && x != 1.0f) {
-        bt = std::exp(LnGamma(alpha + beta) - LnGamma(alpha) - LnGamma(beta) + alpha * std::log(x) +
-                      beta * std::log(1.0f - x));
-    }
-    if (x < (alpha + 1.0f) / (alpha + beta + 2.0f)) {
-        if (bt == 0.0f) return 0.0f;  // the fraction times 0
-        return bt * BetaContinuedFraction(alpha, beta, x) / alpha;
-    }
-    if (bt == 0.0f) return 1.0f;  // 1 - the fraction times 0
-    return 1.0f - bt * BetaContinuedFraction(beta, alpha, 1.0f - x) / beta;
+    const TBetaCdfFixed cdf(alpha, beta);
+    return cdf(static_cast<float>((x - A) / (B - A)));
 }
 
-float BetaQuantile(float p, float alpha, float beta, float A, float B) {
-    if (!(p >= 0.0f && p <= 1.0f) || A == B || !ValidShape(alpha) || !ValidShape(beta)) {
+double BetaQuantile(double p, double alpha, double beta, double A, double B) {
+    if (!(p >= 0.0 && p <= 1.0) || A == B || !ValidShape64(alpha) || !ValidShape64(beta)) {
         throw EStStatError(kStErrInvalidParameter);
     }
-    if (p == 0.0f) return A;
-    if (p == 1.0f) return B;
-    const auto f = [&](float v) -> float { return BetaCdf(v, alpha, beta, A, B) - p; };
-    float xl = A;
-    float fl = -p;
-    float xh = B;
-    float fh = 1.0f - p;
-    float ans = -1.11e30f;
+    if (p == 0.0) return A;
+    if (p == 1.0) return B;
+    const auto f = [&](double v) -> double { return BetaCdf(v, alpha, beta, A, B) - p; };
+    double xl = A;
+    double fl = -p;
+    double xh = B;
+    double fh = 1.0 - p;
+    double ans = -1.11e30;
     for (int j = 1; j <= 100; ++j) {
-        const float xm = (xl + xh) / 2.0f;
-        const float fm = f(xm);
-        const float s = std::sqrt(fm * fm - fl * fh);
-        if (s == 0.0f) return ans;
-        const float xnew = xm + (xm - xl) * ((fl >= fh ? fm : -fm) / s);
+        const double xm = (xl + xh) / 2.0;
+        const double fm = f(xm);
+        const double s = std::sqrt(fm * fm - fl * fh);
+        if (s == 0.0) return ans;
+        const double xnew = xm + (xm - xl) * ((fl >= fh ? fm : -fm) / s);
         if (std::fabs(xnew - ans) <= kEps) return ans;
         ans = xnew;
-        const float fnew = f(ans);
-        if (fnew == 0.0f) return ans;
+        const double fnew = f(ans);
+        if (fnew == 0.0) return ans;
         if (SignOf(fm, fnew) != fm) {
             xl = xm;
             fl = fm;
@@ -171,31 +156,36 @@ float BetaQuantile(float p, float alpha, float beta, float A, float B) {
     throw EStStatError(kStErrNoConvergence);
 }
 
-float SignOf(float a, float b) {
-    return b >= 0.0f ? std::fabs(a) : -std::fabs(a);
+double SignOf(double a, double b) {
+    return b >= 0.0 ? std::fabs(a) : -std::fabs(a);
 }
 
-TBetaCdfFixed::TBetaCdfFixed(float alpha, float beta) : alpha_(alpha), beta_(beta) {
-    if (!ValidShape(alpha) || !ValidShape(beta)) throw EStStatError(kStErrInvalidParameter);
+TBetaCdfFixed::TBetaCdfFixed(double alpha, double beta)
+    : alpha_(alpha),
+      beta_(beta),
+      alphaF_(static_cast<float>(alpha)),
+      betaF_(static_cast<float>(beta)) {
+    if (!ValidShape64(alpha) || !ValidShape64(beta)) throw EStStatError(kStErrInvalidParameter);
     lnFactor_ = LnGamma(alpha + beta) - LnGamma(alpha) - LnGamma(beta);
-    threshold_ = (alpha + 1.0f) / (alpha + beta + 2.0f);
+    threshold_ = (alpha + 1.0) / (alpha + beta + 2.0);
 }
 
-float TBetaCdfFixed::operator()(float x) const {
-    if (x == 0.0f || x == 1.0f) return Eval(x, 0.0f, 0.0f);
-    return Eval(x, std::log(x), std::log(1.0f - x));
+double TBetaCdfFixed::operator()(float x) const {
+    if (x == 0.0f || x == 1.0f) return Eval(x, 0.0, 0.0);
+    const double x64 = x;
+    return Eval(x, std::log(x64), std::log(1.0 - x64));
 }
 
-float TBetaCdfFixed::Eval(float x, float lnX, float ln1mX) const {
-    // BetaCdf step by step with A = 0 and B = 1, where (x - 0)/(1 - 0) is x itself.
-    float bt = 0.0f;
+double TBetaCdfFixed::Eval(float x, double lnX, double ln1mX) const {
+    // The prefactor in 64 bits at the float point x (1 - x is exact there); the fraction in floats.
+    double bt = 0.0;
     if (x != 0.0f && x != 1.0f) bt = std::exp(lnFactor_ + alpha_ * lnX + beta_ * ln1mX);
     if (x < threshold_) {
-        if (bt == 0.0f) return 0.0f;
-        return bt * BetaContinuedFraction(alpha_, beta_, x) / alpha_;
+        if (bt == 0.0) return 0.0;
+        return ClampProbability(bt * BetaContinuedFraction(alphaF_, betaF_, x) / alpha_);
     }
-    if (bt == 0.0f) return 1.0f;
-    return 1.0f - bt * BetaContinuedFraction(beta_, alpha_, 1.0f - x) / beta_;
+    if (bt == 0.0) return 1.0;
+    return ClampProbability(1.0 - bt * BetaContinuedFraction(betaF_, alphaF_, 1.0f - x) / beta_);
 }
 
 TBetaCdfFixed::TBounds TBetaCdfFixed::ZeroTermBounds() const {
@@ -203,15 +193,14 @@ TBetaCdfFixed::TBounds TBetaCdfFixed::ZeroTermBounds() const {
     if (alpha_ > 1e7f || beta_ > 1e7f) return kNone;
     const double a = alpha_;
     const double b = beta_;
-    const double lgSum = LnGamma64(static_cast<float>(alpha_ + beta_));
-    const double lgA = LnGamma64(a);
-    const double lgB = LnGamma64(b);
-    // The float exponent lnFactor_ + alpha ln x + beta ln(1 - x) differs from the exact one by less
-    // than 2^-18 (|lgSum| + |lgA| + |lgB| + 100 + a |ln x| + b |ln(1 - x)|) + b 2^-22: a few units
-    // in the last place of each term (LnGamma, the logarithms, the products and sums, the rounding
-    // of 1 - x), with a wide margin. Where exact + that bound is below -110, the float exponent is
-    // below -110 and its exponential is 0. exact + bound is again concave in x, with its top at
-    // a/(a + b).
+    const double lgSum = LnGamma(a + b);
+    const double lgA = LnGamma(a);
+    const double lgB = LnGamma(b);
+    // The computed exponent lnFactor_ + alpha ln x + beta ln(1 - x) differs from the exact one by
+    // far less than 2^-18 (|lgSum| + |lgA| + |lgB| + 100 + a |ln x| + b |ln(1 - x)|) + b 2^-22 (a
+    // few units in the last place of each 64-bit term), so that bound has a wide margin. Where
+    // exact + bound is below -746, the computed exponent is too and its exponential is 0. exact +
+    // bound is again concave in x, with its top at a/(a + b).
     constexpr double kRel = 1.0 / 262144.0;  // 2^-18
     const double lift = lgSum - lgA - lgB +
                         kRel * (std::fabs(lgSum) + std::fabs(lgA) + std::fabs(lgB) + 100.0) +
@@ -220,7 +209,7 @@ TBetaCdfFixed::TBounds TBetaCdfFixed::ZeroTermBounds() const {
     const double cb = b * (1.0 - kRel);
     if (!std::isfinite(lift)) return kNone;
     const auto h = [&](double x) { return lift + ca * std::log(x) + cb * std::log1p(-x); };
-    constexpr double kCut = -110.0;
+    constexpr double kCut = -746.0;  // exp of less is 0 in 64-bit floats
     const double top = a / (a + b);
     if (!(top > 0.0 && top < 1.0)) return kNone;
     if (h(top) < kCut) return {top, top};

@@ -1,103 +1,19 @@
 #include "stats/uTavBeta.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #ifdef __FAST_MATH__
 #error "stats/uTavBeta.cpp must not be compiled with -ffast-math: its numbers must be reproducible"
 #endif
 
-// ProbAbove and Overlap give exactly the plain sums over n bins but evaluate only what can
-// change them. Outside a distribution's bulk the exponential term of BetaCdf is 0 and the value is
-// its step: 0 below the threshold (alpha + 1)/(alpha + beta + 2), 1 from there on. The bulk on the
-// grid is widened to hold the edge where the step changes, so the value is 0 at every edge below
-// the bulk and 1 at every edge above it: bins there have no mass and add exactly 0 (the terms are
-// +0 or -0), so they are skipped. Inside the bulk every edge is evaluated once; in ProbAbove the
-// other distribution's Cdf at a bin's lower edge is evaluated only for a bin with mass.
+// ProbAbove and Overlap are sums over fine grids (up to a million bins), but a distribution's Cdf
+// changes only over a few of its standard deviations. Each distribution's window on the grid is
+// found by bisection (its Cdf rises with x) and evaluated edge by edge; outside the windows the
+// bins are either skipped (their terms are below the tail) or taken together.
 
 namespace {
-
-// The edges of a grid of n bins on [0, 1]: edge k is the 64-bit k/n converted to a 32-bit float.
-// For n = 200 the edge k - 1 equals the plain k/200 - 0.005 in 32-bit floats (and likewise for
-// 1000).
-class TGrid {
-  public:
-    explicit TGrid(std::int64_t n) : n_(n) {}
-
-    std::int64_t Bins() const { return n_; }
-
-    float Edge(std::int64_t k) const {
-        return static_cast<float>(static_cast<double>(k) / static_cast<double>(n_));
-    }
-
-    // The smallest k in [from, to] whose edge is at least v, or to + 1 (edges rise with k).
-    std::int64_t FirstAtLeast(double v, std::int64_t from, std::int64_t to) const {
-        std::int64_t lo = from;
-        std::int64_t hi = to + 1;
-        while (lo < hi) {
-            const std::int64_t mid = lo + (hi - lo) / 2;
-            if (Edge(mid) >= v) {
-                hi = mid;
-            } else {
-                lo = mid + 1;
-            }
-        }
-        return lo;
-    }
-
-    // The largest k in [0, n] whose edge is at most v, or -1.
-    std::int64_t LastAtMost(double v) const {
-        std::int64_t lo = -1;
-        std::int64_t hi = n_;
-        while (lo < hi) {
-            const std::int64_t mid = hi - (hi - lo) / 2;
-            if (Edge(mid) <= v) {
-                lo = mid;
-            } else {
-                hi = mid - 1;
-            }
-        }
-        return lo;
-    }
-
-  private:
-    std::int64_t n_;
-};
-
-// The Cdf of one distribution at the edges of a grid: BetaCdf in full at the edges of its bulk
-// (LastLow() < k < FirstHigh()); 0 at the edges up to LastLow(), 1 from FirstHigh() on.
-class TGridCdf {
-  public:
-    TGridCdf(const TBeta& dist, const TGrid& grid)
-        : cdf_(static_cast<float>(dist.Alpha), static_cast<float>(dist.Beta)), grid_(grid) {}
-
-    // Finds the bulk on the grid (called after both distributions are constructed, so that both
-    // parameters are checked, 171, before any work).
-    void Locate() {
-        const TBetaCdfFixed::TBounds bounds = cdf_.ZeroTermBounds();
-        const std::int64_t n = grid_.Bins();
-        // The first edge at or above the threshold: edge 0 is 0, below it, and edge n is 1, above
-        // it (0 < threshold < 1), so 1 <= change <= n.
-        const std::int64_t change = grid_.FirstAtLeast(cdf_.Threshold(), 0, n);
-        lastLow_ = std::min(grid_.LastAtMost(bounds.lo), change - 1);
-        firstHigh_ = std::max(grid_.FirstAtLeast(bounds.hi, 0, n), change);
-    }
-
-    std::int64_t LastLow() const { return lastLow_; }
-    std::int64_t FirstHigh() const { return firstHigh_; }
-
-    double At(std::int64_t k) const {
-        if (k <= lastLow_) return 0.0;
-        if (k >= firstHigh_) return 1.0;
-        return cdf_(grid_.Edge(k));
-    }
-
-  private:
-    TBetaCdfFixed cdf_;
-    const TGrid& grid_;
-    std::int64_t lastLow_ = -1;
-    std::int64_t firstHigh_ = 0;
-};
 
 // base x max(1, ceil(width / s)), at most TBeta::kMaxBins.
 std::int64_t BinsFor(std::int64_t base, double width, double s) {
@@ -108,7 +24,68 @@ std::int64_t BinsFor(std::int64_t base, double width, double s) {
     return base * static_cast<std::int64_t>(k);
 }
 
+// The smallest k in [from, to] with cdf(edge k) >= level, or to + 1.
+std::int64_t FirstEdgeAtLeast(const TBetaCdfFixed& cdf, std::int64_t bins, double level,
+                              std::int64_t from, std::int64_t to) {
+    std::int64_t lo = from;
+    std::int64_t hi = to + 1;
+    while (lo < hi) {
+        const std::int64_t mid = lo + (hi - lo) / 2;
+        if (cdf(TCdfWindow::Edge(mid, bins)) >= level) {
+            hi = mid;
+        } else {
+            lo = mid + 1;
+        }
+    }
+    return lo;
+}
+
+// The Cdf of a distribution at any edge of a grid: from its window where it has one, else in full.
+class TEdgeCdf {
+  public:
+    TEdgeCdf(const TBetaCdfFixed& cdf, const TCdfWindow& window) : m_cdf(cdf), m_window(window) {}
+
+    double At(std::int64_t k) const {
+        if (k >= m_window.First() && k <= m_window.Last()) return m_window.At(k);
+        return m_cdf(TCdfWindow::Edge(k, m_window.Bins()));
+    }
+
+  private:
+    const TBetaCdfFixed& m_cdf;
+    const TCdfWindow& m_window;
+};
+
+constexpr std::size_t kMaxCachedValues = 16'000'000;  // 128 MB of windows at most
+
 }  // namespace
+
+TCdfWindow::TCdfWindow(const TBeta& dist, std::int64_t bins, double tail) : m_bins(bins) {
+    const TBetaCdfFixed cdf(dist.Alpha, dist.Beta);
+    // Edge 0 is 0 and edge n is 1: Cdf 0 and 1, so 1 <= first <= last <= n.
+    m_first = FirstEdgeAtLeast(cdf, bins, tail, 1, bins);
+    m_last = FirstEdgeAtLeast(cdf, bins, 1.0 - tail, m_first, bins);
+    m_first = std::min(m_first, bins);
+    m_last = std::min(m_last, bins);
+    m_values.reserve(static_cast<std::size_t>(m_last - m_first + 1));
+    for (std::int64_t k = m_first; k <= m_last; ++k)
+        m_values.push_back(cdf(Edge(k, bins)));
+}
+
+const TCdfWindow& TCdfWindowCache::window(const TBeta& dist, std::int64_t bins) {
+    const auto key = std::make_tuple(std::bit_cast<std::uint64_t>(dist.Alpha),
+                                     std::bit_cast<std::uint64_t>(dist.Beta), bins);
+    const auto found = m_windows.find(key);
+    if (found != m_windows.end()) return *found->second;
+    auto made = std::make_unique<TCdfWindow>(dist, bins, TBeta::kProbAboveTail);
+    ++m_made;
+    const std::size_t size = static_cast<std::size_t>(made->Last() - made->First() + 1);
+    if (m_values + size > kMaxCachedValues) {
+        m_windows.clear();
+        m_values = 0;
+    }
+    m_values += size;
+    return *m_windows.emplace(key, std::move(made)).first->second;
+}
 
 double TBeta::Mean() const {
     return Alpha / (Alpha + Beta);
@@ -120,13 +97,11 @@ double TBeta::StdDev() const {
 }
 
 double TBeta::Cdf(double x) const {
-    return BetaCdf(static_cast<float>(x), static_cast<float>(Alpha), static_cast<float>(Beta), 0.0f,
-                   1.0f);
+    return BetaCdf(x, Alpha, Beta, 0.0, 1.0);
 }
 
 double TBeta::Quantile(double p) const {
-    return BetaQuantile(static_cast<float>(p), static_cast<float>(Alpha), static_cast<float>(Beta),
-                        0.0f, 1.0f);
+    return BetaQuantile(p, Alpha, Beta, 0.0, 1.0);
 }
 
 std::int64_t TBeta::ProbAboveBins(double s) {
@@ -138,52 +113,58 @@ std::int64_t TBeta::OverlapBins(double s) {
 }
 
 double TBeta::ProbAbove(const TBeta& other) const {
-    // The sum over bins i = 1..n of (X(e_i) - X(e_{i-1})) * Y(e_{i-1}), in this order.
-    const TGrid grid(ProbAboveBins(std::min(StdDev(), other.StdDev())));
-    TGridCdf cdfX(*this, grid);
-    TGridCdf cdfY(other, grid);
-    cdfX.Locate();
-    cdfY.Locate();
-    // Bins i with lastLow < i <= firstHigh: those with an edge inside X's bulk.
-    const std::int64_t first = std::max(cdfX.LastLow(), std::int64_t{0});
-    const std::int64_t last = std::min(cdfX.FirstHigh(), grid.Bins());
+    TCdfWindowCache once;
+    return ProbAbove(other, once);
+}
+
+double TBeta::ProbAbove(const TBeta& other, TCdfWindowCache& cache) const {
+    // The sum over bins i = 1..n of (X(e_i) - X(e_{i-1})) * Y(e_{i-1}). Below Y's window Y is
+    // under the tail, so those bins add less than tail x X(e_first); from its last edge on Y is
+    // over 1 - tail, so those bins add X's mass there, 1 - X(e_last), less at most tail x that.
+    const TBetaCdfFixed cdfX(Alpha, Beta);  // 171 for this distribution before any work
+    const std::int64_t n = ProbAboveBins(std::min(StdDev(), other.StdDev()));
+    const TCdfWindow& y = cache.window(other, n);
     double sum = 0.0;
-    double lowX = cdfX.At(first);
-    for (std::int64_t i = first + 1; i <= last; ++i) {
-        const double highX = cdfX.At(i);
-        if (highX != lowX) sum = sum + (highX - lowX) * cdfY.At(i - 1);
+    double lowX = cdfX(TCdfWindow::Edge(y.First(), n));
+    for (std::int64_t i = y.First() + 1; i <= y.Last(); ++i) {
+        const double highX = cdfX(TCdfWindow::Edge(i, n));
+        if (highX != lowX) sum = sum + (highX - lowX) * y.At(i - 1);
         lowX = highX;
     }
-    return sum;
+    sum = sum + (1.0 - lowX);
+    return std::clamp(sum, 0.0, 1.0);
 }
 
 double TBeta::Overlap(const TBeta& other) const {
-    const TGrid grid(OverlapBins(std::min(StdDev(), other.StdDev())));
-    TGridCdf cdfX(*this, grid);
-    TGridCdf cdfY(other, grid);
-    cdfX.Locate();
-    cdfY.Locate();
-    // Bins with an edge inside either bulk; in all others f = g = 0.
-    const std::int64_t first = std::max(std::min(cdfX.LastLow(), cdfY.LastLow()), std::int64_t{0});
-    const std::int64_t last = std::min(std::max(cdfX.FirstHigh(), cdfY.FirstHigh()), grid.Bins());
+    const TBetaCdfFixed cdfX(Alpha, Beta);
+    const TBetaCdfFixed cdfY(other.Alpha, other.Beta);
+    const std::int64_t n = OverlapBins(std::min(StdDev(), other.StdDev()));
+    const TCdfWindow windowX(*this, n, kOverlapTail);
+    const TCdfWindow windowY(other, n, kOverlapTail);
+    const TEdgeCdf x(cdfX, windowX);
+    const TEdgeCdf y(cdfY, windowY);
+    // Below edge lo - 1 both Cdfs are under the tail and from edge hi on both are over 1 - tail:
+    // the bins there are taken as one bin each, which moves each sum by less than the tail.
+    const std::int64_t lo = std::min(windowX.First(), windowY.First());
+    const std::int64_t hi = std::max(windowX.Last(), windowY.Last());
     double larger = 0.0;
     double smaller = 0.0;
-    double lowX = cdfX.At(first);
-    double lowY = cdfY.At(first);
-    for (std::int64_t i = first + 1; i <= last; ++i) {
-        const double highX = cdfX.At(i);
-        const double highY = cdfY.At(i);
-        const double f = highX - lowX;
-        const double g = highY - lowY;
-        if (f > g) {
-            larger = larger + f;
-            smaller = smaller + g;
-        } else {
-            larger = larger + g;
-            smaller = smaller + f;
-        }
+    const auto add = [&](double f, double g) {
+        larger = larger + std::max(f, g);
+        smaller = smaller + std::min(f, g);
+    };
+    const std::int64_t start = std::max<std::int64_t>(lo - 1, 0);
+    double lowX = x.At(start);
+    double lowY = y.At(start);
+    add(lowX, lowY);
+    for (std::int64_t i = start + 1; i <= hi; ++i) {
+        const double highX = x.At(i);
+        const double highY = y.At(i);
+        add(highX - lowX, highY - lowY);
         lowX = highX;
         lowY = highY;
     }
-    return smaller / larger;
+    add(1.0 - lowX, 1.0 - lowY);
+    if (!(larger > 0.0)) return 1.0;
+    return std::clamp(smaller / larger, 0.0, 1.0);
 }

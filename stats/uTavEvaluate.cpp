@@ -112,3 +112,12 @@ TSignifColor SignifColor(double x) {
     if (x < s) return TSignifColor{255, 0, 0, false};
     return TSignifColor{};
 }
+
+bool SignifHasEvidence(int number, int frequency, int condFrequency) {
+    return number != -1 && (frequency != 0 || condFrequency != 0);
+}
+
+TSignifColor FrequencyRowColor(int number, int frequency, int condFrequency, double signif) {
+    return SignifHasEvidence(number, frequency, condFrequency) ? SignifColor(signif)
+                                                               : TSignifColor{};
+}

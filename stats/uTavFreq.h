@@ -13,6 +13,15 @@ extern double MPrior;           // m of the prior estimate, default 1.0
 extern double MParam;           // m of the m-estimate, default 2.0
 extern double SignificancePct;  // significance level in per cent, default 5.0
 
+// The largest m and m(prior) whose comparisons keep their meaning. Evaluate's parameters are
+// record counts plus about m, and the continued fraction works in 32-bit floats: measured on a
+// class value of 30 % in 100 and in 65,001 records, the Cdf at the mean stays within 1e-5 of its
+// exact value (0.5 plus the skewness term) up to m = 1e6 (alpha + beta about 1.07e6); at 1e7 it is
+// off by 4e-4, at 1e9 by 3e-3 (parameters above 2^24, where a float no longer holds a + 1), and
+// from 1e12 on ProbAbove of a distribution with itself falls from 0.465 to 0.25 and then to 0.
+// A setting above this limit is to be refused like a non-finite one.
+inline constexpr double kMaxSetting = 1e6;
+
 // Which rows of the Frequency table show: one flag per value code 0..127 and one for the
 // sub-total (128, never on). Defaults: 0..127 on, 128 off.
 extern std::array<bool, kSubTotalSlot + 1> RowVisible;
@@ -38,6 +47,25 @@ struct TChartParams {
     double ChartBeta2 = 0;
 };
 
+// What one entropy-gain run keeps from rule to rule in the default mode (no compare sets): the
+// first evaluation of every class value, which does not depend on the rule, and the ProbAbove
+// windows of those first distributions. Valid for one run only: the Context, the settings, the
+// row flags and the sets must not change while it is in use.
+class TFrequencyRunCache {
+  public:
+    // What the first Evaluate of a value set leaves.
+    struct TFirst {
+        bool valid = false;
+        double probability = 0;
+        TBeta dist;
+        std::int32_t count = 0;
+        double std = 0;
+        double scale = 0;
+    };
+    std::array<TFirst, kSubTotalSlot + 1> first;
+    TCdfWindowCache windows;
+};
+
 // What FillFrequencyTable works on.
 struct TFrequencyInputs {
     TBaza& data;
@@ -47,6 +75,8 @@ struct TFrequencyInputs {
     TChartParams& chart;
     // Asked once per call: whether the compare sets replace the Context and the simple rule.
     std::function<bool()> useCompareFilters;
+    // What a run keeps between its rules, or none (used in the default mode only).
+    TFrequencyRunCache* runCache = nullptr;
 };
 
 // Computes the Frequency table of class field c under simple rule r (an index into list 3):
@@ -64,3 +94,12 @@ struct TSignifColor {
 // Blue when x > 1 - s (significantly higher), else red when x < s (significantly lower), else
 // the default colour; s = SignificancePct / 100.
 TSignifColor SignifColor(double x);
+
+// Whether a Frequency row's "Signif" says anything: not for the "Total" row (No. -1, whose Signif
+// is a fixed 0), and not for a class value without records in either population (Frequency 0 and
+// CondFrequency 0), whose two distributions the bin sum cannot tell apart.
+bool SignifHasEvidence(int number, int frequency, int condFrequency);
+
+// The colour of a Frequency row's "EntropyChange" and "Signif" cells: SignifColor(signif) when the
+// row has evidence, else the default colour.
+TSignifColor FrequencyRowColor(int number, int frequency, int condFrequency, double signif);

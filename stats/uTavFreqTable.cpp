@@ -60,17 +60,30 @@ void FillFrequencyTable(const TFrequencyInputs& in, int c, int r, bool store, bo
     double ruleSignif = 0;
     TBeta first;
     TBeta second;
+    TFrequencyRunCache::TFirst firstEval;
+    TFrequencyRunCache* cache = compareMode ? nullptr : in.runCache;
     for (int k = 0; k <= kSubTotalSlot; ++k) {
         TMnozica* S = in.data.valueSet(c, k);
         if (S == nullptr || !(RowVisible[k] || (k == kSubTotalSlot && hidden))) continue;
         if (hidden && k <= kMaxValueCode && subTotal != nullptr) subTotal->orWith(S);
 
-        const double pF = compareMode ? Probability(in.sets, *S, compare1, rule)
-                                      : Probability(in.sets, *S, context, nullptr);
-        first = S->Dist;
-        const int nF = S->EvalCount;
-        const double sdF = S->EvalStd;
-        const double eF = S->EvalScale;
+        // In the default mode the first population is the Context for every rule.
+        TFrequencyRunCache::TFirst* kept = cache != nullptr ? &cache->first[k] : nullptr;
+        if (kept == nullptr || !kept->valid) {
+            const double p = compareMode ? Probability(in.sets, *S, compare1, rule)
+                                         : Probability(in.sets, *S, context, nullptr);
+            TFrequencyRunCache::TFirst made{true,         p,          S->Dist,
+                                            S->EvalCount, S->EvalStd, S->EvalScale};
+            if (kept != nullptr) *kept = made;
+            firstEval = made;
+        } else {
+            firstEval = *kept;
+        }
+        const double pF = firstEval.probability;
+        first = firstEval.dist;
+        const int nF = firstEval.count;
+        const double sdF = firstEval.std;
+        const double eF = firstEval.scale;
         if (k == h) in.chart.ChartAlpha1 = first.Alpha, in.chart.ChartBeta1 = first.Beta;
 
         const double pS = compareMode ? Probability(in.sets, *S, compare2, rule)
@@ -81,7 +94,8 @@ void FillFrequencyTable(const TFrequencyInputs& in, int c, int r, bool store, bo
         const double eS = S->EvalScale;
         if (k == h) in.chart.ChartAlpha2 = second.Alpha, in.chart.ChartBeta2 = second.Beta;
 
-        const double signif = second.ProbAbove(first);
+        const double signif =
+            cache != nullptr ? second.ProbAbove(first, cache->windows) : second.ProbAbove(first);
         const double change = eS - eF;
         if (k == kSubTotalSlot) {
             sum = change;

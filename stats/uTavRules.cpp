@@ -108,11 +108,14 @@ void TTavSession::computeEntropyGains() {
     if (m_data == nullptr) return;
     runCommand([this] {
         m_dataReady = false;
+        // Nothing the first populations depend on changes during the run.
+        TFrequencyRunCache runCache;
+        TFrequencyInputs inputs = frequencyInputs();
+        inputs.runCache = &runCache;
         try {
             m_rules->first();
             while (m_rules->hasCurrentRecord() && !m_rules->eof()) {
-                FillFrequencyTable(frequencyInputs(), m_classField, activeRuleNumber(), true, true,
-                                   0);
+                FillFrequencyTable(inputs, m_classField, activeRuleNumber(), true, true, 0);
                 m_rules->next();
             }
         } catch (...) {

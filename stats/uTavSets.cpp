@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/FieldTypes.h"
+#include "core/TextUtils.h"
 
 void AddItem(TPravilo& rule, int field, int valueCode, TRelation relation) {
     rule.push_back(TItemPravila{field, valueCode, relation});
@@ -95,7 +96,9 @@ void buildCodedField(TBaza& data, TSetCatalogue& catalogue, unsigned kinds, doub
     };
     for (int v = low + 2; v <= high; ++v) {
         const std::string& label = data.valueName(f, v);
-        const std::string name = interval ? prefix + " < " + lowerBoundText(label)
+        // Interval v - 1 holds its upper boundary, so the set holds the values up to and including
+        // the lower boundary of interval v.
+        const std::string name = interval ? prefix + " <= " + trimLeftBlanks(lowerBoundText(label))
                                           : prefix + "< " + std::to_string(v) + "-" + label;
         addThreshold(v, relLess, name, low, v - 1);
     }

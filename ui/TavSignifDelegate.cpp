@@ -6,9 +6,8 @@
 #include "stats/uTavResultTables.h"
 #include "ui/TxTableModel.h"
 
-std::pair<QColor, QColor> TTavSignifDelegate::cellColors(double signif, bool highlighted,
+std::pair<QColor, QColor> TTavSignifDelegate::cellColors(const TSignifColor& c, bool highlighted,
                                                          const QPalette& palette) {
-    const TSignifColor c = SignifColor(signif);
     const QColor colour =
         c.isDefault ? palette.color(QPalette::Text) : QColor(c.red, c.green, c.blue);
     const QColor window = palette.color(QPalette::Base);
@@ -23,10 +22,20 @@ void TTavSignifDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         QStyledItemDelegate::paint(painter, option, index);
         return;
     }
-    const QVariant signif =
-        index.sibling(index.row(), FrequencyColumns::kSignif).data(TxTableModel::kRawValueRole);
+    const auto raw = [&](int c) {
+        return index.sibling(index.row(), c).data(TxTableModel::kRawValueRole);
+    };
+    // A model without the row's number and counts (an empty cell) colours by Signif alone.
+    const QVariant number = raw(FrequencyColumns::kNo);
+    const QVariant frequency = raw(FrequencyColumns::kFrequency);
+    const QVariant condFrequency = raw(FrequencyColumns::kCondFrequency);
+    const double signif = raw(FrequencyColumns::kSignif).toDouble();
+    const TSignifColor colour =
+        number.isValid() && frequency.isValid() && condFrequency.isValid()
+            ? FrequencyRowColor(number.toInt(), frequency.toInt(), condFrequency.toInt(), signif)
+            : SignifColor(signif);
     const bool highlighted = option.state & QStyle::State_Selected;
-    const auto [text, background] = cellColors(signif.toDouble(), highlighted, option.palette);
+    const auto [text, background] = cellColors(colour, highlighted, option.palette);
 
     painter->save();
     const QRect cell = option.rect;

@@ -82,3 +82,37 @@ TEST(StBits, OperationsAgreeWithAPlainModelAcrossWordBoundaries) {
             EXPECT_EQ(a.isBitSet(n), ma[n] && mb[n]);
     }
 }
+
+// The population-count instruction and the portable count agree on every kind of word, and the
+// counts of the bit sets go through whichever the processor has.
+TEST(StBits, HardwareAndPortableCountsAgree) {
+    std::vector<std::uint64_t> a = {0,
+                                    ~std::uint64_t{0},
+                                    1,
+                                    std::uint64_t{1} << 63,
+                                    0x5555555555555555ULL,
+                                    0x8000000000000001ULL};
+    std::uint64_t state = 0x9E3779B97F4A7C15ULL;
+    for (int k = 0; k < 1000; ++k) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        a.push_back(state ^ (state >> 29));
+    }
+    std::vector<std::uint64_t> b(a.rbegin(), a.rend());
+    std::int64_t expected = 0;
+    std::int64_t expectedAnd = 0;
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        for (int bit = 0; bit < 64; ++bit) {
+            expected += (a[k] >> bit) & 1;
+            expectedAnd += ((a[k] & b[k]) >> bit) & 1;
+        }
+    }
+    EXPECT_EQ(bitcount::countBitsPortable(a.data(), a.size()), expected);
+    EXPECT_EQ(bitcount::countBitsAndPortable(a.data(), b.data(), a.size()), expectedAnd);
+    EXPECT_EQ(bitcount::countBits(a.data(), a.size()), expected);
+    EXPECT_EQ(bitcount::countBitsAnd(a.data(), b.data(), a.size()), expectedAnd);
+    EXPECT_EQ(bitcount::countBits(a.data(), 0), 0);
+    if (bitcount::hardwareCount()) {
+        EXPECT_EQ(bitcount::countBitsHardware(a.data(), a.size()), expected);
+        EXPECT_EQ(bitcount::countBitsAndHardware(a.data(), b.data(), a.size()), expectedAnd);
+    }
+}

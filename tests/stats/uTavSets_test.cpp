@@ -63,7 +63,7 @@ TEST(BuildSets, OrderAndNamesOfTheSimpleRules) {
                                  "(3) INCOME:  <= 10",
                                  "(3) INCOME:  10 - 20",
                                  "(3) INCOME:  > 20",
-                                 "(3) INCOME < 20",
+                                 "(3) INCOME <= 20",
                                  "(3) INCOME > 10",
                              }));
     const TMnozicaList& rules = b.sets.SetLists[slRules];
@@ -78,6 +78,37 @@ TEST(BuildSets, OrderAndNamesOfTheSimpleRules) {
     EXPECT_EQ(rules[8]->Rule[0].Relation, relGreater);
 }
 
+// The less-than sets of REAL and CURRENCY fields hold the values at or below the boundary (a value
+// equal to a boundary is in the interval the boundary closes): " <= " and the boundary, one blank.
+TEST(BuildSets, LessThanSetsOfIntervalsSayTheyHoldTheBoundary) {
+    Built b(
+        "TAV DATA:3/TXT/1250\n"
+        "D;P\n"
+        "REAL:::3;CURRENCY:::2\n"
+        "6;100\n"
+        "12;250.5\n"
+        "18;\n"
+        "12;100\n"
+        "18;250.5\n"
+        "6;50\n"
+        "12;100\n"
+        "18;250.5\n"
+        "30;300\n");
+    const TMnozicaList& rules = b.sets.SetLists[slRules];
+    std::vector<std::string> lessThan;
+    for (int i = 0; i < rules.count(); ++i) {
+        if (!rules[i]->Rule.empty() && rules[i]->Rule[0].Relation == relLess)
+            lessThan.push_back(rules[i]->SetName);
+    }
+    EXPECT_EQ(lessThan, (std::vector<std::string>{"(0) D <= 12", "(0) D <= 18", "(1) P <= 250.5"}));
+    // "(0) D <= 18" holds the records of 6, 12 and 18: 18 itself included, 30 not.
+    for (int i = 0; i < rules.count(); ++i) {
+        if (rules[i]->SetName == "(0) D <= 18") {
+            EXPECT_EQ(members(*rules[i]), (std::vector<int>{0, 1, 2, 3, 4}));
+        }
+    }
+}
+
 TEST(BuildSets, MembersOfValueFieldAndThresholdSets) {
     Built b(kSmall);
     const TMnozicaList& rules = b.sets.SetLists[slRules];
@@ -87,7 +118,7 @@ TEST(BuildSets, MembersOfValueFieldAndThresholdSets) {
     EXPECT_EQ(members(*rules[8]), (std::vector<int>{2, 3}));      // AGE> 1: codes 2 and 3
     EXPECT_EQ(members(*rules[9]), (std::vector<int>{0}));         // INCOME <= 10
     EXPECT_EQ(members(*rules[10]), (std::vector<int>{1, 3}));     // 10 < INCOME <= 20
-    EXPECT_EQ(members(*rules[12]), (std::vector<int>{0, 1, 3}));  // INCOME < 20: codes 0, 1
+    EXPECT_EQ(members(*rules[12]), (std::vector<int>{0, 1, 3}));  // INCOME <= 20: codes 0, 1
     EXPECT_EQ(members(*rules[13]), (std::vector<int>{1, 2, 3}));  // INCOME > 10
     // A record with an unknown code is in no value set of its field here (code 0 is outside
     // 1..3) and not in the field set.

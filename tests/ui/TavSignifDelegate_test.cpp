@@ -105,3 +105,24 @@ TEST_F(SignifDelegateTest, InsignificantRowsAndOtherColumnsKeepTheDefaultColours
     // A column that is not coloured is drawn by the default delegate: no blue anywhere.
     EXPECT_FALSE(has(draw(FrequencyColumns::kProbability, false), QColor(0, 0, 255)));
 }
+
+// The grid asks the row's number and counts: the "Total" row (No. -1) and a class value without
+// records in either population stay uncoloured, the "Sub-total" row (No. 128) keeps its colour.
+TEST_F(SignifDelegateTest, RowsWithoutEvidenceAreNotColoured) {
+    const auto setRow = [&](int number, int frequency, int condFrequency, double signif) {
+        setSignif(signif);
+        model.setData(model.index(0, FrequencyColumns::kNo), number, TxTableModel::kRawValueRole);
+        model.setData(model.index(0, FrequencyColumns::kFrequency), frequency,
+                      TxTableModel::kRawValueRole);
+        model.setData(model.index(0, FrequencyColumns::kCondFrequency), condFrequency,
+                      TxTableModel::kRawValueRole);
+    };
+    setRow(-1, 40, 10, 0.0);  // Total: its Signif is a fixed 0
+    EXPECT_FALSE(has(draw(FrequencyColumns::kSignif, false), QColor(255, 0, 0)));
+    setRow(6, 0, 0, 0.004);  // no records anywhere
+    EXPECT_FALSE(has(draw(FrequencyColumns::kEntropyChange, false), QColor(255, 0, 0)));
+    setRow(128, 30, 7, 0.004);  // Sub-total
+    EXPECT_TRUE(has(draw(FrequencyColumns::kSignif, false), QColor(255, 0, 0)));
+    setRow(3, 0, 2, 0.004);  // records under the rule only
+    EXPECT_TRUE(has(draw(FrequencyColumns::kSignif, false), QColor(255, 0, 0)));
+}

@@ -36,11 +36,12 @@ const std::string& caseFile(const TBenchCase& c) {
 // A session with the case loaded, the class set and every other field selected.
 std::unique_ptr<TTavSession> loadedSession(const TBenchCase& c) {
     auto session = std::make_unique<TTavSession>();
-    session->writesSummaryReport = false;
-    session->loadDataFile(caseFile(c));
-    session->selectAllFields(true);
-    session->sets().fieldSet(0)->Selected = 0;
-    session->ClassField = 0;
+    session->setWritesSummaryReport(false);
+    session->runAsOneCommand([&] {
+        session->loadDataFile(caseFile(c));
+        session->selectAllFields(true);
+        session->setClassFieldDeselected(0);
+    });
     return session;
 }
 
@@ -105,19 +106,15 @@ void probAboveCase(benchmark::State& state, const TBenchCase& c) {
     const std::unique_ptr<TTavSession> session = loadedSession(c);
     // Rule 1 + classValues: a value set of field 1, which depends on the class.
     const int rule = std::min(1 + c.classValues, session->sets().SetLists[slRules].count() - 1);
-    TFrequencyInputs inputs{*session->CurrentData(),
-                            session->sets(),
-                            session->frequencyTable(),
-                            nullptr,
-                            session->chart,
-                            {}};
-    FillFrequencyTable(inputs, 0, rule, false, false, 1);
+    session->moveToRule(rule);  // rows are in creation order
+    session->captureChartRow(1);
+    const TChartParams& chart = session->chartParams();
     TBeta first;
-    first.Alpha = session->chart.ChartAlpha1;
-    first.Beta = session->chart.ChartBeta1;
+    first.Alpha = chart.ChartAlpha1;
+    first.Beta = chart.ChartBeta1;
     TBeta second;
-    second.Alpha = session->chart.ChartAlpha2;
-    second.Beta = session->chart.ChartBeta2;
+    second.Alpha = chart.ChartAlpha2;
+    second.Beta = chart.ChartBeta2;
     for (auto _ : state)
         benchmark::DoNotOptimize(second.ProbAbove(first));
     counters(state, c, *session);

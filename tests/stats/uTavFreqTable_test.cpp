@@ -31,7 +31,7 @@ struct TLargeTable {
     TChartParams chart;
 
     TLargeTable() {
-        data.loadDataBytes(largeTableText(), "large.csv", dfkFromHeader, 0);
+        data.loadDataBytes(largeTableText(), "large.csv", dfkFromHeader, cpUnknown);
         BuildSets(data, sets, kAllSetLists, MParam);
         frequency.SetCodePageIn(cp1250);
         frequency.OnGetHeader = XMLdtstFrequencyGetHeader;

@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "batch/BatchImport.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchTables.h"
 #include "core/FieldTypes.h"
@@ -227,6 +228,7 @@ int runBatch(const std::vector<std::string>& args, const TBatchOutput& io) {
             return runExploration(rest, withOptions({"--class", "--rank"}), true, kPrintReport, io);
         }
         if (command == "evaluate") return runEvaluate(rest, io);
+        if (command == "import") return runImport(rest, io);
     } catch (const EBatchUsage& usage) {
         io.printError("tav-batch " + command + ": " + usage.message);
         io.err << batchUsage();

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev libexpat1-dev qt6-base-dev xvfb xauth)
+PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev libexpat1-dev libcsv-dev qt6-base-dev xvfb xauth)
 
 missing=()
 for package in "${PACKAGES[@]}"; do

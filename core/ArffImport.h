@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/ImportSource.h"
+
+class TTextDecoder;
+
+// Whether `bytes` is an ARFF file: its first line that is neither blank nor a "%" comment begins
+// with "@relation" (in any case).
+bool looksLikeArff(std::string_view bytes);
+
+// Parses ARFF bytes (byte order mark removed): "@relation", "@attribute NAME TYPE" with TYPE a
+// nominal list {v1,v2,...}, numeric, real, integer, string or date [format], then "@data" and one
+// record per line; "%" comment lines, blank lines, names and values quoted with ' or " (with
+// backslash escapes). Throws EConvertError naming `fileName` and the line for sparse rows, a
+// relational or unknown attribute type, a row with the wrong number of values, a missing @data
+// section and a file without attributes.
+void parseArff(std::string_view bytes, TTextDecoder& decoder, const std::string& fileName,
+               const TSourceSink& sink);

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/ImportTypes.h"
+
+// Type inference of the importer: what the known values of a column are, which field type they
+// become by default, and how a column is coded as a type the caller chooses.
+
+// The known values of one column.
+struct TColumnProfile {
+    int missingCount = 0;
+    std::vector<std::string> distinct;  // the known texts, in order of first appearance
+    bool numeric = false;               // at least one known value, and every one a number
+    bool integral = false;              // numeric, and every known value written as a whole number
+    std::vector<double> numbers;        // the known numbers, ascending
+};
+
+// The profile of column `column` of `records`; "," counts as a decimal separator with
+// `decimalComma`.
+TColumnProfile profileColumn(const std::vector<std::vector<std::string>>& records, int column,
+                             bool decimalComma);
+
+// Codes `column` by the inference rules: a nominal attribute with at most `setLimit` values a SET
+// in declared order; integers in 0..127 an INT; other numbers a REAL with `boundaries`
+// boundaries, or an INT of interval numbers when values are missing; a text with at most
+// `setLimit` distinct values a SET; anything else a STRING.
+void inferColumn(TImportColumn& column, const TColumnProfile& profile, int boundaries,
+                 int setLimit);
+
+// Codes `column` as `type`. SET takes up to 127 distinct texts; INT and REAL need numbers; REAL
+// with missing values becomes an INT of interval numbers, since a REAL field has no unknown code;
+// INT of numbers that are not integers in 0..127 is coded by intervals too. Throws EConvertError
+// naming the column when its values do not fit the type, and for `boundaries` outside 1..126.
+void codeColumnAs(TImportColumn& column, const TColumnProfile& profile, TImportType type,
+                  int boundaries);
+
+// Up to `count` interval boundaries at the quantiles of `sorted` (ascending, not empty): no two
+// equal, none at or above the largest value (one, the largest value, when nothing else is left).
+std::vector<double> quantileBoundaries(const std::vector<double>& sorted, int count);
+
+// The boundaries rounded to the fewest decimals that keep them strictly ascending and within
+// the values' range `lowest`..`highest` (so that no interval is emptied by rounding), as texts.
+std::vector<std::string> shortestBoundaryTexts(const std::vector<double>& boundaries, double lowest,
+                                               double highest);
+
+// The label of interval code `code` (1..n+1) of an interval INT field: "<= b1", "b1 - b2", "> bn".
+std::string intervalLabel(const TImportColumn& column, int code);
+
+// The interval code (1..n+1) of `value` among ascending `boundaries`: a value equal to a boundary
+// is in the interval the boundary closes.
+int intervalCode(const std::vector<double>& boundaries, double value);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+// What a parser of a file to import hands over: the header once, then the records one by one,
+// all values already in Windows-1250.
+
+// The columns of a file: their names and, for nominal ARFF attributes, their declared values.
+struct TSourceHeader {
+    std::vector<std::string> names;
+    std::vector<std::optional<std::vector<std::string>>> declaredValues;  // one per column
+};
+
+// Receives what a parser reads. `record` gets exactly one value per column and the line of the
+// file (from 1) on which the record starts.
+struct TSourceSink {
+    std::function<void(TSourceHeader&& header)> header;
+    std::function<void(std::vector<std::string>&& values, long long line)> record;
+};

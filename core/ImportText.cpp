@@ -1,0 +1,178 @@
+#include "core/ImportText.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+#include "core/Errors.h"
+#include "core/TextUtils.h"
+
+namespace {
+
+bool startsWith(std::string_view bytes, std::string_view prefix) {
+    return bytes.substr(0, prefix.size()) == prefix;
+}
+
+// The bytes a malformed or unconvertible UTF-8 sequence at the start of `bytes` spans: its lead
+// byte and the continuation bytes that follow it, at most as many as the lead byte announces.
+size_t sequenceLength(std::string_view bytes) {
+    const unsigned char lead = static_cast<unsigned char>(bytes[0]);
+    size_t expected = 1;
+    if (lead >= 0xC2 && lead <= 0xDF) expected = 2;
+    if (lead >= 0xE0 && lead <= 0xEF) expected = 3;
+    if (lead >= 0xF0 && lead <= 0xF4) expected = 4;
+    size_t length = 1;
+    while (length < expected && length < bytes.size() &&
+           (static_cast<unsigned char>(bytes[length]) & 0xC0) == 0x80) {
+        ++length;
+    }
+    return length;
+}
+
+}  // namespace
+
+size_t byteOrderMarkLength(std::string_view bytes) {
+    return startsWith(bytes, "\xEF\xBB\xBF") ? 3 : 0;
+}
+
+bool isValidUtf8(std::string_view bytes) {
+    size_t i = 0;
+    const size_t n = bytes.size();
+    while (i < n) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;  // the range of the second byte
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            if (c == 0xE0) low = 0xA0;   // overlong
+            if (c == 0xED) high = 0x9F;  // surrogates
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            if (c == 0xF0) low = 0x90;
+            if (c == 0xF4) high = 0x8F;  // beyond U+10FFFF
+        } else {
+            return false;
+        }
+        if (i + length > n) return false;
+        const unsigned char second = static_cast<unsigned char>(bytes[i + 1]);
+        if (second < low || second > high) return false;
+        for (size_t k = 2; k < length; ++k) {
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+TImportEncoding resolveEncoding(std::string_view bytes, TImportEncoding asked,
+                                const std::string& fileName) {
+    const bool utf32 = startsWith(bytes, std::string_view("\xFF\xFE\0\0", 4)) ||
+                       startsWith(bytes, std::string_view("\0\0\xFE\xFF", 4));
+    if (utf32 || startsWith(bytes, "\xFF\xFE") || startsWith(bytes, "\xFE\xFF")) {
+        throw EConvertError("The file \"" + fileName + "\" is in " + (utf32 ? "UTF-32" : "UTF-16") +
+                            ", which cannot be imported; save it as UTF-8 or Windows-1250");
+    }
+    if (asked != TImportEncoding::Detect) return asked;
+    if (byteOrderMarkLength(bytes) > 0 || isValidUtf8(bytes)) return TImportEncoding::Utf8;
+    return TImportEncoding::Win1250;
+}
+
+TTextDecoder::TTextDecoder(TImportEncoding encoding) : m_encoding(encoding) {
+    if (m_encoding == TImportEncoding::Utf8) {
+        const iconv_t cd = iconv_open("WINDOWS-1250", "UTF-8");
+        if (cd == reinterpret_cast<iconv_t>(-1)) {
+            throw EConvertError("The conversion from UTF-8 into Windows-1250 is not available");
+        }
+        m_iconv = cd;
+    }
+}
+
+TTextDecoder::~TTextDecoder() {
+    if (m_iconv != nullptr) iconv_close(static_cast<iconv_t>(m_iconv));
+}
+
+void TTextDecoder::noteReplaced(int column, long long line) {
+    if (m_replaced++ == 0) {
+        m_firstColumn = column;
+        m_firstLine = line;
+    }
+}
+
+std::string TTextDecoder::toWin1250(std::string_view bytes, int column, long long line) {
+    if (m_iconv == nullptr) return std::string(bytes);
+    const iconv_t cd = static_cast<iconv_t>(m_iconv);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    // One byte out for every character in: the output never outgrows the input.
+    std::string out(bytes.size(), '\0');
+    char* in = const_cast<char*>(bytes.data());
+    size_t inLeft = bytes.size();
+    char* to = out.data();
+    size_t toLeft = out.size();
+    while (inLeft > 0) {
+        if (iconv(cd, &in, &inLeft, &to, &toLeft) != static_cast<size_t>(-1)) break;
+        if (errno != EILSEQ && errno != EINVAL) {
+            throw EConvertError("The conversion from UTF-8 into Windows-1250 failed");
+        }
+        // A character the code page lacks, a malformed or a cut sequence: one "?" for it.
+        const size_t skip = sequenceLength(std::string_view(in, inLeft));
+        *to++ = '?';
+        --toLeft;
+        in += skip;
+        inLeft -= skip;
+        noteReplaced(column, line);
+    }
+    out.resize(out.size() - toLeft);
+    return out;
+}
+
+std::string TTextDecoder::decode(std::string_view bytes, int column, long long line) {
+    std::string text = toWin1250(bytes, column, line);
+    for (char& c : text) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) {
+            c = ' ';
+        } else if (c == ';') {
+            c = ',';
+            ++m_semicolons;
+        }
+    }
+    return trimLeftBlanks(trimRightBlanks(text));
+}
+
+bool isMissingValue(const std::string& text) {
+    if (text.size() > 4) return false;
+    std::string lower = text;
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower.empty() || lower == "?" || lower == "na" || lower == "n/a" || lower == "null";
+}
+
+std::optional<double> importNumber(const std::string& text, bool decimalComma) {
+    if (std::optional<double> plain = tryParsePlainDecimal(text)) return plain;
+    if (!decimalComma) return std::nullopt;
+    const size_t comma = text.find(',');
+    if (comma == std::string::npos || text.find(',', comma + 1) != std::string::npos ||
+        text.find('.') != std::string::npos) {
+        return std::nullopt;
+    }
+    std::string dotted = text;
+    dotted[comma] = '.';
+    return tryParsePlainDecimal(dotted);
+}
+
+bool isIntegerText(const std::string& text) {
+    size_t i = (!text.empty() && (text[0] == '+' || text[0] == '-')) ? 1 : 0;
+    if (i == text.size()) return false;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+    }
+    return true;
+}

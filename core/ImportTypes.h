@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The data types of importing a plain CSV, TSV or ARFF file into a data file: what the caller
+// asks for, what the importer infers per column, and what it reports after writing.
+
+// The text encoding of a file to import.
+enum class TImportEncoding {
+    Detect,   // a UTF-8 byte order mark or valid UTF-8 gives UTF-8, anything else Windows-1250
+    Utf8,     // with or without a byte order mark
+    Win1250,  // the bytes are taken as they are
+};
+
+// The layout of a file to import.
+enum class TImportFormat {
+    Csv,   // a header row of names, then one record per row (comma, semicolon or tab)
+    Arff,  // @relation, @attribute lines, @data rows
+};
+
+// The defaults and bounds of the options.
+inline constexpr int kDefaultImportBoundaries = 4;
+inline constexpr int kMaxImportBoundaries = 126;  // an interval INT field has codes 1..n+1 <= 127
+inline constexpr int kDefaultSetLimit = 127;      // SET codes 1..k with 0 as the unknown code
+inline constexpr std::uint64_t kDefaultSampleSeed = 1;
+
+// What the caller asks of an import.
+struct TImportOptions {
+    char delimiter = 0;  // ',', ';' or '\t'; 0 detects it from the first lines (CSV only)
+    TImportEncoding encoding = TImportEncoding::Detect;
+    int boundaries = kDefaultImportBoundaries;  // of inferred REAL and interval INT fields, 1..126
+    int setLimit = kDefaultSetLimit;            // most distinct texts of a SET field, 1..127
+    bool sample = false;  // more than 65,001 records: keep a uniform random sample of them
+    std::uint64_t seed = kDefaultSampleSeed;
+};
+
+// The field type a column becomes.
+enum class TImportType { Set, Int, Real, String };
+
+// How the values of a column are written.
+enum class TImportCoding {
+    Labels,     // SET:1..k:UNK=0, each distinct text a code, its label the text
+    Integers,   // INT:low..high, the integers themselves (unknown code outside the range)
+    Intervals,  // INT:1..k:UNK=0, the number of the interval that holds the value
+    Numbers,    // REAL:::n, the numbers with interval boundaries at quantiles
+    Text,       // STRING, the texts
+};
+
+// One column: its name, what it was coded as and what the file holds in it.
+struct TImportColumn {
+    std::string sourceName;  // as in the file (Windows-1250)
+    std::string name;        // unique, upper-cased, without ";", ":" and ","
+    TImportType type = TImportType::String;
+    TImportCoding coding = TImportCoding::Text;
+    int low = 0;  // code range of SET and INT fields
+    int high = 0;
+    int unknownCode = -1;                    // -1: none
+    std::vector<std::string> labels;         // Labels: the text of code k at index k-1
+    std::vector<double> boundaries;          // Numbers, Intervals: ascending
+    std::vector<std::string> boundaryTexts;  // the boundaries as written
+    std::optional<std::vector<std::string>> declaredValues;  // a nominal ARFF attribute
+    int distinctCount = 0;  // distinct texts among the known values
+    int missingCount = 0;
+    int boundaryCount() const { return static_cast<int>(boundaries.size()); }
+};
+
+// What inferImport found: the columns (overridable with setColumnType) and the records kept.
+struct TImportPlan {
+    std::string sourcePath;
+    TImportFormat format = TImportFormat::Csv;
+    char delimiter = ',';
+    TImportEncoding encoding = TImportEncoding::Win1250;  // as used, never Detect
+    bool decimalComma = false;  // "," read as a decimal separator (delimiter other than ",")
+    std::vector<TImportColumn> columns;
+    std::vector<std::vector<std::string>> records;  // Windows-1250, one text per column
+    long long recordsRead = 0;
+    bool sampled = false;  // records holds a sample of the records read
+    std::uint64_t seed = kDefaultSampleSeed;
+    std::vector<std::string> warnings;  // Windows-1250, for the user
+};
+
+// What writeImport wrote.
+struct TImportSummary {
+    std::string outputPath;
+    int fieldCount = 0;
+    int labelLineCount = 0;
+    long long recordsRead = 0;
+    int recordsKept = 0;
+    bool sampled = false;
+    std::uint64_t seed = kDefaultSampleSeed;
+    std::vector<std::string> warnings;  // those of the plan
+};
+
+// The keyword of a type ("SET", "INT", "REAL", "STRING").
+const char* importTypeText(TImportType type);
+
+// The type of a keyword compared without regard to case, or none.
+std::optional<TImportType> importTypeFromText(const std::string& text);
+
+// The type specification a column is written with ("SET:1..3:UNK=0", "REAL:::4", "STRING").
+std::string importTypeSpec(const TImportColumn& column);

@@ -1,0 +1,187 @@
+#include "core/ImportWriter.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <unordered_map>
+
+#include "core/Errors.h"
+#include "core/ImportInference.h"
+#include "core/ImportText.h"
+#include "core/uTavObj.h"
+
+namespace {
+
+const char kLineEnd[] = "\r\n";
+
+// How many label lines a column needs: one per code of a SET or INT, one per boundary of a REAL.
+int labelLinesOf(const TImportColumn& column) {
+    switch (column.coding) {
+        case TImportCoding::Labels:
+        case TImportCoding::Integers:
+        case TImportCoding::Intervals:
+            return column.high - column.low + 1;
+        case TImportCoding::Numbers:
+            return column.boundaryCount();
+        case TImportCoding::Text:
+            break;
+    }
+    return 0;
+}
+
+// Label line j (from 1) of a column: the name of code low + j - 1, or boundary j.
+std::string labelOf(const TImportColumn& column, int j) {
+    if (j > labelLinesOf(column)) return "";
+    switch (column.coding) {
+        case TImportCoding::Labels:
+            return column.labels[j - 1];
+        case TImportCoding::Integers:
+            return std::to_string(column.low + j - 1);
+        case TImportCoding::Intervals:
+            return intervalLabel(column, j);
+        case TImportCoding::Numbers:
+            return column.boundaryTexts[j - 1];
+        case TImportCoding::Text:
+            break;
+    }
+    return "";
+}
+
+// Writes the value of one column of a record.
+class TValueWriter {
+  public:
+    TValueWriter(const TImportColumn& column, bool decimalComma)
+        : m_column(column), m_decimalComma(decimalComma) {
+        for (size_t k = 0; k < column.labels.size(); ++k)
+            m_codes.emplace(column.labels[k], static_cast<int>(k) + 1);
+    }
+
+    std::string text(const std::string& value) const {
+        const bool missing = isMissingValue(value);
+        switch (m_column.coding) {
+            case TImportCoding::Labels: {
+                const auto found = m_codes.find(value);
+                return std::to_string(missing || found == m_codes.end() ? 0 : found->second);
+            }
+            case TImportCoding::Integers:
+                if (missing) return std::to_string(m_column.unknownCode);
+                return std::to_string(std::llround(number(value)));
+            case TImportCoding::Intervals:
+                if (missing) return "0";
+                return std::to_string(intervalCode(m_column.boundaries, number(value)));
+            case TImportCoding::Numbers:
+                // The reader takes the first "," as the decimal separator, as written here.
+                return value;
+            case TImportCoding::Text:
+                break;
+        }
+        return missing ? std::string() : value;
+    }
+
+  private:
+    double number(const std::string& value) const {
+        return importNumber(value, m_decimalComma).value_or(0);
+    }
+
+    const TImportColumn& m_column;
+    bool m_decimalComma;
+    std::unordered_map<std::string, int> m_codes;
+};
+
+std::string joined(const std::vector<std::string>& items) {
+    std::string line;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) line += ';';
+        line += items[i];
+    }
+    return line;
+}
+
+int labelLineCount(const TImportPlan& plan) {
+    int count = 0;
+    for (const TImportColumn& column : plan.columns)
+        count = std::max(count, labelLinesOf(column));
+    return count;
+}
+
+}  // namespace
+
+std::string importDataText(const TImportPlan& plan) {
+    const int labelLines = labelLineCount(plan);
+    std::string text = "TAV DATA:" + std::to_string(labelLines) + "/TXT/1250" + kLineEnd;
+    std::vector<std::string> items;
+    for (const TImportColumn& column : plan.columns)
+        items.push_back(column.name);
+    text += joined(items) + kLineEnd;
+    items.clear();
+    for (const TImportColumn& column : plan.columns)
+        items.push_back(importTypeSpec(column));
+    text += joined(items) + kLineEnd;
+    for (int j = 1; j <= labelLines; ++j) {
+        items.clear();
+        for (const TImportColumn& column : plan.columns)
+            items.push_back(labelOf(column, j));
+        text += joined(items) + kLineEnd;
+    }
+    std::vector<TValueWriter> writers;
+    writers.reserve(plan.columns.size());
+    for (const TImportColumn& column : plan.columns)
+        writers.emplace_back(column, plan.decimalComma);
+    for (const std::vector<std::string>& record : plan.records) {
+        items.clear();
+        for (size_t i = 0; i < writers.size(); ++i)
+            items.push_back(writers[i].text(record[i]));
+        text += joined(items) + kLineEnd;
+    }
+    return text;
+}
+
+TImportSummary writeImport(const TImportPlan& plan, const std::string& outPath) {
+    const std::string shown = displayPath(outPath);
+    std::error_code ignored;
+    if (std::filesystem::equivalent(outPath, plan.sourcePath, ignored)) {
+        throw EInOutError("The data file \"" + shown +
+                          "\" would replace the file being imported; choose another name");
+    }
+    const std::string text = importDataText(plan);
+    const std::string temporary = outPath + ".part";
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        if (!file) {
+            throw EInOutError("The data file \"" + shown +
+                              "\" cannot be written: " + std::strerror(errno));
+        }
+        file.write(text.data(), static_cast<std::streamsize>(text.size()));
+        file.close();
+        if (!file) {
+            std::filesystem::remove(temporary, ignored);
+            throw EInOutError("The data file \"" + shown + "\" cannot be written");
+        }
+    }
+    std::error_code renamed;
+    std::filesystem::rename(temporary, outPath, renamed);
+    if (renamed) {
+        std::filesystem::remove(temporary, ignored);
+        throw EInOutError("The data file \"" + shown +
+                          "\" cannot be written: " + renamed.message());
+    }
+    TImportSummary summary;
+    summary.outputPath = outPath;
+    summary.fieldCount = static_cast<int>(plan.columns.size());
+    summary.labelLineCount = labelLineCount(plan);
+    summary.recordsRead = plan.recordsRead;
+    summary.recordsKept = static_cast<int>(plan.records.size());
+    summary.sampled = plan.sampled;
+    summary.seed = plan.seed;
+    summary.warnings = plan.warnings;
+    return summary;
+}
+
+std::string importedDataFilePath(const std::string& sourcePath) {
+    std::filesystem::path path(sourcePath);
+    path.replace_extension();
+    return path.string() + "-tav.CSV";
+}

@@ -1,0 +1,165 @@
+#include "core/Importer.h"
+
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include "core/ArffImport.h"
+#include "core/CsvImport.h"
+#include "core/Errors.h"
+#include "core/ImportInference.h"
+#include "core/ImportSampler.h"
+#include "core/ImportText.h"
+#include "core/TextUtils.h"
+#include "core/Win1250.h"
+#include "core/uTavObj.h"
+
+namespace {
+
+void checkOptions(const TImportOptions& options) {
+    if (options.delimiter != 0 && options.delimiter != ',' && options.delimiter != ';' &&
+        options.delimiter != '\t') {
+        throw EConvertError(std::string("The delimiter \"") + options.delimiter +
+                            "\" cannot be used; take \",\", \";\" or a tab");
+    }
+    if (options.boundaries < 1 || options.boundaries > kMaxImportBoundaries) {
+        throw EConvertError("The number of boundaries " + std::to_string(options.boundaries) +
+                            " is outside 1.." + std::to_string(kMaxImportBoundaries));
+    }
+    if (options.setLimit < 1 || options.setLimit > kMaxValueCode) {
+        throw EConvertError("The SET limit " + std::to_string(options.setLimit) +
+                            " is outside 1.." + std::to_string(kMaxValueCode));
+    }
+}
+
+void addWarnings(TImportPlan& plan, const TTextDecoder& decoder) {
+    if (decoder.replacedCount() > 0) {
+        const int column = decoder.firstReplacedColumn();
+        const std::string name = column >= 0 && column < static_cast<int>(plan.columns.size())
+                                     ? plan.columns[column].name
+                                     : "FIELD" + std::to_string(column + 1);
+        plan.warnings.push_back(std::to_string(decoder.replacedCount()) +
+                                " characters that Windows-1250 cannot hold became \"?\"; the "
+                                "first is in column " +
+                                name + ", line " + std::to_string(decoder.firstReplacedLine()));
+    }
+    if (decoder.semicolonCount() > 0) {
+        plan.warnings.push_back(std::to_string(decoder.semicolonCount()) +
+                                " \";\" in the values became \",\", since \";\" separates the "
+                                "values of a data file");
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> importFieldNames(const std::vector<std::string>& sourceNames) {
+    std::vector<std::string> names;
+    std::set<std::string> used;
+    for (size_t i = 0; i < sourceNames.size(); ++i) {
+        std::string name;
+        for (char c : upperCase1250(sourceNames[i])) {
+            if (c != ';' && c != ':' && c != ',') name += c;
+        }
+        name = trimLeftBlanks(trimRightBlanks(name));
+        if (name.empty()) name = "FIELD" + std::to_string(i + 1);
+        std::string unique = name;
+        for (int k = 2; used.count(unique) > 0; ++k)
+            unique = name + "_" + std::to_string(k);
+        used.insert(unique);
+        names.push_back(unique);
+    }
+    return names;
+}
+
+TImportPlan inferImportBytes(const std::string& bytes, const std::string& fileName,
+                             const TImportOptions& options) {
+    checkOptions(options);
+    const std::string shownName = displayPath(fileName);
+    TImportPlan plan;
+    plan.sourcePath = fileName;
+    plan.encoding = resolveEncoding(bytes, options.encoding, shownName);
+    std::string_view text(bytes);
+    if (plan.encoding == TImportEncoding::Utf8) text.remove_prefix(byteOrderMarkLength(text));
+    plan.format = looksLikeArff(text) ? TImportFormat::Arff : TImportFormat::Csv;
+    plan.delimiter = plan.format == TImportFormat::Arff ? ','
+                     : options.delimiter != 0           ? options.delimiter
+                                                        : detectDelimiter(text);
+    plan.decimalComma = plan.delimiter != ',';
+    plan.sampled = options.sample;
+    plan.seed = options.seed;
+
+    TTextDecoder decoder(plan.encoding);
+    TRecordSampler sampler(kMaxRecords, options.seed);
+    TSourceHeader header;
+    TSourceSink sink;
+    sink.header = [&](TSourceHeader&& read) {
+        if (read.names.size() > static_cast<size_t>(kMaxFields)) {
+            throw ELimitError(
+                "The file \"" + shownName + "\" has " + std::to_string(read.names.size()) +
+                " columns; a table holds at most " + std::to_string(kMaxFields) + " fields");
+        }
+        header = std::move(read);
+    };
+    sink.record = [&](std::vector<std::string>&& values, long long) {
+        if (!options.sample && sampler.offered() >= kMaxRecords) {
+            throw ELimitError("The file \"" + shownName + "\" has more than " +
+                              std::to_string(kMaxRecords) + " records; a table holds at most " +
+                              std::to_string(kMaxRecords) +
+                              ". Import a random sample of them instead");
+        }
+        sampler.offer(std::move(values));
+    };
+    if (plan.format == TImportFormat::Arff) {
+        parseArff(text, decoder, shownName, sink);
+    } else {
+        parseCsv(text, plan.delimiter, decoder, shownName, sink);
+    }
+    plan.recordsRead = sampler.offered();
+    plan.records = sampler.takeInOrder();
+    if (plan.records.empty()) {
+        throw EConvertError("The file \"" + shownName + "\" has no records below its header");
+    }
+    plan.sampled = options.sample && plan.recordsRead > static_cast<long long>(kMaxRecords);
+
+    const std::vector<std::string> names = importFieldNames(header.names);
+    for (size_t i = 0; i < names.size(); ++i) {
+        TImportColumn column;
+        column.sourceName = header.names[i];
+        column.name = names[i];
+        column.declaredValues = std::move(header.declaredValues[i]);
+        const TColumnProfile profile =
+            profileColumn(plan.records, static_cast<int>(i), plan.decimalComma);
+        inferColumn(column, profile, options.boundaries, options.setLimit);
+        plan.columns.push_back(std::move(column));
+    }
+    addWarnings(plan, decoder);
+    return plan;
+}
+
+TImportPlan inferImport(const std::string& path, const TImportOptions& options) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) throw EInOutError("The file \"" + displayPath(path) + "\" cannot be opened");
+    const std::string bytes((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
+    if (file.bad()) throw EInOutError("The file \"" + displayPath(path) + "\" cannot be read");
+    return inferImportBytes(bytes, path, options);
+}
+
+void setColumnType(TImportPlan& plan, int column, TImportType type, int boundaries) {
+    if (column < 0 || column >= static_cast<int>(plan.columns.size())) {
+        throw EListIndexError("The column " + std::to_string(column) + " is outside 0.." +
+                              std::to_string(static_cast<int>(plan.columns.size()) - 1));
+    }
+    TImportColumn changed = plan.columns[column];
+    codeColumnAs(changed, profileColumn(plan.records, column, plan.decimalComma), type, boundaries);
+    plan.columns[column] = std::move(changed);
+}
+
+int importColumnIndex(const TImportPlan& plan, const std::string& name) {
+    const std::string upper = upperCase1250(name);
+    for (size_t i = 0; i < plan.columns.size(); ++i) {
+        if (plan.columns[i].name == upper || plan.columns[i].sourceName == name)
+            return static_cast<int>(i);
+    }
+    return -1;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "core/ImportTypes.h"
+#include "core/ImportWriter.h"
+
+// Imports a plain CSV, TSV or ARFF file: inferImport reads it and infers a field type per column,
+// the caller may change a column's type with setColumnType, and writeImport (ImportWriter.h)
+// writes the data file. Errors are exceptions of core/Errors.h with messages for the user:
+// EInOutError (a file that cannot be read or written), EConvertError (a file or a type that
+// cannot be imported), ELimitError (more than 256 columns, more than 65,001 records without a
+// sample).
+
+// Reads the file at `path` and infers its columns. The format is ARFF when the first line that
+// is not a comment begins with "@relation", CSV otherwise.
+TImportPlan inferImport(const std::string& path, const TImportOptions& options = {});
+
+// The same over the bytes of a file; `fileName` names it in messages.
+TImportPlan inferImportBytes(const std::string& bytes, const std::string& fileName,
+                             const TImportOptions& options = {});
+
+// Codes column `column` (from 0) as `type`; `boundaries` (1..126) is used by REAL and by INT of
+// numbers that are not integers in 0..127. Throws EConvertError when the values do not fit (see
+// codeColumnAs in ImportInference.h) and EListIndexError for a column outside the plan; the
+// column stays as it was then.
+void setColumnType(TImportPlan& plan, int column, TImportType type,
+                   int boundaries = kDefaultImportBoundaries);
+
+// The column whose name (upper-cased) or original name equals `name`, or -1.
+int importColumnIndex(const TImportPlan& plan, const std::string& name);
+
+// The unique field names of a header: upper-cased, without ";", ":" and ",", trimmed; an empty
+// name becomes FIELDn (n the column from 1); a repeated one gets "_2", "_3" ...
+std::vector<std::string> importFieldNames(const std::vector<std::string>& sourceNames);

@@ -19,7 +19,7 @@ void expectRoundTrip(const TImportPlan& plan) {
     std::vector<std::string> messages;
     TLoadHooks hooks;
     hooks.showMessage = [&messages](const std::string& m) { messages.push_back(m); };
-    data.loadDataBytes(text, "out.CSV", dfkFromHeader, 0, hooks);
+    data.loadDataBytes(text, "out.CSV", dfkFromHeader, cpUnknown, hooks);
     EXPECT_TRUE(messages.empty());
     ASSERT_EQ(data.FieldCount(), static_cast<int>(plan.columns.size()));
     ASSERT_EQ(data.RecordCount(), static_cast<int>(plan.records.size()));

@@ -1,4 +1,5 @@
-// The Fields and Simple rules tables, the entropy-gain run and the creation order of the rules.
+// The session's Fields and Simple rules tables, the entropy-gain run and the creation order of the
+// rules.
 
 #include "stats/uTavResultTables.h"
 #include "stats/uTavSession.h"

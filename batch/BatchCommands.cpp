@@ -9,6 +9,7 @@
 #include "batch/BatchImport.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchTables.h"
+#include "core/Errors.h"
 #include "core/FieldTypes.h"
 #include "core/LocaleFormat.h"
 #include "core/SummaryFile.h"
@@ -68,9 +69,21 @@ int runSummary(const std::vector<std::string>& args, const TBatchOutput& io) {
 // Settings menu and the Frequency popup give them.
 void applySettings(TTavSession& session, const TBatchOptions& options) {
     resetStatSettings();
-    if (options.mPrior) session.setSetting(TSetting::MPrior, *options.mPrior);
-    if (options.m) session.setSetting(TSetting::MParam, *options.m);
-    if (options.signif) session.setSetting(TSetting::SignificancePct, *options.signif);
+    const struct {
+        const char* option;
+        std::optional<double> value;
+        TSetting setting;
+    } settings[] = {{"--mprior", options.mPrior, TSetting::MPrior},
+                    {"--m", options.m, TSetting::MParam},
+                    {"--signif", options.signif, TSetting::SignificancePct}};
+    for (const auto& given : settings) {
+        if (!given.value) continue;
+        try {
+            session.setSetting(given.setting, *given.value);
+        } catch (const ETavError& refused) {
+            throw EBatchUsage{std::string(given.option) + ": " + refused.what()};
+        }
+    }
     session.hideClassValues(options.hide);
 }
 

@@ -1,6 +1,7 @@
 // The Frequency table: one row per visible value of the class field, the first population
 // against the second, and the score of the current simple rule.
 
+#include <algorithm>
 #include <cmath>
 
 #include "stats/uTavFreq.h"
@@ -127,7 +128,11 @@ void FillFrequencyTable(const TFrequencyInputs& in, int c, int r, bool store, bo
     }
 
     if (store && rule != nullptr) {
-        const bool selected = RuleFieldsSelected(in.sets, rule->Rule);
+        // A rule on the class field only restates the class: it scores 0 whatever the selection.
+        const bool onClass =
+            std::any_of(rule->Rule.begin(), rule->Rule.end(),
+                        [c](const TItemPravila& item) { return item.FieldNo == c; });
+        const bool selected = !onClass && RuleFieldsSelected(in.sets, rule->Rule);
         rule->Score = selected ? static_cast<double>(sum) : 0;
         rule->Signif = selected ? ruleSignif : 0;
         if (in.rulesTable != nullptr && in.rulesTable->hasCurrentRecord()) {

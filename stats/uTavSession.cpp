@@ -5,6 +5,7 @@
 
 #include "core/Errors.h"
 #include "core/SummaryFile.h"
+#include "core/TextUtils.h"
 #include "core/Win1250.h"
 #include "expr/FilterExpression.h"
 #include "stats/uTavResultTables.h"
@@ -108,6 +109,7 @@ void TTavSession::loadDataFile(const std::string& fileName) {
         m_sets.swap(sets);
         m_data.swap(data);
         m_dataFileName = fileName;
+        m_scoreBasis.reset();  // the new sets have no scores yet
         if (m_classField < 0 || m_classField >= m_data->FieldCount()) m_classField = 0;
 
         if (m_writesSummaryReport) {
@@ -137,20 +139,55 @@ double TTavSession::setting(TSetting which) {
     return 0;
 }
 
-bool TTavSession::setSetting(TSetting which, double value) {
-    if (!std::isfinite(value)) return false;
-    switch (which) {
-        case TSetting::MPrior:
-            MPrior = std::max(value, kMinM);
-            break;
-        case TSetting::MParam:
-            MParam = std::max(value, kMinM);
-            break;
-        case TSetting::SignificancePct:
-            SignificancePct = std::max(value, 0.0);
-            break;
+void TTavSession::setSetting(TSetting which, double value) {
+    const bool isM = which != TSetting::SignificancePct;
+    if (!std::isfinite(value) || (isM && value > kMaxSetting)) {
+        const std::string name = which == TSetting::MPrior ? "m for the prior"
+                                 : isM                     ? "m"
+                                                           : "the significance level";
+        throw ETavError("The value of " + name + " must be a number" +
+                        (isM ? " of at most " + realToText(0, 0, kMaxSetting) : std::string()) +
+                        "; it stays " + realToText(0, 2, setting(which)) + ".");
     }
-    return true;
+    runCommand([&] {
+        switch (which) {
+            case TSetting::MPrior:
+                MPrior = std::max(value, kMinM);
+                break;
+            case TSetting::MParam:
+                MParam = std::max(value, kMinM);
+                // Every set is evaluated with the m it keeps: a new m reaches them all.
+                for (TMnozicaList& list : m_sets->SetLists) {
+                    for (int i = 0; i < list.count(); ++i)
+                        list.item(i)->SetM = MParam;
+                }
+                break;
+            case TSetting::SignificancePct:
+                SignificancePct = std::max(value, 0.0);
+                break;
+        }
+        invalidateFrequency();
+    });
+}
+
+TTavSession::TScoreBasis TTavSession::currentScoreBasis() const {
+    return TScoreBasis{MPrior, MParam, m_appliedContext, m_appliedCompare1, m_appliedCompare2};
+}
+
+bool TTavSession::scoresOutdated() const {
+    return m_scoreBasis && !(*m_scoreBasis == currentScoreBasis());
+}
+
+std::string TTavSession::scoresComputedUnder() const {
+    if (!m_scoreBasis) return "";
+    const TScoreBasis& basis = *m_scoreBasis;
+    const std::string context = trimRightBlanks(trimLeftBlanks(basis.context));
+    std::string text = "Scores of m(prior) = " + realToText(0, 2, basis.mPrior) +
+                       ", m = " + realToText(0, 2, basis.mParam) + ", context " +
+                       (context.empty() ? std::string("(all records)") : context);
+    if (!basis.compare1.empty() || !basis.compare2.empty())
+        text += ", compare " + basis.compare1 + " / " + basis.compare2;
+    return text;
 }
 
 void TTavSession::setContextText(const std::string& text) {
@@ -199,6 +236,7 @@ void TTavSession::applyContext() {
     if (m_data == nullptr || m_sets->context() == nullptr) return;
     const std::string error = applyFilter(*m_sets->context(), m_context.text);
     m_contextError = error;
+    m_appliedContext = error.empty() ? m_context.text : std::string();
     if (error.empty()) {
         rememberExpression(m_context);
     } else {
@@ -235,6 +273,8 @@ void TTavSession::applyCompare() {
             showMessage(target.prefix + error);
         }
     }
+    m_appliedCompare1 = m_compare1Error.empty() ? m_compare1.text : std::string();
+    m_appliedCompare2 = m_compare2Error.empty() ? m_compare2.text : std::string();
     m_usingCompareText =
         UseCompareFilters() ? "Using compare filters" : "Using simple rules as conditions";
     progress(0);

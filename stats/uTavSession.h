@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,12 @@ class TTavSession {
     static double setting(TSetting which);
     // The "No." of the active row of the Simple rules table (0 when it is empty).
     int activeRuleNumber() const;
+    // The scores of the last entropy-gain run were computed under other settings, another
+    // context or other compare expressions than those in force now.
+    bool scoresOutdated() const;
+    // What the scores of the last entropy-gain run were computed under, e.g. "Scores of
+    // m(prior) = 1.00, m = 2.00, context SEX,1,=" ("" before a run).
+    std::string scoresComputedUnder() const;
 
     // Runs several commands as one: the compare-mode warning at most once, and the Frequency
     // table recomputed at most once, at the end (tav-batch prepares a run this way).
@@ -105,10 +112,12 @@ class TTavSession {
 
     // --- Settings ------------------------------------------------------------------------------
 
-    // The one writer of the three settings: m for the prior and m are at least 0.01, the
-    // significance level at least 0. A value that is not finite is refused (false) and changes
-    // nothing. Does not recompute: the numbers follow at the next computation.
-    bool setSetting(TSetting which, double value);
+    // The one writer of the three settings: m for the prior and m are at least 0.01 and at most
+    // kMaxSetting, the significance level at least 0. A value that is not finite, or an m above
+    // the limit, is refused with an ETavError that says why, and changes nothing. A new m reaches
+    // every record set at once. Recomputes; scores of an earlier entropy-gain run become
+    // outdated.
+    void setSetting(TSetting which, double value);
 
     // --- Filters -------------------------------------------------------------------------------
 
@@ -243,6 +252,23 @@ class TTavSession {
     std::string m_compare1Error;
     std::string m_compare2Error;
     bool m_writesSummaryReport = true;
+
+    // What an entropy-gain run's scores depend on: the two m and the applied filters.
+    struct TScoreBasis {
+        double mPrior = 0;
+        double mParam = 0;
+        std::string context;
+        std::string compare1;
+        std::string compare2;
+        bool operator==(const TScoreBasis&) const = default;
+    };
+    TScoreBasis currentScoreBasis() const;
+    // The basis of the last run's scores; none before a run, after a load or a restore.
+    std::optional<TScoreBasis> m_scoreBasis;
+    // The filter texts as last applied (the edit fields may hold newer ones).
+    std::string m_appliedContext;
+    std::string m_appliedCompare1;
+    std::string m_appliedCompare2;
 
     int m_commandDepth = 0;
     bool m_warningShown = false;

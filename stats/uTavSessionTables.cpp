@@ -126,6 +126,7 @@ void TTavSession::computeEntropyGains() {
             throw;
         }
         m_dataReady = true;
+        m_scoreBasis = currentScoreBasis();
         m_sets->SetLists[slRules].sort(higherScore);
         FillResultTables(false);
         invalidateFrequency();
@@ -136,6 +137,7 @@ void TTavSession::restoreOriginalOrder() {
     if (m_data == nullptr) return;
     runCommand([this] {
         m_dataReady = true;
+        m_scoreBasis.reset();
         m_sets->SetLists[slRules].sort(
             [](const TMnozica& a, const TMnozica& b) { return a.SetNumber < b.SetNumber; });
         FillResultTables(false);

@@ -35,6 +35,7 @@
 #include "ui/TavGrid.h"
 #include "ui/TavGridColumns.h"
 #include "ui/TavIcons.h"
+#include "ui/TavScoreDelegate.h"
 #include "ui/TavSignifDelegate.h"
 #include "ui/TavUiOps.h"
 #include "ui/TxTableModel.h"
@@ -290,6 +291,8 @@ void TfrmTavMain::createResultsArea() {
         grid("DBgrdFields", m_session->fieldsTable(), fieldsGridColumns(), &m_fieldsModel);
     DBgrdSimpleRules =
         grid("DBgrdSimpleRules", m_session->rulesTable(), rulesGridColumns(), &m_rulesModel);
+    DBgrdSimpleRules->setItemDelegate(
+        new TTavScoreDelegate([this] { return m_session->scoresOutdated(); }, DBgrdSimpleRules));
     for (auto [grid, caption] :
          {std::pair{DBgrdFields, "Fields"}, std::pair{DBgrdSimpleRules, "Simple rules"}}) {
         auto* page = new QWidget(PageControl1);
@@ -382,10 +385,15 @@ void TfrmTavMain::createStatusArea() {
         // The design's widths, wider only where the font is too big for a setting's text.
         const int needed =
             i >= 1 && i <= 3 ? panel->fontMetrics().horizontalAdvance("m(prior) = 000.00") + 10 : 0;
-        panel->setFixedWidth(std::max(kStatusPanelWidths[i], needed));
+        // The last panel, the note on outdated scores, takes the room that is left.
+        if (i < 4) {
+            panel->setFixedWidth(std::max(kStatusPanelWidths[i], needed));
+        } else {
+            panel->setMinimumWidth(kStatusPanelWidths[i]);
+        }
         panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         panel->setContentsMargins(3, 0, 3, 0);
-        bar->addWidget(panel);
+        bar->addWidget(panel, i < 4 ? 0 : 1);
         StatusBar1[i] = panel;
     }
 }
@@ -414,6 +422,14 @@ void TfrmTavMain::UpdateStatusLine() {
         panel->setText(panel->fontMetrics().elidedText(m_statusTexts[i], Qt::ElideLeft, room));
         panel->setToolTip(i == 0 ? m_statusTexts[0] : QString());
     }
+    // Scores greyed in the rules grid say here what they were computed under.
+    m_statusTexts[4] = m_session->scoresOutdated()
+                           ? qtText(m_session->scoresComputedUnder()) +
+                                 QStringLiteral(" (outdated: run the entropy gains again)")
+                           : QString();
+    StatusBar1[4]->setText(m_statusTexts[4]);
+    StatusBar1[4]->setToolTip(m_statusTexts[4]);
+    DBgrdSimpleRules->viewport()->update();
 }
 
 QString TfrmTavMain::statusPanelText(int panel) const {
@@ -432,7 +448,10 @@ void TfrmTavMain::runCommand(const std::function<void()>& body) {
 }
 
 void TfrmTavMain::afterCommand() {
-    runGuarded(m_ui, [this] { syncWidgets(); });
+    runGuarded(m_ui, [this] {
+        syncWidgets();
+        UpdateStatusLine();
+    });
     if (m_contextEditDeferred) {
         m_contextEditDeferred = false;
         cmbBxContextFilterChange();

@@ -313,7 +313,7 @@ TEST_F(SessionTest, EachCommandRecomputesTheFrequencyTableAtMostOnce) {
         {"context text", [](TTavSession& s) { s.setContextText("F,1,="); }, 0},
         {"update context", [](TTavSession& s) { s.updateContext("F,1,="); }, 1},
         {"update compare", [](TTavSession& s) { s.updateCompare("F,1,=", ""); }, 1},
-        {"setting", [](TTavSession& s) { s.setSetting(TSetting::MParam, 3); }, 0},
+        {"setting", [](TTavSession& s) { s.setSetting(TSetting::MParam, 3); }, 1},
         {"hide rows",
          [](TTavSession& s) {
              s.hideClassValues({1, 2});
@@ -342,7 +342,7 @@ TEST_F(SessionTest, EachCommandRecomputesTheFrequencyTableAtMostOnce) {
     }
 }
 
-TEST_F(SessionTest, SettingsHaveOneWriterWithFloorsAndNoNonFiniteValues) {
+TEST_F(SessionTest, SettingsHaveOneWriterWithFloorsAndLimits) {
     struct Case {
         TSetting setting;
         double value;
@@ -352,17 +352,79 @@ TEST_F(SessionTest, SettingsHaveOneWriterWithFloorsAndNoNonFiniteValues) {
     const double nan = std::nan("");
     const double inf = HUGE_VAL;
     const Case cases[] = {
-        {TSetting::MPrior, 0.001, true, 0.01},        {TSetting::MPrior, 0.5, true, 0.5},
-        {TSetting::MParam, -3, true, 0.01},           {TSetting::MParam, 7, true, 7},
-        {TSetting::SignificancePct, -1, true, 0},     {TSetting::SignificancePct, 10, true, 10},
-        {TSetting::MPrior, nan, false, 0.5},          {TSetting::MParam, inf, false, 7},
+        {TSetting::MPrior, 0.001, true, 0.01},
+        {TSetting::MPrior, 0.5, true, 0.5},
+        {TSetting::MParam, -3, true, 0.01},
+        {TSetting::MParam, 7, true, 7},
+        {TSetting::SignificancePct, -1, true, 0},
+        {TSetting::SignificancePct, 10, true, 10},
+        {TSetting::MPrior, nan, false, 0.5},
+        {TSetting::MParam, inf, false, 7},
         {TSetting::SignificancePct, -inf, false, 10},
+        {TSetting::MParam, kMaxSetting, true, kMaxSetting},
+        {TSetting::MParam, 1e15, false, kMaxSetting},
+        {TSetting::MPrior, 2 * kMaxSetting, false, 0.5},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(session->setSetting(c.setting, c.value), c.taken) << c.value;
+        if (c.taken) {
+            EXPECT_NO_THROW(session->setSetting(c.setting, c.value)) << c.value;
+        } else {
+            EXPECT_THROW(session->setSetting(c.setting, c.value), ETavError) << c.value;
+        }
         EXPECT_EQ(TTavSession::setting(c.setting), c.stored) << c.value;
     }
     EXPECT_EQ(MPrior, 0.5);
-    EXPECT_EQ(MParam, 7);
     EXPECT_EQ(SignificancePct, 10);
+}
+
+TEST_F(SessionTest, ANewMReachesEverySetAndTheShownNumbersAtOnce) {
+    moveToRule(3);
+    session->setSetting(TSetting::MParam, 10);
+    for (const TMnozicaList& list : session->sets().SetLists) {
+        for (int i = 0; i < list.count(); ++i)
+            ASSERT_EQ(list.item(i)->SetM, 10);
+    }
+    TTavSession fresh;
+    fresh.loadDataFile(path);
+    fresh.moveToRule(3);
+    EXPECT_EQ(frequencyColumn(FrequencyColumns::kCondProbability)[1],
+              fresh.frequencyTable().valueAt(1, FrequencyColumns::kCondProbability).toFloat());
+}
+
+TEST_F(SessionTest, ScoresOfAnEarlierRunAreOutdatedUnderOtherSettingsOrContext) {
+    session->selectField(1, true);
+    EXPECT_FALSE(session->scoresOutdated());
+    EXPECT_EQ(session->scoresComputedUnder(), "");
+    session->computeEntropyGains();
+    EXPECT_FALSE(session->scoresOutdated());
+    EXPECT_EQ(session->scoresComputedUnder(),
+              "Scores of m(prior) = 1.00, m = 2.00, context (all records)");
+    session->setSetting(TSetting::SignificancePct, 1);  // colours only
+    EXPECT_FALSE(session->scoresOutdated());
+    session->setSetting(TSetting::MPrior, 3);
+    EXPECT_TRUE(session->scoresOutdated());
+    session->setSetting(TSetting::MPrior, 1);
+    EXPECT_FALSE(session->scoresOutdated());
+    session->updateContext("F,1,=");
+    EXPECT_TRUE(session->scoresOutdated());
+    session->computeEntropyGains();
+    EXPECT_EQ(session->scoresComputedUnder(), "Scores of m(prior) = 1.00, m = 2.00, context F,1,=");
+    session->updateContext("");
+    session->restoreOriginalOrder();
+    EXPECT_FALSE(session->scoresOutdated());
+}
+
+TEST_F(SessionTest, RulesOnTheClassFieldScoreZeroWhateverTheSelection) {
+    session->selectAllFields(true);
+    session->setClassField(1);
+    session->computeEntropyGains();
+    for (int i = 0; i < session->sets().SetLists[slRules].count(); ++i) {
+        const TMnozica* rule = session->sets().SetLists[slRules].item(i);
+        const bool onClass = !rule->Rule.empty() && rule->Rule[0].FieldNo == 1;
+        if (onClass) {
+            EXPECT_EQ(rule->Score, 0.0) << rule->SetName;
+        }
+    }
+    // Rules on C, now a condition, still score.
+    EXPECT_EQ(ruleNames()[0].rfind("(0) C", 0), 0u) << ruleNames()[0];
 }

@@ -405,3 +405,26 @@ TEST_F(MainWindowTest, ALoadKeepsTheClassIndexOnlyWhenTheNewFileHasThatField) {
     EXPECT_EQ(window->DBgrdFields->model()->rowCount(), 2);
     EXPECT_TRUE(cell(window->DBgrdFrequency, 1, FrequencyColumns::kName).contains("yes"));
 }
+
+TEST_F(MainWindowTest, ANewMOutdatesTheScoresAndTheStatusLineSaysUnderWhatTheyWereComputed) {
+    load(sample);
+    makeClass(kLoanField);
+    trigger("selectAll1");
+    window->tlbtnA->click();
+    EXPECT_EQ(window->statusPanelText(4), "");
+    const QString before = cell(window->DBgrdFrequency, 1, FrequencyColumns::kCondProbability);
+    ui.answers.push_back("5");
+    trigger("parameterMItem");
+    EXPECT_EQ(window->statusPanelText(4),
+              "Scores of m(prior) = 1.00, m = 2.00, context (all records) (outdated: run the "
+              "entropy gains again)");
+    // The grid shows the numbers of the new m at once.
+    EXPECT_NE(cell(window->DBgrdFrequency, 1, FrequencyColumns::kCondProbability), before);
+    ui.answers.push_back("1000000000000000");
+    trigger("parameterMItem");
+    ASSERT_FALSE(ui.errors.empty());
+    EXPECT_NE(ui.errors.back().find("at most 1000000"), std::string::npos) << ui.errors.back();
+    EXPECT_EQ(MParam, 5);
+    window->tlbtnA->click();
+    EXPECT_EQ(window->statusPanelText(4), "");
+}

@@ -125,3 +125,43 @@ TEST(DataFileLimits, OutOfRangeValueCodesAreStoredAsTheyAre) {
     EXPECT_EQ(data.fieldValueCode(1, 0), -7);
     EXPECT_EQ(data.valueName(0, 500), "");
 }
+
+TEST(DataFileLimits, WidthsThatWouldOverflowTheStartColumns) {
+    // Widths near the integer limit, in a fixed-width and in a semicolon file (start columns are
+    // computed for both): each stops with the width limit, none overflows.
+    const char* const files[] = {
+        "TAV DATA:0/FLT/1250\nA:2147483647;B:2147483647;C:1\nSTRING;STRING;STRING\nabc\n",
+        "TAV DATA:0/TXT/1250\nA:2147483647;B:1\nSTRING;STRING\nx;y\n",
+        "A:2147483647;1\r;x",
+    };
+    for (const char* text : files) {
+        TBaza data;
+        const std::string message = loadError<ELimitError>(text, data);
+        expectContains(message, "field A");
+        expectContains(message, "column width 2147483647 is outside 0..65535");
+        EXPECT_EQ(data.RecordCount(), 0) << text;
+    }
+}
+
+TEST(DataFileLimits, AHugeNamesLineIsRefusedWithoutSplittingItWhole) {
+    // Four million separators: split whole, the names would take far more memory than the line.
+    const std::string names(4'000'000, ';');
+    TBaza data;
+    const std::string message =
+        loadError<ELimitError>("TAV DATA:0/TXT/1250\n" + names + "\nSTRING\nx\n", data);
+    expectContains(message, "line 2");
+    expectContains(message, "4000000 fields; a table holds at most 256");
+    TBaza comma;
+    expectContains(loadError<ELimitError>(
+                       "TAV DATA:0/QTX/1250\n" + std::string(300, ',') + "\nSTRING\nx\n", comma),
+                   "more than 256 fields");
+}
+
+TEST(DataFileLimits, ValuesPastTheLastPossibleFieldAreNotKept) {
+    TBaza data;
+    data.loadDataBytes("TAV DATA:0/TXT/1250\nA\nSET:0..3\n2" + std::string(1'000'000, ';') + "x\n",
+                       "t", dfkFromHeader, 0);
+    ASSERT_EQ(data.RecordCount(), 1);
+    EXPECT_EQ(data.fieldValueCode(0, 0), 2);
+    EXPECT_LT(data.recordText(0).size(), 1000u);
+}

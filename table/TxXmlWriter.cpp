@@ -21,15 +21,28 @@ std::string recordAttributeName(const std::string& name) {
     return win1250ToUtf8(name);
 }
 
-// Whether the XML parser accepts the name as an attribute name.
+// Whether the XML parser reads the name back as one attribute of exactly that name: a name with
+// blanks around it or inside it would be read as another name, or as several.
 bool isXmlName(const std::string& name) {
-    const std::string probe = "<a " + recordAttributeName(name) + "=\"\"/>";
+    const std::string written = recordAttributeName(name);
+    const std::string probe = "<a " + written + "=\"\"/>";
     XML_Parser parser = XML_ParserCreate("UTF-8");
     if (!parser) return false;
+    struct Probe {
+        const std::string* expected;
+        bool same = false;
+    } result{&written};
+    XML_SetUserData(parser, &result);
+    XML_SetStartElementHandler(
+        parser, [](void* data, const XML_Char*, const XML_Char** attributes) {
+            auto* probe = static_cast<Probe*>(data);
+            probe->same = attributes[0] != nullptr && attributes[2] == nullptr &&
+                          *probe->expected == attributes[0];
+        });
     const bool ok =
         XML_Parse(parser, probe.data(), static_cast<int>(probe.size()), 1) == XML_STATUS_OK;
     XML_ParserFree(parser);
-    return ok;
+    return ok && result.same;
 }
 
 // The value text of a field in a stored record.

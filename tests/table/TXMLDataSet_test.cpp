@@ -601,3 +601,42 @@ TEST_F(XmlFileTest, BackupOfNamesWithoutExtensionStaysBesideTheFile) {
     EXPECT_EQ(readFile((dir / "dir.~d").string()), "not ours");
     EXPECT_NE(readFile(plain).find("<Record No.=\"1\""), std::string::npos);
 }
+
+TEST_F(XmlFileTest, OddFilesGiveAnErrorOrReadBackWhatTheyHold) {
+    const struct {
+        std::string text;
+        std::string error;
+        int records;
+    } cases[] = {
+        // Records of a table without fields: empty records, nothing copied from them.
+        {"<Record/>", "no error", 1},
+        {"<et><Record/><Record/></et>", "no error", 2},
+        {"<Record \xC5\xA0tevilo=\"&#269;rka\" />", "\x8Atevilo: field name error", 0},
+        {"<Record a=\"1\" a=\"2\"/>", "XML error in line 1, column 15: duplicate attribute", 0},
+    };
+    for (const auto& c : cases) {
+        TXMLDataSet t;
+        const std::string error = errorText([&] { openOn(t, c.text); });
+        EXPECT_EQ(error, c.error) << c.text;
+        if (error != "no error") continue;
+        EXPECT_EQ(t.RecordCount(), c.records);
+        t.first();
+        while (!t.eof())
+            t.next();
+    }
+}
+
+TEST_F(XmlFileTest, FieldNamesThatWouldReadBackAsOtherNamesAreRefused) {
+    for (const std::string name : {" T", "T ", "a=\"\" b"}) {
+        writeFile(path, "");
+        TXMLDataSet t;
+        t.OnGetHeader = [&](TxDataSet& d) { d.AddField(name, xftTime, 0); };
+        t.SetFileName(path);
+        t.open();
+        t.append();
+        t.post();
+        EXPECT_EQ(errorText([&] { t.SaveToXml(); }),
+                  "Field name '" + name + "' is not an XML name: write operation failed");
+        EXPECT_EQ(readFile(path), "");
+    }
+}

@@ -1,11 +1,12 @@
 // Writing XML table files: XmlEscape, the value texts and SaveToXml with its backup.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include <expat.h>
 
+#include "core/FileReplace.h"
 #include "core/LocaleFormat.h"
 #include "core/Win1250.h"
 #include "table/TXMLDataSet.h"
@@ -175,13 +176,13 @@ std::string TXMLDataSet::buildXmlText() const {
 }
 
 void TXMLDataSet::writeWholeFile(const std::string& path, const std::string& text) const {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) fail("Cannot create file \"" + path + "\". " + std::strerror(errno));
-    errno = 0;
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    const int code = errno;
-    if (!out) fail("Cannot write file \"" + path + "\". " + std::strerror(code));
+    const int fault = injectedFault(TWriteStep::Create, path);
+    std::FILE* out = fault == 0 ? std::fopen(path.c_str(), "wb") : nullptr;
+    if (out == nullptr)
+        fail("Cannot create file \"" + path + "\". " + std::strerror(fault != 0 ? fault : errno));
+    int code = writeWhole(out, path, text);
+    if (std::fclose(out) != 0 && code == 0) code = errno;
+    if (code != 0) fail("Cannot write file \"" + path + "\". " + std::strerror(code));
 }
 
 void TXMLDataSet::SaveToXml() {

@@ -7,6 +7,7 @@
 #include "core/FileReplace.h"
 #include "core/SummaryFile.h"
 #include "core/uTavObj.h"
+#include "tests/support/InjectedFault.h"
 #include "tests/support/TempDir.h"
 
 TEST(SummaryReport, LaysOutFieldsAndRecords) {
@@ -72,21 +73,6 @@ TEST(SummaryReport, AMissingFolderThrowsFromTheWriter) {
     TBaza data;
     EXPECT_THROW(data.writeSummaryReport("/nonexistent-folder/x.REP"), EInOutError);
 }
-
-namespace {
-
-// Injects `fault` into every `step` while it lives.
-class InjectedFault {
-  public:
-    InjectedFault(TWriteStep step, int fault) {
-        writeFaultHook() = [=](TWriteStep at, const std::string&) {
-            return at == step ? fault : 0;
-        };
-    }
-    ~InjectedFault() { writeFaultHook() = nullptr; }
-};
-
-}  // namespace
 
 TEST(SummaryReport, AFailedRewriteKeepsTheEarlierReportWhole) {
     const struct {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 
@@ -9,6 +10,7 @@
 #include "TableTestUtil.h"
 #include "core/LocaleFormat.h"
 #include "table/TXMLDataSet.h"
+#include "tests/support/InjectedFault.h"
 
 namespace fs = std::filesystem;
 
@@ -638,5 +640,36 @@ TEST_F(XmlFileTest, FieldNamesThatWouldReadBackAsOtherNamesAreRefused) {
         EXPECT_EQ(errorText([&] { t.SaveToXml(); }),
                   "Field name '" + name + "' is not an XML name: write operation failed");
         EXPECT_EQ(readFile(path), "");
+    }
+}
+
+TEST_F(XmlFileTest, InjectedWriteFaultsKeepTheFileAsItWas) {
+    const std::string original = kHead + "   <Record No.=\"1\" Name=\"a\" />\r\n" + kTail;
+    const struct {
+        TWriteStep step;
+        int fault;
+        std::string error;
+    } cases[] = {
+        {TWriteStep::Create, EACCES, "Cannot create file \"" + path + "\". Permission denied"},
+        {TWriteStep::Write, ENOSPC, "Cannot write file \"" + path + "\". No space left on device"},
+    };
+    for (const auto& c : cases) {
+        writeFile(path, original);
+        TXMLDataSet t;
+        t.SetFileName(path);
+        t.SetLazyWrite(-1);
+        t.open();
+        addRows(t, {{2, "b"}});
+        {
+            const InjectedFault fault(c.step, c.fault);
+            EXPECT_EQ(errorText([&] { t.SaveToXml(); }), c.error);
+        }
+        EXPECT_EQ(readFile(path), original);
+        EXPECT_FALSE(fs::exists(dir / "data.~xml"));
+        t.SaveToXml();  // the table stays open and usable: the next write goes through
+        TXMLDataSet reader;
+        reader.SetFileName(path);
+        reader.open();
+        EXPECT_EQ(numbers(reader), (std::vector<int>{1, 2}));
     }
 }

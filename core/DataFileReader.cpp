@@ -1,6 +1,7 @@
 // The data file reader: header, names, types, label lines and records of a data file.
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -239,6 +240,11 @@ void TBaza::loadDataBytes(const std::string& bytes, const std::string& fileName,
 
 void TBaza::loadDataFile(const std::string& fileName, int fileKind, int codePage,
                          const TLoadHooks& hooks) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(fileName, ignored)) {
+        throw EInOutError("The data file \"" + displayPath(fileName) +
+                          "\" is a folder, not a file: choose a data file in it.");
+    }
     std::ifstream file(fileName, std::ios::binary);
     if (!file) {
         fail("File " + displayPath(fileName) + " does not exist. ");

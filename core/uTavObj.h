@@ -126,7 +126,7 @@ class TBaza {
     // Reads a data file into this (empty) object; see DataFileReader.cpp. `fileKind` 1 takes the
     // kind and the code page from the header. A missing file sets errorFlag and errorText; other
     // failures throw (EConvertError, EInOutError, EListIndexError, ELimitError) and leave what was
-    // read so far.
+    // read so far. A folder given as the file is an EInOutError that says so.
     void loadDataFile(const std::string& fileName, int fileKind, int codePage,
                       const TLoadHooks& hooks = {});
     // The same over the bytes of a file already in memory; `fileName` names it in messages.

@@ -1,5 +1,7 @@
 // The data file reader: header, names, types, label lines and records of a data file.
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -36,6 +38,12 @@ std::vector<std::string> splitLines(const std::string& bytes) {
     return lines;
 }
 
+// The number of values splitLine finds in a TXT line, counted without splitting it.
+size_t countTxtValues(const std::string& line) {
+    const size_t separators = static_cast<size_t>(std::count(line.begin(), line.end(), ';'));
+    return separators + (line.empty() || line.back() != ';' ? 1 : 0);
+}
+
 std::string trimBlanks(const std::string& text) {
     return trimLeftBlanks(trimRightBlanks(text));
 }
@@ -58,8 +66,7 @@ class TDataFileReader {
     void progress(double fraction) const {
         if (m_hooks.progress) m_hooks.progress(fraction);
     }
-    void readFields(const std::vector<std::string>& names, const std::vector<std::string>& types,
-                    int kind);
+    void readFields(const std::vector<std::string>& names, const std::vector<std::string>& types);
     void readLabelLine(const std::vector<std::string>& values, int j,
                        std::vector<std::string>& previous);
 
@@ -121,13 +128,18 @@ void TDataFileReader::run(const std::string& bytes, TDataFileKind fileKind, Code
     const size_t namesLineNumber = m_next;
     std::vector<std::string> names;
     std::vector<std::string> types;
-    m_data.splitLine(namesLine, headerKind, page, names);
-    m_data.splitLine(readLine(), headerKind, page, types);
+    // Splitting stops one past the limit: a names line of millions of separators would
+    // otherwise be split whole before it is refused.
+    constexpr size_t kFieldsAndOne = kMaxFields + 1;
+    m_data.splitLine(namesLine, headerKind, page, names, kFieldsAndOne);
     if (names.size() > static_cast<size_t>(kMaxFields)) {
-        failAt(namesLineNumber, "the names line has " + std::to_string(names.size()) +
-                                    " fields; a table holds at most " + std::to_string(kMaxFields));
+        const std::string count =
+            headerKind == dfkTxt ? std::to_string(countTxtValues(namesLine)) : "more than 256";
+        failAt(namesLineNumber, "the names line has " + count + " fields; a table holds at most " +
+                                    std::to_string(kMaxFields));
     }
-    readFields(names, types, kind);
+    m_data.splitLine(readLine(), headerKind, page, types, kFieldsAndOne);
+    readFields(names, types);
 
     // The value codes are allocated from the counted lines, never beyond the limit.
     m_data.reserveRecords(static_cast<int>(std::min<size_t>(lineCount, kMaxRecords)));
@@ -135,7 +147,8 @@ void TDataFileReader::run(const std::string& bytes, TDataFileKind fileKind, Code
     std::vector<std::string> values;
     for (int j = 1; m_next < lineCount; ++j) {
         const size_t lineNumber = m_next + 1;
-        m_data.splitLine(m_lines[m_next++], kind, page, values);
+        // Values past the last possible field are never read: they are not kept.
+        m_data.splitLine(m_lines[m_next++], kind, page, values, kMaxFields);
         if (j > labelCount) {
             if (m_data.RecordCount() >= kMaxRecords) {
                 failAt(lineNumber, "more than " + std::to_string(kMaxRecords) +
@@ -156,7 +169,7 @@ void TDataFileReader::run(const std::string& bytes, TDataFileKind fileKind, Code
 }
 
 void TDataFileReader::readFields(const std::vector<std::string>& names,
-                                 const std::vector<std::string>& types, int kind) {
+                                 const std::vector<std::string>& types) {
     const size_t typesLine = m_next;
     if (types.size() < names.size()) {
         throw EListIndexError("Error in data file \"" + m_fileName + "\", line " +
@@ -188,8 +201,10 @@ void TDataFileReader::readFields(const std::vector<std::string>& names,
                                   " boundaries; a field has 0 to " +
                                   std::to_string(kMaxBoundaries));
         }
+        // Start columns are computed from the widths in every kind of file, so every kind is
+        // held to the limit.
         const int width = m_data.fieldWidth(i);
-        if (kind == dfkFlt && (width < 0 || width > kMaxColumnWidth)) {
+        if (width < 0 || width > kMaxColumnWidth) {
             failAt(typesLine - 1, "field " + m_data.fieldName(i) + ": the column width " +
                                       std::to_string(width) + " is outside 0.." +
                                       std::to_string(kMaxColumnWidth));
@@ -225,6 +240,11 @@ void TBaza::loadDataBytes(const std::string& bytes, const std::string& fileName,
 
 void TBaza::loadDataFile(const std::string& fileName, TDataFileKind fileKind, CodePageId codePage,
                          const TLoadHooks& hooks) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(fileName, ignored)) {
+        throw EInOutError("The data file \"" + displayPath(fileName) +
+                          "\" is a folder, not a file: choose a data file in it.");
+    }
     std::ifstream file(fileName, std::ios::binary);
     if (!file) {
         fail("File " + displayPath(fileName) + " does not exist. ");
@@ -239,7 +259,7 @@ void TBaza::loadDataFile(const std::string& fileName, TDataFileKind fileKind, Co
 }
 
 void TBaza::splitLine(const std::string& line, TDataFileKind fileKind, CodePageId codePage,
-                      std::vector<std::string>& target) const {
+                      std::vector<std::string>& target, size_t maxValues) const {
     target.clear();
     switch (fileKind) {
         case dfkTxt: {
@@ -249,14 +269,14 @@ void TBaza::splitLine(const std::string& line, TDataFileKind fileKind, CodePageI
                 const size_t at = std::min(line.find(';', start), line.size());
                 target.push_back(ConvertString(line.substr(start, at - start), codePage, cp1250));
                 start = at + 1;
-            } while (start < line.size());
+            } while (start < line.size() && target.size() < maxValues);
             break;
         }
         case dfkQtx:
-            splitCommaText(ConvertString(line, codePage, cp1250), target);
+            splitCommaText(ConvertString(line, codePage, cp1250), target, maxValues);
             break;
         case dfkFlt:
-            for (int i = 0; i < FieldCount(); ++i) {
+            for (int i = 0; i < FieldCount() && target.size() < maxValues; ++i) {
                 const size_t start = static_cast<size_t>(m_info[i].start) - 1;
                 const size_t width = static_cast<size_t>(std::max(0, m_info[i].width));
                 const std::string text = start < line.size() ? line.substr(start, width) : "";

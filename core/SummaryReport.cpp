@@ -1,10 +1,7 @@
 // The summary report of a loaded table, written next to the data file.
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-
 #include "core/Errors.h"
+#include "core/FileReplace.h"
 #include "core/TextUtils.h"
 #include "core/uTavObj.h"
 
@@ -36,16 +33,12 @@ std::string TBaza::summaryReportText() const {
 }
 
 void TBaza::writeSummaryReport(const std::string& fileName) const {
-    const std::string text = summaryReportText();
-    std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        throw EInOutError("The summary report \"" + displayPath(fileName) +
-                          "\" could not be created: " + std::strerror(errno));
-    }
-    file.write(text.data(), static_cast<std::streamsize>(text.size()));
-    file.flush();
-    if (!file) {
-        throw EInOutError("The summary report \"" + displayPath(fileName) +
-                          "\" could not be written: " + std::strerror(errno));
+    try {
+        replaceFileWhole(fileName, summaryReportText());
+    } catch (const EInOutError& error) {
+        throw EInOutError(
+            "The summary report \"" + displayPath(fileName) +
+            "\" could not be written; an earlier report of that name is left as it was: " +
+            error.what());
     }
 }

@@ -221,14 +221,14 @@ std::string joinCommaText(const std::vector<std::string>& items) {
     return result;
 }
 
-void splitCommaText(const std::string& text, std::vector<std::string>& items) {
+void splitCommaText(const std::string& text, std::vector<std::string>& items, size_t maxItems) {
     items.clear();
     const size_t n = text.size();
     auto isSpace = [&](size_t i) { return static_cast<unsigned char>(text[i]) <= ' '; };
     size_t i = 0;
     while (i < n && isSpace(i))
         ++i;
-    while (i < n) {
+    while (i < n && items.size() < maxItems) {
         std::string value;
         if (text[i] == '"') {
             ++i;
@@ -254,7 +254,8 @@ void splitCommaText(const std::string& text, std::vector<std::string>& items) {
         while (i < n && isSpace(i))
             ++i;
         if (i < n && text[i] == ',') {
-            if (i + 1 == n) items.emplace_back();  // a "," at the very end adds a final empty value
+            // A "," at the very end adds a final empty value.
+            if (i + 1 == n && items.size() < maxItems) items.emplace_back();
             do {
                 ++i;
             } while (i < n && isSpace(i));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -55,5 +56,6 @@ std::string joinCommaText(const std::vector<std::string>& items);
 
 // Splits a comma text into `items` (cleared first); the inverse of joinCommaText. Blanks and
 // control characters before a value are skipped, a quoted value runs to its closing quote, any
-// other value to the next blank, control character or ",".
-void splitCommaText(const std::string& text, std::vector<std::string>& items);
+// other value to the next blank, control character or ",". Stops after `maxItems` values.
+void splitCommaText(const std::string& text, std::vector<std::string>& items,
+                    size_t maxItems = SIZE_MAX);

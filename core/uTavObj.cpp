@@ -1,5 +1,8 @@
 #include "core/uTavObj.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "core/Errors.h"
 #include "core/TextUtils.h"
 #include "core/Win1250.h"
@@ -228,7 +231,12 @@ void TBaza::setFields(std::vector<std::string> names, std::vector<std::string> t
     fields.reserve(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
         fields.push_back(parseFieldInfo(names[i], i < types.size() ? types[i] : std::string()));
-        if (i > 0) fields[i].start = fields[i - 1].start + fields[i - 1].width;
+        if (i > 0) {
+            // Widths come straight from the file: add them in a wider type and keep the sum in
+            // range, so that a huge width is caught by the reader's limit check, not overflowed.
+            const int64_t start = static_cast<int64_t>(fields[i - 1].start) + fields[i - 1].width;
+            fields[i].start = static_cast<int>(std::clamp<int64_t>(start, INT_MIN, INT_MAX));
+        }
     }
     m_names = std::move(names);
     m_types = std::move(types);

@@ -126,19 +126,21 @@ class TBaza {
     // Reads a data file into this (empty) object; see DataFileReader.cpp. `fileKind` 1 takes the
     // kind and the code page from the header. A missing file sets errorFlag and errorText; other
     // failures throw (EConvertError, EInOutError, EListIndexError, ELimitError) and leave what was
-    // read so far.
+    // read so far. A folder given as the file is an EInOutError that says so.
     void loadDataFile(const std::string& fileName, TDataFileKind fileKind, CodePageId codePage,
                       const TLoadHooks& hooks = {});
     // The same over the bytes of a file already in memory; `fileName` names it in messages.
     void loadDataBytes(const std::string& bytes, const std::string& fileName,
                        TDataFileKind fileKind, CodePageId codePage, const TLoadHooks& hooks = {});
-    // Fills `target` with the values of a line, converted into Windows-1250 and trimmed.
+    // Fills `target` with the values of a line, converted into Windows-1250 and trimmed; at most
+    // `maxValues` of them, the rest of the line is not split.
     void splitLine(const std::string& line, TDataFileKind fileKind, CodePageId codePage,
-                   std::vector<std::string>& target) const;
+                   std::vector<std::string>& target, size_t maxValues = SIZE_MAX) const;
 
     // The summary of the loaded table (CR LF lines).
     std::string summaryReportText() const;
-    // Writes the summary to a file. Throws EInOutError naming the path and the reason.
+    // Writes the summary to a file through a temporary file beside it, so that an earlier report
+    // stays whole when the write fails. Throws EInOutError naming the path and the reason.
     void writeSummaryReport(const std::string& fileName) const;
 
     // Builders used by the reader. setFields throws EConvertError for a bad type specification

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tav Explorer needs (only those missing) and builds the project.
-# Usage: scripts/setup.sh [release|sanitize]...   (default: release)
+# Usage: scripts/setup.sh [release|sanitize|fuzz]...   (default: release)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev libexpat1-dev libcsv-dev qt6-base-dev xvfb xauth)
+# clang and its runtime libraries (libFuzzer, the sanitizers) build the fuzz targets.
+PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev libexpat1-dev libcsv-dev qt6-base-dev
+          xvfb xauth clang libclang-rt-14-dev)
 
 missing=()
 for package in "${PACKAGES[@]}"; do
@@ -22,11 +24,15 @@ fi
 
 jobs=$(nproc 2>/dev/null || echo 2)
 for flavour in "${@:-release}"; do
+    extra=()
     case "$flavour" in
         release) dir=build; type=RelWithDebInfo ;;
         sanitize) dir=build-sanitize; type=Sanitize ;;
+        fuzz) dir=build-fuzz; type=RelWithDebInfo
+              extra=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTAV_BUILD_FUZZ=ON
+                     -DTAV_BUILD_GUI=OFF -DTAV_BUILD_TESTS=OFF) ;;
         *) echo "unknown build: $flavour" >&2; exit 2 ;;
     esac
-    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" ${TAV_CMAKE_ARGS:-}
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "${extra[@]}" ${TAV_CMAKE_ARGS:-}
     cmake --build "$dir" -j "$jobs"
 done

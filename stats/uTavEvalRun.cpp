@@ -3,14 +3,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
-#if defined(__unix__) || defined(__APPLE__)
-#include <unistd.h>
-#endif
+#include <sys/stat.h>
 
+#include "core/FileReplace.h"
 #include "core/TextUtils.h"
 #include "core/Win1250.h"
 #include "core/uTavObj.h"
@@ -213,18 +210,35 @@ std::string readWholeFile(const std::string& path) {
     return content;
 }
 
-// The temporary file is removed unless it has replaced the original.
-struct TTempFile {
-    std::string path;
-    bool renamed = false;
-    ~TTempFile() {
-        if (!path.empty() && !renamed) std::remove(path.c_str());
+// What tells that another program wrote to the file: its size and modification time.
+struct TFileState {
+    bool exists = false;
+    off_t size = 0;
+    timespec modified{};
+    nlink_t links = 0;
+    bool operator==(const TFileState& o) const {
+        return exists == o.exists && size == o.size && modified.tv_sec == o.modified.tv_sec &&
+               modified.tv_nsec == o.modified.tv_nsec;
     }
 };
+
+TFileState fileState(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    return {true, st.st_size, st.st_mtim, st.st_nlink};
+}
 
 }  // namespace
 
 void performEvaluationRun(const std::string& path, double mPrior, double m) {
+    const std::string failed = "The file \"" + displayPath(path) + "\" could not be rewritten: ";
+    const TFileState before = fileState(path);
+    // A replaced file would leave its other names with the old content.
+    if (before.links > 1) {
+        throw EInOutError(failed + "it has " + std::to_string(before.links) +
+                          " hard links, which would keep the old content; the file was left as "
+                          "it was.");
+    }
     std::string content;
     try {
         content = evaluationRunText(readWholeFile(path), mPrior, m);
@@ -232,49 +246,15 @@ void performEvaluationRun(const std::string& path, double mPrior, double m) {
         throw EEvalRunError("The evaluation of \"" + displayPath(path) +
                             "\" stopped; the file was left as it was. " + error.what());
     }
-
-    namespace fs = std::filesystem;
-    std::error_code ignored;
-    // Replacing a link would cut it off from the file it points to.
-    fs::path target = path;
-    if (fs::is_symlink(target, ignored)) {
-        const fs::path resolved = fs::canonical(target, ignored);
-        if (!ignored) target = resolved;
-    }
-    const std::string failed = "The file \"" + displayPath(path) + "\" could not be rewritten: ";
-
-    TTempFile temp;
-    TFile file;
-    for (int n = 0; !file; ++n) {
-        const std::string name = target.string() + ".tav" + std::to_string(n) + ".tmp";
-        file.reset(std::fopen(name.c_str(), "wbx"));
-        if (file) {
-            temp.path = name;
-        } else if (errno != EEXIST || n == 999) {
-            throw EInOutError(failed + "the temporary file \"" + displayPath(name) +
-                              "\" could not be created: " + std::strerror(errno));
-        }
-    }
-    int writeError = 0;  // the errno of the first step that failed
-    const auto check = [&writeError](bool ok) {
-        if (!ok && writeError == 0) writeError = errno != 0 ? errno : EIO;
+    // Lines that another program appended while the run read and computed would be lost.
+    const auto unchanged = [&]() -> std::string {
+        if (fileState(path) == before) return "";
+        return "it changed while the evaluation ran (another program wrote to it), so it was left "
+               "as it was.";
     };
-    check(std::fwrite(content.data(), 1, content.size(), file.get()) == content.size());
-    check(std::fflush(file.get()) == 0);
-#if defined(__unix__) || defined(__APPLE__)
-    // On disk before the rename, so that a crash cannot leave an empty file in its place.
-    check(fsync(fileno(file.get())) == 0);
-#endif
-    check(std::fclose(file.release()) == 0);
-    if (writeError != 0) {
-        throw EInOutError(failed + "writing \"" + displayPath(temp.path) +
-                          "\" failed: " + std::strerror(writeError));
+    try {
+        replaceFileWhole(path, content, unchanged);
+    } catch (const EInOutError& error) {
+        throw EInOutError(failed + error.what());
     }
-
-    const fs::file_status status = fs::status(target, ignored);
-    if (!ignored) fs::permissions(temp.path, status.permissions(), ignored);
-    std::error_code error;
-    fs::rename(temp.path, target, error);
-    if (error) throw EInOutError(failed + error.message());
-    temp.renamed = true;
 }

@@ -5,8 +5,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include <unistd.h>
+
 #include "core/DateTimeFormat.h"
 #include "core/Errors.h"
+#include "core/FileReplace.h"
 #include "core/LocaleFormat.h"
 #include "core/TextUtils.h"
 #include "stats/uTavResultTables.h"
@@ -29,6 +32,9 @@ std::string r7(double value) {
 
 TGlobalReport::TGlobalReport(const std::string& path) : m_path(path) {
     m_file = std::fopen(path.c_str(), "wb");
+    // Unbuffered: a block goes out in one write, and nothing of a failed one waits in a buffer to
+    // be written after the file was cut back.
+    if (m_file != nullptr) std::setvbuf(m_file, nullptr, _IONBF, 0);
     if (m_file == nullptr) {
         m_openError = "The report file \"" + displayPath(path) +
                       "\" could not be created: " + std::strerror(errno);
@@ -43,10 +49,17 @@ void TGlobalReport::writeBlock(TTavSession& session) {
     if (session.CurrentData() == nullptr) return;
     if (m_file == nullptr) throw EInOutError("Nothing was written to the report. " + m_openError);
     const std::string block = globalReportBlock(session);
-    if (std::fwrite(block.data(), 1, block.size(), m_file) != block.size() ||
-        std::fflush(m_file) != 0) {
+    const long before = std::ftell(m_file);
+    const int error = writeWhole(m_file, m_path, block);
+    if (error != 0) {
+        // A torn block would be read as a whole one: cut the file back to the blocks before it.
+        std::clearerr(m_file);
+        const bool cut = before >= 0 && ::ftruncate(fileno(m_file), before) == 0 &&
+                         std::fseek(m_file, before, SEEK_SET) == 0;
         throw EInOutError("Writing the report file \"" + displayPath(m_path) +
-                          "\" failed: " + std::strerror(errno));
+                          "\" failed: " + std::strerror(error) +
+                          (cut ? ". The earlier blocks are kept; this block was not written."
+                               : ". The file may end with a part of this block."));
     }
 }
 

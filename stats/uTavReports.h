@@ -23,8 +23,9 @@ class TGlobalReport {
     // Why the file could not be created ("" when it is open).
     const std::string& openError() const { return m_openError; }
 
-    // Appends one block for the session's tables and flushes it. Does nothing without a loaded
-    // table. Throws EInOutError when the report is not open (saying why) or a write fails.
+    // Appends one block for the session's tables in one write and flushes it. Does nothing
+    // without a loaded table. Throws EInOutError when the report is not open (saying why) or the
+    // write fails; the file is then cut back to its length before the block.
     void writeBlock(TTavSession& session);
 
   private:

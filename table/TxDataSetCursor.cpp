@@ -10,7 +10,11 @@
 
 void TxDataSet::fillBuffer(std::vector<std::uint8_t>& buffer, int index) {
     buffer.assign(static_cast<std::size_t>(m_layout.bufferSize()), 0);
-    std::memcpy(buffer.data(), storeRecord(index), static_cast<std::size_t>(m_layout.recordSize()));
+    // A table without fields has empty records, whose storage may be a null pointer.
+    if (m_layout.recordSize() > 0) {
+        std::memcpy(buffer.data(), storeRecord(index),
+                    static_cast<std::size_t>(m_layout.recordSize()));
+    }
     writeBookmarkInfo(m_layout, buffer.data(), {index, index, bfCurrent});
     computeCalcFields(buffer.data());
 }

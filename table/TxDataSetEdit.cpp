@@ -72,8 +72,10 @@ void TxDataSet::post() {
             m_currentIndex = storeCount() - 1;
         } else {
             requireCurrentRecord();
-            std::memcpy(storeRecordForWrite(m_currentIndex), m_edit.data(),
-                        static_cast<std::size_t>(m_layout.recordSize()));
+            if (m_layout.recordSize() > 0) {
+                std::memcpy(storeRecordForWrite(m_currentIndex), m_edit.data(),
+                            static_cast<std::size_t>(m_layout.recordSize()));
+            }
         }
     });
     if (!stored) return;
@@ -197,7 +199,7 @@ void TxDataSet::setFieldValue(int index, const TxValue& value) {
             checkCanModify();
             requireCurrentRecord();
             write(m_current.data());
-            if (!f.calculated()) {
+            if (!f.calculated() && m_layout.recordSize() > 0) {
                 std::memcpy(storeRecordForWrite(m_currentIndex), m_current.data(),
                             static_cast<std::size_t>(m_layout.recordSize()));
                 invalidateRows();

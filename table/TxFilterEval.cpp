@@ -85,6 +85,7 @@ class Evaluator {
         : m_read(read), m_options(options) {}
 
     TxFValue eval(const TxFilterNode& n) {
+        if (isChainStep(n.op)) return evalChain(n);
         switch (n.op) {
             case TxFOp::Const:
                 return n.constant;
@@ -94,20 +95,6 @@ class Evaluator {
                 const TxFValue a = eval(*n.args[0]);
                 return a.null ? a : boolean(a.num == 0.0);
             }
-            case TxFOp::And: {
-                const TxFValue a = eval(*n.args[0]);
-                if (!a.null && a.num == 0.0) return boolean(false);
-                const TxFValue b = eval(*n.args[1]);
-                if (!b.null && b.num == 0.0) return boolean(false);
-                return a.null || b.null ? nullValue() : boolean(true);
-            }
-            case TxFOp::Or: {
-                const TxFValue a = eval(*n.args[0]);
-                if (!a.null && a.num != 0.0) return boolean(true);
-                const TxFValue b = eval(*n.args[1]);
-                if (!b.null && b.num != 0.0) return boolean(true);
-                return a.null || b.null ? nullValue() : boolean(false);
-            }
             case TxFOp::Eq:
             case TxFOp::Ne:
             case TxFOp::Lt:
@@ -115,11 +102,6 @@ class Evaluator {
             case TxFOp::Gt:
             case TxFOp::Ge:
                 return compare(n);
-            case TxFOp::Add:
-            case TxFOp::Sub:
-            case TxFOp::Mul:
-            case TxFOp::Div:
-                return arithmetic(n);
             case TxFOp::Neg: {
                 const TxFValue a = eval(*n.args[0]);
                 return a.null ? a : number(-a.num);
@@ -130,15 +112,68 @@ class Evaluator {
                 const bool null = a.op == TxFOp::Field ? m_read(a.field).isNull() : eval(a).null;
                 return boolean(n.op == TxFOp::IsNull ? null : !null);
             }
-            case TxFOp::Cast:
-                return cast(n);
             case TxFOp::Func:
                 return function(n);
+            default:
+                return nullValue();
         }
-        return nullValue();
     }
 
   private:
+    // Operators that the parser chains to the left ("1+1+...", "a AND b AND ...", "x::T::T"):
+    // their first operand may be a chain of any length.
+    static bool isChainStep(TxFOp op) {
+        switch (op) {
+            case TxFOp::And:
+            case TxFOp::Or:
+            case TxFOp::Add:
+            case TxFOp::Sub:
+            case TxFOp::Mul:
+            case TxFOp::Div:
+            case TxFOp::Cast:
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    // Walks the chain down its first operands and folds it back up in a loop, so that its length
+    // costs no stack.
+    TxFValue evalChain(const TxFilterNode& top) {
+        std::vector<const TxFilterNode*> steps;
+        const TxFilterNode* n = &top;
+        while (isChainStep(n->op)) {
+            steps.push_back(n);
+            n = n->args[0].get();
+        }
+        TxFValue value = eval(*n);
+        for (auto step = steps.rbegin(); step != steps.rend(); ++step)
+            value = applyStep(**step, std::move(value));
+        return value;
+    }
+
+    // One step of a chain, given the value of its first operand.
+    TxFValue applyStep(const TxFilterNode& n, TxFValue a) {
+        switch (n.op) {
+            case TxFOp::And: {
+                if (!a.null && a.num == 0.0) return boolean(false);
+                const TxFValue b = eval(*n.args[1]);
+                if (!b.null && b.num == 0.0) return boolean(false);
+                return a.null || b.null ? nullValue() : boolean(true);
+            }
+            case TxFOp::Or: {
+                if (!a.null && a.num != 0.0) return boolean(true);
+                const TxFValue b = eval(*n.args[1]);
+                if (!b.null && b.num != 0.0) return boolean(true);
+                return a.null || b.null ? nullValue() : boolean(false);
+            }
+            case TxFOp::Cast:
+                return cast(n, a);
+            default:
+                return arithmetic(n, a, eval(*n.args[1]));
+        }
+    }
+
     TxFValue fieldValue(const TxFilterNode& n) {
         const TxValue v = m_read(n.field);
         switch (n.type) {
@@ -190,9 +225,7 @@ class Evaluator {
         }
     }
 
-    TxFValue arithmetic(const TxFilterNode& n) {
-        const TxFValue a = eval(*n.args[0]);
-        const TxFValue b = eval(*n.args[1]);
+    TxFValue arithmetic(const TxFilterNode& n, const TxFValue& a, const TxFValue& b) {
         if (a.null || b.null || n.type == TxFType::Null) return nullValue();
         switch (n.op) {
             case TxFOp::Add:
@@ -206,9 +239,8 @@ class Evaluator {
         }
     }
 
-    TxFValue cast(const TxFilterNode& n) {
+    TxFValue cast(const TxFilterNode& n, const TxFValue& v) {
         const TxFilterNode& a = *n.args[0];
-        const TxFValue v = eval(a);
         if (v.null) return v;
         const TxFieldType to = n.castType;
         switch (n.type) {

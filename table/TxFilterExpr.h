@@ -25,7 +25,9 @@ class TxFilterExpr {
     using FieldReader = std::function<TxValue(int index)>;
 
     // Throws ExDataSetError with "Unknown operator", "Unknown field type", "Operator not
-    // supported", "Invalid or missing parameter", "Invalid function" or "Field 'X' not found".
+    // supported", "Invalid or missing parameter", "Invalid function", "Field 'X' not found" or
+    // "Expression nested too deeply: at most 256 levels". Chains of operators are not nesting:
+    // they may be of any length.
     static std::unique_ptr<TxFilterExpr> compile(const std::string& text,
                                                  const TxRecordLayout& layout,
                                                  TxFilterOptions options);

@@ -60,6 +60,12 @@ struct TxFValue {
 };
 
 struct TxFilterNode {
+    TxFilterNode() = default;
+    // Frees the subtree without recursion, however deep it is.
+    ~TxFilterNode();
+    TxFilterNode(const TxFilterNode&) = delete;
+    TxFilterNode& operator=(const TxFilterNode&) = delete;
+
     TxFOp op = TxFOp::Const;
     TxFType type = TxFType::Null;
     std::vector<std::unique_ptr<TxFilterNode>> args;

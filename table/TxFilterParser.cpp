@@ -42,7 +42,8 @@
 // operator is expected), "Operator not supported" (operand types the operator does not take),
 // "Invalid or missing parameter" (a missing operand, wrong function arguments, an unterminated
 // string or bracket), "Invalid function" (an unknown function name), "Unknown field type" (a
-// type name after "::" that is no storage type), "Field 'X' not found".
+// type name after "::" that is no storage type), "Field 'X' not found", "Expression nested too
+// deeply: at most 256 levels".
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -82,6 +83,10 @@ const char* const kFunctionNames[] = {"UPPER",     "LOWER",   "SUBSTRING", "TRIM
                                       "TRIMRIGHT", "GETDATE", "YEAR",      "MONTH", "DAY",
                                       "HOUR",      "MINUTE",  "SECOND",    "DATE",  "TIME"};
 
+// Nesting deeper than this (parentheses, function arguments, NOT and signs) is refused: people
+// never write it, and the parser and the evaluator recurse once per level.
+constexpr int kMaxNesting = 256;
+
 class Parser {
   public:
     Parser(const std::string& text, const TxRecordLayout& layout, TxFilterOptions options)
@@ -96,6 +101,22 @@ class Parser {
     }
 
   private:
+    // One level of nesting for as long as it lives.
+    class Nesting {
+      public:
+        explicit Nesting(Parser& parser) : m_parser(parser) {
+            if (++m_parser.m_depth > kMaxNesting)
+                throw ExDataSetError("Expression nested too deeply: at most " +
+                                     std::to_string(kMaxNesting) + " levels");
+        }
+        ~Nesting() { --m_parser.m_depth; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+      private:
+        Parser& m_parser;
+    };
+
     void advance() { m_tok = lex(); }
 
     Token lex() {
@@ -217,6 +238,7 @@ class Parser {
     }
 
     NodePtr parseOr() {
+        const Nesting level(*this);
         NodePtr left = parseAnd();
         while (isKeyword("OR")) {
             advance();
@@ -245,6 +267,7 @@ class Parser {
 
     NodePtr parseNot() {
         if (!isKeyword("NOT")) return parseComparison();
+        const Nesting level(*this);
         advance();
         NodePtr operand = parseNot();
         if (operand->type != TxFType::Bool && operand->type != TxFType::Null)
@@ -341,6 +364,7 @@ class Parser {
     NodePtr parseUnary() {
         if (isOp("-") || isOp("+")) {
             const bool minus = m_tok.text == "-";
+            const Nesting level(*this);
             advance();
             NodePtr operand = parseUnary();
             if (operand->type != TxFType::Number && operand->type != TxFType::Null)
@@ -523,6 +547,7 @@ class Parser {
     const TxRecordLayout& m_layout;
     TxFilterOptions m_options;
     std::size_t m_pos = 0;
+    int m_depth = 0;
     Token m_tok;
 };
 
@@ -538,3 +563,16 @@ std::unique_ptr<TxFilterExpr> TxFilterExpr::compile(const std::string& text,
 }
 
 TxFilterExpr::~TxFilterExpr() = default;
+
+TxFilterNode::~TxFilterNode() {
+    // A chain of 100,000 "+" is a tree as deep: free it with a list, not by recursion.
+    std::vector<std::unique_ptr<TxFilterNode>> pending = std::move(args);
+    while (!pending.empty()) {
+        std::unique_ptr<TxFilterNode> node = std::move(pending.back());
+        pending.pop_back();
+        if (!node) continue;
+        for (auto& child : node->args)
+            pending.push_back(std::move(child));
+        node->args.clear();
+    }
+}

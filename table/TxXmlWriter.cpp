@@ -1,11 +1,12 @@
 // Writing XML table files: XmlEscape, the value texts and SaveToXml with its backup.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include <expat.h>
 
+#include "core/FileReplace.h"
 #include "core/LocaleFormat.h"
 #include "core/Win1250.h"
 #include "table/TXMLDataSet.h"
@@ -21,15 +22,28 @@ std::string recordAttributeName(const std::string& name) {
     return win1250ToUtf8(name);
 }
 
-// Whether the XML parser accepts the name as an attribute name.
+// Whether the XML parser reads the name back as one attribute of exactly that name: a name with
+// blanks around it or inside it would be read as another name, or as several.
 bool isXmlName(const std::string& name) {
-    const std::string probe = "<a " + recordAttributeName(name) + "=\"\"/>";
+    const std::string written = recordAttributeName(name);
+    const std::string probe = "<a " + written + "=\"\"/>";
     XML_Parser parser = XML_ParserCreate("UTF-8");
     if (!parser) return false;
+    struct Probe {
+        const std::string* expected;
+        bool same = false;
+    } result{&written};
+    XML_SetUserData(parser, &result);
+    XML_SetStartElementHandler(
+        parser, [](void* data, const XML_Char*, const XML_Char** attributes) {
+            auto* probe = static_cast<Probe*>(data);
+            probe->same = attributes[0] != nullptr && attributes[2] == nullptr &&
+                          *probe->expected == attributes[0];
+        });
     const bool ok =
         XML_Parse(parser, probe.data(), static_cast<int>(probe.size()), 1) == XML_STATUS_OK;
     XML_ParserFree(parser);
-    return ok;
+    return ok && result.same;
 }
 
 // The value text of a field in a stored record.
@@ -162,13 +176,13 @@ std::string TXMLDataSet::buildXmlText() const {
 }
 
 void TXMLDataSet::writeWholeFile(const std::string& path, const std::string& text) const {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) fail("Cannot create file \"" + path + "\". " + std::strerror(errno));
-    errno = 0;
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    const int code = errno;
-    if (!out) fail("Cannot write file \"" + path + "\". " + std::strerror(code));
+    const int fault = injectedFault(TWriteStep::Create, path);
+    std::FILE* out = fault == 0 ? std::fopen(path.c_str(), "wb") : nullptr;
+    if (out == nullptr)
+        fail("Cannot create file \"" + path + "\". " + std::strerror(fault != 0 ? fault : errno));
+    int code = writeWhole(out, path, text);
+    if (std::fclose(out) != 0 && code == 0) code = errno;
+    if (code != 0) fail("Cannot write file \"" + path + "\". " + std::strerror(code));
 }
 
 void TXMLDataSet::SaveToXml() {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/Errors.h"
 #include "core/uTavObj.h"
 
@@ -125,4 +127,102 @@ TEST(DataFileLimits, OutOfRangeValueCodesAreStoredAsTheyAre) {
     EXPECT_EQ(data.fieldValueCode(0, 0), 500);
     EXPECT_EQ(data.fieldValueCode(1, 0), -7);
     EXPECT_EQ(data.valueName(0, 500), "");
+}
+
+TEST(DataFileLimits, WidthsThatWouldOverflowTheStartColumns) {
+    // Widths near the integer limit, in a fixed-width and in a semicolon file (start columns are
+    // computed for both): each stops with the width limit, none overflows.
+    const char* const files[] = {
+        "TAV DATA:0/FLT/1250\nA:2147483647;B:2147483647;C:1\nSTRING;STRING;STRING\nabc\n",
+        "TAV DATA:0/TXT/1250\nA:2147483647;B:1\nSTRING;STRING\nx;y\n",
+        "A:2147483647;1\r;x",
+    };
+    for (const char* text : files) {
+        TBaza data;
+        const std::string message = loadError<ELimitError>(text, data);
+        expectContains(message, "field A");
+        expectContains(message, "column width 2147483647 is outside 0..65535");
+        EXPECT_EQ(data.RecordCount(), 0) << text;
+    }
+}
+
+TEST(DataFileLimits, AHugeNamesLineIsRefusedWithoutSplittingItWhole) {
+    // Four million separators: split whole, the names would take far more memory than the line.
+    const std::string names(4'000'000, ';');
+    TBaza data;
+    const std::string message =
+        loadError<ELimitError>("TAV DATA:0/TXT/1250\n" + names + "\nSTRING\nx\n", data);
+    expectContains(message, "line 2");
+    expectContains(message, "4000000 fields; a table holds at most 256");
+    TBaza comma;
+    expectContains(loadError<ELimitError>(
+                       "TAV DATA:0/QTX/1250\n" + std::string(300, ',') + "\nSTRING\nx\n", comma),
+                   "more than 256 fields");
+}
+
+TEST(DataFileLimits, ValuesPastTheLastPossibleFieldAreNotKept) {
+    TBaza data;
+    data.loadDataBytes("TAV DATA:0/TXT/1250\nA\nSET:0..3\n2" + std::string(1'000'000, ';') + "x\n",
+                       "t", dfkFromHeader, cpUnknown);
+    ASSERT_EQ(data.RecordCount(), 1);
+    EXPECT_EQ(data.fieldValueCode(0, 0), 2);
+    EXPECT_LT(data.recordText(0).size(), 1000u);
+}
+
+TEST(DataFileLimits, ExactlyAtTheLimitsOfFieldsCodesAndBoundariesLoads) {
+    // 256 fields: 128 SET fields of codes 0..127 with a name for every code, 128 REAL fields of
+    // 127 boundaries; 128 label lines.
+    std::string names, types;
+    for (int i = 0; i < kMaxFields; ++i) {
+        names += (i ? ";F" : "F") + std::to_string(i);
+        types += std::string(i ? ";" : "") + (i % 2 ? "REAL:::127" : "SET:0..127");
+    }
+    std::string text = "TAV DATA:128/TXT/1250\n" + names + "\n" + types + "\n";
+    for (int j = 1; j <= 128; ++j) {
+        for (int i = 0; i < kMaxFields; ++i)
+            text += (i ? ";" : "") + std::to_string(j);
+        text += "\n";
+    }
+    for (int i = 0; i < kMaxFields; ++i)
+        text += (i ? ";" : "") + std::string(i % 2 ? "127.5" : "127");
+    text += "\n";
+    TBaza data;
+    ASSERT_EQ(loadError<ETavError>(text, data), "");
+    EXPECT_EQ(data.FieldCount(), kMaxFields);
+    EXPECT_EQ(data.valueName(0, 127), "128");
+    EXPECT_EQ(data.fieldBoundary(1, 127), 127.0);
+    EXPECT_EQ(data.fieldValueCode(0, 0), 127);
+    EXPECT_EQ(data.fieldValueCode(0, 1), 127);  // above the last boundary
+}
+
+TEST(DataFileLimits, ExactlyTheMostRecordsLoad) {
+    std::string text = "TAV DATA:0/TXT/1250\nA\nSET:0..1\n";
+    for (int r = 0; r < kMaxRecords; ++r)
+        text += "1\n";
+    text.pop_back();  // no line end after the last record: no extra empty one
+    TBaza data;
+    ASSERT_EQ(loadError<ETavError>(text, data), "");
+    EXPECT_EQ(data.RecordCount(), kMaxRecords);
+}
+
+TEST(DataFileLimits, ATenMegabyteLineIsReadWhole) {
+    const std::string value(10'000'000, 'x');
+    TBaza data;
+    data.loadDataBytes("TAV DATA:0/TXT/1250\nA;B\nSTRING;SET:0..1\n" + value + ";1\n", "t",
+                       dfkFromHeader, cpUnknown);
+    ASSERT_EQ(data.RecordCount(), 1);
+    EXPECT_EQ(data.fieldValueAsString(0, 0).size(), value.size());
+    EXPECT_EQ(data.fieldValueCode(0, 1), 1);
+}
+
+TEST(DataFileLimits, AFolderGivenAsTheDataFileSaysSo) {
+    const std::string folder = std::filesystem::temp_directory_path().string();
+    TBaza data;
+    try {
+        data.loadDataFile(folder, dfkFromHeader, cpUnknown);
+        ADD_FAILURE() << "no error";
+    } catch (const EInOutError& error) {
+        expectContains(error.what(), "\"" + folder + "\" is a folder, not a file");
+    }
+    EXPECT_EQ(data.FieldCount(), 0);
 }

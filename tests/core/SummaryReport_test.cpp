@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "core/Errors.h"
+#include "core/FileReplace.h"
 #include "core/SummaryFile.h"
 #include "core/uTavObj.h"
+#include "tests/support/InjectedFault.h"
 #include "tests/support/TempDir.h"
 
 TEST(SummaryReport, LaysOutFieldsAndRecords) {
@@ -69,4 +72,57 @@ TEST(SummaryReport, AReportThatCannotBeWrittenIsAWarningNamingThePath) {
 TEST(SummaryReport, AMissingFolderThrowsFromTheWriter) {
     TBaza data;
     EXPECT_THROW(data.writeSummaryReport("/nonexistent-folder/x.REP"), EInOutError);
+}
+
+TEST(SummaryReport, AFailedRewriteKeepsTheEarlierReportWhole) {
+    const struct {
+        TWriteStep step;
+        int fault;
+        const char* reason;
+    } cases[] = {
+        {TWriteStep::Create, EACCES, "Permission denied"},  // a read-only folder
+        {TWriteStep::Write, ENOSPC, "No space left on device"},
+        {TWriteStep::Rename, EIO, "Input/output error"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const std::string name = dir.write("d.csv", "TAV DATA:0/TXT/1250\nA\nSTRING\nx\ny\n");
+        TBaza first;
+        first.loadDataFile(name, dfkFromHeader, cpUnknown);
+        ASSERT_TRUE(writeSummaryBeside(first, name).written);
+        const std::string earlier = readFile(dir.file("d.REP"));
+
+        dir.write("d.csv", "TAV DATA:0/TXT/1250\nA\nSTRING\nother\n");
+        TBaza second;
+        second.loadDataFile(name, dfkFromHeader, cpUnknown);
+        const InjectedFault fault(c.step, c.fault);
+        const TSummaryOutcome outcome = writeSummaryBeside(second, name);
+        EXPECT_FALSE(outcome.written);
+        EXPECT_NE(outcome.warning.find("an earlier report of that name is left as it was"),
+                  std::string::npos)
+            << outcome.warning;
+        EXPECT_NE(outcome.warning.find(c.reason), std::string::npos) << outcome.warning;
+        EXPECT_EQ(readFile(dir.file("d.REP")), earlier);
+        // No temporary file is left behind.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+    }
+}
+
+TEST(SummaryReport, ARewrittenReportKeepsItsPermissionsAndAReadOnlyOneIsRefused) {
+    TempDir dir;
+    const std::string name = dir.write("d.csv", "TAV DATA:0/TXT/1250\nA\nSTRING\nx\n");
+    TBaza data;
+    data.loadDataFile(name, dfkFromHeader, cpUnknown);
+    ASSERT_TRUE(writeSummaryBeside(data, name).written);
+    namespace fs = std::filesystem;
+    const std::string report = dir.file("d.REP");
+    fs::permissions(report, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_TRUE(writeSummaryBeside(data, name).written);
+    EXPECT_EQ(fs::status(report).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    fs::permissions(report, fs::perms::owner_read);
+    const TSummaryOutcome outcome = writeSummaryBeside(data, name);
+    EXPECT_FALSE(outcome.written);
+    EXPECT_NE(outcome.warning.find("read-only"), std::string::npos) << outcome.warning;
 }

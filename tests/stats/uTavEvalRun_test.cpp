@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "core/LocaleFormat.h"
 #include "stats/StStat.h"
 #include "stats/uTavEvalRun.h"
+#include "tests/support/InjectedFault.h"
 #include "tests/support/TempDir.h"
 
 using Lines = std::vector<std::string>;
@@ -266,4 +269,93 @@ TEST_F(EvalRunFile, ALinkKeepsPointingAtTheRewrittenFile) {
     performEvaluationRun(link, 1.0, 2.0);
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(readFile(target).rfind("Run;A\r\nX;10\r\n%\r\n", 0), 0u);
+}
+
+namespace {
+
+const char kRunInput[] = "Run;A\nX;10\nY;20\n";
+
+// The number of entries in a folder.
+long entries(const TempDir& dir) {
+    return std::distance(std::filesystem::directory_iterator(dir.path()), {});
+}
+
+// The message of the EInOutError that the run on `path` throws, or "no error".
+std::string runError(const std::string& path) {
+    try {
+        performEvaluationRun(path, 1.0, 2.0);
+    } catch (const EInOutError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+void expectContains(const std::string& text, const std::string& part) {
+    EXPECT_NE(text.find(part), std::string::npos) << "\"" << part << "\" not in: " << text;
+}
+
+}  // namespace
+
+TEST_F(EvalRunFile, FaultsWhileWritingLeaveTheFileAsItWas) {
+    const struct {
+        TWriteStep step;
+        int fault;
+        const char* reason;
+    } cases[] = {
+        {TWriteStep::Create, EACCES, "Permission denied"},  // a read-only folder
+        {TWriteStep::Write, ENOSPC, "No space left on device"},
+        {TWriteStep::Rename, EBUSY, "Device or resource busy"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const std::string path = dir.write("r.csv", kRunInput);
+        const InjectedFault fault(c.step, c.fault);
+        const std::string error = runError(path);
+        expectContains(error, "could not be rewritten");
+        expectContains(error, c.reason);
+        EXPECT_EQ(readFile(path), kRunInput);
+        EXPECT_EQ(entries(dir), 1);
+    }
+}
+
+TEST_F(EvalRunFile, AReadOnlyFileIsRefusedAndAWritableOneKeepsItsPermissions) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const std::string path = dir.write("r.csv", kRunInput);
+    const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(path, mode);
+    performEvaluationRun(path, 1.0, 2.0);
+    EXPECT_EQ(fs::status(path).permissions(), mode);
+
+    const std::string before = readFile(path);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+    expectContains(runError(path), "read-only");
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::group_read);
+}
+
+TEST_F(EvalRunFile, AFileWithSeveralHardLinksIsRefused) {
+    TempDir dir;
+    const std::string path = dir.write("r.csv", kRunInput);
+    std::filesystem::create_hard_link(path, dir.file("other.csv"));
+    expectContains(runError(path), "2 hard links");
+    EXPECT_EQ(readFile(path), kRunInput);
+    EXPECT_EQ(std::filesystem::hard_link_count(path), 2u);
+}
+
+TEST_F(EvalRunFile, LinesAppendedDuringTheRunAreKept) {
+    TempDir dir;
+    const std::string path = dir.write("r.csv", kRunInput);
+    // Another program appends while the new content is being written.
+    const InjectedFault appender([&](TWriteStep step, const std::string&) {
+        if (step == TWriteStep::Write) std::ofstream(path, std::ios::app) << "Z;30\n";
+        return 0;
+    });
+    const std::string error = runError(path);
+    expectContains(error, "changed while the evaluation ran");
+    EXPECT_EQ(readFile(path), std::string(kRunInput) + "Z;30\n");
+    // The computed content is kept beside it, named in the message.
+    const std::string kept = dir.file("r.csv.tav0.tmp");
+    expectContains(error, kept);
+    EXPECT_EQ(readFile(kept).rfind("Run;A\r\nX;10\r\nY;20\r\n%\r\n", 0), 0u);
 }

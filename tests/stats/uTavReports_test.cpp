@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 
 #include "core/DateTimeFormat.h"
@@ -10,6 +11,7 @@
 #include "core/LocaleFormat.h"
 #include "stats/uTavSession.h"
 #include "table/TXMLDataSet.h"
+#include "tests/support/InjectedFault.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -152,4 +154,25 @@ TEST_F(ReportTest, ClipboardTextHasTheHeadingAndTenFieldsARow) {
     EXPECT_EQ(rows[9], "---");
     EXPECT_EQ(session.frequencyTable().currentRow(), 3);  // the walk ends on the last row
     EXPECT_EQ(formatDateTime("dd.MM.yy hh:mm AP", moment), "08.12.26 11:59 PM");
+}
+
+TEST_F(ReportTest, AFailedBlockIsCutOffAndTheEarlierBlocksStay) {
+    const std::string path = dir.file("TavGlobalRep.txt");
+    TGlobalReport report(path);
+    report.writeBlock(session);
+    const std::string once = readFile(path);
+    {
+        const InjectedFault full(TWriteStep::Write, ENOSPC);
+        try {
+            report.writeBlock(session);
+            ADD_FAILURE() << "no error";
+        } catch (const EInOutError& error) {
+            const std::string message = error.what();
+            EXPECT_NE(message.find("No space left on device"), std::string::npos) << message;
+            EXPECT_NE(message.find("this block was not written"), std::string::npos) << message;
+        }
+        EXPECT_EQ(readFile(path), once);
+    }
+    report.writeBlock(session);  // the program goes on: the next block follows the first
+    EXPECT_EQ(readFile(path), once + once);
 }

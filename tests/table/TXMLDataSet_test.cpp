@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 
@@ -9,6 +10,7 @@
 #include "TableTestUtil.h"
 #include "core/LocaleFormat.h"
 #include "table/TXMLDataSet.h"
+#include "tests/support/InjectedFault.h"
 
 namespace fs = std::filesystem;
 
@@ -600,4 +602,74 @@ TEST_F(XmlFileTest, BackupOfNamesWithoutExtensionStaysBesideTheFile) {
     EXPECT_EQ(readFile((dir / "dir.d" / "data.~").string()), kHead + kTail);
     EXPECT_EQ(readFile((dir / "dir.~d").string()), "not ours");
     EXPECT_NE(readFile(plain).find("<Record No.=\"1\""), std::string::npos);
+}
+
+TEST_F(XmlFileTest, OddFilesGiveAnErrorOrReadBackWhatTheyHold) {
+    const struct {
+        std::string text;
+        std::string error;
+        int records;
+    } cases[] = {
+        // Records of a table without fields: empty records, nothing copied from them.
+        {"<Record/>", "no error", 1},
+        {"<et><Record/><Record/></et>", "no error", 2},
+        {"<Record \xC5\xA0tevilo=\"&#269;rka\" />", "\x8Atevilo: field name error", 0},
+        {"<Record a=\"1\" a=\"2\"/>", "XML error in line 1, column 15: duplicate attribute", 0},
+    };
+    for (const auto& c : cases) {
+        TXMLDataSet t;
+        const std::string error = errorText([&] { openOn(t, c.text); });
+        EXPECT_EQ(error, c.error) << c.text;
+        if (error != "no error") continue;
+        EXPECT_EQ(t.RecordCount(), c.records);
+        t.first();
+        while (!t.eof())
+            t.next();
+    }
+}
+
+TEST_F(XmlFileTest, FieldNamesThatWouldReadBackAsOtherNamesAreRefused) {
+    for (const std::string name : {" T", "T ", "a=\"\" b"}) {
+        writeFile(path, "");
+        TXMLDataSet t;
+        t.OnGetHeader = [&](TxDataSet& d) { d.AddField(name, xftTime, 0); };
+        t.SetFileName(path);
+        t.open();
+        t.append();
+        t.post();
+        EXPECT_EQ(errorText([&] { t.SaveToXml(); }),
+                  "Field name '" + name + "' is not an XML name: write operation failed");
+        EXPECT_EQ(readFile(path), "");
+    }
+}
+
+TEST_F(XmlFileTest, InjectedWriteFaultsKeepTheFileAsItWas) {
+    const std::string original = kHead + "   <Record No.=\"1\" Name=\"a\" />\r\n" + kTail;
+    const struct {
+        TWriteStep step;
+        int fault;
+        std::string error;
+    } cases[] = {
+        {TWriteStep::Create, EACCES, "Cannot create file \"" + path + "\". Permission denied"},
+        {TWriteStep::Write, ENOSPC, "Cannot write file \"" + path + "\". No space left on device"},
+    };
+    for (const auto& c : cases) {
+        writeFile(path, original);
+        TXMLDataSet t;
+        t.SetFileName(path);
+        t.SetLazyWrite(-1);
+        t.open();
+        addRows(t, {{2, "b"}});
+        {
+            const InjectedFault fault(c.step, c.fault);
+            EXPECT_EQ(errorText([&] { t.SaveToXml(); }), c.error);
+        }
+        EXPECT_EQ(readFile(path), original);
+        EXPECT_FALSE(fs::exists(dir / "data.~xml"));
+        t.SaveToXml();  // the table stays open and usable: the next write goes through
+        TXMLDataSet reader;
+        reader.SetFileName(path);
+        reader.open();
+        EXPECT_EQ(numbers(reader), (std::vector<int>{1, 2}));
+    }
 }

@@ -285,3 +285,54 @@ TEST(TxFilter, BadFilterTextAbortsTheOpen) {
     EXPECT_EQ(errorText([&] { t.open(); }), "Field 'Nme' not found");
     EXPECT_FALSE(t.Active());
 }
+
+namespace {
+
+std::string repeated(const std::string& part, int times) {
+    std::string out;
+    for (int k = 0; k < times; ++k)
+        out += part;
+    return out;
+}
+
+}  // namespace
+
+TEST_F(FilterExprTest, DeepNestingIsRefusedWithAClearError) {
+    const std::string tooDeep = "Expression nested too deeply: at most 256 levels";
+    const struct {
+        std::string text;
+        std::string error;
+    } cases[] = {
+        {repeated("(", 20000) + "1" + repeated(")", 20000), tooDeep},
+        {repeated("(", 20000), tooDeep},
+        {repeated("NOT ", 20000) + "TRUE", tooDeep},
+        {repeated("-", 20000) + "1", tooDeep},
+        {repeated("UPPER(", 20000) + "'a'" + repeated(")", 20000), tooDeep},
+        {repeated("(", 200) + "1" + repeated(")", 200), "no error"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(errorText([&] { eval(c.text); }), c.error) << c.text.substr(0, 20);
+    }
+}
+
+TEST_F(FilterExprTest, LongChainsOfOneOperatorEvaluateWithoutRecursion) {
+    const int terms = 100000;
+    const struct {
+        std::string text;
+        TxValue expected;
+    } cases[] = {
+        {"1" + repeated("+1", terms - 1), TxValue(double(terms))},
+        {"0" + repeated("-1", terms - 1), TxValue(double(1 - terms))},
+        {"2" + repeated("*1", terms), TxValue(2.0)},
+        {"TRUE" + repeated(" AND TRUE", terms), TxValue(true)},
+        {"FALSE" + repeated(" OR FALSE", terms) + " OR [No.] = 7", TxValue(true)},
+        {"'a'" + repeated("+'b'", 3), TxValue(std::string("abbb"))},
+        {"1" + repeated("::Integer", terms), TxValue(1.0)},
+        {"1" + repeated("+1*2-1", terms / 4), TxValue(1.0 + terms / 4)},
+    };
+    for (const auto& c : cases) {
+        const TxValue value = eval(c.text);
+        EXPECT_EQ(value.kind(), c.expected.kind()) << c.text.substr(0, 20);
+        EXPECT_EQ(value.toString(), c.expected.toString()) << c.text.substr(0, 20);
+    }
+}

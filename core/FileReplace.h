@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+// Writing the files the program keeps (reports, result files, tables) so that a failure never
+// leaves one half-written.
+
+// The steps of writing a file that a fault can be injected into.
+enum class TWriteStep { Create, Write, Rename };
+
+// Fault injection: when set, it is asked before each step on `path` and returns 0 to let the
+// step go ahead, or an errno value that the step then fails with (EACCES for a read-only folder
+// at Create, ENOSPC for a full disk at Write, which fails after half of its bytes were written).
+// Tests set it; the program never does.
+using TWriteFaultHook = std::function<int(TWriteStep step, const std::string& path)>;
+TWriteFaultHook& writeFaultHook();
+// The fault injected into `step` on `path`: 0 for none.
+int injectedFault(TWriteStep step, const std::string& path);
+
+// Writes all of `bytes` to `file` (unbuffered or flushed) and flushes it. Returns 0, or the errno
+// of the failure.
+int writeWhole(std::FILE* file, const std::string& path, const std::string& bytes);
+
+// Asked just before the new content replaces the file: "" lets it go ahead, any other text stops
+// the replacement with that text as the reason.
+using TReplaceCheck = std::function<std::string()>;
+
+// Replaces the file at `path` (a link: the file it points to) with `bytes`. The content goes to a
+// temporary file beside it, is flushed to disk and renamed over the file only when complete, so
+// that on any failure the old file stays whole. A replaced file keeps its permissions and, where
+// the system allows, its owner; a file the user may not write, or one without any write
+// permission (which even the administrator is not meant to change), is refused. When `check` stops
+// the replacement the temporary file is kept and the message names it; on every other failure it is
+// removed. Throws EInOutError with the reason (the caller names the file).
+void replaceFileWhole(const std::string& path, const std::string& bytes,
+                      const TReplaceCheck& check = {});

@@ -10,6 +10,7 @@
 #include "core/DateTimeFormat.h"
 #include "core/Errors.h"
 #include "core/FileReplace.h"
+#include "core/KeepEarlierFile.h"
 #include "core/LocaleFormat.h"
 #include "core/TextUtils.h"
 #include "stats/uTavResultTables.h"
@@ -30,13 +31,16 @@ std::string r7(double value) {
 
 }  // namespace
 
-TGlobalReport::TGlobalReport(const std::string& path) : m_path(path) {
-    m_file = std::fopen(path.c_str(), "wb");
+TGlobalReport::TGlobalReport(const std::string& path) {
+    const TKeptFile kept = keepEarlierFile(path);
+    m_path = kept.newPath;
+    m_startNote = kept.note;
+    m_file = std::fopen(m_path.c_str(), "wb");
     // Unbuffered: a block goes out in one write, and nothing of a failed one waits in a buffer to
     // be written after the file was cut back.
     if (m_file != nullptr) std::setvbuf(m_file, nullptr, _IONBF, 0);
     if (m_file == nullptr) {
-        m_openError = "The report file \"" + displayPath(path) +
+        m_openError = "The report file \"" + displayPath(m_path) +
                       "\" could not be created: " + std::strerror(errno);
     }
 }

@@ -29,6 +29,7 @@
 
 #include "core/TextUtils.h"
 #include "stats/uTavFreq.h"
+#include "stats/uTavReports.h"
 #include "stats/uTavSession.h"
 #include "table/TXMLDataSet.h"
 #include "ui/QtText.h"
@@ -422,11 +423,12 @@ void TfrmTavMain::UpdateStatusLine() {
         panel->setText(panel->fontMetrics().elidedText(m_statusTexts[i], Qt::ElideLeft, room));
         panel->setToolTip(i == 0 ? m_statusTexts[0] : QString());
     }
-    // Scores greyed in the rules grid say here what they were computed under.
+    // Scores greyed in the rules grid say here what they were computed under; otherwise the
+    // panel names where the previous run's report was kept.
     m_statusTexts[4] = m_session->scoresOutdated()
                            ? qtText(m_session->scoresComputedUnder()) +
                                  QStringLiteral(" (outdated: run the entropy gains again)")
-                           : QString();
+                           : qtText(m_report.startNote());
     StatusBar1[4]->setText(m_statusTexts[4]);
     StatusBar1[4]->setToolTip(m_statusTexts[4]);
     DBgrdSimpleRules->viewport()->update();

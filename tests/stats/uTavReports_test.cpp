@@ -6,8 +6,12 @@
 #include <cerrno>
 #include <filesystem>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include "core/DateTimeFormat.h"
 #include "core/Errors.h"
+#include "core/KeepEarlierFile.h"
 #include "core/LocaleFormat.h"
 #include "stats/uTavSession.h"
 #include "table/TXMLDataSet.h"
@@ -175,4 +179,35 @@ TEST_F(ReportTest, AFailedBlockIsCutOffAndTheEarlierBlocksStay) {
     }
     report.writeBlock(session);  // the program goes on: the next block follows the first
     EXPECT_EQ(readFile(path), once + once);
+}
+
+TEST(GlobalReportStart, AnEarlierReportIsKeptUnderADatedName) {
+    TempDir dir;
+    const std::string path = dir.file("TavGlobalRep.txt");
+    {
+        TGlobalReport empty(path);  // an empty earlier file is simply replaced
+        EXPECT_EQ(empty.startNote(), "");
+    }
+    dir.write("TavGlobalRep.txt", "previous run\r\n");
+    const std::string dated = datedFileName(path, 1700000000);
+    EXPECT_EQ(dated.size(), path.size() + 16);               // "-YYYYMMDD-HHMMSS"
+    dir.write(dated.substr(dated.rfind('/') + 1), "taken");  // the name is taken: "-2" is added
+    const timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    {
+        TGlobalReport report(path);
+        EXPECT_TRUE(report.isOpen());
+        EXPECT_EQ(report.path(), path);
+        const std::string kept = dated.substr(0, dated.size() - 4) + "-2.txt";
+        EXPECT_EQ(readFile(kept), "previous run\r\n");
+        EXPECT_NE(report.startNote().find(kept), std::string::npos) << report.startNote();
+    }
+    // When the rename fails the earlier report stays and the new one gets a fresh dated name.
+    dir.write("TavGlobalRep.txt", "second run\r\n");
+    const InjectedFault fault(TWriteStep::Rename, EACCES);
+    TGlobalReport report(path);
+    EXPECT_EQ(readFile(path), "second run\r\n");
+    EXPECT_NE(report.path(), path);
+    EXPECT_TRUE(report.isOpen());
+    EXPECT_NE(report.startNote().find("could not be renamed"), std::string::npos);
 }

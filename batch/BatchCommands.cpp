@@ -1,5 +1,7 @@
 #include "batch/BatchCommands.h"
 
+#include <sys/stat.h>
+
 #include <clocale>
 #include <exception>
 #include <functional>
@@ -9,10 +11,14 @@
 #include "batch/BatchImport.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchTables.h"
+#include "batch/BatchText.h"
+#include "core/DataFileHeader.h"
 #include "core/Errors.h"
 #include "core/FieldTypes.h"
 #include "core/LocaleFormat.h"
 #include "core/SummaryFile.h"
+#include "core/TextUtils.h"
+#include "core/Win1250.h"
 #include "core/uTavObj.h"
 #include "stats/uTavEvalRun.h"
 #include "stats/uTavReports.h"
@@ -28,6 +34,12 @@ std::set<std::string> withOptions(std::initializer_list<const char*> extra) {
     std::set<std::string> options = kExplorationOptions;
     options.insert(extra.begin(), extra.end());
     return options;
+}
+
+// Whether `path` names a regular file (other paths get the reader's own message).
+bool isRegularFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 // Loads a data file as the load command does: kind and code page from the header. Messages the
@@ -90,8 +102,20 @@ void applySettings(TTavSession& session, const TBatchOptions& options) {
 // Loads the file into the session and applies the options. Returns an exit status, or -1 when
 // the command may go on.
 int prepareSession(TTavSession& session, const TBatchOptions& options) {
+    if (isRegularFile(options.file) && !fileHasDataFileHeader(options.file)) {
+        throw ETavError("The file \"" + displayPath(options.file) +
+                        "\" is not a data file: its first line is not a \"TAV DATA\" header. "
+                        "tav-batch import converts a CSV, TSV or ARFF file into a data file.");
+    }
     session.loadDataFile(options.file);
     const TBaza& data = *session.CurrentData();
+    std::optional<int> classField = options.classField;
+    if (options.className) {
+        const std::string name = argumentTo1250("--class", *options.className);
+        const int index = data.fieldIndex(upperCase1250(name));
+        if (index < 0) throw EBatchUsage{"--class: the table has no field named \"" + name + "\""};
+        classField = index;
+    }
     if (options.classField && *options.classField >= data.FieldCount()) {
         throw EBatchUsage{"--class: the field " + std::to_string(*options.classField) +
                           " is outside 0.." + std::to_string(data.FieldCount() - 1)};
@@ -102,14 +126,15 @@ int prepareSession(TTavSession& session, const TBatchOptions& options) {
                           std::to_string(ruleCount - 1)};
     }
     if (options.select) session.selectFields(selectedFields(*options.select, data.FieldCount()));
-    if (options.classField) session.setClassFieldDeselected(*options.classField);
+    if (classField) session.setClassFieldDeselected(*classField);
     if (options.context) {
-        session.updateContext(*options.context);
+        session.updateContext(argumentTo1250("--context", *options.context));
         // The session has shown the message; a script must not get numbers for other records.
         if (!session.contextError().empty()) return kExitError;
     }
     if (options.compare1 || options.compare2) {
-        session.updateCompare(options.compare1.value_or(""), options.compare2.value_or(""));
+        session.updateCompare(argumentTo1250("--compare1", options.compare1.value_or("")),
+                              argumentTo1250("--compare2", options.compare2.value_or("")));
         if (!session.compare1Error().empty() || !session.compare2Error().empty()) return kExitError;
     }
     return -1;
@@ -127,7 +152,8 @@ struct TSessionCommand {
 int runExploration(const std::vector<std::string>& args, const std::set<std::string>& allowed,
                    bool needsClass, const TSessionCommand& command, const TBatchOutput& io) {
     const TBatchOptions options = parseBatchOptions(args, allowed);
-    if (needsClass && !options.classField) throw EBatchUsage{"--class: the class field is missing"};
+    if (needsClass && !options.classField && !options.className)
+        throw EBatchUsage{"--class: the class field is missing"};
     TSessionHooks hooks;
     hooks.showMessage = [&io](const std::string& message) { io.printError(message); };
     TTavSession session(hooks);
@@ -173,7 +199,8 @@ const TSessionCommand kPrintReport{
         if (options.rank) session.computeEntropyGains();
     },
     [](TTavSession& session, const TBatchOptions&, const TBatchOutput& io) {
-        io.out << globalReportBlock(session);
+        // The block is the report file's Windows-1250 text; standard output is UTF-8.
+        io.out << win1250ToUtf8(globalReportBlock(session));
     }};
 
 // The number separators of the environment's locale, read once without changing the process's

@@ -77,7 +77,14 @@ TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
                                       " is outside 0..127"};
             }
         } else if (arg == "--class") {
-            options.classField = plainIndex(arg, value);
+            // A number is the field's index, anything else its name.
+            const bool number =
+                !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
+            if (number) {
+                options.classField = plainIndex(arg, value);
+            } else {
+                options.className = value;
+            }
         } else if (arg == "--rule") {
             options.rule = plainIndex(arg, value);
         }

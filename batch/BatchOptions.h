@@ -17,6 +17,7 @@ struct TBatchOptions {
     std::optional<std::string> select;  // "all", "none" or a list of field indexes
     std::vector<int> hide;              // class value codes whose rows are hidden
     std::optional<int> classField;
+    std::optional<std::string> className;  // --class given as a field name (as typed)
     std::optional<int> rule;
     bool rank = false;
 };

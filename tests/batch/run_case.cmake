@@ -10,7 +10,7 @@ endif()
 
 set(args "")
 if(EXISTS "${CASE_DIR}/args")
-  file(STRINGS "${CASE_DIR}/args" args)
+  file(STRINGS "${CASE_DIR}/args" args ENCODING UTF-8)
 endif()
 
 # The C locale, so that the numbers of the evaluation run do not depend on the machine.

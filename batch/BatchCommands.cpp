@@ -27,8 +27,9 @@
 
 namespace {
 
-const std::set<std::string> kExplorationOptions = {
-    "--mprior", "--m", "--signif", "--context", "--compare1", "--compare2", "--select", "--hide"};
+const std::set<std::string> kExplorationOptions = {"--mprior",  "--m",        "--signif",
+                                                   "--context", "--compare1", "--compare2",
+                                                   "--select",  "--hide",     "--progress"};
 
 std::set<std::string> withOptions(std::initializer_list<const char*> extra) {
     std::set<std::string> options = kExplorationOptions;
@@ -156,6 +157,18 @@ int runExploration(const std::vector<std::string>& args, const std::set<std::str
         throw EBatchUsage{"--class: the class field is missing"};
     TSessionHooks hooks;
     hooks.showMessage = [&io](const std::string& message) { io.printError(message); };
+    if (options.progress) {
+        // One line each time the work passes another tenth; a fraction of 0 means done.
+        hooks.progress = [&io, tenths = 0](double fraction) mutable {
+            const int reached = static_cast<int>(fraction * 10);
+            if (fraction <= 0) {
+                tenths = 0;
+            } else if (reached > tenths) {
+                tenths = reached;
+                io.err << "tav-batch: " << reached * 10 << " %" << std::endl;
+            }
+        };
+    }
     TTavSession session(hooks);
     session.setWritesSummaryReport(false);
     int status = -1;
@@ -242,7 +255,7 @@ std::string batchUsage() {
            "  evaluate CSVFILE [--mprior X] [--m X]\n"
            "                               the evaluation run, rewriting CSVFILE\n"
            "opts: --mprior X, --m X, --signif X, --context EXPR, --compare1 EXPR,\n"
-           "      --compare2 EXPR, --select all|none|LIST, --hide LIST\n";
+           "      --compare2 EXPR, --select all|none|LIST, --hide LIST, --progress\n";
 }
 
 int runBatch(const std::vector<std::string>& args, const TBatchOutput& io) {

@@ -52,6 +52,10 @@ TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
             options.rank = true;
             continue;
         }
+        if (arg == "--progress") {
+            options.progress = true;
+            continue;
+        }
         if (k + 1 >= args.size()) throw EBatchUsage{arg + ": a value is missing"};
         const std::string& value = args[++k];
         if (arg == "--mprior") {

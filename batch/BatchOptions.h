@@ -20,6 +20,7 @@ struct TBatchOptions {
     std::optional<std::string> className;  // --class given as a field name (as typed)
     std::optional<int> rule;
     bool rank = false;
+    bool progress = false;  // progress lines on standard error
 };
 
 // A usage error: the message names the option; tav-batch exits with status 2.

@@ -23,6 +23,8 @@ struct TSessionHooks {
     // Called after every computation of the Frequency table that the session makes for what it
     // shows (not for the steps of a walk over the rules); tests count them.
     std::function<void()> frequencyRecomputed;
+    // Asked between rules of a long walk (the entropy-gain run): true stops it.
+    std::function<bool()> cancelRequested;
 };
 
 // One filter drop-down: the text in its edit field and the expressions already applied.
@@ -157,8 +159,10 @@ class TTavSession {
     // table. Does not recompute what the table shows.
     void captureChartRow(int row);
     // Ranks every simple rule by its entropy gain for the class field (nothing without a table).
-    // Walks every rule, then recomputes once for the first rule of the ranked list.
-    void computeEntropyGains();
+    // Walks every rule, reporting progress every few rules and asking cancelRequested as often;
+    // a cancelled run keeps the scores computed so far and sorts the list as a finished one does.
+    // Then recomputes once for the first rule of the ranked list. Returns false when cancelled.
+    bool computeEntropyGains();
     // Puts the simple rules back into their creation order (nothing without a table).
     // Recomputes.
     void restoreOriginalOrder();

@@ -1,6 +1,8 @@
 // The session's Fields and Simple rules tables, the entropy-gain run and the creation order of the
 // rules.
 
+#include <algorithm>
+
 #include "stats/uTavResultTables.h"
 #include "stats/uTavSession.h"
 #include "table/TXMLDataSet.h"
@@ -105,17 +107,29 @@ void TTavSession::onTableDataChange() {
     });
 }
 
-void TTavSession::computeEntropyGains() {
-    if (m_data == nullptr) return;
-    runCommand([this] {
+bool TTavSession::computeEntropyGains() {
+    if (m_data == nullptr) return true;
+    bool completed = true;
+    runCommand([&] {
         m_dataReady = false;
         // Nothing the first populations depend on changes during the run.
         TFrequencyRunCache runCache;
         TFrequencyInputs inputs = frequencyInputs();
         inputs.runCache = &runCache;
+        const int rules = m_rules->RecordCount();
+        // Progress and the question to stop come every 1 % of the rules, not for each one, so
+        // that a window repaints a hundred times at most.
+        const int step = std::max(1, rules / 100);
         try {
             m_rules->first();
-            while (m_rules->hasCurrentRecord() && !m_rules->eof()) {
+            for (int done = 0; m_rules->hasCurrentRecord() && !m_rules->eof(); ++done) {
+                if (done > 0 && done % step == 0) {
+                    progress(static_cast<double>(done) / rules);
+                    if (m_hooks.cancelRequested && m_hooks.cancelRequested()) {
+                        completed = false;
+                        break;
+                    }
+                }
                 FillFrequencyTable(inputs, m_classField, activeRuleNumber(), true, true, 0);
                 m_rules->next();
             }
@@ -123,14 +137,17 @@ void TTavSession::computeEntropyGains() {
             // The scores computed so far stay, nothing is re-sorted, and the Frequency table
             // follows the cursor again.
             m_dataReady = true;
+            progress(0);
             throw;
         }
+        progress(0);
         m_dataReady = true;
         m_scoreBasis = currentScoreBasis();
         m_sets->SetLists[slRules].sort(higherScore);
         FillResultTables(false);
         invalidateFrequency();
     });
+    return completed;
 }
 
 void TTavSession::restoreOriginalOrder() {

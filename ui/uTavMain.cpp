@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStackedLayout>
 #include <QStatusBar>
@@ -52,6 +53,7 @@ TfrmTavMain::TfrmTavMain(TTavUiOps& ui, TGlobalReport& report, QWidget* parent)
     TSessionHooks hooks;
     hooks.progress = [this](double fraction) { ReportProgress(fraction); };
     hooks.showMessage = [this](const std::string& text) { m_ui.showMessage(text); };
+    hooks.cancelRequested = [this] { return m_cancelRequested; };
     m_session = std::make_unique<TTavSession>(std::move(hooks));
 
     setObjectName(QStringLiteral("frmTavMain"));
@@ -79,7 +81,11 @@ TfrmTavMain::TfrmTavMain(TTavUiOps& ui, TGlobalReport& report, QWidget* parent)
     panes->addWidget(findChild<QSplitter*>(QStringLiteral("Splitter3")));
     panes->setStretchFactor(2, 1);
     createStatusArea();
-    layout->addWidget(ProgressBar1);
+    auto* progressRow = new QHBoxLayout;
+    progressRow->setContentsMargins(0, 0, 0, 0);
+    progressRow->addWidget(ProgressBar1, 1);
+    progressRow->addWidget(btnCancelRun);
+    layout->addLayout(progressRow);
 
     lblUsingCompare->setText(QString());
     setWindowState(Qt::WindowMaximized);
@@ -376,6 +382,17 @@ void TfrmTavMain::createStatusArea() {
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setFixedHeight(16);
+    btnCancelRun = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancelRun->setObjectName(QStringLiteral("btnCancelRun"));
+    btnCancelRun->setToolTip(
+        QStringLiteral("Stop the entropy-gain run (Esc); the scores computed so far stay"));
+    btnCancelRun->setVisible(false);
+    // Not a command: it only asks the running one to stop at its next question.
+    connect(btnCancelRun, &QPushButton::clicked, this, [this] { m_cancelRequested = true; });
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (btnCancelRun->isVisible()) m_cancelRequested = true;
+    });
 
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));

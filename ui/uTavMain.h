@@ -149,6 +149,8 @@ class TfrmTavMain : public QMainWindow {
     TxTableModel* m_rulesModel = nullptr;
     TxTableModel* m_frequencyModel = nullptr;
     bool m_busy = false;
+    // Cancel (or Escape) was pressed during the entropy-gain run.
+    bool m_cancelRequested = false;
     bool m_closeRequested = false;
     bool m_contextEditDeferred = false;
     std::array<QString, 5> m_statusTexts;
@@ -176,5 +178,7 @@ class TfrmTavMain : public QMainWindow {
     QMenu* mnPopFields = nullptr;
     QMenu* mnPopFreq = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
+    // Beside the progress bar while the entropy-gain run goes on; Escape does the same.
+    QPushButton* btnCancelRun = nullptr;
     std::array<QLabel*, 5> StatusBar1{};
 };

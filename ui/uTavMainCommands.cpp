@@ -122,6 +122,11 @@ void TfrmTavMain::withRuleWalk(const std::function<void()>& body) {
 void TfrmTavMain::tlbtnAClick() {
     runCommand([this] {
         TWaitCursor wait;
+        m_cancelRequested = false;
+        btnCancelRun->setVisible(true);
+        // The button goes away also when the run ends in an error.
+        const std::unique_ptr<QPushButton, void (*)(QPushButton*)> hide(
+            btnCancelRun, [](QPushButton* button) { button->setVisible(false); });
         withRuleWalk([this] { m_session->computeEntropyGains(); });
     });
 }

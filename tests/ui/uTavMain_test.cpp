@@ -428,3 +428,37 @@ TEST_F(MainWindowTest, ANewMOutdatesTheScoresAndTheStatusLineSaysUnderWhatTheyWe
     window->tlbtnA->click();
     EXPECT_EQ(window->statusPanelText(4), "");
 }
+
+TEST_F(MainWindowTest, TheEntropyGainRunShowsProgressAndStopsOnCancelWithTheScoresSoFar) {
+    load(sample);
+    makeClass(kLoanField);
+    trigger("selectAll1");
+    std::vector<int> shown;
+    int rounds = 0;
+    ui.duringEvents = [&] {
+        shown.push_back(window->ProgressBar1->value());
+        EXPECT_TRUE(window->btnCancelRun->isVisible());
+        if (++rounds == 40) window->btnCancelRun->click();  // past the rules on the class
+    };
+    window->tlbtnA->click();
+    ui.duringEvents = nullptr;
+    EXPECT_FALSE(window->btnCancelRun->isVisible());
+    ASSERT_GE(shown.size(), 40u);
+    EXPECT_GT(shown[39], shown[0]);
+    const TMnozicaList& rules = window->session().sets().SetLists[slRules];
+    int scored = 0;
+    for (int i = 0; i < rules.count(); ++i) {
+        scored += rules.item(i)->Score != 0;
+        if (i > 0) {
+            EXPECT_GE(rules.item(i - 1)->Score, rules.item(i)->Score);  // sorted
+        }
+    }
+    EXPECT_GT(scored, 0);
+    EXPECT_TRUE(window->session().dataReady());
+    // A run to its end scores more rules.
+    window->tlbtnA->click();
+    int all = 0;
+    for (int i = 0; i < rules.count(); ++i)
+        all += rules.item(i)->Score != 0;
+    EXPECT_GT(all, scored);
+}

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 
 #include "ui/QtText.h"
+#include "ui/uImportDialog.h"
 
 void TTavQtUiOps::showMessage(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), qtText(text),
@@ -47,4 +48,16 @@ void TTavQtUiOps::processPendingEvents() {
 
 void TTavQtUiOps::setClipboardText(const std::string& text) {
     QGuiApplication::clipboard()->setText(qtText(text));
+}
+
+bool TTavQtUiOps::confirm(const std::string& question) {
+    return QMessageBox::question(m_parent, QApplication::applicationDisplayName(),
+                                 qtText(question)) == QMessageBox::Yes;
+}
+
+bool TTavQtUiOps::reviewImport(TImportPlan& plan, int& classColumn) {
+    TfrmImport dialog(plan, m_parent);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    classColumn = dialog.classColumn();
+    return true;
 }

@@ -26,6 +26,8 @@ class TTavQtUiOps : public TTavUiOps {
                                         const std::string& defaultName) override;
     void processPendingEvents() override;
     void setClipboardText(const std::string& text) override;
+    bool confirm(const std::string& question) override;
+    bool reviewImport(TImportPlan& plan, int& classColumn) override;
 
   private:
     QPointer<QWidget> m_parent;

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+struct TImportPlan;
+
 // The operations the windows need from the toolkit that cannot be driven in a test without a
 // person in front of the screen: modal boxes and dialogs, the clipboard and the event loop. The
 // Qt implementation shows real dialogs; tests script the answers. All texts are Windows-1250;
@@ -34,6 +36,19 @@ class TTavUiOps {
     virtual void processPendingEvents() = 0;
     // Replaces the clipboard's content with the text.
     virtual void setClipboardText(const std::string& text) = 0;
+    // A modal question with Yes and No; true for Yes. Without a person it says no.
+    virtual bool confirm(const std::string& question) {
+        (void)question;
+        return false;
+    }
+    // The import dialog: shows the inferred columns of `plan`, lets the user change their types
+    // (through setColumnType) and pick the class column. True when confirmed; `classColumn` then
+    // holds the chosen class. Without a person nothing is imported.
+    virtual bool reviewImport(TImportPlan& plan, int& classColumn) {
+        (void)plan;
+        (void)classColumn;
+        return false;
+    }
     // Shows the message of an error that left a command; the program goes on.
     virtual void showError(const std::string& message) { showMessage(message); }
 };

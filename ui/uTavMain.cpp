@@ -117,6 +117,7 @@ void TfrmTavMain::createMenus() {
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("FileMenu"));
     addCommand(file, "Loaddatabase1", "&Load data file", &TfrmTavMain::Loaddatabase1Click);
+    addCommand(file, "Importdatafile1", "&Import data file...", &TfrmTavMain::Importdatafile1Click);
     file->addSeparator();
     addCommand(file, "ExitItem", "E&xit", &TfrmTavMain::ExitItemClick);
 

@@ -81,6 +81,8 @@ class TfrmTavMain : public QMainWindow {
   private:
     // Handlers of the menus and the toolbar.
     void Loaddatabase1Click();
+    // "&Import data file...": a plain CSV, TSV or ARFF file, converted beside it and loaded.
+    void Importdatafile1Click();
     void ExitItemClick();
     void parameterMPriorItemClick();
     void parameterMItemClick();
@@ -125,6 +127,9 @@ class TfrmTavMain : public QMainWindow {
     // grids' current rows.
     void syncWidgets();
     void loadBody(const std::string& path);
+    // Infers the columns of `path`, lets the user review them, writes the data file beside it
+    // (asking before it overwrites one) and loads it with the chosen class.
+    void importBody(const std::string& path);
     void showResultPanes();
     void settingsCommand(const char* caption, const char* prompt, TSetting setting);
     void syncFilterList(QComboBox* box, const TFilterInput& input);

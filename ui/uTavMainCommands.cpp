@@ -1,13 +1,18 @@
 // The main window's menu and toolbar commands: load, settings, the actions over the simple
 // rules, the report, the charts, About and Exit.
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "core/DataFileHeader.h"
+#include "core/Importer.h"
 #include "core/TextUtils.h"
+#include "core/uTavObj.h"
 #include "stats/uTavEvalRun.h"
 #include "stats/uTavFreq.h"
 #include "stats/uTavReports.h"
@@ -22,6 +27,15 @@ namespace {
 
 // The open dialog's filter: a description followed by its patterns in parentheses.
 constexpr const char* kDataFileFilter = "CSV semicolon separated files (*.CSV *.csv)";
+
+// The import command's filter, with every file as the last choice.
+constexpr const char* kImportFileFilter =
+    "Tables (*.csv *.CSV *.tsv *.TSV *.txt *.TXT *.arff *.ARFF);;All files (*)";
+
+bool isRegularFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
 
 // The wait cursor over the application while a long command runs.
 class TWaitCursor {
@@ -45,7 +59,46 @@ void TfrmTavMain::loadFile(const std::string& path) {
     runCommand([&] { loadBody(path); });
 }
 
+void TfrmTavMain::Importdatafile1Click() {
+    runCommand([this] {
+        const std::optional<std::string> path = m_ui.openFile(kImportFileFilter, ".");
+        if (path) importBody(*path);
+    });
+}
+
+void TfrmTavMain::importBody(const std::string& path) {
+    TImportPlan plan;
+    {
+        TWaitCursor wait;
+        plan = inferImport(path);
+    }
+    int classColumn = 0;
+    if (!m_ui.reviewImport(plan, classColumn)) return;
+    const std::string target = importedDataFilePath(path);
+    struct stat info {};
+    if (::stat(target.c_str(), &info) == 0 &&
+        !m_ui.confirm("The file \"" + displayPath(target) + "\" exists. Replace it?")) {
+        return;
+    }
+    writeImport(plan, target);
+    // The load and the class are one command: the Frequency table is computed once.
+    m_session->runAsOneCommand([&] {
+        loadBody(target);
+        m_session->setClassFieldDeselected(classColumn);
+    });
+}
+
 void TfrmTavMain::loadBody(const std::string& path) {
+    // A plain table is not loaded as garbage: the user may import it instead, and the loaded
+    // table stays either way until a load succeeds.
+    if (isRegularFile(path) && !fileHasDataFileHeader(path)) {
+        if (m_ui.confirm("The file \"" + displayPath(path) +
+                         "\" is not a data file (its first line is not a \"TAV DATA\" header). "
+                         "Import it as a CSV, TSV or ARFF table?")) {
+            importBody(path);
+        }
+        return;
+    }
     TWaitCursor wait;
     // The database chart lets go of the table the load may replace.
     if (m_charts.setData) m_charts.setData(nullptr);

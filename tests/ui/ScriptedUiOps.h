@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ImportTypes.h"
 #include "ui/TavUiOps.h"
 
 // The user-interface operations with scripted answers: the dialogs take their answers from
@@ -33,6 +34,19 @@ class TScriptedUiOps : public TTavUiOps {
         if (duringEvents) duringEvents();
     }
     void setClipboardText(const std::string& text) override { clipboard = text; }
+    bool confirm(const std::string& question) override {
+        questions.push_back(question);
+        if (confirmations.empty()) return false;
+        const bool yes = confirmations.front();
+        confirmations.pop_front();
+        return yes;
+    }
+    bool reviewImport(TImportPlan& plan, int& classColumn) override {
+        reviewedColumns = static_cast<int>(plan.columns.size());
+        if (!importClass) return false;
+        classColumn = *importClass;
+        return true;
+    }
 
     // How many messages equal `text`.
     int count(const std::string& text) const {
@@ -47,6 +61,10 @@ class TScriptedUiOps : public TTavUiOps {
     std::vector<std::string> messages;
     std::vector<std::string> errors;
     std::vector<TQuery> queries;
+    std::vector<std::string> questions;
+    std::deque<bool> confirmations;  // answers to confirm(), no when empty
+    std::optional<int> importClass;  // the import dialog's class, none: cancelled
+    int reviewedColumns = -1;
     std::vector<std::pair<std::string, std::string>> openCalls;
     std::string clipboard = "(untouched)";
     int eventRounds = 0;

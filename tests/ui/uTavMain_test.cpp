@@ -60,7 +60,8 @@ TEST_F(MainWindowTest, StartsEmptyWithItsMenusToolbarAndStatusLine) {
         EXPECT_GE(window->StatusBar1[i]->width(), widths[i]);
 
     using Items = std::vector<std::string>;
-    EXPECT_EQ(menuItems(topMenu(*window, "&File")), (Items{"&Load data file", "-", "E&xit"}));
+    EXPECT_EQ(menuItems(topMenu(*window, "&File")),
+              (Items{"&Load data file", "&Import data file...", "-", "E&xit"}));
     EXPECT_EQ(menuItems(topMenu(*window, "&Settings")),
               (Items{"parameter m for &prior", "parameter &m", "&significance level (%)"}));
     EXPECT_EQ(menuItems(topMenu(*window, "Action")),
@@ -461,4 +462,32 @@ TEST_F(MainWindowTest, TheEntropyGainRunShowsProgressAndStopsOnCancelWithTheScor
     for (int i = 0; i < rules.count(); ++i)
         all += rules.item(i)->Score != 0;
     EXPECT_GT(all, scored);
+}
+
+TEST_F(MainWindowTest, APlainCsvIsOfferedForImportAndThePreviousTableStaysOnNo) {
+    load(sample);
+    const TBaza* loaded = window->session().CurrentData();
+    const std::string plain = dir.file("loans.csv");
+    std::filesystem::copy_file(TAV_SOURCE_DIR "/examples/loans-plain.csv", plain);
+    load(plain);  // no to the offer
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_NE(ui.questions[0].find("is not a data file"), std::string::npos);
+    EXPECT_EQ(window->session().CurrentData(), loaded);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("loans.REP")));
+
+    ui.confirmations = {true};
+    ui.importClass = 2;
+    load(plain);
+    EXPECT_GT(ui.reviewedColumns, 2);
+    ASSERT_TRUE(std::filesystem::exists(dir.file("loans-tav.CSV")));
+    EXPECT_EQ(window->session().DataFileName(), dir.file("loans-tav.CSV"));
+    EXPECT_EQ(window->session().CurrentData()->FieldCount(), ui.reviewedColumns);
+    EXPECT_EQ(window->session().classField(), 2);
+
+    // The import command asks before it replaces the converted file; no keeps it.
+    const auto written = std::filesystem::last_write_time(dir.file("loans-tav.CSV"));
+    ui.files.push_back(plain);
+    trigger("Importdatafile1");
+    EXPECT_NE(ui.questions.back().find("Replace it?"), std::string::npos);
+    EXPECT_EQ(std::filesystem::last_write_time(dir.file("loans-tav.CSV")), written);
 }

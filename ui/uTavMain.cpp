@@ -38,6 +38,7 @@
 #include "ui/TavSignifDelegate.h"
 #include "ui/TavUiOps.h"
 #include "ui/TxTableModel.h"
+#include "ui/uTavFindingsTab.h"
 
 namespace {
 
@@ -313,6 +314,10 @@ void TfrmTavMain::createResultsArea() {
     pageLayout->setContentsMargins(2, 2, 2, 2);
     pageLayout->addWidget(DBgrdFrequency);
     PageControl2->addTab(page, QStringLiteral("Frequency"));
+    PageControl2->addTab(
+        new TTavFindingsTab(
+            *m_session, m_ui, [this](const auto& body) { runCommand(body); }, PageControl2),
+        QStringLiteral("Findings"));
     static_cast<QStackedLayout*>(pnlDisplay->layout())->addWidget(PageControl2);
     PageControl2->setEnabled(false);
     PageControl2->setVisible(false);
@@ -433,6 +438,7 @@ void TfrmTavMain::runCommand(const std::function<void()>& body) {
 
 void TfrmTavMain::afterCommand() {
     runGuarded(m_ui, [this] { syncWidgets(); });
+    if (auto* findings = findChild<TTavFindingsTab*>()) findings->sessionChanged();
     if (m_contextEditDeferred) {
         m_contextEditDeferred = false;
         cmbBxContextFilterChange();

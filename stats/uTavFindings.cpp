@@ -147,11 +147,14 @@ std::string ruleCondition(const TBaza& data, const TMnozica& set) {
 
 namespace {
 
-// The rules a finding can be made of: a condition on selected fields other than the class.
-bool isCandidate(const TSetCatalogue& sets, const TMnozica& rule, int classField) {
-    if (rule.Rule.empty() || !RuleFieldsSelected(sets, rule.Rule)) return false;
-    return std::none_of(rule.Rule.begin(), rule.Rule.end(),
-                        [&](const TItemPravila& item) { return item.FieldNo == classField; });
+// The rules a finding can be made of: a condition on (selected) fields other than the class.
+bool isCandidate(const TSetCatalogue& sets, const TMnozica& rule, const TFindingsOptions& options) {
+    if (rule.Rule.empty()) return false;
+    if (options.selectedOnly && !RuleFieldsSelected(sets, rule.Rule)) return false;
+    return std::none_of(rule.Rule.begin(), rule.Rule.end(), [&](const TItemPravila& item) {
+        return item.FieldNo == options.classField ||
+               (options.onlyField >= 0 && item.FieldNo != options.onlyField);
+    });
 }
 
 // What the sub-total row (the first row) of a Frequency table computed with only t visible says.
@@ -248,7 +251,7 @@ TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptio
         }
         if (hooks.progress && i % 16 == 0) hooks.progress(static_cast<double>(i) / rules.count());
         const TMnozica& rule = *rules.item(i);
-        if (!isCandidate(sets, rule, c)) continue;
+        if (!isCandidate(sets, rule, options)) continue;
         FillFrequencyTable(inputs, c, i, false, true, kSubTotalSlot);
         const TSubTotalRow row = readSubTotalRow(table);
         TFinding finding;

@@ -23,6 +23,8 @@ struct TFindingsOptions {
     int target = 0;    // the value code t of the class field
     int minCount = 5;  // rules with fewer records in the Context are listed apart, not ranked
     TFindingsSort sort = TFindingsSort::Score;
+    int onlyField = -1;        // when 0 or more: only the rules on this field
+    bool selectedOnly = true;  // only the rules whose fields are selected
 };
 
 // An m-estimate with its central credible interval.

@@ -9,6 +9,7 @@
 #include "stats/uTavFindingsText.h"
 #include "stats/uTavFreq.h"
 #include "stats/uTavSets.h"
+#include "stats/uTavThresholdSweep.h"
 
 class TXMLDataSet;
 class TxDataLink;
@@ -199,6 +200,10 @@ class TTavSession {
     TFindings computeFindings(int target, int minCount = 5,
                               TFindingsSort sort = TFindingsSort::Score,
                               const std::function<bool()>& cancelled = {});
+    // The rate of class value `target` under every threshold of `field` in the applied Context.
+    // Changes nothing the tables show. Throws ETavError without a table or for a field without
+    // thresholds.
+    TThresholdSweep computeThresholdSweep(int target, int field);
     // Where the findings come from: the file, its SHA-256, the filters and the selection.
     TFindingsProvenance findingsProvenance() const;
     // Makes the simple rule whose set has creation number `setNumber` the active one (false when

@@ -23,6 +23,11 @@ TFindings TTavSession::computeFindings(int target, int minCount, TFindingsSort s
     }
 }
 
+TThresholdSweep TTavSession::computeThresholdSweep(int target, int field) {
+    if (m_data == nullptr) throw ETavError("Load a data file first: there is nothing to sweep.");
+    return ComputeThresholdSweep(*m_data, *m_sets, m_classField, target, field);
+}
+
 TFindingsProvenance TTavSession::findingsProvenance() const {
     TFindingsProvenance origin;
     origin.dataFile = m_dataFileName;

@@ -10,6 +10,7 @@
 #include "stats/uTavFreq.h"
 #include "stats/uTavResultTables.h"
 #include "stats/uTavSession.h"
+#include "stats/uTavThresholdSweep.h"
 #include "table/TXMLDataSet.h"
 #include "tests/support/TempDir.h"
 
@@ -289,6 +290,39 @@ TEST(FindingsPrior, RankRangeOverTheThreeMAndRobustInTheTopTen) {
         EXPECT_EQ(ranked[e.rule].rankHigh, e.high) << e.rule;
         EXPECT_EQ(ranked[e.rule].robust, e.robust) << e.rule;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// X (REAL, boundaries 10 and 20, codes 0..2) has one "<" set (codes 0 and 1: <= 20) and one ">"
+// set (codes 1 and 2: > 10); F (INT 1..3) has "< 3" and "> 1", at 2.5 and 1.5. Every point is the
+// finding of its rule.
+TEST_F(FindingsTest, SweepPlacesEveryThresholdOfTheFieldOnItsAxis) {
+    session->selectField(3, false);  // a sweep does not need the field selected
+    const TThresholdSweep sweep = session->computeThresholdSweep(1, 3);
+    ASSERT_EQ(sweep.points.size(), 2u);
+    EXPECT_TRUE(sweep.points[0].less);
+    EXPECT_EQ(sweep.points[0].x, 20);
+    EXPECT_EQ(sweep.points[0].finding.count, 21);
+    EXPECT_FALSE(sweep.points[1].less);
+    EXPECT_EQ(sweep.points[1].x, 10);
+    EXPECT_EQ(sweep.points[1].finding.count, 89);
+    session->selectField(3, true);
+    const TFindings findings = session->computeFindings(1, 0);
+    for (const TSweepPoint& point : sweep.points) {
+        const TFinding* same = findingNamed(findings, point.finding.name);
+        ASSERT_NE(same, nullptr) << point.finding.name;
+        EXPECT_EQ(same->rule.rate, point.finding.rule.rate);
+        EXPECT_EQ(same->pHigher, point.finding.pHigher);
+    }
+    const TThresholdSweep ints = session->computeThresholdSweep(1, 1);
+    ASSERT_EQ(ints.points.size(), 2u);
+    EXPECT_EQ(ints.points[0].x, 2.5);
+    EXPECT_EQ(ints.points[1].x, 1.5);
+    EXPECT_THROW(session->computeThresholdSweep(1, 2), ETavError);  // a SET field
+    EXPECT_THROW(session->computeThresholdSweep(1, 0), ETavError);  // the class itself
 }
 
 }  // namespace

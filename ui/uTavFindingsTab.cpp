@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -18,6 +19,7 @@
 #include "ui/FindingsModel.h"
 #include "ui/QtText.h"
 #include "ui/TavUiOps.h"
+#include "ui/uThresholdSweep.h"
 
 TTavFindingsTab::TTavFindingsTab(TTavSession& session, TTavUiOps& ui, CommandRunner runCommand,
                                  QWidget* parent)
@@ -89,6 +91,9 @@ TTavFindingsTab::TTavFindingsTab(TTavSession& session, TTavUiOps& ui, CommandRun
     connect(cmbBxSort, &QComboBox::currentIndexChanged, this, &TTavFindingsTab::optionsChanged);
     connect(grdFindings, &QAbstractItemView::doubleClicked, this,
             &TTavFindingsTab::grdFindingsDblClick);
+    grdFindings->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grdFindings, &QWidget::customContextMenuRequested, this,
+            &TTavFindingsTab::grdFindingsContextMenu);
     connect(btnExport, &QPushButton::clicked, this, &TTavFindingsTab::btnExportClick);
     connect(btnCopy, &QPushButton::clicked, this, &TTavFindingsTab::btnCopyClick);
     // Only a flag: the computation asks for it between rules, while it processes events.
@@ -235,4 +240,50 @@ void TTavFindingsTab::btnCopyClick() {
         }
         m_ui.setClipboardText(findingsText(findings(), m_session.findingsProvenance()));
     });
+}
+
+int TTavFindingsTab::ruleField(int setNumber) const {
+    const TMnozicaList& rules = m_session.sets().SetLists[slRules];
+    for (int i = 0; i < rules.count(); ++i) {
+        const TMnozica* rule = rules.item(i);
+        if (rule->SetNumber == setNumber && !rule->Rule.empty()) return rule->Rule.front().FieldNo;
+    }
+    return -1;
+}
+
+bool TTavFindingsTab::showThresholdSweep(int row) {
+    const TFinding* finding = m_model->findingAt(row);
+    if (finding == nullptr || m_session.CurrentData() == nullptr) return false;
+    const int field = ruleField(finding->setNumber);
+    if (!HasThresholds(*m_session.CurrentData(), field)) return false;
+    const int target = findings().options.target;
+    bool shown = false;
+    m_runCommand([&] {
+        const TThresholdSweep sweep = m_session.computeThresholdSweep(target, field);
+        if (m_sweep == nullptr) {
+            m_sweep = new TfrmThresholdSweep(
+                m_ui,
+                [this](int setNumber) {
+                    m_runCommand([this, setNumber] { m_session.moveToRuleNumbered(setNumber); });
+                },
+                this);
+        }
+        m_sweep->setSweep(sweep);
+        m_sweep->show();
+        m_sweep->raise();
+        shown = true;
+    });
+    return shown;
+}
+
+void TTavFindingsTab::grdFindingsContextMenu(const QPoint& position) {
+    const QModelIndex index = grdFindings->indexAt(position);
+    const TFinding* finding = m_model->findingAt(index.row());
+    QMenu menu(this);
+    QAction* sweep = menu.addAction(QStringLiteral("&Threshold sweep..."));
+    sweep->setEnabled(finding != nullptr && m_session.CurrentData() != nullptr &&
+                      HasThresholds(*m_session.CurrentData(), ruleField(finding->setNumber)));
+    if (menu.exec(grdFindings->viewport()->mapToGlobal(position)) == sweep) {
+        showThresholdSweep(index.row());
+    }
 }

@@ -16,6 +16,7 @@ class TBaza;
 class TFindingsModel;
 class TTavSession;
 class TTavUiOps;
+class TfrmThresholdSweep;
 
 // The "Findings" tab: which simple rules shift one value of the class field, with a target
 // drop-down, the minimum number of records, the order, the findings grid with an interval bar per
@@ -37,6 +38,11 @@ class TTavFindingsTab : public QWidget {
     // depend on changed.
     void sessionChanged();
     const TFindings& findings() const;
+    // The popup's "Threshold sweep...": opens the sweep window for the field of row `row`'s rule
+    // when it is an INT, REAL or CURRENCY field (false otherwise).
+    bool showThresholdSweep(int row);
+    // The sweep window, or none before the first sweep.
+    TfrmThresholdSweep* sweepWindow() const { return m_sweep; }
 
     QComboBox* cmbBxTarget = nullptr;
     QSpinBox* spnMinCount = nullptr;
@@ -70,6 +76,9 @@ class TTavFindingsTab : public QWidget {
     void grdFindingsDblClick(const QModelIndex& index);
     void btnExportClick();
     void btnCopyClick();
+    void grdFindingsContextMenu(const QPoint& position);
+    // The field of the rule with creation number `setNumber`, or -1.
+    int ruleField(int setNumber) const;
 
     TTavSession& m_session;
     TTavUiOps& m_ui;
@@ -81,4 +90,5 @@ class TTavFindingsTab : public QWidget {
     bool m_computing = false;
     const TBaza* m_targetsFor = nullptr;
     int m_targetsClass = -1;
+    TfrmThresholdSweep* m_sweep = nullptr;
 };

@@ -12,9 +12,11 @@
 #include <fstream>
 #include <sstream>
 
+#include <QTest>
 #include "stats/uTavFindingsText.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/FindingsIntervalDelegate.h"
+#include "ui/uThresholdSweep.h"
 
 namespace {
 
@@ -137,6 +139,62 @@ TEST_F(FindingsTabTest, AClassWithoutValuesIsSaidInTheTab) {
     EXPECT_EQ(tab->grdFindings->model()->rowCount(), 0);
     EXPECT_FALSE(tab->lblMultiplicity->text().isEmpty());
     EXPECT_TRUE(ui.errors.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The row of the first finding on INCOME (field 7, REAL) and of one on a SET field.
+int rowOnField(TTavFindingsTab* tab, const char* prefix) {
+    const auto& ranked = tab->findings().ranked;
+    for (size_t i = 0; i < ranked.size(); ++i) {
+        if (ranked[i].name.rfind(prefix, 0) == 0) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+TEST_F(FindingsTabTest, SweepOfARealFieldClickAPointSavePngAndSvg) {
+    EXPECT_FALSE(tab->showThresholdSweep(rowOnField(tab, "(5) EDUCATION")));  // a SET field
+    ASSERT_TRUE(tab->showThresholdSweep(rowOnField(tab, "(7) INCOME")));
+    TfrmThresholdSweep* sweep = tab->sweepWindow();
+    ASSERT_NE(sweep, nullptr);
+    sweep->chart->resize(500, 300);
+    const TThresholdSweep& data = sweep->chart->sweep();
+    ASSERT_FALSE(data.points.empty());
+    EXPECT_EQ(data.fieldName, "INCOME");
+
+    const TSweepPlot plot = sweep->chart->plot();
+    const auto [x, y] = plot.pointCentres.back();
+    QTest::mouseClick(sweep->chart, Qt::LeftButton, {}, QPoint(int(x + 0.5), int(y + 0.5)));
+    const int row = window->session().activeRuleNumber();
+    EXPECT_EQ(window->session().sets().SetLists[slRules].item(row)->SetName,
+              data.points.back().finding.name);
+
+    ui.saves.push_back(dir.file("sweep.png"));
+    sweep->findChild<QPushButton*>("btnSavePng")->click();
+    QImage image(QString::fromStdString(dir.file("sweep.png")));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(500, 300));
+    // A threshold drawn blue or orange at its rate.
+    const QColor at = image.pixelColor(int(x + 0.5), int(y + 0.5) - 4);
+    EXPECT_TRUE(at == QColor(0, 0, 255) || at == QColor(230, 120, 0)) << at.name().toStdString();
+    ui.saves.push_back(dir.file("sweep.svg"));
+    sweep->findChild<QPushButton*>("btnSaveSvg")->click();
+    const std::string svg = fileText(dir.file("sweep.svg"));
+    EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+    EXPECT_NE(svg.find("<circle"), std::string::npos);
+    EXPECT_NE(svg.find("INCOME"), std::string::npos);
+    EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
+}
+
+TEST(ThresholdSweepPlot, PointHitTestPicksTheNearestWithinTheRadius) {
+    TSweepPlot plot;
+    plot.pointCentres = {{10, 10}, {14, 10}, {100, 100}};
+    EXPECT_EQ(sweepPointAt(plot, 13, 10), 1);
+    EXPECT_EQ(sweepPointAt(plot, 10, 11), 0);
+    EXPECT_EQ(sweepPointAt(plot, 50, 50), -1);
+    EXPECT_EQ(sweepPointAt(TSweepPlot{}, 0, 0), -1);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "batch/BatchFindings.h"
 #include "batch/BatchImport.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchTables.h"
@@ -282,6 +283,7 @@ int runBatch(const std::vector<std::string>& args, const TBatchOutput& io) {
         }
         if (command == "evaluate") return runEvaluate(rest, io);
         if (command == "import") return runImport(rest, io);
+        if (command == "findings") return runFindings(rest, io);
     } catch (const EBatchUsage& usage) {
         io.printError("tav-batch " + command + ": " + usage.message);
         io.err << batchUsage();

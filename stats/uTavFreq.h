@@ -77,6 +77,9 @@ struct TFrequencyInputs {
     std::function<bool()> useCompareFilters;
     // What a run keeps between its rules, or none (used in the default mode only).
     TFrequencyRunCache* runCache = nullptr;
+    // The row flags to use instead of RowVisible, or none (the findings of one class value show
+    // only its row without touching what the window shows).
+    const std::array<bool, kSubTotalSlot + 1>* rowVisible = nullptr;
 };
 
 // Computes the Frequency table of class field c under simple rule r (an index into list 3):

@@ -41,12 +41,14 @@ void FillFrequencyTable(const TFrequencyInputs& in, int c, int r, bool store, bo
         table.post();
     }
 
+    const std::array<bool, kSubTotalSlot + 1>& rowVisible =
+        in.rowVisible != nullptr ? *in.rowVisible : RowVisible;
     int present = 0;
     int visible = 0;
     for (int k = 0; k <= kMaxValueCode; ++k) {
         if (in.data.valueSet(c, k) == nullptr) continue;
         ++present;
-        if (RowVisible[k]) ++visible;
+        if (rowVisible[k]) ++visible;
     }
     const bool hidden = visible < present;
     TMnozica* subTotal = in.data.subTotalSet(c);
@@ -65,7 +67,7 @@ void FillFrequencyTable(const TFrequencyInputs& in, int c, int r, bool store, bo
     TFrequencyRunCache* cache = compareMode ? nullptr : in.runCache;
     for (int k = 0; k <= kSubTotalSlot; ++k) {
         TMnozica* S = in.data.valueSet(c, k);
-        if (S == nullptr || !(RowVisible[k] || (k == kSubTotalSlot && hidden))) continue;
+        if (S == nullptr || !(rowVisible[k] || (k == kSubTotalSlot && hidden))) continue;
         if (hidden && k <= kMaxValueCode && subTotal != nullptr) subTotal->orWith(S);
 
         // In the default mode the first population is the Context for every rule.

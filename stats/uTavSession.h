@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "core/uTavObj.h"
+#include "stats/uTavFindingsText.h"
 #include "stats/uTavFreq.h"
 #include "stats/uTavSets.h"
+#include "stats/uTavThresholdSweep.h"
 
 class TXMLDataSet;
 class TxDataLink;
@@ -201,6 +203,25 @@ class TTavSession {
     void removeActiveRow();
     void removeToLast();
     void removeToFirst();
+
+    // --- Findings (bodies in uTavSessionFindings.cpp) ---------------------------------------
+
+    // The findings of class value `target` of the class field in the applied Context with the
+    // current settings; progress through the hooks, stopped when `cancelled` says so. Changes no
+    // table and nothing the tables show. Throws ETavError without a table or for a class field
+    // without that value.
+    TFindings computeFindings(int target, int minCount = 5,
+                              TFindingsSort sort = TFindingsSort::Score,
+                              const std::function<bool()>& cancelled = {});
+    // The rate of class value `target` under every threshold of `field` in the applied Context.
+    // Changes nothing the tables show. Throws ETavError without a table or for a field without
+    // thresholds.
+    TThresholdSweep computeThresholdSweep(int target, int field);
+    // Where the findings come from: the file, its SHA-256, the filters and the selection.
+    TFindingsProvenance findingsProvenance() const;
+    // Makes the simple rule whose set has creation number `setNumber` the active one (false when
+    // there is none). Recomputes.
+    bool moveToRuleNumbered(int setNumber);
 
   private:
     // Runs one command: the compare-mode warning is shown at most once, and the Frequency table

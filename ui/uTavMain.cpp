@@ -41,6 +41,7 @@
 #include "ui/TavSignifDelegate.h"
 #include "ui/TavUiOps.h"
 #include "ui/TxTableModel.h"
+#include "ui/uTavFindingsTab.h"
 
 namespace {
 
@@ -324,6 +325,10 @@ void TfrmTavMain::createResultsArea() {
     pageLayout->setContentsMargins(2, 2, 2, 2);
     pageLayout->addWidget(DBgrdFrequency);
     PageControl2->addTab(page, QStringLiteral("Frequency"));
+    PageControl2->addTab(
+        new TTavFindingsTab(
+            *m_session, m_ui, [this](const auto& body) { runCommand(body); }, PageControl2),
+        QStringLiteral("Findings"));
     static_cast<QStackedLayout*>(pnlDisplay->layout())->addWidget(PageControl2);
     PageControl2->setEnabled(false);
     PageControl2->setVisible(false);
@@ -472,6 +477,7 @@ void TfrmTavMain::afterCommand() {
         syncWidgets();
         UpdateStatusLine();
     });
+    if (auto* findings = findChild<TTavFindingsTab*>()) findings->sessionChanged();
     if (m_contextEditDeferred) {
         m_contextEditDeferred = false;
         cmbBxContextFilterChange();

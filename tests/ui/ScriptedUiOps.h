@@ -29,6 +29,11 @@ class TScriptedUiOps : public TTavUiOps {
         openCalls.push_back({filter, initialDirectory});
         return next(files);
     }
+    std::optional<std::string> saveFile(const std::string& filter,
+                                        const std::string& defaultName) override {
+        saveCalls.push_back({filter, defaultName});
+        return next(saves);
+    }
     void processPendingEvents() override {
         ++eventRounds;
         if (duringEvents) duringEvents();
@@ -58,6 +63,7 @@ class TScriptedUiOps : public TTavUiOps {
 
     std::deque<std::optional<std::string>> answers;
     std::deque<std::optional<std::string>> files;
+    std::deque<std::optional<std::string>> saves;
     std::vector<std::string> messages;
     std::vector<std::string> errors;
     std::vector<TQuery> queries;
@@ -66,6 +72,7 @@ class TScriptedUiOps : public TTavUiOps {
     std::optional<int> importClass;  // the import dialog's class, none: cancelled
     int reviewedColumns = -1;
     std::vector<std::pair<std::string, std::string>> openCalls;
+    std::vector<std::pair<std::string, std::string>> saveCalls;
     std::string clipboard = "(untouched)";
     int eventRounds = 0;
     // Runs inside every processPendingEvents: what a user could do during a long loop.

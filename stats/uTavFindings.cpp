@@ -1,0 +1,280 @@
+// The findings of one class value: each rule through FillFrequencyTable with only the target's
+// row visible, then the flags of the false-discovery control and the prior re-ranking.
+
+#include "stats/uTavFindings.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <numeric>
+
+#include "core/Errors.h"
+#include "core/FieldTypes.h"
+#include "core/TextUtils.h"
+#include "stats/uTavFreq.h"
+#include "stats/uTavResultTables.h"
+#include "table/TXMLDataSet.h"
+
+TRateEstimate credibleInterval(const TBeta& dist, double level) {
+    const double s = std::clamp(std::isfinite(level) ? level : 0.0, 0.0, 1.0);
+    return TRateEstimate{dist.Mean(), dist.Quantile(s / 2), dist.Quantile(1 - s / 2)};
+}
+
+std::vector<bool> flagByErrorProbability(const std::vector<double>& e, double level) {
+    std::vector<size_t> order(e.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return e[a] < e[b]; });
+    // The mean of a prefix in increasing order only grows, so the last prefix that ends a group
+    // of equal values with a mean within the level is the longest admissible one.
+    size_t flagged = 0;
+    long double sum = 0;
+    for (size_t i = 0; i < order.size(); ++i) {
+        sum += e[order[i]];
+        const bool endsTie = i + 1 == order.size() || e[order[i + 1]] != e[order[i]];
+        if (!endsTie) continue;
+        if (sum / static_cast<long double>(i + 1) > level) break;
+        flagged = i + 1;
+    }
+    std::vector<bool> flags(e.size(), false);
+    for (size_t i = 0; i < flagged; ++i)
+        flags[order[i]] = true;
+    return flags;
+}
+
+double priorScore(int k, int n, int kC, int nC, double m, double mPrior) {
+    // Evaluate's arithmetic for the "Sub-total" row: its prior comes from the whole Context.
+    const long double q = (kC + 0.5L * mPrior) / (nC + static_cast<long double>(mPrior));
+    const long double context = (kC + m * q) / (nC + static_cast<long double>(m));
+    const long double rule = (k + m * q) / (n + static_cast<long double>(m));
+    return static_cast<double>(EntropyScale(rule) - EntropyScale(context));
+}
+
+void rankPriorSensitivity(std::vector<TFinding>& ranked, int kC, int nC, double mPrior) {
+    for (TFinding& finding : ranked) {
+        finding.rankLow = 0;
+        finding.rankHigh = 0;
+    }
+    std::vector<double> scores(ranked.size());
+    std::vector<size_t> order(ranked.size());
+    for (double m : kSensitivityM) {
+        for (size_t i = 0; i < ranked.size(); ++i) {
+            scores[i] = priorScore(ranked[i].targetCount, ranked[i].count, kC, nC, m, mPrior);
+        }
+        std::iota(order.begin(), order.end(), size_t{0});
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return scores[a] > scores[b]; });
+        for (size_t rank = 0; rank < order.size(); ++rank) {
+            TFinding& finding = ranked[order[rank]];
+            const int place = static_cast<int>(rank) + 1;
+            finding.rankLow = finding.rankLow == 0 ? place : std::min(finding.rankLow, place);
+            finding.rankHigh = std::max(finding.rankHigh, place);
+        }
+    }
+    for (TFinding& finding : ranked)
+        finding.robust = finding.rankHigh > 0 && finding.rankHigh <= kRobustTop;
+}
+
+void sortFindings(std::vector<TFinding>& findings, TFindingsSort sort) {
+    auto key = [sort](const TFinding& f) {
+        switch (sort) {
+            case TFindingsSort::P:
+                return f.pHigher;
+            case TFindingsSort::Diff:
+                return f.difference;
+            case TFindingsSort::Score:
+                break;
+        }
+        return f.score;
+    };
+    std::stable_sort(findings.begin(), findings.end(), [&](const TFinding& a, const TFinding& b) {
+        if (key(a) != key(b)) return key(a) > key(b);
+        return a.setNumber < b.setNumber;
+    });
+}
+
+std::string multiplicityLine(const TFindings& findings) {
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "%.1f", findings.expectedWrong);
+    return std::to_string(findings.flaggedCount) +
+           (findings.flaggedCount == 1 ? " rule flagged" : " rules flagged") +
+           "; expected wrong directions " + expected + "; " +
+           std::to_string(findings.colouredCount) + " coloured row by row";
+}
+
+namespace {
+
+// Blanks collapsed to one and trimmed at both ends.
+std::string tidyBlanks(const std::string& text) {
+    std::string tidy;
+    for (char c : text) {
+        if (c == ' ' && (tidy.empty() || tidy.back() == ' ')) continue;
+        tidy += c;
+    }
+    if (!tidy.empty() && tidy.back() == ' ') tidy.pop_back();
+    return tidy;
+}
+
+std::string codeLabel(const TBaza& data, int field, int code) {
+    const std::string label = tidyBlanks(data.valueName(field, code));
+    return label.empty() ? std::to_string(code) : label;
+}
+
+}  // namespace
+
+std::string ruleCondition(const TBaza& data, const TMnozica& set) {
+    if (set.Rule.empty()) return set.SetName;
+    const TItemPravila& item = set.Rule.front();
+    if (item.FieldNo < 0 || item.FieldNo >= data.FieldCount()) return set.SetName;
+    const std::string name = data.fieldName(item.FieldNo);
+    const TFieldType type = data.fieldType(item.FieldNo);
+    if (type == ftReal || type == ftCurrency) {
+        if (item.Relation != relEqual) {
+            // "(f) NAME <  5" names the threshold already; only the prefix and blanks go.
+            const size_t prefix = set.SetName.find(") ");
+            return tidyBlanks(prefix == std::string::npos ? set.SetName
+                                                          : set.SetName.substr(prefix + 2));
+        }
+        const std::string label = codeLabel(data, item.FieldNo, item.ValueCode);
+        const bool open = label.rfind("<=", 0) == 0 || label.rfind(">", 0) == 0;
+        return name + (open ? " " : " in ") + label;
+    }
+    const char* relation = item.Relation == relLess      ? " < "
+                           : item.Relation == relGreater ? " > "
+                                                         : " = ";
+    return name + relation + codeLabel(data, item.FieldNo, item.ValueCode);
+}
+
+namespace {
+
+// The rules a finding can be made of: a condition on (selected) fields other than the class.
+bool isCandidate(const TSetCatalogue& sets, const TMnozica& rule, const TFindingsOptions& options) {
+    if (rule.Rule.empty()) return false;
+    if (options.selectedOnly && !RuleFieldsSelected(sets, rule.Rule)) return false;
+    return std::none_of(rule.Rule.begin(), rule.Rule.end(), [&](const TItemPravila& item) {
+        return item.FieldNo == options.classField ||
+               (options.onlyField >= 0 && item.FieldNo != options.onlyField);
+    });
+}
+
+// What the sub-total row (the first row) of a Frequency table computed with only t visible says.
+struct TSubTotalRow {
+    int frequency = 0, condFrequency = 0;
+    double probability = 0, condProbability = 0, change = 0, signif = 0;
+};
+
+TSubTotalRow readSubTotalRow(TXMLDataSet& table) {
+    using namespace FrequencyColumns;
+    if (table.RecordCount() < 1 || table.valueAt(0, kNo).toInteger() != kSubTotalSlot) {
+        throw ETavError("The findings could not read the target's row of the Frequency table.");
+    }
+    return TSubTotalRow{static_cast<int>(table.valueAt(0, kFrequency).toInteger()),
+                        static_cast<int>(table.valueAt(0, kCondFrequency).toInteger()),
+                        table.valueAt(0, kProbability).toFloat(),
+                        table.valueAt(0, kCondProbability).toFloat(),
+                        table.valueAt(0, kEntropyChange).toFloat(),
+                        table.valueAt(0, kSignif).toFloat()};
+}
+
+void checkTarget(const TBaza& data, const TFindingsOptions& options) {
+    const int c = options.classField;
+    if (c < 0 || c >= data.FieldCount() || data.subTotalSet(c) == nullptr) {
+        throw ETavError(
+            "The class field has no values to find: choose a SET, INT, REAL or "
+            "CURRENCY field as the class.");
+    }
+    if (options.target < 0 || options.target > kMaxValueCode ||
+        data.valueSet(c, options.target) == nullptr) {
+        throw ETavError("The class field " + data.fieldName(c) + " has no value with the code " +
+                        std::to_string(options.target) + ".");
+    }
+}
+
+// The flags, their expected wrong directions and the per-row colouring of the ranked findings.
+void markMultiplicity(TFindings& findings) {
+    const double level = std::clamp(findings.significancePct / 100, 0.0, 1.0);
+    std::vector<double> errors;
+    for (const TFinding& finding : findings.ranked)
+        errors.push_back(finding.error);
+    const std::vector<bool> flags = flagByErrorProbability(errors, level);
+    long double expected = 0;
+    for (size_t i = 0; i < findings.ranked.size(); ++i) {
+        TFinding& finding = findings.ranked[i];
+        finding.flagged = flags[i];
+        if (finding.flagged) ++findings.flaggedCount, expected += finding.error;
+        if (finding.coloured) ++findings.colouredCount;
+    }
+    findings.expectedWrong = static_cast<double>(expected);
+}
+
+}  // namespace
+
+TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptions& options,
+                          const TFindingsHooks& hooks) {
+    checkTarget(data, options);
+    const int c = options.classField;
+    TFindings findings;
+    findings.options = options;
+    findings.className = data.fieldName(c);
+    findings.targetName = codeLabel(data, c, options.target);
+    findings.m = data.subTotalSet(c)->SetM;
+    findings.mPrior = MPrior;
+    findings.significancePct = SignificancePct;
+    const double level = std::clamp(SignificancePct / 100, 0.0, 1.0);
+
+    std::array<bool, kSubTotalSlot + 1> onlyTarget{};
+    onlyTarget[options.target] = true;
+    TXMLDataSet table;
+    table.SetCodePageIn(cp1250);
+    table.OnGetHeader = XMLdtstFrequencyGetHeader;
+    table.open();
+    TChartParams chart;
+    TFrequencyRunCache cache;
+    const TFrequencyInputs inputs{data, sets, table, nullptr, chart, {}, &cache, &onlyTarget};
+
+    // Without a rule (index -1) the second population is the Context itself.
+    FillFrequencyTable(inputs, c, -1, false, true, kSubTotalSlot);
+    const TSubTotalRow contextRow = readSubTotalRow(table);
+    findings.contextCount = sets.context()->bitCount();
+    findings.contextTargetCount = contextRow.frequency;
+    findings.context = credibleInterval(TBeta{chart.ChartAlpha1, chart.ChartBeta1}, level);
+    findings.context.rate = contextRow.probability;
+
+    const TMnozicaList& rules = sets.SetLists[slRules];
+    for (int i = 0; i < rules.count(); ++i) {
+        if (hooks.cancelled && hooks.cancelled()) {
+            if (hooks.progress) hooks.progress(0);
+            TFindings stopped;
+            stopped.options = options;
+            stopped.cancelled = true;
+            return stopped;
+        }
+        if (hooks.progress && i % 16 == 0) hooks.progress(static_cast<double>(i) / rules.count());
+        const TMnozica& rule = *rules.item(i);
+        if (!isCandidate(sets, rule, options)) continue;
+        FillFrequencyTable(inputs, c, i, false, true, kSubTotalSlot);
+        const TSubTotalRow row = readSubTotalRow(table);
+        TFinding finding;
+        finding.ruleIndex = i;
+        finding.setNumber = rule.SetNumber;
+        finding.name = rule.SetName;
+        finding.condition = ruleCondition(data, rule);
+        finding.count = CountInContext(sets, rule);
+        finding.targetCount = row.condFrequency;
+        finding.rule = credibleInterval(TBeta{chart.ChartAlpha2, chart.ChartBeta2}, level);
+        finding.rule.rate = row.condProbability;
+        finding.difference = row.condProbability - row.probability;
+        finding.pHigher = row.signif;
+        finding.score = row.change;
+        finding.error = std::min(row.signif, 1 - row.signif);
+        finding.coloured = !SignifColor(row.signif).isDefault;
+        (finding.count >= options.minCount ? findings.ranked : findings.small).push_back(finding);
+    }
+    if (hooks.progress) hooks.progress(0);
+
+    sortFindings(findings.ranked, options.sort);
+    markMultiplicity(findings);
+    rankPriorSensitivity(findings.ranked, findings.contextTargetCount, findings.contextCount,
+                         findings.mPrior);
+    return findings;
+}

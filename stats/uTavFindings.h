@@ -1,0 +1,121 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/uTavObj.h"
+#include "stats/uTavBeta.h"
+#include "stats/uTavSets.h"
+
+// The findings of one class value: for every simple rule on a selected field other than the
+// class, how the rate of that value under the rule differs from its rate in the Context, in which
+// direction and how surely. Every number is the one the Frequency table shows for the rule with
+// only the target's row visible (its "Sub-total" row), so the findings, the ranked list and the
+// window agree. The compare filters play no part: a finding compares a rule with the Context.
+
+// How the ranked findings are ordered (largest first in each case).
+enum class TFindingsSort { Score, P, Diff };
+
+// What to compute.
+struct TFindingsOptions {
+    int classField = 0;
+    int target = 0;    // the value code t of the class field
+    int minCount = 5;  // rules with fewer records in the Context are listed apart, not ranked
+    TFindingsSort sort = TFindingsSort::Score;
+    int onlyField = -1;        // when 0 or more: only the rules on this field
+    bool selectedOnly = true;  // only the rules whose fields are selected
+};
+
+// An m-estimate with its central credible interval.
+struct TRateEstimate {
+    double rate = 0;
+    double low = 0;
+    double high = 0;
+};
+
+// One simple rule as a finding.
+struct TFinding {
+    int ruleIndex = 0;      // index in list 3 when computed (the Simple rules row then)
+    int setNumber = 0;      // creation number of the rule's set: finds it again after a re-sort
+    std::string name;       // the set's name
+    std::string condition;  // the rule in words: "AGE = YOUNG", "INCOME <= 5"
+    int count = 0;          // n_R: Context records under the rule
+    int targetCount = 0;    // k_R: of them with value t
+    TRateEstimate rule;
+    double difference = 0;  // rule rate - context rate
+    double pHigher = 0;     // P(rule rate > context rate), as "Signif" computes it
+    double score = 0;       // signed entropy change
+    double error = 0;       // min(P, 1 - P): the posterior probability of the wrong direction
+    bool flagged = false;
+    bool coloured = false;  // coloured by the plain per-row rule (SignifColor)
+    int rankLow = 0;        // best and worst 1-based rank over m = 0.5, 2 and 10 (ranked only)
+    int rankHigh = 0;
+    bool robust = false;  // in the top 10 for all three m
+};
+
+// The findings of one class value.
+struct TFindings {
+    TFindingsOptions options;
+    std::string className;
+    std::string targetName;      // the value's label
+    int contextCount = 0;        // n_C: the Context records
+    int contextTargetCount = 0;  // k_C: of them with value t
+    TRateEstimate context;
+    double m = 0;  // the m and m(prior) of the estimates, the level in per cent
+    double mPrior = 0;
+    double significancePct = 0;
+    std::vector<TFinding> ranked;  // n_R >= minCount, sorted
+    std::vector<TFinding> small;   // n_R < minCount, in creation order
+    int flaggedCount = 0;
+    double expectedWrong = 0;  // the sum of e over the flagged rules
+    int colouredCount = 0;     // ranked rules the per-row colour rule colours
+    bool cancelled = false;    // stopped by the caller: the lists are empty
+};
+
+// The m values of the prior-sensitivity re-ranking.
+inline constexpr double kSensitivityM[] = {0.5, 2.0, 10.0};
+// A rule is robust when it ranks within this many for every m of kSensitivityM.
+inline constexpr int kRobustTop = 10;
+
+// The central credible interval of `dist` at 1 - level (level as a fraction, clamped to 0..1)
+// and its mean. Errors of the beta functions pass (EStStatError).
+TRateEstimate credibleInterval(const TBeta& dist, double level);
+
+// Flags for error probabilities `e`: the longest list taken in order of increasing e whose mean
+// is at most `level`. Rules with equal e are flagged together or not at all, so the order of a
+// tie never decides.
+std::vector<bool> flagByErrorProbability(const std::vector<double>& e, double level);
+
+// The signed entropy change of rate k/n against the context rate kC/nC as the m-estimates with m
+// and the context prior of m(prior) give them: EntropyScale(rule) - EntropyScale(context).
+double priorScore(int k, int n, int kC, int nC, double m, double mPrior);
+
+// Fills rankLow, rankHigh and robust of `ranked` by re-ranking on priorScore for each m of
+// kSensitivityM (largest first, ties in list order).
+void rankPriorSensitivity(std::vector<TFinding>& ranked, int kC, int nC, double mPrior);
+
+// Orders findings by `sort`, largest first; equal keys keep the creation order.
+void sortFindings(std::vector<TFinding>& findings, TFindingsSort sort);
+
+// "12 rules flagged; expected wrong directions 0.4; 40 coloured row by row".
+std::string multiplicityLine(const TFindings& findings);
+
+// The rule of a set in plain words, from its first condition: "AGE = YOUNG", "AGE < 3-YOUNG",
+// "INCOME <= 5", "INCOME in 5 - 10"; the set's name for the empty rule.
+std::string ruleCondition(const TBaza& data, const TMnozica& set);
+
+// Calls between findings rules: `progress` gets a fraction 0..1 (0 at the end) and `cancelled`
+// is asked whether to stop.
+struct TFindingsHooks {
+    ProgressHook progress;
+    std::function<bool()> cancelled;
+};
+
+// Computes the findings of options.target in the current Context through FillFrequencyTable with
+// only the target's row visible. Leaves the global row flags, the rules' scores and every result
+// table as they were (the class value sets keep the results of their last evaluation, as after
+// any computation). Throws ETavError when the class field or the target value has no record set,
+// and EStStatError from the beta functions.
+TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptions& options,
+                          const TFindingsHooks& hooks = {});

@@ -1,0 +1,241 @@
+#include "stats/uTavFindingsText.h"
+
+#include <charconv>
+#include <system_error>
+
+#include "core/Win1250.h"
+
+namespace {
+
+// Fixed decimals with "." whatever the process's locale (the window runs under the user's).
+std::string fixed(double value, int decimals) {
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    return result.ec == std::errc() ? std::string(buffer, result.ptr) : "nan";
+}
+
+// The shortest text that reads back as the same number.
+std::string shortest(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return result.ec == std::errc() ? std::string(buffer, result.ptr) : "nan";
+}
+
+std::string shellQuoted(const std::string& arg) {
+    bool plain = !arg.empty();
+    for (unsigned char c : arg) {
+        const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') ||
+                          std::string("_./:=,+-@%").find(static_cast<char>(c)) != std::string::npos;
+        plain = plain && safe;
+    }
+    if (plain) return arg;
+    std::string quoted = "'";
+    for (char c : arg) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
+std::string csvField(const std::string& text) {
+    const bool edgeBlank = !text.empty() && (text.front() == ' ' || text.back() == ' ');
+    if (text.find_first_of(",\"\r\n") == std::string::npos && !edgeBlank) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        quoted += c;
+        if (c == '"') quoted += '"';
+    }
+    return quoted + "\"";
+}
+
+std::string plainField(const std::string& text, TFindingsFormat format) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\t' || c == '\r' || c == '\n') {
+            out += ' ';
+        } else if (c == '|' && format == TFindingsFormat::Markdown) {
+            out += "\\|";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+const char* const kColumns[] = {"rule",         "condition",   "records",      "target_records",
+                                "context_rate", "context_low", "context_high", "rule_rate",
+                                "rule_low",     "rule_high",   "difference",   "p_higher",
+                                "score",        "error",       "flagged",      "rank_low",
+                                "rank_high",    "robust",      "ranked"};
+
+void appendLine(std::string& out, const std::vector<std::string>& cells, TFindingsFormat format) {
+    const char* separator = format == TFindingsFormat::Csv   ? ","
+                            : format == TFindingsFormat::Tsv ? "\t"
+                                                             : " | ";
+    if (format == TFindingsFormat::Markdown) out += "| ";
+    for (size_t i = 0; i < cells.size(); ++i) {
+        if (i > 0) out += separator;
+        out += format == TFindingsFormat::Csv ? csvField(cells[i]) : plainField(cells[i], format);
+    }
+    if (format == TFindingsFormat::Markdown) out += " |";
+    out += '\n';
+}
+
+std::vector<std::string> findingCells(const TFindings& findings, const TFinding& f, bool ranked) {
+    auto yesNo = [](bool b) { return std::string(b ? "yes" : "no"); };
+    return {win1250ToUtf8(f.name),
+            win1250ToUtf8(f.condition),
+            std::to_string(f.count),
+            std::to_string(f.targetCount),
+            fixed(findings.context.rate, 6),
+            fixed(findings.context.low, 6),
+            fixed(findings.context.high, 6),
+            fixed(f.rule.rate, 6),
+            fixed(f.rule.low, 6),
+            fixed(f.rule.high, 6),
+            fixed(f.difference, 6),
+            fixed(f.pHigher, 6),
+            fixed(f.score, 6),
+            fixed(f.error, 6),
+            yesNo(f.flagged),
+            ranked ? std::to_string(f.rankLow) : "",
+            ranked ? std::to_string(f.rankHigh) : "",
+            yesNo(f.robust),
+            yesNo(ranked)};
+}
+
+std::string sortName(TFindingsSort sort) {
+    switch (sort) {
+        case TFindingsSort::P:
+            return "p";
+        case TFindingsSort::Diff:
+            return "diff";
+        case TFindingsSort::Score:
+            break;
+    }
+    return "score";
+}
+
+std::string interval(const TRateEstimate& estimate) {
+    return fixed(estimate.rate, 2) + " [" + fixed(estimate.low, 2) + "-" + fixed(estimate.high, 2) +
+           "]";
+}
+
+}  // namespace
+
+std::string exportFindings(const TFindings& findings, TFindingsFormat format) {
+    std::string out;
+    const std::vector<std::string> header(std::begin(kColumns), std::end(kColumns));
+    appendLine(out, header, format);
+    if (format == TFindingsFormat::Markdown) {
+        appendLine(out, std::vector<std::string>(header.size(), "---"), format);
+    }
+    for (const TFinding& finding : findings.ranked)
+        appendLine(out, findingCells(findings, finding, true), format);
+    for (const TFinding& finding : findings.small)
+        appendLine(out, findingCells(findings, finding, false), format);
+    return out;
+}
+
+std::string findingsCommandLine(const TFindings& findings, const TFindingsProvenance& origin) {
+    std::string select;
+    if (origin.selectedFields.empty()) {
+        select = "none";
+    } else if (static_cast<int>(origin.selectedFields.size()) == origin.fieldCount) {
+        select = "all";
+    } else {
+        for (int field : origin.selectedFields)
+            select += (select.empty() ? "" : ",") + std::to_string(field);
+    }
+    const TFindingsOptions& o = findings.options;
+    std::vector<std::string> args = {"tav-batch",
+                                     "findings",
+                                     origin.dataFile,
+                                     "--class",
+                                     std::to_string(o.classField),
+                                     "--target",
+                                     std::to_string(o.target),
+                                     "--min-count",
+                                     std::to_string(o.minCount),
+                                     "--sort",
+                                     sortName(o.sort),
+                                     "--mprior",
+                                     shortest(findings.mPrior),
+                                     "--m",
+                                     shortest(findings.m),
+                                     "--signif",
+                                     shortest(findings.significancePct),
+                                     "--select",
+                                     select};
+    if (!origin.context.empty()) {
+        args.push_back("--context");
+        args.push_back(origin.context);
+    }
+    std::string line;
+    for (const std::string& arg : args)
+        line += (line.empty() ? "" : " ") + shellQuoted(arg);
+    return line;
+}
+
+std::string reproducibilityHeader(const TFindings& findings, const TFindingsProvenance& origin) {
+    std::string out;
+    auto line = [&out](const std::string& text) { out += "# " + text + "\n"; };
+    line("Findings of " + findings.className + " = " + findings.targetName + " (code " +
+         std::to_string(findings.options.target) + ", field " +
+         std::to_string(findings.options.classField) + ")");
+    line("Data file: " + origin.dataFile);
+    line("Records: " + std::to_string(origin.records));
+    line("SHA-256: " +
+         (origin.sha256.empty() ? std::string("(the file could not be read)") : origin.sha256));
+    line("Settings: m(prior) = " + shortest(findings.mPrior) + ", m = " + shortest(findings.m) +
+         ", significance level = " + shortest(findings.significancePct) + " %, minimum records " +
+         std::to_string(findings.options.minCount) + ", sorted by " +
+         sortName(findings.options.sort));
+    const std::string context = origin.contextPending
+                                    ? std::string(
+                                          "the last applied expression (an edited one "
+                                          "is not applied yet)")
+                                : origin.context.empty() ? std::string("all records")
+                                                         : origin.context;
+    line("Context: " + context + " (" + std::to_string(findings.contextCount) + " records)");
+    if (!origin.compare1.empty() || !origin.compare2.empty()) {
+        line("Compare 1: " + origin.compare1 + "; Compare 2: " + origin.compare2 +
+             " (not used: each rule is compared with the context)");
+    } else {
+        line("Compare: none");
+    }
+    line(std::string("Program: Tav Explorer ") + kTavVersion);
+    // The applied expression of a pending edit is not known, so no command would reproduce it.
+    line("Command: " + (origin.contextPending
+                            ? std::string("(none: apply the edited context expression first)")
+                            : findingsCommandLine(findings, origin)));
+    return out;
+}
+
+std::string findingSentence(const TFindings& findings, const TFinding& finding) {
+    const char* movement = finding.rule.rate > findings.context.rate   ? " rises from "
+                           : finding.rule.rate < findings.context.rate ? " falls from "
+                                                                       : " stays the same, from ";
+    return "Under " + finding.condition + " (" + std::to_string(finding.count) +
+           (finding.count == 1 ? " record" : " records") + "), the rate of " + findings.targetName +
+           movement + interval(findings.context) + " to " + interval(finding.rule) +
+           "; P(higher) = " + fixed(finding.pHigher, 3) + ".";
+}
+
+std::string findingsText(const TFindings& findings, const TFindingsProvenance& origin) {
+    std::string out =
+        reproducibilityHeader(findings, origin) + "\n" + multiplicityLine(findings) + "\n";
+    bool any = false;
+    for (const TFinding& finding : findings.ranked) {
+        if (!finding.flagged) continue;
+        out += findingSentence(findings, finding) + "\n";
+        any = true;
+    }
+    if (!any) out += "No rule is flagged.\n";
+    return out;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "stats/uTavFindings.h"
+
+// The findings as text: the export table, the plain-language sentences and the header that says
+// how to get the same numbers again.
+
+// The program's version as the reproducibility header names it.
+inline constexpr const char* kTavVersion = "0.1";
+
+// Where the findings came from, beyond the findings themselves.
+struct TFindingsProvenance {
+    std::string dataFile;  // the data file's path as loaded (Windows-1250)
+    int records = 0;
+    std::string sha256;           // of the file's bytes; "" when it could not be read
+    std::string context;          // the applied context expression ("" = all records)
+    bool contextPending = false;  // an edited context expression is not applied yet
+    std::string compare1;
+    std::string compare2;
+    std::vector<int> selectedFields;  // in increasing order
+    int fieldCount = 0;
+};
+
+// The export formats: comma- or tab-separated UTF-8 with a header line, or a Markdown table.
+enum class TFindingsFormat { Csv, Tsv, Markdown };
+
+// The ranked findings, then the rules below the minimum count (marked in the "ranked" column),
+// one line each in `format`, with "." decimals; UTF-8, LF line ends.
+std::string exportFindings(const TFindings& findings, TFindingsFormat format);
+
+// The tav-batch command line that computes the same findings from the same file (Windows-1250):
+// every setting, the selection, the class, the target, the minimum count, the order and the
+// context written out, each argument quoted for a POSIX shell when it needs to be.
+std::string findingsCommandLine(const TFindings& findings, const TFindingsProvenance& origin);
+
+// Lines starting with "# ": what, the data file, records, SHA-256, settings, context, compare
+// expressions, program version and the command line (Windows-1250, LF line ends).
+std::string reproducibilityHeader(const TFindings& findings, const TFindingsProvenance& origin);
+
+// One sentence for a finding: "Under CHECKING = <0 (274 records), the rate of bad rises from
+// 0.30 [0.27-0.33] to 0.49 [0.43-0.55]; P(higher) = 1.000."
+std::string findingSentence(const TFindings& findings, const TFinding& finding);
+
+// The header, a blank line, the multiplicity line and one sentence per flagged finding in the
+// ranked order ("No rule is flagged." when none is).
+std::string findingsText(const TFindings& findings, const TFindingsProvenance& origin);

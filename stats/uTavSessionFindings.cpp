@@ -1,0 +1,58 @@
+// The session's findings commands: the findings of one class value and the way back from a
+// finding to its simple rule.
+
+#include "core/Errors.h"
+#include "core/Sha256.h"
+#include "stats/uTavSession.h"
+#include "table/TXMLDataSet.h"
+
+TFindings TTavSession::computeFindings(int target, int minCount, TFindingsSort sort,
+                                       const std::function<bool()>& cancelled) {
+    if (m_data == nullptr) throw ETavError("Load a data file first: there are no findings yet.");
+    TFindingsOptions options;
+    options.classField = m_classField;
+    options.target = target;
+    options.minCount = minCount;
+    options.sort = sort;
+    TFindingsHooks hooks{m_hooks.progress, cancelled};
+    try {
+        return ComputeFindings(*m_data, *m_sets, options, hooks);
+    } catch (...) {
+        progress(0);
+        throw;
+    }
+}
+
+TThresholdSweep TTavSession::computeThresholdSweep(int target, int field) {
+    if (m_data == nullptr) throw ETavError("Load a data file first: there is nothing to sweep.");
+    return ComputeThresholdSweep(*m_data, *m_sets, m_classField, target, field);
+}
+
+TFindingsProvenance TTavSession::findingsProvenance() const {
+    TFindingsProvenance origin;
+    origin.dataFile = m_dataFileName;
+    if (m_data == nullptr) return origin;
+    origin.records = m_data->RecordCount();
+    origin.sha256 = sha256OfFile(m_dataFileName).value_or("");
+    // A context expression with an error left the Context at all records.
+    origin.context = m_contextError.empty() ? m_context.text : "";
+    if (origin.context.find_first_not_of(' ') == std::string::npos) origin.context.clear();
+    origin.contextPending = m_contextPending;
+    origin.compare1 = m_compare1.text;
+    origin.compare2 = m_compare2.text;
+    origin.fieldCount = m_data->FieldCount();
+    for (int i = 0; i < origin.fieldCount; ++i) {
+        const TMnozica* field = m_sets->fieldSet(i);
+        if (field != nullptr && field->Selected != 0) origin.selectedFields.push_back(i);
+    }
+    return origin;
+}
+
+bool TTavSession::moveToRuleNumbered(int setNumber) {
+    const TMnozicaList& rules = m_sets->SetLists[slRules];
+    for (int i = 0; i < rules.count(); ++i) {
+        // The Simple rules table lists list 3 in order: row i is the rule at index i.
+        if (rules.item(i)->SetNumber == setNumber) return moveToRule(i);
+    }
+    return false;
+}

@@ -1,0 +1,328 @@
+#include "stats/uTavFindings.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/Errors.h"
+#include "stats/uTavFindingsText.h"
+#include "stats/uTavFreq.h"
+#include "stats/uTavResultTables.h"
+#include "stats/uTavSession.h"
+#include "stats/uTavThresholdSweep.h"
+#include "table/TXMLDataSet.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+// 100 records: class C (SET:1..2, unknown 0) is bad (1) in records 0..29 and unknown in 95..99;
+// F (INT:1..3) is 1 in 0..39, 2 in 40..69, 3 in 70..99, so F= 1 raises the rate of bad; G (SET)
+// alternates 1 and 2 except 3 in records 50 and 51 (too few to rank); X is a REAL r.
+std::string findingsData() {
+    std::string text =
+        "TAV DATA:3/TXT/1250\nC;F;G;X\nSET:1..2:UNK=0;INT:1..3;SET:1..3;REAL:::2\n"
+        "bad;low;odd;10\ngood;mid;even;20\n;high;rare;\n";
+    for (int r = 0; r < 100; ++r) {
+        const char* c = r >= 95 ? "0" : r < 30 ? "1" : "2";
+        const char* f = r < 40 ? "1" : r < 70 ? "2" : "3";
+        const char* g = (r == 50 || r == 51) ? "3" : r % 2 ? "1" : "2";
+        text += std::string(c) + ";" + f + ";" + g + ";" + std::to_string(r) + "\n";
+    }
+    return text;
+}
+
+class FindingsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        resetStatSettings();
+        hooks.frequencyRecomputed = [this] { ++recomputations; };
+        session = std::make_unique<TTavSession>(hooks);
+        path = dir.write("data.csv", findingsData());
+        session->loadDataFile(path);
+        session->selectAllFields(true);
+        session->setClassFieldDeselected(0);
+    }
+    void TearDown() override { resetStatSettings(); }
+
+    const TFinding* findingNamed(const TFindings& findings, const std::string& name) {
+        for (const auto* list : {&findings.ranked, &findings.small}) {
+            for (const TFinding& f : *list) {
+                if (f.name == name) return &f;
+            }
+        }
+        return nullptr;
+    }
+
+    TempDir dir;
+    TSessionHooks hooks;
+    int recomputations = 0;
+    std::unique_ptr<TTavSession> session;
+    std::string path;
+};
+
+// Every number of a finding is what the Frequency table shows for its rule with only the
+// target's row visible: the first row (the "Sub-total") holds the counts, rates, change and
+// Signif, and the rule's records in the Context are its denominator.
+TEST_F(FindingsTest, EqualTheFrequencyTableWithOnlyTheTargetVisible) {
+    SignificancePct = 10;
+    session->updateContext("G,3,<>");  // records 50 and 51 leave the Context
+    const TFindings findings = session->computeFindings(1, 5);
+    ASSERT_FALSE(findings.ranked.empty());
+    ASSERT_FALSE(findings.small.empty());
+    session->hideClassValues({2});
+    std::vector<TFinding> all = findings.ranked;
+    all.insert(all.end(), findings.small.begin(), findings.small.end());
+    for (const TFinding& f : all) {
+        SCOPED_TRACE(f.name);
+        ASSERT_TRUE(session->moveToRuleNumbered(f.setNumber));
+        TXMLDataSet& table = session->frequencyTable();
+        using namespace FrequencyColumns;
+        ASSERT_EQ(table.valueAt(0, kNo).toInteger(), kSubTotalSlot);
+        EXPECT_EQ(f.targetCount, table.valueAt(0, kCondFrequency).toInteger());
+        EXPECT_EQ(findings.contextTargetCount, table.valueAt(0, kFrequency).toInteger());
+        EXPECT_EQ(findings.context.rate, table.valueAt(0, kProbability).toFloat());
+        EXPECT_EQ(f.rule.rate, table.valueAt(0, kCondProbability).toFloat());
+        EXPECT_EQ(f.score, table.valueAt(0, kEntropyChange).toFloat());
+        EXPECT_EQ(f.pHigher, table.valueAt(0, kSignif).toFloat());
+        const TMnozica* rule = session->sets().SetLists[slRules].item(f.ruleIndex);
+        EXPECT_EQ(f.count, CountInContext(session->sets(), *rule));
+        EXPECT_DOUBLE_EQ(f.difference, f.rule.rate - findings.context.rate);
+        EXPECT_DOUBLE_EQ(f.error, std::min(f.pHigher, 1 - f.pHigher));
+    }
+    EXPECT_EQ(findings.contextCount, 98);
+}
+
+// The interval is the central one of the m-estimate's beta distribution at 1 - the level:
+// alpha = k + m q, beta = n - k + (1 - q) m, q the Context's prior.
+TEST_F(FindingsTest, IntervalsAreTheBetaQuantilesAtOneMinusTheLevel) {
+    SignificancePct = 10;
+    const TFindings findings = session->computeFindings(1);
+    const double mp = MPrior, m = findings.m;
+    const double kC = findings.contextTargetCount, nC = findings.contextCount;
+    const double q = (kC + 0.5 * mp) / (nC + mp);
+    auto beta = [&](double k, double n) { return TBeta{k + m * q, n - k + (1 - q) * m}; };
+    EXPECT_NEAR(findings.context.low, beta(kC, nC).Quantile(0.05), 1e-9);
+    EXPECT_NEAR(findings.context.high, beta(kC, nC).Quantile(0.95), 1e-9);
+    for (const TFinding& f : findings.ranked) {
+        SCOPED_TRACE(f.name);
+        const TBeta dist = beta(f.targetCount, f.count);
+        EXPECT_NEAR(f.rule.low, dist.Quantile(0.05), 1e-9);
+        EXPECT_NEAR(f.rule.high, dist.Quantile(0.95), 1e-9);
+        EXPECT_NEAR(f.rule.rate, dist.Mean(), 1e-12);
+        EXPECT_LT(f.rule.low, f.rule.rate);
+        EXPECT_GT(f.rule.high, f.rule.rate);
+    }
+}
+
+TEST(FindingsInterval, ALevelOfZeroOrAboveOneStaysInsideTheUnitInterval) {
+    const TBeta dist{3, 7};
+    const TRateEstimate whole = credibleInterval(dist, 0);
+    EXPECT_EQ(whole.low, 0);
+    EXPECT_EQ(whole.high, 1);
+    const TRateEstimate median = credibleInterval(dist, 5);
+    EXPECT_EQ(median.low, median.high);
+    EXPECT_NEAR(median.low, dist.Quantile(0.5), 1e-12);
+}
+
+// Only rules on selected fields other than the class; rules under the minimum are apart.
+TEST_F(FindingsTest, ListRulesOfSelectedFieldsAndKeepSmallOnesApart) {
+    session->selectField(2, false);
+    const TFindings findings = session->computeFindings(1, 5);
+    for (const auto* list : {&findings.ranked, &findings.small}) {
+        for (const TFinding& f : *list) {
+            EXPECT_EQ(f.name.find("(0)"), std::string::npos) << f.name;
+            EXPECT_EQ(f.name.find("(2)"), std::string::npos) << f.name;
+        }
+    }
+    const TFinding* rare = findingNamed(session->computeFindings(1, 3), "(2) G= 3-rare");
+    EXPECT_EQ(rare, nullptr);
+    session->selectField(2, true);
+    const TFindings withG = session->computeFindings(1, 3);
+    rare = findingNamed(withG, "(2) G= 3-rare");
+    ASSERT_NE(rare, nullptr);
+    EXPECT_EQ(rare->count, 2);
+    EXPECT_FALSE(rare->flagged);
+    EXPECT_TRUE(std::any_of(withG.small.begin(), withG.small.end(),
+                            [](const TFinding& f) { return f.name == "(2) G= 3-rare"; }));
+    for (const TFinding& f : withG.small)
+        EXPECT_LT(f.count, 3);
+    for (const TFinding& f : withG.ranked)
+        EXPECT_GE(f.count, 3);
+}
+
+TEST_F(FindingsTest, SortByScorePOrDifferenceLargestFirst) {
+    for (TFindingsSort sort : {TFindingsSort::Score, TFindingsSort::P, TFindingsSort::Diff}) {
+        const TFindings findings = session->computeFindings(1, 5, sort);
+        auto key = [sort](const TFinding& f) {
+            return sort == TFindingsSort::Score ? f.score
+                   : sort == TFindingsSort::P   ? f.pHigher
+                                                : f.difference;
+        };
+        for (size_t i = 1; i < findings.ranked.size(); ++i) {
+            EXPECT_GE(key(findings.ranked[i - 1]), key(findings.ranked[i]));
+        }
+    }
+    const TFindings byScore = session->computeFindings(1);
+    EXPECT_GT(byScore.ranked.front().score, 0);
+    EXPECT_LT(byScore.ranked.back().score, 0);
+}
+
+// Findings change neither the tables, the global row flags nor the scores of the ranked list.
+TEST_F(FindingsTest, LeaveWhatTheWindowShowsUnchanged) {
+    session->computeEntropyGains();
+    std::vector<double> scores;
+    for (int i = 0; i < session->sets().SetLists[slRules].count(); ++i)
+        scores.push_back(session->sets().SetLists[slRules].item(i)->Score);
+    const int before = recomputations;
+    const auto flags = RowVisible;
+    const int rows = session->frequencyTable().RecordCount();
+    session->computeFindings(2);
+    EXPECT_EQ(recomputations, before);
+    EXPECT_EQ(RowVisible, flags);
+    EXPECT_EQ(session->frequencyTable().RecordCount(), rows);
+    for (int i = 0; i < session->sets().SetLists[slRules].count(); ++i)
+        EXPECT_EQ(session->sets().SetLists[slRules].item(i)->Score, scores[i]);
+}
+
+TEST_F(FindingsTest, RefuseAClassWithoutTheValueAndStopWhenCancelled) {
+    EXPECT_THROW(session->computeFindings(3), ETavError);
+    EXPECT_THROW(session->computeFindings(-1), ETavError);
+    EXPECT_THROW(session->computeFindings(128), ETavError);
+    session->setClassField(3);  // REAL: its intervals are values too
+    EXPECT_NO_THROW(session->computeFindings(0));
+    TTavSession empty;
+    EXPECT_THROW(empty.computeFindings(1), ETavError);
+    session->setClassFieldDeselected(0);
+    const TFindings stopped =
+        session->computeFindings(1, 5, TFindingsSort::Score, [] { return true; });
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_TRUE(stopped.ranked.empty());
+}
+
+TEST_F(FindingsTest, MoveToARuleByItsCreationNumberAfterARankingRun) {
+    const TFindings findings = session->computeFindings(1);
+    session->computeEntropyGains();
+    const TFinding& top = findings.ranked.front();
+    ASSERT_TRUE(session->moveToRuleNumbered(top.setNumber));
+    const int row = session->activeRuleNumber();
+    EXPECT_EQ(session->sets().SetLists[slRules].item(row)->SetName, top.name);
+    EXPECT_FALSE(session->moveToRuleNumbered(-5));
+}
+
+// The flag rule on hand-made error probabilities at level 0.05.
+TEST(FindingsFlags, FlagTheLongestPrefixWhoseMeanErrorIsWithinTheLevel) {
+    const struct {
+        const char* what;
+        std::vector<double> e;
+        std::vector<bool> flags;
+    } cases[] = {
+        {"empty", {}, {}},
+        {"all flagged", {0.01, 0.0, 0.04}, {true, true, true}},
+        {"none flagged", {0.3, 0.06}, {false, false}},
+        {"mean decides, not each e", {0.0, 0.09, 0.2}, {true, true, false}},
+        {"order of input does not matter", {0.2, 0.09, 0.0}, {false, true, true}},
+        {"a tie is flagged whole", {0.0, 0.0, 0.04, 0.04}, {true, true, true, true}},
+        {"a tie that would break the mean is left whole", {0.0, 0.1, 0.1}, {true, false, false}},
+        {"exactly at the level", {0.05, 0.05}, {true, true}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(flagByErrorProbability(c.e, 0.05), c.flags) << c.what;
+    }
+}
+
+TEST_F(FindingsTest, MultiplicityCountsFlaggedExpectedWrongAndColoured) {
+    const TFindings findings = session->computeFindings(1);
+    int flagged = 0, coloured = 0;
+    double expected = 0;
+    for (const TFinding& f : findings.ranked) {
+        if (f.flagged) ++flagged, expected += f.error;
+        if (f.pHigher > 0.95 || f.pHigher < 0.05) ++coloured;
+    }
+    EXPECT_GT(flagged, 0);
+    EXPECT_EQ(findings.flaggedCount, flagged);
+    EXPECT_EQ(findings.colouredCount, coloured);
+    EXPECT_NEAR(findings.expectedWrong, expected, 1e-12);
+    TFindings made;
+    made.flaggedCount = 12;
+    made.expectedWrong = 0.43;
+    made.colouredCount = 40;
+    EXPECT_EQ(multiplicityLine(made),
+              "12 rules flagged; expected wrong directions 0.4; 40 "
+              "coloured row by row");
+}
+
+// The score at the set's own m is the sensitivity arithmetic's, so the re-ranking is exact.
+TEST_F(FindingsTest, PriorScoreAtTheSetsMIsTheFindingsScore) {
+    const TFindings findings = session->computeFindings(1);
+    for (const TFinding& f : findings.ranked) {
+        EXPECT_NEAR(priorScore(f.targetCount, f.count, findings.contextTargetCount,
+                               findings.contextCount, findings.m, findings.mPrior),
+                    f.score, 1e-12)
+            << f.name;
+    }
+}
+
+// Two rules swap places as m grows: a tiny pure rule wins at small m, a large strong one at
+// large m; a rule within the top ten everywhere is robust.
+TEST(FindingsPrior, RankRangeOverTheThreeMAndRobustInTheTopTen) {
+    std::vector<TFinding> ranked(12);
+    for (int i = 0; i < 12; ++i) {
+        ranked[i].setNumber = i;
+        ranked[i].count = 50;
+        ranked[i].targetCount = 30 - i;  // 30/50 down to 19/50 against 30 %
+    }
+    ranked[10].count = 3, ranked[10].targetCount = 3;      // 3 of 3: first only for small m
+    ranked[11].count = 400, ranked[11].targetCount = 400;  // strong and large: always first
+    rankPriorSensitivity(ranked, 300, 1000, 1.0);
+    const struct {
+        int rule, low, high;
+        bool robust;
+    } expected[] = {
+        {11, 1, 1, true},   // 400 of 400
+        {10, 2, 8, true},   // 3 of 3: 0.90 at m = 0.5, 0.46 at m = 10 (below 25 of 50)
+        {0, 2, 3, true},    // 30 of 50: behind 3 of 3 for the two small m
+        {7, 10, 10, true},  // 23 of 50
+        {8, 11, 11, false},
+    };
+    for (const auto& e : expected) {
+        EXPECT_EQ(ranked[e.rule].rankLow, e.low) << e.rule;
+        EXPECT_EQ(ranked[e.rule].rankHigh, e.high) << e.rule;
+        EXPECT_EQ(ranked[e.rule].robust, e.robust) << e.rule;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// X (REAL, boundaries 10 and 20, codes 0..2) has one "<" set (codes 0 and 1: <= 20) and one ">"
+// set (codes 1 and 2: > 10); F (INT 1..3) has "< 3" and "> 1", at 2.5 and 1.5. Every point is the
+// finding of its rule.
+TEST_F(FindingsTest, SweepPlacesEveryThresholdOfTheFieldOnItsAxis) {
+    session->selectField(3, false);  // a sweep does not need the field selected
+    const TThresholdSweep sweep = session->computeThresholdSweep(1, 3);
+    ASSERT_EQ(sweep.points.size(), 2u);
+    EXPECT_TRUE(sweep.points[0].less);
+    EXPECT_EQ(sweep.points[0].x, 20);
+    EXPECT_EQ(sweep.points[0].finding.count, 21);
+    EXPECT_FALSE(sweep.points[1].less);
+    EXPECT_EQ(sweep.points[1].x, 10);
+    EXPECT_EQ(sweep.points[1].finding.count, 89);
+    session->selectField(3, true);
+    const TFindings findings = session->computeFindings(1, 0);
+    for (const TSweepPoint& point : sweep.points) {
+        const TFinding* same = findingNamed(findings, point.finding.name);
+        ASSERT_NE(same, nullptr) << point.finding.name;
+        EXPECT_EQ(same->rule.rate, point.finding.rule.rate);
+        EXPECT_EQ(same->pHigher, point.finding.pHigher);
+    }
+    const TThresholdSweep ints = session->computeThresholdSweep(1, 1);
+    ASSERT_EQ(ints.points.size(), 2u);
+    EXPECT_EQ(ints.points[0].x, 2.5);
+    EXPECT_EQ(ints.points[1].x, 1.5);
+    EXPECT_THROW(session->computeThresholdSweep(1, 2), ETavError);  // a SET field
+    EXPECT_THROW(session->computeThresholdSweep(1, 0), ETavError);  // the class itself
+}
+
+}  // namespace

@@ -1,0 +1,200 @@
+#include "ui/uTavFindingsTab.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
+#include <fstream>
+#include <sstream>
+
+#include <QTest>
+#include "stats/uTavFindingsText.h"
+#include "tests/ui/MainWindowFixture.h"
+#include "ui/FindingsIntervalDelegate.h"
+#include "ui/uThresholdSweep.h"
+
+namespace {
+
+class FindingsTabTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        load(sample);
+        trigger("selectAll1");
+        tab = window->findChild<TTavFindingsTab*>();
+        ASSERT_NE(tab, nullptr);
+        window->PageControl2->setCurrentWidget(tab);
+    }
+    std::string fileText(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    // The row of the first flagged finding that lowers the rate (-1 without one).
+    int firstFlaggedLower() {
+        const TFindings& f = tab->findings();
+        for (size_t i = 0; i < f.ranked.size(); ++i) {
+            if (f.ranked[i].flagged && f.ranked[i].pHigher < 0.5) return static_cast<int>(i);
+        }
+        return -1;
+    }
+    TTavFindingsTab* tab = nullptr;
+};
+
+TEST_F(FindingsTabTest, ShowsTheSessionsFindingsForTheChosenTarget) {
+    EXPECT_EQ(window->PageControl2->tabText(1), "Findings");
+    ASSERT_EQ(tab->cmbBxTarget->count(), 2);  // LOAN: approved, refused
+    EXPECT_EQ(tab->cmbBxTarget->itemText(1), "2 - refused");
+    tab->cmbBxTarget->setCurrentIndex(1);
+    const TFindings expected = window->session().computeFindings(2);
+    EXPECT_EQ(tab->findings().options.target, 2);
+    ASSERT_EQ(tab->grdFindings->model()->rowCount(),
+              static_cast<int>(expected.ranked.size() + expected.small.size()));
+    EXPECT_EQ(tab->lblMultiplicity->text().toStdString(), multiplicityLine(expected));
+    EXPECT_EQ(tab->grdFindings->model()->index(0, 0).data().toString().toStdString(),
+              expected.ranked.front().condition);
+    const QVariant tip = tab->grdFindings->model()->headerData(7, Qt::Horizontal, Qt::ToolTipRole);
+    EXPECT_TRUE(tip.toString().contains("probability"));
+}
+
+TEST_F(FindingsTabTest, RecomputesWhenTheContextMinimumOrSettingsChange) {
+    const int before = tab->findings().contextCount;
+    window->cmbBxContextFilter->setEditText("AGE,2,>");
+    window->btnUpdateContext->click();
+    EXPECT_LT(tab->findings().contextCount, before);
+    EXPECT_EQ(tab->findings().contextCount, window->session().sets().context()->bitCount());
+    tab->spnMinCount->setValue(400);
+    for (const TFinding& f : tab->findings().ranked)
+        EXPECT_GE(f.count, 400);
+    EXPECT_FALSE(tab->findings().small.empty());
+    ui.answers.push_back("20");
+    trigger("significanceItem");
+    EXPECT_EQ(tab->findings().significancePct, 20);
+}
+
+TEST_F(FindingsTabTest, DoubleClickMakesTheFindingTheActiveRule) {
+    const TFinding top = tab->findings().ranked.front();
+    emit tab->grdFindings->doubleClicked(tab->grdFindings->model()->index(0, 0));
+    const int row = window->session().activeRuleNumber();
+    EXPECT_EQ(window->session().sets().SetLists[slRules].item(row)->SetName, top.name);
+    EXPECT_EQ(window->DBgrdSimpleRules->currentIndex().row(), row);
+}
+
+TEST_F(FindingsTabTest, ExportWritesCsvOrTsvAndCopyPutsTheSentences) {
+    ui.saves.push_back(dir.file("out.csv"));
+    tab->btnExport->click();
+    const std::string csv = fileText(dir.file("out.csv"));
+    EXPECT_EQ(csv, exportFindings(tab->findings(), TFindingsFormat::Csv));
+    EXPECT_EQ(csv.substr(0, 15), "rule,condition,");
+    ui.saves.push_back(dir.file("out.tsv"));
+    tab->btnExport->click();
+    EXPECT_EQ(fileText(dir.file("out.tsv")).substr(0, 15), "rule\tcondition\t");
+    ui.saves.push_back(std::nullopt);  // cancelled: nothing written, no message
+    tab->btnExport->click();
+    EXPECT_TRUE(ui.errors.empty());
+
+    tab->btnCopy->click();
+    EXPECT_EQ(ui.clipboard.substr(0, 29), "# Findings of LOAN = approved");
+    EXPECT_NE(ui.clipboard.find("# Command: tav-batch findings "), std::string::npos);
+    EXPECT_NE(ui.clipboard.find("\nUnder "), std::string::npos);
+}
+
+TEST_F(FindingsTabTest, AnExportThatCannotBeWrittenIsAnErrorNotASuccess) {
+    ui.saves.push_back(dir.file("no such folder/out.csv"));
+    tab->btnExport->click();
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_NE(ui.errors[0].find("could not be written"), std::string::npos);
+}
+
+// The interval bar of a flagged finding that lowers the rate is drawn red at its rate.
+TEST_F(FindingsTabTest, DrawsTheIntervalBarInTheColourOfTheDirection) {
+    const int row = firstFlaggedLower();
+    ASSERT_GE(row, 0);
+    const QModelIndex index = tab->grdFindings->model()->index(row, 5);
+    const TIntervalBar bar =
+        index.data(TFindingsIntervalDelegate::kIntervalRole).value<TIntervalBar>();
+    EXPECT_TRUE(bar.flagged);
+    QImage image(200, 20, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QStyleOptionViewItem option;
+    option.rect = image.rect();
+    option.palette = tab->palette();
+    TFindingsIntervalDelegate delegate;
+    delegate.paint(&painter, option, index);
+    painter.end();
+    const int x = TFindingsIntervalDelegate::xOf(image.rect().adjusted(4, 3, -4, -3), bar.ruleRate);
+    EXPECT_EQ(image.pixelColor(x, 10), QColor(255, 0, 0));
+}
+
+TEST_F(FindingsTabTest, AClassWithoutValuesIsSaidInTheTab) {
+    makeClass(1);  // NAME, a STRING field
+    EXPECT_EQ(tab->cmbBxTarget->count(), 0);
+    EXPECT_EQ(tab->grdFindings->model()->rowCount(), 0);
+    EXPECT_FALSE(tab->lblMultiplicity->text().isEmpty());
+    EXPECT_TRUE(ui.errors.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The row of the first finding on INCOME (field 7, REAL) and of one on a SET field.
+int rowOnField(TTavFindingsTab* tab, const char* prefix) {
+    const auto& ranked = tab->findings().ranked;
+    for (size_t i = 0; i < ranked.size(); ++i) {
+        if (ranked[i].name.rfind(prefix, 0) == 0) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+TEST_F(FindingsTabTest, SweepOfARealFieldClickAPointSavePngAndSvg) {
+    EXPECT_FALSE(tab->showThresholdSweep(rowOnField(tab, "(5) EDUCATION")));  // a SET field
+    ASSERT_TRUE(tab->showThresholdSweep(rowOnField(tab, "(7) INCOME")));
+    TfrmThresholdSweep* sweep = tab->sweepWindow();
+    ASSERT_NE(sweep, nullptr);
+    sweep->chart->resize(500, 300);
+    const TThresholdSweep& data = sweep->chart->sweep();
+    ASSERT_FALSE(data.points.empty());
+    EXPECT_EQ(data.fieldName, "INCOME");
+
+    const TSweepPlot plot = sweep->chart->plot();
+    const auto [x, y] = plot.pointCentres.back();
+    QTest::mouseClick(sweep->chart, Qt::LeftButton, {}, QPoint(int(x + 0.5), int(y + 0.5)));
+    const int row = window->session().activeRuleNumber();
+    EXPECT_EQ(window->session().sets().SetLists[slRules].item(row)->SetName,
+              data.points.back().finding.name);
+
+    ui.saves.push_back(dir.file("sweep.png"));
+    sweep->findChild<QPushButton*>("btnSavePng")->click();
+    QImage image(QString::fromStdString(dir.file("sweep.png")));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(500, 300));
+    // A threshold drawn blue or orange at its rate.
+    const QColor at = image.pixelColor(int(x + 0.5), int(y + 0.5) - 4);
+    EXPECT_TRUE(at == QColor(0, 0, 255) || at == QColor(230, 120, 0)) << at.name().toStdString();
+    ui.saves.push_back(dir.file("sweep.svg"));
+    sweep->findChild<QPushButton*>("btnSaveSvg")->click();
+    const std::string svg = fileText(dir.file("sweep.svg"));
+    EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+    EXPECT_NE(svg.find("<circle"), std::string::npos);
+    EXPECT_NE(svg.find("INCOME"), std::string::npos);
+    EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
+}
+
+TEST(ThresholdSweepPlot, PointHitTestPicksTheNearestWithinTheRadius) {
+    TSweepPlot plot;
+    plot.pointCentres = {{10, 10}, {14, 10}, {100, 100}};
+    EXPECT_EQ(sweepPointAt(plot, 13, 10), 1);
+    EXPECT_EQ(sweepPointAt(plot, 10, 11), 0);
+    EXPECT_EQ(sweepPointAt(plot, 50, 50), -1);
+    EXPECT_EQ(sweepPointAt(TSweepPlot{}, 0, 0), -1);
+}
+
+}  // namespace

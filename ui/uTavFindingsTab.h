@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "stats/uTavFindings.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+class QTableView;
+class TBaza;
+class TFindingsModel;
+class TTavSession;
+class TTavUiOps;
+class TfrmThresholdSweep;
+
+// The "Findings" tab: which simple rules shift one value of the class field, with a target
+// drop-down, the minimum number of records, the order, the findings grid with an interval bar per
+// row and the multiplicity line. It recomputes through the session when what the findings depend
+// on changes (the table, class, target, context, settings or field selection) and it is shown;
+// a double click makes a finding the active simple rule. "Export..." writes CSV or TSV and "Copy
+// as text" puts the sentences under their reproducibility header on the clipboard.
+class TTavFindingsTab : public QWidget {
+    Q_OBJECT
+  public:
+    // Runs a body as one of the window's commands (its error guard and busy state).
+    using CommandRunner = std::function<void(const std::function<void()>&)>;
+
+    TTavFindingsTab(TTavSession& session, TTavUiOps& ui, CommandRunner runCommand,
+                    QWidget* parent = nullptr);
+    ~TTavFindingsTab() override;
+
+    // After every command of the window: recompute when shown and something the findings
+    // depend on changed.
+    void sessionChanged();
+    const TFindings& findings() const;
+    // The popup's "Threshold sweep...": opens the sweep window for the field of row `row`'s rule
+    // when it is an INT, REAL or CURRENCY field (false otherwise).
+    bool showThresholdSweep(int row);
+    // The sweep window, or none before the first sweep.
+    TfrmThresholdSweep* sweepWindow() const { return m_sweep; }
+
+    QComboBox* cmbBxTarget = nullptr;
+    QSpinBox* spnMinCount = nullptr;
+    QComboBox* cmbBxSort = nullptr;
+    QPushButton* btnExport = nullptr;
+    QPushButton* btnCopy = nullptr;
+    QPushButton* btnCancel = nullptr;
+    QLabel* lblMultiplicity = nullptr;
+    QTableView* grdFindings = nullptr;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    // What the findings depend on; a change means a recomputation.
+    struct TInputs {
+        const TBaza* data = nullptr;
+        int classField = -1, target = -1, minCount = 0, sort = 0;
+        double mPrior = 0, significance = 0;
+        std::vector<int> selected;
+        std::string context;
+        bool contextPending = false;
+        int contextCount = 0;
+        bool operator==(const TInputs&) const = default;
+    };
+    TInputs currentInputs() const;
+    void fillTargets();
+    void recomputeIfChanged();
+    void compute();
+    void optionsChanged();
+    void grdFindingsDblClick(const QModelIndex& index);
+    void btnExportClick();
+    void btnCopyClick();
+    void grdFindingsContextMenu(const QPoint& position);
+    // The field of the rule with creation number `setNumber`, or -1.
+    int ruleField(int setNumber) const;
+
+    TTavSession& m_session;
+    TTavUiOps& m_ui;
+    CommandRunner m_runCommand;
+    TFindingsModel* m_model = nullptr;
+    TInputs m_computedFor;
+    bool m_computed = false;
+    bool m_cancelRequested = false;
+    bool m_computing = false;
+    const TBaza* m_targetsFor = nullptr;
+    int m_targetsClass = -1;
+    TfrmThresholdSweep* m_sweep = nullptr;
+};

@@ -327,7 +327,19 @@ void TBaza::loadDataFile(const std::string& fileName, TDataFileKind fileKind, Co
         if (hooks.progress) hooks.progress(0);
         return;
     }
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    // Read in one go when the size is known (a regular file), else as a stream.
+    std::string bytes;
+    std::error_code noSize;
+    const std::uintmax_t size = std::filesystem::file_size(fileName, noSize);
+    if (!noSize && size < bytes.max_size()) {
+        bytes.resize(static_cast<size_t>(size));
+        file.read(bytes.data(), static_cast<std::streamsize>(size));
+        bytes.resize(static_cast<size_t>(file.gcount()));
+        // A file that grew since its size was taken is read to its end.
+        if (file) bytes.append(std::istreambuf_iterator<char>(file), {});
+    } else {
+        bytes.assign(std::istreambuf_iterator<char>(file), {});
+    }
     if (file.bad()) {
         throw EInOutError("Error reading data file \"" + displayPath(fileName) + "\"");
     }

@@ -113,6 +113,11 @@ class TBaza {
     int fieldValueAsInteger(int r, int i) const;
     // The code stored at load time; 0 outside the loaded records and fields.
     int fieldValueCode(int r, int i) const;
+    // The codes stored at load time of record r, one per field (FieldCount of them), for passes
+    // over every record. Requires: 0 <= r < RecordCount.
+    const int32_t* codeRow(int r) const {
+        return m_codes.data() + static_cast<size_t>(r) * m_info.size();
+    }
     // The name of code v of field i; "" outside 0..FieldCount-1 and 0..127.
     const std::string& valueName(int i, int v) const;
     // The record set in slot v (0..128) of field i, or none outside those ranges.

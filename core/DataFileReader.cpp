@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <string_view>
 
 #include "core/CodePage.h"
 #include "core/Errors.h"
@@ -19,9 +20,9 @@ constexpr int kProgressStep = 256;
 
 // The lines of a file: ended by LF, CR LF or a lone CR; a last line without a line end counts;
 // byte 1A ends the file.
-std::vector<std::string> splitLines(const std::string& bytes) {
+std::vector<std::string_view> splitLines(std::string_view bytes) {
     const size_t end = std::min(bytes.find(kEndOfFile), bytes.size());
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
     size_t start = 0;
     size_t i = 0;
     while (i < end) {
@@ -48,6 +49,25 @@ std::string trimBlanks(const std::string& text) {
     return trimLeftBlanks(trimRightBlanks(text));
 }
 
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    return text;
+}
+
+// Whether converting from the code page into Windows-1250 leaves every byte as it is, so that
+// values can be taken from the line without a converted copy.
+bool keepsEveryByte(CodePageId page) {
+    if (page == cp1250) return true;
+    if (page < 0 || page >= kCodePageCount) return false;  // the conversion reports it
+    std::string bytes(256, '\0');
+    for (int b = 0; b < 256; ++b)
+        bytes[b] = static_cast<char>(b);
+    return ConvertString(bytes, page, cp1250) == bytes;
+}
+
 }  // namespace
 
 // The state of one load: the lines, the position and the context for messages.
@@ -69,18 +89,27 @@ class TDataFileReader {
     void readFields(const std::vector<std::string>& names, const std::vector<std::string>& types);
     void readLabelLine(const std::vector<std::string>& values, int j,
                        std::vector<std::string>& previous);
+    // Splits a data line like TBaza::splitLine and appends its values as a new record.
+    void addRecord(std::string_view line, TDataFileKind kind, CodePageId page);
+    // One raw value of a TXT or FLT line: converted, trimmed and added to the record.
+    void addRawValue(std::string_view raw, CodePageId page);
 
     TBaza& m_data;
     std::string m_fileName;  // for messages
     const TLoadHooks& m_hooks;
-    std::vector<std::string> m_lines;
-    size_t m_next = 0;  // index of the next line to read
+    std::vector<std::string_view> m_lines;  // into the bytes of the file
+    size_t m_next = 0;                      // index of the next line to read
+    bool m_keepsBytes = true;               // the code page needs no conversion
+    std::string m_converted;                // work space of a value that needs converting
+    std::vector<std::string> m_qtxValues;   // work space of a comma-text line
 };
 
 void TDataFileReader::run(const std::string& bytes, TDataFileKind fileKind, CodePageId codePage) {
     m_lines = splitLines(bytes);
     const size_t lineCount = m_lines.size();
-    auto readLine = [&]() -> std::string { return m_next < lineCount ? m_lines[m_next++] : ""; };
+    auto readLine = [&]() -> std::string {
+        return m_next < lineCount ? std::string(m_lines[m_next++]) : std::string();
+    };
 
     int labelCount = 0;
     TDataFileKind kind = fileKind;
@@ -142,23 +171,26 @@ void TDataFileReader::run(const std::string& bytes, TDataFileKind fileKind, Code
     readFields(names, types);
 
     // The value codes are allocated from the counted lines, never beyond the limit.
-    m_data.reserveRecords(static_cast<int>(std::min<size_t>(lineCount, kMaxRecords)));
+    m_data.reserveRecords(static_cast<int>(std::min<size_t>(lineCount, kMaxRecords)),
+                          std::min(bytes.size(), size_t{1} << 30));
+    m_keepsBytes = keepsEveryByte(page);
     std::vector<std::string> previous(m_data.FieldCount());
     std::vector<std::string> values;
     for (int j = 1; m_next < lineCount; ++j) {
         const size_t lineNumber = m_next + 1;
-        // Values past the last possible field are never read: they are not kept.
-        m_data.splitLine(m_lines[m_next++], kind, page, values, kMaxFields);
+        const std::string_view line = m_lines[m_next++];
         if (j > labelCount) {
             if (m_data.RecordCount() >= kMaxRecords) {
                 failAt(lineNumber, "more than " + std::to_string(kMaxRecords) +
                                        " records; a table holds at most " +
                                        std::to_string(kMaxRecords));
             }
-            m_data.appendRecord(values);
+            addRecord(line, kind, page);
             const int r = m_data.RecordCount() - 1;
             if (r % kProgressStep == 0) progress(r * 0.5 / static_cast<double>(lineCount));
         } else {
+            // Values past the last possible field are never read: they are not kept.
+            m_data.splitLine(std::string(line), kind, page, values, kMaxFields);
             readLabelLine(values, j, previous);
         }
     }
@@ -233,6 +265,50 @@ void TDataFileReader::readLabelLine(const std::vector<std::string>& values, int 
     }
 }
 
+void TDataFileReader::addRecord(std::string_view line, TDataFileKind kind, CodePageId page) {
+    m_data.beginRecord();
+    // Values past the last possible field are never read: they are not kept.
+    size_t count = 0;
+    switch (kind) {
+        case dfkTxt: {
+            // Values run to the next ";"; a final ";" adds no value, an empty line gives one.
+            size_t start = 0;
+            do {
+                const size_t at = std::min(line.find(';', start), line.size());
+                addRawValue(line.substr(start, at - start), page);
+                start = at + 1;
+            } while (start < line.size() && ++count < static_cast<size_t>(kMaxFields));
+            break;
+        }
+        case dfkFlt:
+            for (int i = 0; i < m_data.FieldCount() && count < static_cast<size_t>(kMaxFields);
+                 ++i, ++count) {
+                const size_t start = static_cast<size_t>(m_data.m_info[i].start) - 1;
+                const size_t width = static_cast<size_t>(std::max(0, m_data.m_info[i].width));
+                addRawValue(start < line.size() ? line.substr(start, width) : std::string_view(),
+                            page);
+            }
+            break;
+        case dfkQtx:
+            m_data.splitLine(std::string(line), kind, page, m_qtxValues, kMaxFields);
+            for (const std::string& value : m_qtxValues)
+                m_data.addValue(value);
+            break;
+        default:
+            break;
+    }
+    m_data.endRecord();
+}
+
+void TDataFileReader::addRawValue(std::string_view raw, CodePageId page) {
+    if (m_keepsBytes) {
+        m_data.addValue(trimBlanks(raw));
+        return;
+    }
+    m_converted = ConvertString(std::string(raw), page, cp1250);
+    m_data.addValue(trimBlanks(std::string_view(m_converted)));
+}
+
 void TBaza::loadDataBytes(const std::string& bytes, const std::string& fileName,
                           TDataFileKind fileKind, CodePageId codePage, const TLoadHooks& hooks) {
     TDataFileReader(*this, fileName, hooks).run(bytes, fileKind, codePage);
@@ -251,7 +327,19 @@ void TBaza::loadDataFile(const std::string& fileName, TDataFileKind fileKind, Co
         if (hooks.progress) hooks.progress(0);
         return;
     }
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    // Read in one go when the size is known (a regular file), else as a stream.
+    std::string bytes;
+    std::error_code noSize;
+    const std::uintmax_t size = std::filesystem::file_size(fileName, noSize);
+    if (!noSize && size < bytes.max_size()) {
+        bytes.resize(static_cast<size_t>(size));
+        file.read(bytes.data(), static_cast<std::streamsize>(size));
+        bytes.resize(static_cast<size_t>(file.gcount()));
+        // A file that grew since its size was taken is read to its end.
+        if (file) bytes.append(std::istreambuf_iterator<char>(file), {});
+    } else {
+        bytes.assign(std::istreambuf_iterator<char>(file), {});
+    }
     if (file.bad()) {
         throw EInOutError("Error reading data file \"" + displayPath(fileName) + "\"");
     }

@@ -71,7 +71,7 @@ TStBits::TStBits(int32_t maxIndex) : m_maxIndex(maxIndex) {
                                 " is below 0 (a record set needs at least one record)");
     }
     m_words.assign(static_cast<size_t>(maxIndex) / 64 + 1, 0);
-    clearAll();
+    m_count = 0;
 }
 
 uint8_t TStBits::byteAt(int32_t k) const {

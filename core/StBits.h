@@ -85,6 +85,13 @@ class TStBits : public TStContainer {
     // Throws EStContainerError unless other has the same maxIndex.
     int32_t countAnd(const TStBits* other) const;
 
+    // Turns on the bits of `bits` in word k (bits 64k .. 64k+63) without counting them, for filling
+    // many sets in one pass; recountBits() makes the count right again. Requires: k below the
+    // number of words and no bit above maxIndex.
+    void orWordUncounted(size_t k, uint64_t bits) { m_words[k] |= bits; }
+    // Counts the bits that are on anew (after orWordUncounted).
+    void recountBits() { recount(); }
+
     // The raw words, for fast combined counts by the statistics.
     const std::vector<uint64_t>& words() const { return m_words; }
 

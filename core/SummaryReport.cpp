@@ -27,7 +27,7 @@ std::string TBaza::summaryReportText() const {
     }
     out += "RecordCount = " + std::to_string(RecordCount()) + eol;
     for (int r = 0; r < RecordCount(); ++r) {
-        out += std::to_string(r) + ": " + m_records[r] + eol;
+        out += std::to_string(r) + ": " + recordText(r) + eol;
     }
     return out;
 }

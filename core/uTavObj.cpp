@@ -26,6 +26,42 @@ int integerItem(const std::string& text, int ifEmpty) {
     return text.empty() ? ifEmpty : parseIntegerOrThrow(text);
 }
 
+// The integer in a text, as tryParseInteger reads it; the common plain digits are read here
+// without making a string of them.
+std::optional<int32_t> integerOfText(std::string_view text) {
+    constexpr size_t kSafeDigits = 9;  // below 2^31 whatever the digits
+    if (!text.empty() && text.size() <= kSafeDigits) {
+        int32_t value = 0;
+        bool digits = true;
+        for (const char c : text) {
+            if (c < '0' || c > '9') {
+                digits = false;
+                break;
+            }
+            value = value * 10 + (c - '0');
+        }
+        if (digits) return value;
+    }
+    return tryParseInteger(std::string(text));
+}
+
+void appendLength(std::string& bytes, size_t length) {
+    while (length >= 0x80) {
+        bytes += static_cast<char>(0x80 | (length & 0x7F));
+        length >>= 7;
+    }
+    bytes += static_cast<char>(length);
+}
+
+size_t readLength(const std::string& bytes, size_t& at) {
+    size_t length = 0;
+    for (int shift = 0;; shift += 7) {
+        const unsigned char byte = static_cast<unsigned char>(bytes[at++]);
+        length |= static_cast<size_t>(byte & 0x7F) << shift;
+        if (!(byte & 0x80)) return length;
+    }
+}
+
 }  // namespace
 
 TFieldInfo parseFieldInfo(const std::string& nameEntry, const std::string& typeSpec) {
@@ -66,11 +102,8 @@ TFieldInfo parseFieldInfo(const std::string& nameEntry, const std::string& typeS
 
 TBaza::TBaza() = default;
 
-const std::string& TBaza::recordText(int r) const {
-    if (r < 0 || r >= RecordCount()) {
-        throw EListIndexError("List index out of bounds (record " + std::to_string(r) + ")");
-    }
-    return m_records[r];
+std::string TBaza::recordText(int r) const {
+    return joinCommaText(recordValues(r));
 }
 
 const TFieldInfo& TBaza::info(int i) const {
@@ -141,7 +174,16 @@ double TBaza::fieldBoundary(int i, int k) const {
 
 const std::vector<std::string>& TBaza::recordValues(int r) const {
     if (r != m_currentRecord) {
-        splitCommaText(recordText(r), m_currentValues);
+        if (r < 0 || r >= RecordCount()) {
+            throw EListIndexError("List index out of bounds (record " + std::to_string(r) + ")");
+        }
+        const size_t end = r + 1 < RecordCount() ? m_recordStarts[r + 1] : m_valueBytes.size();
+        m_currentValues.clear();
+        for (size_t at = m_recordStarts[r]; at < end;) {
+            const size_t length = readLength(m_valueBytes, at);
+            m_currentValues.emplace_back(m_valueBytes, at, length);
+            at += length;
+        }
         m_currentRecord = r;
     }
     return m_currentValues;
@@ -164,21 +206,21 @@ double TBaza::fieldValueAsReal(int r, int i) const {
     return value.value_or(0.0);
 }
 
-int TBaza::codeOfText(int r, int i, const std::string& text) const {
+int TBaza::codeOfText(int r, int i, std::string_view text) const {
     const TFieldInfo& field = m_info[i];
     if (field.type == ftSet || field.type == ftInt) {
-        const std::optional<int32_t> code = tryParseInteger(text);
+        const std::optional<int32_t> code = integerOfText(text);
         if (!code) {
             trace("Error fieldValueAsInteger[" + std::to_string(r) + ", " + std::to_string(i) +
-                  "] not valid: \"" + text + "\"");
+                  "] not valid: \"" + std::string(text) + "\"");
         }
         return code.value_or(0);
     }
     if (isIntervalType(field.type)) {
-        const std::optional<double> value = tryParseReal(text);
+        const std::optional<double> value = tryParseReal(std::string(text));
         if (!value) {
             trace("Error fieldValueAsReal[" + std::to_string(r) + ", " + std::to_string(i) +
-                  "] not valid: \"" + text + "\"");
+                  "] not valid: \"" + std::string(text) + "\"");
         }
         const double x = value.value_or(0.0);
         const int n = field.boundaryCount;
@@ -246,34 +288,51 @@ void TBaza::setFields(std::vector<std::string> names, std::vector<std::string> t
     m_boundaries.assign(n, {});
     m_slots.assign(n, {});
     clearSlots();
-    m_records.clear();
+    m_valueBytes.clear();
+    m_recordStarts.clear();
     m_codes.clear();
     m_currentRecord = -1;
 }
 
-void TBaza::reserveRecords(int records) {
+void TBaza::reserveRecords(int records, size_t textBytes) {
+    m_valueBytes.reserve(textBytes);
     if (records <= 0) return;
     const int capped = records < kMaxRecords ? records : kMaxRecords;
-    m_records.reserve(capped);
+    m_recordStarts.reserve(capped);
     m_codes.reserve(static_cast<size_t>(capped) * FieldCount());
 }
 
 void TBaza::appendRecord(const std::vector<std::string>& values) {
+    beginRecord();
+    for (const std::string& value : values)
+        addValue(value);
+    endRecord();
+}
+
+void TBaza::beginRecord() {
     if (RecordCount() >= kMaxRecords) {
         throw ELimitError("The table holds at most " + std::to_string(kMaxRecords) + " records");
     }
-    m_records.push_back(joinCommaText(values));
+    m_recordStarts.push_back(m_valueBytes.size());
+    m_codes.resize(m_codes.size() + FieldCount(), 0);
+    m_valuesInRecord = 0;
+}
+
+void TBaza::addValue(std::string_view text) {
+    appendLength(m_valueBytes, text.size());
+    m_valueBytes.append(text);
+    const int i = m_valuesInRecord++;
+    if (i >= FieldCount() || !isCodedType(m_info[i].type)) return;
     const int r = RecordCount() - 1;
-    m_currentRecord = r;
-    m_currentValues = values;
-    const int fieldCount = FieldCount();
-    m_codes.resize(m_codes.size() + fieldCount, 0);
-    int32_t* row = m_codes.data() + static_cast<size_t>(r) * fieldCount;
-    for (int i = 0; i < fieldCount; ++i) {
-        if (!isCodedType(m_info[i].type)) continue;
-        // Codes come from the texts as stored: upper-casing changes neither integers nor reals.
-        row[i] = i < static_cast<int>(values.size()) ? codeOfText(r, i, values[i])
-                                                     : codeOfText(r, i, std::string());
+    // Codes come from the texts as stored: upper-casing changes neither integers nor reals.
+    m_codes[static_cast<size_t>(r) * FieldCount() + i] = codeOfText(r, i, text);
+}
+
+void TBaza::endRecord() {
+    const int r = RecordCount() - 1;
+    int32_t* row = m_codes.data() + static_cast<size_t>(r) * FieldCount();
+    for (int i = m_valuesInRecord; i < FieldCount(); ++i) {
+        if (isCodedType(m_info[i].type)) row[i] = codeOfText(r, i, std::string_view());
     }
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/FieldTypes.h"
@@ -70,9 +71,10 @@ class TBaza {
     // The number of fields (entries of the names list).
     int FieldCount() const { return static_cast<int>(m_names.size()); }
     // The number of records.
-    int RecordCount() const { return static_cast<int>(m_records.size()); }
-    // The stored comma-text line of record r. Throws EListIndexError outside 0..RecordCount-1.
-    const std::string& recordText(int r) const;
+    int RecordCount() const { return static_cast<int>(m_recordStarts.size()); }
+    // The comma-text line of record r (its field texts joined). Throws EListIndexError outside
+    // 0..RecordCount-1.
+    std::string recordText(int r) const;
 
     // Set by the reader when the file could not be opened; the reason is in errorText.
     bool errorFlag() const { return m_errorFlag; }
@@ -111,6 +113,11 @@ class TBaza {
     int fieldValueAsInteger(int r, int i) const;
     // The code stored at load time; 0 outside the loaded records and fields.
     int fieldValueCode(int r, int i) const;
+    // The codes stored at load time of record r, one per field (FieldCount of them), for passes
+    // over every record. Requires: 0 <= r < RecordCount.
+    const int32_t* codeRow(int r) const {
+        return m_codes.data() + static_cast<size_t>(r) * m_info.size();
+    }
     // The name of code v of field i; "" outside 0..FieldCount-1 and 0..127.
     const std::string& valueName(int i, int v) const;
     // The record set in slot v (0..128) of field i, or none outside those ranges.
@@ -149,24 +156,35 @@ class TBaza {
     // Appends a record given by its field texts and stores its value codes.
     // Throws ELimitError past kMaxRecords records.
     void appendRecord(const std::vector<std::string>& values);
+    // The same one value at a time, without a list of texts: beginRecord (throws ELimitError past
+    // kMaxRecords records), addValue for each text in field order, then endRecord, which codes the
+    // fields the record has no text for.
+    void beginRecord();
+    void addValue(std::string_view text);
+    void endRecord();
     // Names code v of field i; ignored outside 0..127.
     void setValueName(int i, int v, const std::string& name);
     // Sets boundary k (1..127) of field i; ignored outside.
     void setBoundary(int i, int k, double value);
-    // Reserves room for the value codes of `records` records.
-    void reserveRecords(int records);
+    // Reserves room for the value codes of `records` records and `textBytes` bytes of their texts.
+    void reserveRecords(int records, size_t textBytes = 0);
 
   private:
     const TFieldInfo& info(int i) const;
     // The value code of a text of field i.
-    int codeOfText(int r, int i, const std::string& text) const;
+    int codeOfText(int r, int i, std::string_view text) const;
     // The field texts of record r, split once per record change.
     const std::vector<std::string>& recordValues(int r) const;
     void fail(const std::string& message);
 
     friend class TDataFileReader;
 
-    std::vector<std::string> m_records;
+    // The texts of every record, one after another, each as its length (7 bits a byte, low bits
+    // first, high bit = more) followed by its bytes; record r starts at m_recordStarts[r]. One
+    // copy of each text, and no joining or re-splitting while loading.
+    std::string m_valueBytes;
+    std::vector<size_t> m_recordStarts;
+    int m_valuesInRecord = 0;  // texts added to the record being built
     mutable int m_currentRecord = -1;
     mutable std::vector<std::string> m_currentValues;
     bool m_errorFlag = false;

@@ -39,60 +39,71 @@ std::string upperBoundText(const std::string& label) {
     return dash == std::string::npos ? std::string() : label.substr(dash + 3);
 }
 
-// Builds the sets of one coded field: the field set and its sub-total, the value sets in one pass
-// over the records, then the threshold sets as unions of value sets.
-void buildCodedField(TBaza& data, TSetCatalogue& catalogue, unsigned kinds, double m, int f) {
+// The sets of one coded field that are filled from the records: the field set and the value
+// sets, index v - low; and the threshold sets, filled from the value sets afterwards.
+struct TCodedFieldSets {
+    int field = 0;
+    int low = 0;
+    int high = 0;
+    int unknown[3] = {-1, -1, -1};
+    TMnozica* fieldSet = nullptr;
+    std::vector<TMnozica*> valueSets;
+    struct Threshold {
+        TMnozica* set;
+        int from;  // the value codes whose sets it unites
+        int to;
+    };
+    std::vector<Threshold> thresholds;
+};
+
+// Creates the sets of one coded field in their list order: the field set and its sub-total, the
+// value sets, then the threshold sets; they are filled later.
+TCodedFieldSets createCodedField(TBaza& data, TSetCatalogue& catalogue, unsigned kinds, double m,
+                                 int f) {
     const int records = data.RecordCount();
     const TFieldType type = data.fieldType(f);
-    const int low = data.fieldLow(f);
-    const int high = data.fieldHigh(f);
+    TCodedFieldSets sets;
+    sets.field = f;
+    const int low = sets.low = data.fieldLow(f);
+    const int high = sets.high = data.fieldHigh(f);
+    sets.unknown[0] = data.fieldUnknown1(f);
+    sets.unknown[1] = data.fieldUnknown2(f);
+    sets.unknown[2] = data.fieldUnknown3(f);
     const std::string prefix = "(" + std::to_string(f) + ") " + data.fieldName(f);
     const bool interval = isIntervalType(type);
     TMnozicaList& rules = catalogue.SetLists[slRules];
 
     // Every coded field gets its field set, even with an empty range, so that item i of list 1
     // stays the field set of field i.
-    TMnozica* fieldSet = nullptr;
     if (kinds & (1u << slFields)) {
         TMnozicaList& fields = catalogue.SetLists[slFields];
         auto set = std::make_unique<TMnozica>(m, records, prefix);
         set->SetNumber = fields.count() + 1;
-        fieldSet = fields.append(std::move(set));
-        data.setSlot(f, kTotalSetSlot, fieldSet);
+        sets.fieldSet = fields.append(std::move(set));
+        data.setSlot(f, kTotalSetSlot, sets.fieldSet);
         catalogue.subTotals.push_back(std::make_unique<TMnozica>(m, records, "Sub-total"));
         data.setSlot(f, kSubTotalSlot, catalogue.subTotals.back().get());
     }
+    if (!(kinds & (1u << slRules))) return sets;
 
-    std::vector<TMnozica*> valueSets;  // index v - low
-    if (kinds & (1u << slRules)) {
-        for (int v = low; v <= high; ++v) {
-            const std::string& label = data.valueName(f, v);
-            const std::string name =
-                interval ? prefix + ": " + label : prefix + "= " + std::to_string(v) + "-" + label;
-            auto set = std::make_unique<TMnozica>(m, records, name);
-            AddItem(set->Rule, f, v, relEqual);
-            set->SetNumber = rules.count() + 1;
-            TMnozica* added = rules.append(std::move(set));
-            data.setSlot(f, v, added);
-            valueSets.push_back(added);
-        }
+    for (int v = low; v <= high; ++v) {
+        const std::string& label = data.valueName(f, v);
+        const std::string name =
+            interval ? prefix + ": " + label : prefix + "= " + std::to_string(v) + "-" + label;
+        auto set = std::make_unique<TMnozica>(m, records, name);
+        AddItem(set->Rule, f, v, relEqual);
+        set->SetNumber = rules.count() + 1;
+        TMnozica* added = rules.append(std::move(set));
+        data.setSlot(f, v, added);
+        sets.valueSets.push_back(added);
     }
 
-    for (int r = 0; r < records; ++r) {
-        const int code = data.fieldValueCode(r, f);
-        if (code < low || code > high) continue;
-        if (!valueSets.empty()) valueSets[code - low]->setBit(r);
-        if (fieldSet != nullptr && !data.isUnknownCode(f, code)) fieldSet->setBit(r);
-    }
-
-    if (!(kinds & (1u << slRules)) || type == ftSet) return;
+    if (type == ftSet) return sets;
     auto addThreshold = [&](int v, TRelation relation, const std::string& name, int from, int to) {
         auto set = std::make_unique<TMnozica>(m, records, name);
         AddItem(set->Rule, f, v, relation);
         set->SetNumber = rules.count() + 1;
-        for (int k = from; k <= to; ++k)
-            set->orWith(valueSets[k - low]);
-        rules.append(std::move(set));
+        sets.thresholds.push_back({rules.append(std::move(set)), from, to});
     };
     for (int v = low + 2; v <= high; ++v) {
         const std::string& label = data.valueName(f, v);
@@ -107,6 +118,37 @@ void buildCodedField(TBaza& data, TSetCatalogue& catalogue, unsigned kinds, doub
         const std::string name = interval ? prefix + " > " + upperBoundText(label)
                                           : prefix + "> " + std::to_string(v) + "-" + label;
         addThreshold(v, relGreater, name, v + 1, high);
+    }
+    return sets;
+}
+
+// Fills the field sets and value sets of several fields in one pass over the records, a word of
+// 64 records at a time; then the threshold sets as unions of value sets. The codes of neighbouring
+// fields share cache lines, so each line of the code table is read once.
+void fillCodedFields(const TBaza& data, std::vector<TCodedFieldSets>& group) {
+    const int records = data.RecordCount();
+    for (int r = 0; r < records; ++r) {
+        const int32_t* row = data.codeRow(r);
+        const size_t word = static_cast<size_t>(r) >> 6;
+        const uint64_t bit = uint64_t{1} << (r & 63);
+        for (const TCodedFieldSets& sets : group) {
+            const int code = row[sets.field];
+            if (code < sets.low || code > sets.high) continue;
+            if (!sets.valueSets.empty())
+                sets.valueSets[code - sets.low]->orWordUncounted(word, bit);
+            const bool unknown =
+                code == sets.unknown[0] || code == sets.unknown[1] || code == sets.unknown[2];
+            if (sets.fieldSet != nullptr && !unknown) sets.fieldSet->orWordUncounted(word, bit);
+        }
+    }
+    for (TCodedFieldSets& sets : group) {
+        if (sets.fieldSet != nullptr) sets.fieldSet->recountBits();
+        for (TMnozica* set : sets.valueSets)
+            set->recountBits();
+        for (const TCodedFieldSets::Threshold& threshold : sets.thresholds) {
+            for (int k = threshold.from; k <= threshold.to; ++k)
+                threshold.set->orWith(sets.valueSets[k - sets.low]);
+        }
     }
 }
 
@@ -140,17 +182,24 @@ void BuildSets(TBaza& data, TSetCatalogue& catalogue, unsigned kinds, double m,
             catalogue.SetLists[slFilters].append(std::move(set));
         }
     }
+    // Sixteen 32-bit codes are one cache line of a record's row.
+    constexpr int kFieldsAPass = 16;
     const int fieldCount = data.FieldCount();
-    for (int f = 0; f < fieldCount; ++f) {
-        if (progress) progress(0.5 + 0.5 * (f + 1) / fieldCount);
-        if (isCodedType(data.fieldType(f))) {
-            buildCodedField(data, catalogue, kinds, m, f);
-        } else if (kinds & (1u << slFields)) {
-            auto set = std::make_unique<TMnozica>(
-                m, records, "(" + std::to_string(f) + ") " + data.fieldName(f));
-            set->setAll();
-            data.setSlot(f, kTotalSetSlot, catalogue.SetLists[slFields].append(std::move(set)));
+    std::vector<TCodedFieldSets> group;
+    for (int first = 0; first < fieldCount; first += kFieldsAPass) {
+        group.clear();
+        for (int f = first; f < std::min(fieldCount, first + kFieldsAPass); ++f) {
+            if (progress) progress(0.5 + 0.5 * (f + 1) / fieldCount);
+            if (isCodedType(data.fieldType(f))) {
+                group.push_back(createCodedField(data, catalogue, kinds, m, f));
+            } else if (kinds & (1u << slFields)) {
+                auto set = std::make_unique<TMnozica>(
+                    m, records, "(" + std::to_string(f) + ") " + data.fieldName(f));
+                set->setAll();
+                data.setSlot(f, kTotalSetSlot, catalogue.SetLists[slFields].append(std::move(set)));
+            }
         }
+        fillCodedFields(data, group);
     }
     if (progress) progress(0);
 }

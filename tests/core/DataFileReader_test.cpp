@@ -206,3 +206,49 @@ TEST(DataFileReader, ReadsAFileFromDisk) {
     EXPECT_FALSE(data.errorFlag());
     EXPECT_EQ(data.fieldValueCode(0, 0), 4);
 }
+
+// Records are split while they are read, without splitLine; both must give the same texts.
+TEST(DataFileReader, RecordsHoldWhatSplitLineGives) {
+    struct Case {
+        const char* header;
+        TDataFileKind kind;
+        CodePageId page;
+        std::vector<std::string> lines;
+    };
+    const std::vector<Case> cases = {
+        {"TAV DATA:0/TXT/1250\nA;B;C\nSTRING;INT:0..9;REAL:::0\n",
+         dfkTxt,
+         cp1250,
+         {"", ";", "  a b  ; 3 ;", ";;;;", "x;\t1;2,5", " ;  ; ", "a;b;c;d;e"}},
+        {"TAV DATA:0/TXT/852\nA;B\nSTRING;SET:0..9\n",
+         dfkTxt,
+         cp852,
+         {"\x9F ;  \x9F", " 2 ; 1", ";"}},
+        {"TAV DATA:0/QTX/1250\nA,B\nSTRING,INT:0..9\n",
+         dfkQtx,
+         cp1250,
+         {"\"a \"\"q\"\"\", 4", "x,", "  ", ",,"}},
+        {"TAV DATA:0/FLT/1250\nA:2;B:3\nSTRING;INT:0..99\n",
+         dfkFlt,
+         cp1250,
+         {"ab123", " a 12 ", "x", "", "abcdefgh"}},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = c.header;
+        for (const std::string& line : c.lines)
+            bytes += line + "\n";
+        Loaded file(bytes);
+        const TBaza& d = file.data;
+        ASSERT_EQ(d.RecordCount(), static_cast<int>(c.lines.size())) << c.header;
+        for (int r = 0; r < d.RecordCount(); ++r) {
+            std::vector<std::string> expected;
+            d.splitLine(c.lines[r], c.kind, c.page, expected);
+            TBaza joined;
+            joined.setFields(d.fieldNames(), d.fieldTypes());
+            joined.appendRecord(expected);
+            EXPECT_EQ(d.recordText(r), joined.recordText(0)) << c.header << " line " << r;
+            for (int i = 0; i < d.FieldCount(); ++i)
+                EXPECT_EQ(d.fieldValueCode(r, i), joined.fieldValueCode(0, i)) << c.lines[r];
+        }
+    }
+}

@@ -162,3 +162,47 @@ TEST(TBaza, SummaryReportPathReplacesTheExtension) {
     EXPECT_EQ(summaryReportPath("dir/a.b.csv"), "dir/a.b.REP");
     EXPECT_EQ(summaryReportPath("x.REP"), "x.REP");
 }
+
+// Texts are kept with their lengths: long ones, NUL bytes, separators and quotes come back whole.
+TEST(TBaza, RecordTextsOfAnyBytesAndLengthReadBackExactly) {
+    const std::string longText(70000, 'q');
+    const std::string withNul("a\0b", 3);
+    TBaza data;
+    fill(data, {"S", "T"}, {"STRING", "STRING"},
+         {{longText, withNul}, {"x,y", "say \"hi\""}, {}, {"", "", "extra"}});
+    ASSERT_EQ(data.RecordCount(), 4);
+    EXPECT_EQ(data.fieldValueAsString(0, 0), std::string(70000, 'Q'));
+    EXPECT_EQ(data.fieldValueAsString(0, 1), std::string("A\0B", 3));
+    EXPECT_EQ(data.recordText(1), "\"x,y\",\"say \"\"hi\"\"\"");
+    EXPECT_EQ(data.recordText(2), "");
+    EXPECT_EQ(data.fieldValueAsString(2, 0), "");
+    EXPECT_EQ(data.recordText(3), ",,extra");  // texts past the last field are kept
+    EXPECT_EQ(data.fieldValueAsString(0, 1), std::string("A\0B", 3));  // back to an earlier one
+    EXPECT_THROW(data.recordText(4), EListIndexError);
+}
+
+// Plain digits are read on a fast path; everything else as tryParseInteger reads it.
+TEST(TBaza, IntegerCodesOfEveryFormMatchTheGeneralReading) {
+    const std::vector<std::pair<std::string, int>> cases = {{"0", 0},
+                                                            {"7", 7},
+                                                            {"007", 7},
+                                                            {"123456789", 123456789},
+                                                            {"2147483647", INT32_MAX},
+                                                            {"2147483648", 0},
+                                                            {"-5", -5},
+                                                            {"+5", 5},
+                                                            {"$1F", 31},
+                                                            {"0x10", 16},
+                                                            {"x", 0},
+                                                            {"1.5", 0},
+                                                            {"12a", 0},
+                                                            {"", 0},
+                                                            {"99999999999", 0},
+                                                            {"0000000012", 12}};
+    for (const auto& [text, code] : cases) {
+        TBaza data;
+        fill(data, {"A"}, {"INT:0..127"}, {{text}});
+        EXPECT_EQ(data.fieldValueCode(0, 0), code) << text;
+        EXPECT_EQ(data.fieldValueAsInteger(0, 0), code) << text;
+    }
+}

@@ -206,3 +206,48 @@ TEST(RecordSets, EntropyScaleIsMonotoneOnZeroToTwo) {
         previous = value;
     }
 }
+
+// Fields are filled sixteen at a time, a word of 64 records at a time: a table wider than one
+// group and longer than one word, with uncoded fields between coded ones, must give every set
+// exactly its records and counts.
+TEST(BuildSets, WideAndLongTablesGetEveryRecordInItsSets) {
+    constexpr int kFields = 37;
+    constexpr int kRecords = 130;
+    std::string text = "TAV DATA:0/TXT/1250\n";
+    for (int f = 0; f < kFields; ++f)
+        text += "F" + std::to_string(f) + (f + 1 < kFields ? ";" : "\n");
+    for (int f = 0; f < kFields; ++f)
+        text +=
+            std::string(f % 5 == 4 ? "STRING" : "INT:0..3:UNK=3") + (f + 1 < kFields ? ";" : "\n");
+    auto code = [](int r, int f) { return (r * 7 + f * 3 + r / 9) % 5; };  // 4 is out of range
+    for (int r = 0; r < kRecords; ++r) {
+        for (int f = 0; f < kFields; ++f)
+            text += std::to_string(code(r, f)) + (f + 1 < kFields ? ";" : "\n");
+    }
+    Built built(text);
+    ASSERT_EQ(built.data.RecordCount(), kRecords);
+    for (int f = 0; f < kFields; ++f) {
+        const TMnozica* fieldSet = built.data.fieldTotalSet(f);
+        ASSERT_NE(fieldSet, nullptr);
+        if (f % 5 == 4) {
+            EXPECT_EQ(fieldSet->bitCount(), kRecords);
+            continue;
+        }
+        std::vector<int> known;
+        for (int r = 0; r < kRecords; ++r) {
+            if (code(r, f) < 3) known.push_back(r);
+        }
+        EXPECT_EQ(members(*fieldSet), known) << f;
+        EXPECT_EQ(fieldSet->bitCount(), static_cast<int>(known.size())) << f;
+        for (int v = 0; v <= 3; ++v) {
+            std::vector<int> expected;
+            for (int r = 0; r < kRecords; ++r) {
+                if (code(r, f) == v) expected.push_back(r);
+            }
+            const TMnozica* set = built.data.valueSet(f, v);
+            ASSERT_NE(set, nullptr);
+            EXPECT_EQ(members(*set), expected) << f << " " << v;
+            EXPECT_EQ(set->bitCount(), static_cast<int>(expected.size())) << f << " " << v;
+        }
+    }
+}

@@ -5,9 +5,10 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <numeric>
+#include <system_error>
 
 #include "core/Errors.h"
 #include "core/FieldTypes.h"
@@ -94,8 +95,11 @@ void sortFindings(std::vector<TFinding>& findings, TFindingsSort sort) {
 }
 
 std::string multiplicityLine(const TFindings& findings) {
-    char expected[32];
-    std::snprintf(expected, sizeof expected, "%.1f", findings.expectedWrong);
+    // "." whatever the process's locale: the window runs under the user's.
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, findings.expectedWrong,
+                                   std::chars_format::fixed, 1);
+    const std::string expected(buffer, end.ec == std::errc() ? end.ptr : buffer);
     return std::to_string(findings.flaggedCount) +
            (findings.flaggedCount == 1 ? " rule flagged" : " rules flagged") +
            "; expected wrong directions " + expected + "; " +

@@ -110,6 +110,8 @@ TTavFindingsTab::TInputs TTavFindingsTab::currentInputs() const {
     TInputs in;
     in.data = m_session.CurrentData();
     if (in.data == nullptr) return in;
+    in.fileName = m_session.DataFileName();
+    in.records = in.data->RecordCount();
     in.classField = m_session.classField();
     in.target = cmbBxTarget->currentIndex() >= 0 ? cmbBxTarget->currentData().toInt() : -1;
     in.minCount = spnMinCount->value();

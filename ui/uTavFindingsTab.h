@@ -60,6 +60,9 @@ class TTavFindingsTab : public QWidget {
     // What the findings depend on; a change means a recomputation.
     struct TInputs {
         const TBaza* data = nullptr;
+        // With the pointer: a table loaded where an earlier one was freed is still new.
+        std::string fileName;
+        int records = 0;
         int classField = -1, target = -1, minCount = 0, sort = 0;
         double mPrior = 0, significance = 0;
         std::vector<int> selected;

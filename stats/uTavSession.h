@@ -85,6 +85,9 @@ class TTavSession {
     static double setting(TSetting which);
     // The "No." of the active row of the Simple rules table (0 when it is empty).
     int activeRuleNumber() const;
+    // How many values of the class field have their row hidden in the Frequency table (0
+    // without a table).
+    int hiddenClassRows() const;
 
     // Runs several commands as one: the compare-mode warning at most once, and the Frequency
     // table recomputed at most once, at the end (tav-batch prepares a run this way).

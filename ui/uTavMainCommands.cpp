@@ -8,6 +8,7 @@
 #include <QTabWidget>
 
 #include "core/TextUtils.h"
+#include "core/UserNumber.h"
 #include "stats/uTavEvalRun.h"
 #include "stats/uTavFreq.h"
 #include "stats/uTavReports.h"
@@ -21,7 +22,9 @@
 namespace {
 
 // The open dialog's filter: a description followed by its patterns in parentheses.
-constexpr const char* kDataFileFilter = "CSV semicolon separated files (*.CSV *.csv)";
+// Data files often come with other extensions; the second filter shows them all.
+constexpr const char* kDataFileFilter =
+    "CSV semicolon separated files (*.CSV *.csv);;All files (*)";
 
 // The wait cursor over the application while a long command runs.
 class TWaitCursor {
@@ -88,9 +91,14 @@ void TfrmTavMain::settingsCommand(const char* caption, const char* prompt, TSett
         const std::optional<std::string> text =
             m_ui.inputQuery(caption, prompt, realToText(0, 2, TTavSession::setting(setting)));
         if (!text) return;
-        // Only a plain decimal number counts ("nan", "inf", "1e999" and "1,5" do not).
-        if (const std::optional<double> value = tryParsePlainDecimal(*text))
+        // A plain decimal number, also with the locale's decimal separator ("nan", "inf" and
+        // "1e999" do not count); anything else says so and changes nothing.
+        if (const std::optional<double> value = parseUserDecimal(*text)) {
             m_session->setSetting(setting, *value);
+        } else {
+            m_ui.showMessage("\"" + *text + "\" is not a number; the value stays " +
+                             realToText(0, 2, TTavSession::setting(setting)) + ".");
+        }
         UpdateStatusLine();
         // The significance colours follow the new level at the next repaint.
         DBgrdFrequency->viewport()->update();

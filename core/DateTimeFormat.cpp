@@ -78,3 +78,59 @@ std::string formatDateTime(const std::string& pattern, const TLocalDateTime& whe
     }
     return out;
 }
+
+namespace {
+
+bool isPatternSeparator(char c) {
+    return c == ' ' || c == ',' || c == '(' || c == ')' || c == '[' || c == ']';
+}
+
+// Drops the blanks, commas and brackets at the end of `out` (what led up to a dropped part).
+void dropTrailingSeparators(std::string& out) {
+    while (!out.empty() && isPatternSeparator(out.back()))
+        out.pop_back();
+}
+
+}  // namespace
+
+std::string reducedLocalePattern(const std::string& pattern) {
+    std::string out;
+    bool dropFollowingSeparators = false;
+    size_t i = 0;
+    while (i < pattern.size()) {
+        const char c = pattern[i];
+        size_t run = 1;
+        while (i + run < pattern.size() && pattern[i + run] == c)
+            ++run;
+        if (dropFollowingSeparators && isPatternSeparator(c)) {
+            i += run;
+            continue;
+        }
+        dropFollowingSeparators = false;
+        if (c == '\'') {
+            const size_t close = pattern.find('\'', i + 1);
+            const size_t end = close == std::string::npos ? pattern.size() : close + 1;
+            out += pattern.substr(i, end - i);
+            i = end;
+            continue;
+        }
+        if (c == 't' || c == 'z') {
+            dropTrailingSeparators(out);
+            // The milliseconds' decimal point goes with them.
+            if (c == 'z' && !out.empty() && (out.back() == '.' || out.back() == ','))
+                out.pop_back();
+            dropFollowingSeparators = true;
+        } else if (c == 'd' && run >= 3) {
+            dropFollowingSeparators = true;
+        } else if (c == 'M' && run >= 3) {
+            out += "MM";
+        } else if ((c == 'A' || c == 'a') && run == 1 &&
+                   !(i + 1 < pattern.size() && pattern[i + 1] == (c == 'A' ? 'P' : 'p'))) {
+            out += c == 'A' ? "AP" : "ap";
+        } else {
+            out.append(pattern, i, run);
+        }
+        i += run;
+    }
+    return out;
+}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tav Explorer needs (only those missing) and builds the project.
 # Usage: scripts/setup.sh [release|sanitize|fuzz]...   (default: release)
+# TAV_TARGETS="a b" builds only those targets; TAV_CMAKE_ARGS adds options to the configure step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,5 +35,7 @@ for flavour in "${@:-release}"; do
         *) echo "unknown build: $flavour" >&2; exit 2 ;;
     esac
     cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "${extra[@]}" ${TAV_CMAKE_ARGS:-}
-    cmake --build "$dir" -j "$jobs"
+    # TAV_TARGETS limits the build to some targets (run.sh builds only the two programs).
+    # shellcheck disable=SC2086
+    cmake --build "$dir" -j "$jobs" ${TAV_TARGETS:+--target $TAV_TARGETS}
 done

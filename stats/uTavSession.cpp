@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/Errors.h"
+#include "core/FileCheck.h"
 #include "core/SummaryFile.h"
 #include "core/TextUtils.h"
 #include "core/Win1250.h"
@@ -84,12 +85,21 @@ void TTavSession::progress(double fraction) const {
 
 void TTavSession::loadDataFile(const std::string& fileName) {
     runCommand([&] {
+        // Only a regular file is read: a named pipe would wait for a writer, a folder or a
+        // socket has no data, and a refused file says why.
+        const std::string problem = dataFileProblem(fileName);
+        if (!problem.empty()) throw EInOutError(problem);
         auto data = std::make_unique<TBaza>();
         auto sets = std::make_unique<TSetCatalogue>();
         TLoadHooks hooks;
         hooks.progress = m_hooks.progress;
         hooks.showMessage = m_hooks.showMessage;
         hooks.buildSets = [&](TBaza& loaded, const ProgressHook& report) {
+            // A kind the reader cannot split, or an empty names line, gives no fields.
+            if (loaded.FieldCount() == 0) {
+                throw ETavError("The data file \"" + displayPath(fileName) +
+                                "\" gives no fields: there is nothing to explore.");
+            }
             if (loaded.RecordCount() == 0) {
                 throw ETavError("The data file \"" + displayPath(fileName) +
                                 "\" has no records: there is nothing to explore.");

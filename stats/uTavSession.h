@@ -96,6 +96,9 @@ class TTavSession {
     // What the scores of the last entropy-gain run were computed under, e.g. "Scores of
     // m(prior) = 1.00, m = 2.00, context SEX,1,=" ("" before a run).
     std::string scoresComputedUnder() const;
+    // How many values of the class field have their row hidden in the Frequency table (0
+    // without a table).
+    int hiddenClassRows() const;
 
     // Runs several commands as one: the compare-mode warning at most once, and the Frequency
     // table recomputed at most once, at the end (tav-batch prepares a run this way).

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include "core/DateTimeFormat.h"
 #include "core/LocaleFormat.h"
 #include "ui/QtText.h"
 
@@ -15,6 +16,14 @@ char separator1250(const QString& separator, char fallback) {
     return text[0];
 }
 
+// A date or time pattern of the locale in the notation the core writes and reads. The
+// no-break blanks some locales put before AM/PM have no Windows-1250 byte and become blanks.
+std::string pattern1250(QString pattern) {
+    pattern.replace(QChar(0x202F), QLatin1Char(' '));
+    pattern.replace(QChar(0x00A0), QLatin1Char(' '));
+    return reducedLocalePattern(text1250(pattern));
+}
+
 }  // namespace
 
 void fillLocaleFormat(const QLocale& locale) {
@@ -26,6 +35,6 @@ void fillLocaleFormat(const QLocale& locale) {
         // A blank-like group separator without a byte of its own becomes the no-break space.
         format.thousandSeparator = separator1250(locale.groupSeparator(), '\xA0');
     }
-    format.shortDateFormat = text1250(locale.dateFormat(QLocale::ShortFormat));
-    format.longTimeFormat = text1250(locale.timeFormat(QLocale::LongFormat));
+    format.shortDateFormat = pattern1250(locale.dateFormat(QLocale::ShortFormat));
+    format.longTimeFormat = pattern1250(locale.timeFormat(QLocale::LongFormat));
 }

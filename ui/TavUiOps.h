@@ -20,7 +20,8 @@ class TTavUiOps {
     virtual std::optional<std::string> inputQuery(const std::string& caption,
                                                   const std::string& prompt,
                                                   const std::string& defaultText) = 0;
-    // A modal file-open dialog with one filter ("CSV semicolon separated files (*.CSV *.csv)")
+    // A modal file-open dialog with its filters (separated by ";;", each a description and its
+    // patterns in parentheses)
     // and an initial directory; the chosen full path, or none when cancelled.
     virtual std::optional<std::string> openFile(const std::string& filter,
                                                 const std::string& initialDirectory) = 0;

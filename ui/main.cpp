@@ -1,16 +1,25 @@
 // tav-explorer: the desktop program. "tav-explorer FILE" loads FILE at start as the load
 // command would.
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QLocale>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
+#include <cerrno>
+#include <cstdlib>
+#include <string>
 
 #include "stats/uTavReports.h"
-#include "ui/TavIcons.h"
+#include "ui/TavApplication.h"
 #include "ui/TavLocale.h"
 #include "ui/TavQtUiOps.h"
 #include "ui/uChartBaza.h"
@@ -20,23 +29,46 @@
 namespace {
 
 // With TAV_SCREENSHOT=path.png the program saves a picture of its main window once the start-up
-// load has been shown, and ends: the smoke test's view of the real window.
-void saveScreenshotSoon(TfrmTavMain& window, const QString& path) {
+// load has been shown, then selects every field, runs "Compute entropy gains for simple rules"
+// and saves a second picture beside it (path-gains.png), and ends: the smoke test's view of the
+// real window.
+void saveScreenshotsSoon(TfrmTavMain& window, const QString& path) {
     QTimer::singleShot(700, &window, [&window, path] {
-        const bool saved = window.grab().toImage().save(path, "PNG");
-        QCoreApplication::exit(saved ? 0 : 3);
+        if (!window.grab().toImage().save(path, "PNG")) {
+            QCoreApplication::exit(3);
+            return;
+        }
+        // Every field selected, so that there are simple rules to rank, and their tab in view.
+        if (auto* selectAll = window.findChild<QAction*>(QStringLiteral("selectAll1")))
+            selectAll->trigger();
+        window.PageControl1->setCurrentIndex(1);
+        window.tlbtnA->click();
+        QString gains = path;
+        if (gains.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) gains.chop(4);
+        gains += QStringLiteral("-gains.png");
+        QTimer::singleShot(300, &window, [&window, gains] {
+            QCoreApplication::exit(window.grab().toImage().save(gains, "PNG") ? 0 : 3);
+        });
     });
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Without a runtime folder (a console login, a container) the toolkit complains on every
+    // start; a private one in the temporary folder keeps the console quiet.
+    if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
+        const std::string runtime = "/tmp/runtime-" + std::to_string(getuid());
+        if (mkdir(runtime.c_str(), 0700) == 0 || errno == EEXIST) {
+            struct stat info {};
+            if (stat(runtime.c_str(), &info) == 0 && info.st_uid == getuid() &&
+                (info.st_mode & 0777) == 0700) {
+                setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+            }
+        }
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tav-explorer"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tav Explorer"));
-    QApplication::setDesktopFileName(QStringLiteral("tav-explorer"));
-    QApplication::setWindowIcon(applicationIcon());
-    QApplication::setQuitOnLastWindowClosed(false);
+    configureApplication();
     fillLocaleFormat(QLocale::system());
 
     // Start-up: the global report in the working folder, then the main window, then the two
@@ -72,7 +104,7 @@ int main(int argc, char** argv) {
     const QString screenshot = QFile::decodeName(qgetenv("TAV_SCREENSHOT"));
     QTimer::singleShot(0, &window, [&window, path, screenshot] {
         if (!path.empty()) window.loadFile(path);
-        if (!screenshot.isEmpty()) saveScreenshotSoon(window, screenshot);
+        if (!screenshot.isEmpty()) saveScreenshotsSoon(window, screenshot);
     });
     return app.exec();
 }

@@ -57,6 +57,24 @@ void resetSlider(TRealSlider* slider, double step, double minimum, double maximu
     if (position) slider->setPosition(*position);
 }
 
+// Clears the three slider guards for the life of a scope, and sets them again at its end.
+class TAllGuardsOff {
+  public:
+    TAllGuardsOff(bool& alpha, bool& m, bool& ratio) : m_guards{&alpha, &m, &ratio} {
+        for (bool* guard : m_guards)
+            *guard = false;
+    }
+    ~TAllGuardsOff() {
+        for (bool* guard : m_guards)
+            *guard = true;
+    }
+    TAllGuardsOff(const TAllGuardsOff&) = delete;
+    TAllGuardsOff& operator=(const TAllGuardsOff&) = delete;
+
+  private:
+    bool* m_guards[3];
+};
+
 }  // namespace
 
 TfrmChartM::TfrmChartM(TTavUiOps& ui, QWidget* parent)
@@ -198,13 +216,24 @@ void TfrmChartM::ShowBeta(const TChartParams& chart) {
         const double b1 = chart.ChartBeta1;
         const double a2 = chart.ChartAlpha2;
         const double b2 = chart.ChartBeta2;
-        resetSlider(OvcSliderAlpha, 0.01, 0.01, a1 + 10, a1);
-        resetSlider(OvcSliderBeta, 0.01, 0.01, b1 + 10, b1);
-        resetSlider(OvcSliderM, 0.01, 0.01, a1 + b1 + 20, std::nullopt);
-        resetSlider(OvcSliderAlphaTwo, 0.01, 0.01, a2 + 10, a2);
-        resetSlider(OvcSliderBetaTwo, 0.01, 0.01, b2 + 10, b2);
-        resetSlider(OvcSliderMTwo, 0.01, 0.01, a2 + b2 + 20, std::nullopt);
-        cbTwo->setChecked(true);
+        {
+            // Every range grows before any position is set: with the guards on, a position
+            // would cascade into a slider that still has the old range and be cut to it.
+            const TAllGuardsOff off(AlphaGuard, MGuard, RatioGuard);
+            resetSlider(OvcSliderAlpha, 0.01, 0.01, a1 + 10, std::nullopt);
+            resetSlider(OvcSliderBeta, 0.01, 0.01, b1 + 10, std::nullopt);
+            resetSlider(OvcSliderM, 0.01, 0.01, a1 + b1 + 20, std::nullopt);
+            resetSlider(OvcSliderAlphaTwo, 0.01, 0.01, a2 + 10, std::nullopt);
+            resetSlider(OvcSliderBetaTwo, 0.01, 0.01, b2 + 10, std::nullopt);
+            resetSlider(OvcSliderMTwo, 0.01, 0.01, a2 + b2 + 20, std::nullopt);
+            cbTwo->setChecked(true);
+            OvcSliderAlpha->setPosition(a1);
+            OvcSliderBeta->setPosition(b1);
+            OvcSliderAlphaTwo->setPosition(a2);
+            OvcSliderBetaTwo->setPosition(b2);
+        }
+        // The betas take the captured values; the m and ratio sliders follow them.
+        OvcSliderAlphaChange();
         show();
         raise();
         activateWindow();

@@ -236,6 +236,8 @@ void TfrmTavMain::createFilterPanels() {
         box->setInsertPolicy(QComboBox::NoInsert);
         box->setMinimumWidth(400);
         connect(box, &QComboBox::editTextChanged, this, &TfrmTavMain::cmbBxCompare1Change);
+        connect(box->lineEdit(), &QLineEdit::returnPressed, this,
+                &TfrmTavMain::compareReturnPressed);
         compare->addWidget(label, row, 0);
         compare->addWidget(box, row, 1);
         for (QWidget* w : {static_cast<QWidget*>(label), static_cast<QWidget*>(box)}) {

@@ -101,6 +101,7 @@ class TfrmTavMain : public QMainWindow {
     void btnUpdateContextClick();
     void btnUpdateCompareClick();
     void contextReturnPressed();
+    void compareReturnPressed();
     // Handlers of the frequency grid's popup menu.
     void allRowsItemClick();
     void RemoveActiveRowItemClick();

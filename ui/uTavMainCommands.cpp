@@ -13,6 +13,7 @@
 #include "core/Importer.h"
 #include "core/TextUtils.h"
 #include "core/uTavObj.h"
+#include "core/UserNumber.h"
 #include "stats/uTavEvalRun.h"
 #include "stats/uTavFreq.h"
 #include "stats/uTavReports.h"
@@ -26,7 +27,9 @@
 namespace {
 
 // The open dialog's filter: a description followed by its patterns in parentheses.
-constexpr const char* kDataFileFilter = "CSV semicolon separated files (*.CSV *.csv)";
+// Data files often come with other extensions; the second filter shows them all.
+constexpr const char* kDataFileFilter =
+    "CSV semicolon separated files (*.CSV *.csv);;All files (*)";
 
 // The import command's filter, with every file as the last choice.
 constexpr const char* kImportFileFilter =
@@ -141,9 +144,14 @@ void TfrmTavMain::settingsCommand(const char* caption, const char* prompt, TSett
         const std::optional<std::string> text =
             m_ui.inputQuery(caption, prompt, realToText(0, 2, TTavSession::setting(setting)));
         if (!text) return;
-        // Only a plain decimal number counts ("nan", "inf", "1e999" and "1,5" do not).
-        if (const std::optional<double> value = tryParsePlainDecimal(*text))
+        // A plain decimal number, also with the locale's decimal separator ("nan", "inf" and
+        // "1e999" do not count); anything else says so and changes nothing.
+        if (const std::optional<double> value = parseUserDecimal(*text)) {
             m_session->setSetting(setting, *value);
+        } else {
+            m_ui.showMessage("\"" + *text + "\" is not a number; the value stays " +
+                             realToText(0, 2, TTavSession::setting(setting)) + ".");
+        }
         UpdateStatusLine();
         // The significance colours follow the new level at the next repaint.
         DBgrdFrequency->viewport()->update();

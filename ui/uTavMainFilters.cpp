@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTabWidget>
 
 #include "stats/uTavSession.h"
 #include "ui/QtText.h"
@@ -19,7 +20,11 @@ void TfrmTavMain::cmbBxContextFilterChange() {
         m_contextEditDeferred = true;
         return;
     }
-    runCommand([this] { m_session->setContextText(text1250(cmbBxContextFilter->currentText())); });
+    const std::string text = text1250(cmbBxContextFilter->currentText());
+    // The box also signals when its text did not change: Enter picks the equal history item,
+    // which the update has just added. That is no edit and leaves the context applied.
+    if (text == m_session->contextInput().text) return;
+    runCommand([this, text] { m_session->setContextText(text); });
 }
 
 void TfrmTavMain::cmbBxCompare1Change() {
@@ -35,6 +40,11 @@ void TfrmTavMain::cmbBxCompare1Change() {
 void TfrmTavMain::contextReturnPressed() {
     // "Update context" is the default button while an edit is pending: Enter applies it.
     if (btnUpdateContext->isEnabled() && btnUpdateContext->isDefault()) btnUpdateContextClick();
+}
+
+void TfrmTavMain::compareReturnPressed() {
+    // Enter in a compare box applies both compare expressions, as Enter applies the context.
+    btnUpdateCompareClick();
 }
 
 void TfrmTavMain::btnUpdateContextClick() {
@@ -75,6 +85,13 @@ void TfrmTavMain::syncWidgets() {
     btnUpdateCompare->setEnabled(m_session->comparePending());
     btnUpdateCompare->setDefault(m_session->comparePending());
     lblUsingCompare->setText(qtText(m_session->usingCompareText()));
+    // Rows hidden from before (another class, an earlier file) should not go unnoticed.
+    const int hidden = m_session->hiddenClassRows();
+    PageControl2->setTabText(
+        0, hidden == 0 ? QStringLiteral("Frequency")
+                       : QStringLiteral("Frequency \u2014 %1 %2 hidden")
+                             .arg(hidden)
+                             .arg(hidden == 1 ? QStringLiteral("row") : QStringLiteral("rows")));
     for (TTavGrid* grid : {DBgrdFields, DBgrdSimpleRules, DBgrdFrequency})
         grid->followTable();
 }

@@ -1,0 +1,12 @@
+// What the session tells about the rows of the Frequency table.
+
+#include "stats/uTavFreq.h"
+#include "stats/uTavSession.h"
+
+int TTavSession::hiddenClassRows() const {
+    if (m_data == nullptr || m_classField < 0 || m_classField >= m_data->FieldCount()) return 0;
+    int hidden = 0;
+    for (int k = 0; k <= kMaxValueCode; ++k)
+        hidden += m_data->valueSet(m_classField, k) != nullptr && !RowVisible[k];
+    return hidden;
+}

@@ -88,7 +88,7 @@ TImportArguments parseImportArguments(const std::vector<std::string>& args) {
 }
 
 void printColumns(const TImportPlan& plan, const TBatchOutput& io) {
-    io.printLine("Field\tName\tType\tDistinct\tMissing\tBoundaries\tSpec");
+    io.printLine("Field\tName\tType\tDistinct\tMissing\tBoundaries\tType spec");
     for (size_t i = 0; i < plan.columns.size(); ++i) {
         const TImportColumn& column = plan.columns[i];
         io.printLine(std::to_string(i) + "\t" + column.name + "\t" + importTypeText(column.type) +

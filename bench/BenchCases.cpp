@@ -93,10 +93,10 @@ std::string benchCaseData(const TBenchCase& c) {
     for (int i = 1; i <= c.fields; ++i)
         text += ";F" + std::to_string(i);
     text += "\nSET:1.." + std::to_string(c.classValues);
-    const std::string spec =
+    const std::string typeSpec =
         ";SET:" + std::to_string(declaredLow(c)) + ".." + std::to_string(declaredHigh(c));
     for (int i = 1; i <= c.fields; ++i)
-        text += spec;
+        text += typeSpec;
     text += "\n";
     text.reserve(text.size() + static_cast<std::size_t>(c.records) * (c.fields + 1) * 3);
     generate(c, [&](const std::vector<int>& codes) {

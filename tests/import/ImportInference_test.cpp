@@ -34,7 +34,7 @@ TEST(ImportInference, EachRuleGivesItsTypeSpec) {
     const struct {
         const char* rule;
         Strings values;
-        std::string spec;
+        std::string typeSpec;
     } cases[] = {
         {"text", {"b", "a", "NA", "b"}, "SET:1..2:UNK=0"},
         {"integers in 0..127", {"3", "0", "127"}, "INT:0..127"},
@@ -51,7 +51,7 @@ TEST(ImportInference, EachRuleGivesItsTypeSpec) {
         {"numbers and a text", {"1", "2", "x"}, "SET:1..3:UNK=0"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(importTypeSpec(inferred(c.values)), c.spec) << c.rule;
+        EXPECT_EQ(importTypeSpec(inferred(c.values)), c.typeSpec) << c.rule;
 }
 
 TEST(ImportInference, ReportsDistinctAndMissingCounts) {

@@ -170,6 +170,8 @@ QVariant TxTableModel::headerData(int section, Qt::Orientation orientation, int 
     if (orientation == Qt::Horizontal) {
         if (section < 0 || section >= columnCount()) return {};
         if (role == Qt::DisplayRole) return qtText(m_columns[section].title);
+        if (role == Qt::ToolTipRole && !m_columns[section].tooltip.empty())
+            return qtText(m_columns[section].tooltip);
         return {};
     }
     if (section < 0 || section >= m_rowCount) return {};

@@ -17,6 +17,8 @@ struct TGridColumn {
     std::string format;
     // Right-aligned; numbers always are, texts when this is set.
     bool alignRight = false;
+    // The heading's tooltip: what the column holds, in plain words.
+    std::string tooltip;
 };
 
 // The Qt model of a result table: a thin adapter that answers every cell from the table on demand

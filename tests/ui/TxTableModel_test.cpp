@@ -8,6 +8,7 @@
 #include "core/LocaleFormat.h"
 #include "table/TXMLDataSet.h"
 #include "ui/TavGrid.h"
+#include "ui/TavGridColumns.h"
 
 namespace {
 
@@ -27,9 +28,9 @@ class TableModelTest : public ::testing::Test {
             append(i, "row" + std::to_string(i), i * 0.25);
         table.first();
         model = std::make_unique<TxTableModel>(
-            table,
-            std::vector<TGridColumn>{
-                {"No.", 4, "", false}, {"Name", 20, "", false}, {"Score", 7, "0.000", false}});
+            table, std::vector<TGridColumn>{{"No.", 4, "", false, ""},
+                                            {"Name", 20, "", false, ""},
+                                            {"Score", 7, "0.000", false, ""}});
         tester = std::make_unique<QAbstractItemModelTester>(
             model.get(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     }
@@ -169,4 +170,11 @@ TEST_F(TableModelTest, GridFollowsTheCursorAndOffersTheUsersMoves) {
     table.enableControls();
     EXPECT_EQ(model->rowCount(), 0);
     EXPECT_FALSE(grid.currentIndex().isValid());
+}
+
+TEST(GridColumns, EveryHeadingOfTheThreeGridsHasATooltip) {
+    for (const auto& columns : {fieldsGridColumns(), rulesGridColumns(), frequencyGridColumns()}) {
+        for (const TGridColumn& column : columns)
+            EXPECT_FALSE(column.tooltip.empty()) << column.title;
+    }
 }

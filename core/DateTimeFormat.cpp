@@ -12,6 +12,14 @@ TLocalDateTime toLocalDateTime(std::chrono::system_clock::time_point when) {
 
 namespace {
 
+// How many times the pattern letter at `i` repeats from there ("dd" is a run of 2).
+size_t letterRun(const std::string& pattern, size_t i) {
+    size_t run = 1;
+    while (i + run < pattern.size() && pattern[i + run] == pattern[i])
+        ++run;
+    return run;
+}
+
 std::string twoDigits(int value) {
     return (value < 10 ? "0" : "") + std::to_string(value);
 }
@@ -25,9 +33,7 @@ std::string formatDateTime(const std::string& pattern, const TLocalDateTime& whe
     size_t i = 0;
     while (i < pattern.size()) {
         const char c = pattern[i];
-        size_t run = 1;
-        while (i + run < pattern.size() && pattern[i + run] == c)
-            ++run;
+        const size_t run = letterRun(pattern, i);
         auto number = [&](int value) {
             out += run >= 2 ? twoDigits(value) : std::to_string(value);
         };
@@ -99,9 +105,7 @@ std::string reducedLocalePattern(const std::string& pattern) {
     size_t i = 0;
     while (i < pattern.size()) {
         const char c = pattern[i];
-        size_t run = 1;
-        while (i + run < pattern.size() && pattern[i + run] == c)
-            ++run;
+        const size_t run = letterRun(pattern, i);
         if (dropFollowingSeparators && isPatternSeparator(c)) {
             i += run;
             continue;

@@ -1,7 +1,10 @@
 #include "ui/TavGrid.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QItemSelectionModel>
+#include <QToolTip>
+#include <algorithm>
 
 #include "ui/TxTableModel.h"
 
@@ -9,6 +12,10 @@ namespace {
 
 // Room for the cell's padding and grid line around the text.
 constexpr int kCellMargin = 10;
+// Tables up to this many rows have every text measured; in longer ones only the texts longest in
+// characters are, which hold the widest in any usual font.
+constexpr int kMeasuredRows = 4000;
+constexpr int kLongestMeasured = 64;
 
 }  // namespace
 
@@ -33,6 +40,7 @@ TTavGrid::TTavGrid(QWidget* parent) : QTableView(parent) {
     columns->setHighlightSections(false);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     columns->setStretchLastSection(false);
+    connect(columns, &QHeaderView::sectionResized, this, &TTavGrid::onSectionResized);
 }
 
 void TTavGrid::setGridModel(TxTableModel* model) {
@@ -40,25 +48,76 @@ void TTavGrid::setGridModel(TxTableModel* model) {
     setModel(model);
     connect(model, &TxTableModel::currentRowChanged, this, &TTavGrid::onModelRowChanged);
     connect(model, &QAbstractItemModel::modelReset, this, &TTavGrid::followTable);
+    connect(model, &QAbstractItemModel::modelReset, this, &TTavGrid::fitColumns);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &TTavGrid::onViewRowChanged);
-    sizeColumns();
+    m_userSized.assign(model->columnCount(), false);
+    fitColumns();
     followTable();
 }
 
-void TTavGrid::sizeColumns() {
-    const QFontMetrics metrics = fontMetrics();
+void TTavGrid::fitColumns() {
     const QFontMetrics headerMetrics = horizontalHeader()->fontMetrics();
-    const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
+    const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    m_fitting = true;
     for (int c = 0; c < m_model->columnCount(); ++c) {
+        if (m_userSized[c]) continue;
         const QString title = m_model->headerData(c, Qt::Horizontal).toString();
-        // Wide enough for its characters and for its title, so that no title is cut.
-        const int width = std::max(m_model->column(c).widthChars * digit,
+        // The design width and the title are the least; the texts widen it up to the limit.
+        const int least = std::max(m_model->column(c).widthChars * digit,
                                    headerMetrics.horizontalAdvance(title) + 6);
+        const int width = std::max(least, std::min(widestText(c), kMaxFitChars * digit));
         setColumnWidth(c, width + kCellMargin);
     }
+    m_fitting = false;
 }
 
+int TTavGrid::widestText(int column) const {
+    const QFontMetrics metrics = fontMetrics();
+    const int rows = m_model->rowCount();
+    std::vector<QString> texts;
+    texts.reserve(rows);
+    for (int r = 0; r < rows; ++r)
+        texts.push_back(m_model->displayText(r, column));
+    if (rows > kMeasuredRows) {
+        const auto longer = [](const QString& a, const QString& b) { return a.size() > b.size(); };
+        std::partial_sort(texts.begin(), texts.begin() + kLongestMeasured, texts.end(), longer);
+        texts.resize(kLongestMeasured);
+    }
+    int widest = 0;
+    for (const QString& text : texts)
+        widest = std::max(widest, metrics.horizontalAdvance(text));
+    return widest;
+}
+
+void TTavGrid::onSectionResized(int column, int, int) {
+    if (m_fitting || column < 0 || column >= static_cast<int>(m_userSized.size())) return;
+    m_userSized[column] = true;
+}
+
+QString TTavGrid::wholeTextIfCut(const QModelIndex& index) const {
+    if (m_model == nullptr || !index.isValid()) return {};
+    const QString shown = m_model->displayText(index.row(), index.column());
+    QString whole = index.data(Qt::ToolTipRole).toString();
+    if (whole.isEmpty()) whole = shown;
+    const bool cut = whole != shown || fontMetrics().horizontalAdvance(shown) + kCellMargin >
+                                           columnWidth(index.column());
+    return cut ? whole : QString();
+}
+
+bool TTavGrid::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QTableView::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    const QString whole = wholeTextIfCut(index);
+    if (whole.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(help->globalPos(), whole, viewport(), visualRect(index));
+    }
+    return true;
+}
 void TTavGrid::followTable() {
     if (m_model == nullptr) return;
     onModelRowChanged(m_model->source().currentRow());

@@ -131,6 +131,11 @@ QString TxTableModel::displayText(int row, int column) const {
     }
 }
 
+void TxTableModel::setWholeText(int column, std::function<QString(int row)> wholeText) {
+    m_wholeText.resize(m_columns.size());
+    m_wholeText.at(column) = std::move(wholeText);
+}
+
 QVariant TxTableModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
@@ -138,6 +143,10 @@ QVariant TxTableModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
             return displayText(index.row(), column);
+        case Qt::ToolTipRole:
+            if (column < static_cast<int>(m_wholeText.size()) && m_wholeText[column])
+                return m_wholeText[column](index.row());
+            return {};
         case Qt::TextAlignmentRole: {
             const bool right =
                 m_columns[column].alignRight ||

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,10 @@ class TxTableModel : public QAbstractTableModel, private TxDataView {
     // The cell's text as the grid shows it.
     QString displayText(int row, int column) const;
 
+    // The whole text of the cells of `column`, for a table that stores it shortened; the cells'
+    // tooltip (ToolTipRole). An empty answer means the cell holds all of it.
+    void setWholeText(int column, std::function<QString(int row)> wholeText);
+
     // The model: rows as last announced, one column per field, read-only cells.
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -67,6 +72,7 @@ class TxTableModel : public QAbstractTableModel, private TxDataView {
 
     TxViewSource& m_source;
     std::vector<TGridColumn> m_columns;
+    std::vector<std::function<QString(int row)>> m_wholeText;
     // What the views were last told: rows appear and vanish only through a reset.
     int m_rowCount = 0;
     int m_currentRow = -1;

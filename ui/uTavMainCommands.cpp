@@ -19,6 +19,7 @@
 #include "stats/uTavReports.h"
 #include "stats/uTavSession.h"
 #include "ui/TavGrid.h"
+#include "ui/TavHelpText.h"
 #include "ui/TavUiOps.h"
 #include "ui/TxTableModel.h"
 #include "ui/uTavMain.h"
@@ -116,6 +117,7 @@ void TfrmTavMain::loadBody(const std::string& path) {
     UpdateStatusLine();
     showResultPanes();
     if (m_charts.setData) m_charts.setData(m_session->CurrentData());
+    rememberRecentFile(path);
 }
 
 void TfrmTavMain::showResultPanes() {
@@ -229,18 +231,16 @@ void TfrmTavMain::ChartDB1Click() {
     });
 }
 
-std::string TfrmTavMain::aboutText() {
-    return "Tav Explorer: a program for exploring a table of records with simple probabilistic "
-           "rules.\r\n"
-           "\r\n"
-           "The use is free of charge.\r\n"
-           "\r\n"
-           "Copyright (c) the authors of Tav Explorer. All rights reserved.";
+void TfrmTavMain::ReadingTheResults1Click() {
+    runCommand([this] {
+        ShowTextWindow(this, "Reading the results", readingTheResultsText(), "Monospace", 0, 0, 0,
+                       0, true, Qt::black, Qt::white);
+    });
 }
 
 void TfrmTavMain::AboutTav1Click() {
     runCommand([this] {
-        ShowTextWindow(this, "About Tav:", aboutText(), "Verdana", 400, 500, 100, 100, false,
+        ShowTextWindow(this, "About Tav:", aboutTavText(), "Verdana", 400, 500, 100, 100, false,
                        Qt::black, Qt::white);
     });
 }

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+// The page "Help > Reading the results": the columns of the three grids, the colours, the three
+// settings, the names of the simple rules and the filter language, with examples. CR LF lines.
+std::string readingTheResultsText();
+
+// The three paragraphs of the About box, broken into lines that fit its window.
+std::string aboutTavText();

@@ -31,12 +31,15 @@
 #include "core/TextUtils.h"
 #include "stats/uTavFreq.h"
 #include "stats/uTavReports.h"
+#include "stats/uTavResultTables.h"
 #include "stats/uTavSession.h"
+#include "stats/uTavSets.h"
 #include "table/TXMLDataSet.h"
 #include "ui/QtText.h"
 #include "ui/TavGrid.h"
 #include "ui/TavGridColumns.h"
 #include "ui/TavIcons.h"
+#include "ui/TavRecentFiles.h"
 #include "ui/TavScoreDelegate.h"
 #include "ui/TavSignifDelegate.h"
 #include "ui/TavUiOps.h"
@@ -50,7 +53,10 @@ constexpr int kStatusPanelWidths[5] = {300, 100, 100, 100, 70};
 }  // namespace
 
 TfrmTavMain::TfrmTavMain(TTavUiOps& ui, TGlobalReport& report, QWidget* parent)
-    : QMainWindow(parent), m_ui(ui), m_report(report) {
+    : QMainWindow(parent),
+      m_ui(ui),
+      m_report(report),
+      m_recentFiles(std::make_unique<TRecentFiles>()) {
     TSessionHooks hooks;
     hooks.progress = [this](double fraction) { ReportProgress(fraction); };
     hooks.showMessage = [this](const std::string& text) { m_ui.showMessage(text); };
@@ -60,6 +66,7 @@ TfrmTavMain::TfrmTavMain(TTavUiOps& ui, TGlobalReport& report, QWidget* parent)
     setObjectName(QStringLiteral("frmTavMain"));
     setWindowTitle(QStringLiteral("Tav Explorer"));
     setWindowIcon(applicationIcon());
+    setAcceptDrops(true);
     resize(977, 589);
 
     createMenus();
@@ -120,7 +127,11 @@ void TfrmTavMain::createMenus() {
     addCommand(file, "Loaddatabase1", "&Load data file", &TfrmTavMain::Loaddatabase1Click);
     addCommand(file, "Importdatafile1", "&Import data file...", &TfrmTavMain::Importdatafile1Click);
     file->addSeparator();
+    m_exitSeparator = file->addSeparator();
     addCommand(file, "ExitItem", "E&xit", &TfrmTavMain::ExitItemClick);
+    file->setToolTipsVisible(true);
+    m_fileMenu = file;
+    rebuildRecentFilesMenu();
 
     QMenu* settings = bar->addMenu(QStringLiteral("&Settings"));
     settings->setObjectName(QStringLiteral("SettingsMenu"));
@@ -154,6 +165,8 @@ void TfrmTavMain::createMenus() {
     chartDb->setVisible(false);
     chartDb->setEnabled(false);
     help->addSeparator();
+    addCommand(help, "ReadingTheResults1", "&Reading the results",
+               &TfrmTavMain::ReadingTheResults1Click);
     addCommand(help, "AboutTav1", "About Tav", &TfrmTavMain::AboutTav1Click);
 }
 
@@ -335,6 +348,8 @@ void TfrmTavMain::createResultsArea() {
     PageControl2->setEnabled(false);
     PageControl2->setVisible(false);
 
+    wholeNameTooltips();
+
     // Popup menus and the double click of the grids.
     for (auto [g, menu] :
          {std::pair{DBgrdFields, mnPopFields}, std::pair{DBgrdFrequency, mnPopFreq}}) {
@@ -354,6 +369,24 @@ void TfrmTavMain::createResultsArea() {
     for (int c = 0; c < m_fieldsModel->columnCount(); ++c)
         fieldsWidth += DBgrdFields->columnWidth(c);
     results->setSizes({std::max(433, fieldsWidth), 544});
+}
+
+void TfrmTavMain::wholeNameTooltips() {
+    // The result tables hold names shortened to their Name field; the sets hold them whole.
+    const auto number = [](TxTableModel* model, int row) {
+        return model->index(row, 0).data(TxTableModel::kRawValueRole).toInt();
+    };
+    m_rulesModel->setWholeText(RuleColumns::kName, [this, number](int row) {
+        const TMnozica* set = m_session->sets().SetLists[slRules].item(number(m_rulesModel, row));
+        return set != nullptr ? qtText(set->SetName) : QString();
+    });
+    m_frequencyModel->setWholeText(FrequencyColumns::kName, [this, number](int row) {
+        const TBaza* data = m_session->CurrentData();
+        const int code = number(m_frequencyModel, row);
+        if (data == nullptr || code < 0 || code > kSubTotalSlot) return QString();
+        const TMnozica* set = data->valueSet(m_session->classField(), code);
+        return set != nullptr ? qtText(set->SetName) : QString();
+    });
 }
 
 void TfrmTavMain::createPopupMenus() {

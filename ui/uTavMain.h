@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -17,6 +18,7 @@ class QTabWidget;
 class QToolButton;
 class TBaza;
 class TGlobalReport;
+class TRecentFiles;
 class TTavGrid;
 class TTavSession;
 enum class TSetting;
@@ -68,15 +70,15 @@ class TfrmTavMain : public QMainWindow {
     // A command is running.
     bool busy() const { return m_busy; }
 
-    // The three paragraphs of the About box.
-    static std::string aboutText();
-
   signals:
     // The user ended the program (Exit or closing the window): the event loop should end.
     void terminateRequested();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // A data file dropped on the window loads as "Load data file" would.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     // Handlers of the menus and the toolbar.
@@ -84,6 +86,11 @@ class TfrmTavMain : public QMainWindow {
     // "&Import data file...": a plain CSV, TSV or ARFF file, converted beside it and loaded.
     void Importdatafile1Click();
     void ExitItemClick();
+    // An entry of the recent files in "File": loads it, or takes it off when it is gone.
+    void recentFileClick(const std::string& path);
+    void rebuildRecentFilesMenu();
+    // Puts a file just loaded first in the recent files.
+    void rememberRecentFile(const std::string& path);
     void parameterMPriorItemClick();
     void parameterMItemClick();
     void significanceItemClick();
@@ -95,6 +102,8 @@ class TfrmTavMain : public QMainWindow {
     void Perform1Click();
     void ChartDB1Click();
     void AboutTav1Click();
+    // "Reading the results": the help page on the grids, colours, settings and filters.
+    void ReadingTheResults1Click();
     // Handlers of the filter panels.
     void cmbBxContextFilterChange();
     void cmbBxCompare1Change();
@@ -144,6 +153,8 @@ class TfrmTavMain : public QMainWindow {
     void createResultsArea();
     void createStatusArea();
     void createPopupMenus();
+    // The tooltips of the Name cells of the Simple rules and Frequency grids: the whole name.
+    void wholeNameTooltips();
     QAction* addCommand(QMenu* menu, const char* objectName, const char* caption,
                         void (TfrmTavMain::*handler)());
 
@@ -151,6 +162,11 @@ class TfrmTavMain : public QMainWindow {
     TGlobalReport& m_report;
     std::unique_ptr<TTavSession> m_session;
     TChartHooks m_charts;
+    std::unique_ptr<TRecentFiles> m_recentFiles;
+    QMenu* m_fileMenu = nullptr;
+    // The separator before Exit: the recent files go above it.
+    QAction* m_exitSeparator = nullptr;
+    std::vector<QAction*> m_recentActions;
     TxTableModel* m_fieldsModel = nullptr;
     TxTableModel* m_rulesModel = nullptr;
     TxTableModel* m_frequencyModel = nullptr;

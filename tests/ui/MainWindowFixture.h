@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QSettings>
 #include <filesystem>
 #include <memory>
 
@@ -22,6 +23,9 @@ class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         resetStatSettings();
+        // Every test starts without recent files (they live in the tests' settings folder).
+        QSettings(QSettings::IniFormat, QSettings::UserScope, "tav-explorer", "tav-explorer")
+            .clear();
         sample = copySample("credit.CSV");
         report = std::make_unique<TGlobalReport>(dir.file("TavGlobalRep.txt"));
         window = std::make_unique<TfrmTavMain>(ui, *report);

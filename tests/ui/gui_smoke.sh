@@ -16,6 +16,8 @@ rm -f "$shot" "$gains"
 mkdir -p "$(dirname "$shot")"
 
 cd "$work"
+# The recent files go into the temporary folder, not the user's settings.
+export XDG_CONFIG_HOME="$work/config"
 TAV_SCREENSHOT="$shot" timeout 120 xvfb-run -a -s "-screen 0 1280x800x24" \
     "$explorer" "$name" </dev/null
 test -s "$shot" || { echo "no screenshot written" >&2; exit 1; }

@@ -61,7 +61,7 @@ TEST_F(MainWindowTest, StartsEmptyWithItsMenusToolbarAndStatusLine) {
 
     using Items = std::vector<std::string>;
     EXPECT_EQ(menuItems(topMenu(*window, "&File")),
-              (Items{"&Load data file", "&Import data file...", "-", "E&xit"}));
+              (Items{"&Load data file", "&Import data file...", "-", "- (hidden)", "E&xit"}));
     EXPECT_EQ(menuItems(topMenu(*window, "&Settings")),
               (Items{"parameter m for &prior", "parameter &m", "&significance level (%)"}));
     EXPECT_EQ(menuItems(topMenu(*window, "Action")),
@@ -72,7 +72,7 @@ TEST_F(MainWindowTest, StartsEmptyWithItsMenusToolbarAndStatusLine) {
               "Writes simple rules to the file TavGlobalRep.txt ");
     EXPECT_EQ(menuItems(topMenu(*window, "&Help")),
               (Items{"Chart m-estimate", "Perform evaluation on .csv (hidden)", "Chart DB (hidden)",
-                     "-", "About Tav"}));
+                     "-", "&Reading the results", "About Tav"}));
     action("ChartDB1")->setVisible(true);
     EXPECT_FALSE(action("ChartDB1")->isEnabled());
     action("ChartDB1")->setVisible(false);

@@ -1,0 +1,83 @@
+// The main window's ways to a data file besides the open dialog: the recent files in "File"
+// and a file dropped on the window.
+
+#include <sys/stat.h>
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+#include <filesystem>
+
+#include "core/uTavObj.h"
+#include "ui/QtText.h"
+#include "ui/TavRecentFiles.h"
+#include "ui/TavUiOps.h"
+#include "ui/uTavMain.h"
+
+namespace {
+
+// The one local file a drag carries, as the operating system's bytes; empty for anything else.
+std::string droppedFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return {};
+    const QUrl url = data->urls().front();
+    if (!url.isLocalFile()) return {};
+    return QFile::encodeName(url.toLocalFile()).toStdString();
+}
+
+}  // namespace
+
+void TfrmTavMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!m_busy && !droppedFile(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void TfrmTavMain::dropEvent(QDropEvent* event) {
+    const std::string path = droppedFile(event->mimeData());
+    if (path.empty()) return;
+    event->acceptProposedAction();
+    loadFile(path);
+}
+
+void TfrmTavMain::rememberRecentFile(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    m_recentFiles->add(error ? path : absolute.lexically_normal().string());
+    rebuildRecentFilesMenu();
+}
+
+void TfrmTavMain::rebuildRecentFilesMenu() {
+    for (QAction* action : m_recentActions)
+        delete action;
+    m_recentActions.clear();
+    int number = 0;
+    for (const std::string& path : m_recentFiles->paths()) {
+        ++number;
+        const QString name = QFile::decodeName(
+            QByteArray::fromStdString(std::filesystem::path(path).filename().string()));
+        auto* action = new QAction(QStringLiteral("&%1 %2").arg(number).arg(name), m_fileMenu);
+        action->setObjectName(QStringLiteral("RecentFile%1").arg(number));
+        action->setToolTip(QFile::decodeName(QByteArray::fromStdString(path)));
+        connect(action, &QAction::triggered, this, [this, path] { recentFileClick(path); });
+        m_fileMenu->insertAction(m_exitSeparator, action);
+        m_recentActions.push_back(action);
+    }
+    m_exitSeparator->setVisible(!m_recentActions.empty());
+}
+
+void TfrmTavMain::recentFileClick(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        // Gone (moved or deleted): the entry goes, and the user learns why.
+        runCommand([&] {
+            m_recentFiles->remove(path);
+            rebuildRecentFilesMenu();
+            m_ui.showMessage("The file \"" + displayPath(path) +
+                             "\" no longer exists; it was taken off the recent files.");
+        });
+        return;
+    }
+    loadFile(path);
+}

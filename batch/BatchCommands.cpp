@@ -6,6 +6,7 @@
 #include <exception>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "batch/BatchFindings.h"
@@ -23,6 +24,7 @@
 #include "core/uTavObj.h"
 #include "stats/uTavEvalRun.h"
 #include "stats/uTavReports.h"
+#include "stats/uTavResultTables.h"
 #include "stats/uTavSession.h"
 #include "table/TXMLDataSet.h"
 
@@ -183,20 +185,58 @@ int runExploration(const std::vector<std::string>& args, const std::set<std::str
     return kExitOk;
 }
 
+// The three tables with their names in full: the record layout cuts a name at 50 characters,
+// the table and the sets keep it whole. Each row's "No." leads to the whole name.
+
+void printFields(TTavSession& session, const TBatchOutput& io) {
+    const TBaza* data = session.CurrentData();
+    TXMLDataSet& table = session.fieldsTable();
+    printResultTable(table, io.out, FieldsColumns::kName,
+                     [&](int row) -> std::optional<std::string> {
+                         const int field = table.valueAt(row, FieldsColumns::kNo).toInteger();
+                         if (data == nullptr || field < 0 || field >= data->FieldCount())
+                             return std::nullopt;
+                         return data->fieldName(field);
+                     });
+}
+
+void printRules(TTavSession& session, const TBatchOutput& io) {
+    const TMnozicaList& rules = session.sets().SetLists[slRules];
+    TXMLDataSet& table = session.rulesTable();
+    printResultTable(table, io.out, RuleColumns::kName, [&](int row) -> std::optional<std::string> {
+        const TMnozica* set = rules.item(table.valueAt(row, RuleColumns::kNo).toInteger());
+        if (set == nullptr) return std::nullopt;
+        return set->SetName;
+    });
+}
+
+// The rows of the Frequency table are the value sets of the class field by their code ("No."),
+// and its "Total" row, which keeps its name.
+void printFrequency(TTavSession& session, const TBatchOutput& io) {
+    const TBaza* data = session.CurrentData();
+    const int classField = session.classField();
+    TXMLDataSet& table = session.frequencyTable();
+    printResultTable(
+        table, io.out, FrequencyColumns::kName, [&](int row) -> std::optional<std::string> {
+            const int code = table.valueAt(row, FrequencyColumns::kNo).toInteger();
+            const TMnozica* set = data != nullptr ? data->valueSet(classField, code) : nullptr;
+            if (set == nullptr) return std::nullopt;
+            return set->SetName;
+        });
+}
+
 const TSessionCommand kPrintFields{
     nullptr, [](TTavSession& session, const TBatchOptions&, const TBatchOutput& io) {
-        printResultTable(session.fieldsTable(), io.out);
+        printFields(session, io);
     }};
 
-const TSessionCommand kPrintRules{
-    nullptr, [](TTavSession& session, const TBatchOptions&, const TBatchOutput& io) {
-        printResultTable(session.rulesTable(), io.out);
-    }};
+const TSessionCommand kPrintRules{nullptr, [](TTavSession& session, const TBatchOptions&,
+                                              const TBatchOutput& io) { printRules(session, io); }};
 
 const TSessionCommand kPrintRanked{
     [](TTavSession& session, const TBatchOptions&) { session.computeEntropyGains(); },
     [](TTavSession& session, const TBatchOptions&, const TBatchOutput& io) {
-        printResultTable(session.rulesTable(), io.out);
+        printRules(session, io);
     }};
 
 const TSessionCommand kPrintFrequency{
@@ -205,7 +245,7 @@ const TSessionCommand kPrintFrequency{
         session.moveToRule(options.rule.value_or(0));
     },
     [](TTavSession& session, const TBatchOptions&, const TBatchOutput& io) {
-        printResultTable(session.frequencyTable(), io.out);
+        printFrequency(session, io);
     }};
 
 const TSessionCommand kPrintReport{

@@ -8,6 +8,15 @@
 
 namespace {
 
+// A text as one cell of a tab-separated line.
+std::string lineText(const std::string& text1250) {
+    std::string text = win1250ToUtf8(text1250);
+    for (char& c : text) {
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    }
+    return text;
+}
+
 std::string cellText(const TxField& field, const TxValue& value) {
     switch (presentedType(static_cast<TxFieldType>(field.type))) {
         case TxPresentedType::Float: {
@@ -21,27 +30,26 @@ std::string cellText(const TxField& field, const TxValue& value) {
         case TxPresentedType::Integer:
         case TxPresentedType::Word:
             return std::to_string(value.toInteger());
-        default: {
-            std::string text = win1250ToUtf8(value.toString());
-            for (char& c : text) {
-                if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-            }
-            return text;
-        }
+        default:
+            return lineText(value.toString());
     }
 }
 
 }  // namespace
 
-void printResultTable(TxDataSet& table, std::ostream& out) {
+void printResultTable(TxDataSet& table, std::ostream& out, int column, const TFullText& fullText) {
     const int fields = table.fieldCount();
     for (int f = 0; f < fields; ++f)
         out << (f ? "\t" : "") << win1250ToUtf8(table.field(f).name);
     out << '\n';
     const int rows = table.RecordCount();
     for (int row = 0; row < rows; ++row) {
+        const std::optional<std::string> full =
+            fullText && column >= 0 ? fullText(row) : std::nullopt;
         for (int f = 0; f < fields; ++f) {
-            out << (f ? "\t" : "") << cellText(table.field(f), table.valueAt(row, f));
+            out << (f ? "\t" : "")
+                << (f == column && full ? lineText(*full)
+                                        : cellText(table.field(f), table.valueAt(row, f)));
         }
         out << '\n';
     }

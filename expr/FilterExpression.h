@@ -17,6 +17,8 @@ class TFilterExpression {
 
     // The expression text as given.
     const std::string& expression() const { return m_expression; }
+    // The classified tokens, in the order of the text.
+    const std::vector<TExprToken>& tokens() const { return m_tokens; }
 
     // The operation behind evaluateExpression, with the same modes and results. Never throws.
     bool evaluate(const TBaza& data, int record, std::string& errorText) const;

@@ -2,13 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
 
 #include "core/Errors.h"
+#include "core/FieldTypes.h"
 #include "core/FileCheck.h"
 #include "core/SummaryFile.h"
 #include "core/TextUtils.h"
 #include "core/Win1250.h"
 #include "expr/FilterExpression.h"
+#include "expr/FilterRangeCheck.h"
 #include "stats/uTavResultTables.h"
 #include "table/TXMLDataSet.h"
 #include "table/TxDataView.h"
@@ -38,6 +43,56 @@ class TNesting {
   private:
     int& m_depth;
 };
+
+// The constants of one applied filter that lie outside their fields' codes, and how the
+// warning names the filter ("context filter").
+struct TFilterOutside {
+    const char* filterName;
+    std::vector<TConstantOutsideField> outside;
+};
+
+// "30", "30 and 45", "30, 45 and 60".
+std::string listOfConstants(const std::vector<int32_t>& constants) {
+    std::string text;
+    for (size_t k = 0; k < constants.size(); ++k) {
+        if (k > 0) text += k + 1 == constants.size() ? " and " : ", ";
+        text += std::to_string(constants[k]);
+    }
+    return text;
+}
+
+// One message for the filters of one application, one sentence per field of each filter, e.g.
+// "Warning: AGE compares interval numbers 0..4 (not values); the constant 30 in the context
+// filter is outside them."; "" when no constant is outside.
+std::string outsideWarning(const TBaza& data, const std::vector<TFilterOutside>& filters) {
+    std::string message;
+    for (const TFilterOutside& filter : filters) {
+        std::vector<int> fields;  // in the order of their first constant
+        for (const TConstantOutsideField& item : filter.outside) {
+            if (std::find(fields.begin(), fields.end(), item.field) == fields.end())
+                fields.push_back(item.field);
+        }
+        for (const int field : fields) {
+            std::vector<int32_t> constants;
+            int low = 0;
+            int high = 0;
+            for (const TConstantOutsideField& item : filter.outside) {
+                if (item.field != field) continue;
+                constants.push_back(item.constant);
+                low = item.low;
+                high = item.high;
+            }
+            const bool intervals = isIntervalType(data.fieldType(field));
+            message +=
+                (message.empty() ? "Warning: " : " ") + data.fieldName(field) + " compares " +
+                (intervals ? "interval numbers " : "codes ") + std::to_string(low) + ".." +
+                std::to_string(high) + (intervals ? " (not values)" : "") + "; the constant" +
+                (constants.size() > 1 ? "s " : " ") + listOfConstants(constants) + " in the " +
+                filter.filterName + (constants.size() > 1 ? " are" : " is") + " outside them.";
+        }
+    }
+    return message;
+}
 
 }  // namespace
 
@@ -244,7 +299,8 @@ void TTavSession::updateCompare(const std::string& compare1, const std::string& 
 void TTavSession::applyContext() {
     m_contextPending = false;
     if (m_data == nullptr || m_sets->context() == nullptr) return;
-    const std::string error = applyFilter(*m_sets->context(), m_context.text);
+    std::vector<TConstantOutsideField> outside;
+    const std::string error = applyFilter(*m_sets->context(), m_context.text, outside);
     m_contextError = error;
     m_appliedContext = error.empty() ? m_context.text : std::string();
     if (error.empty()) {
@@ -252,6 +308,8 @@ void TTavSession::applyContext() {
     } else {
         showMessage("Error in context filter expression: " + error);
     }
+    const std::string warning = outsideWarning(*m_data, {{"context filter", std::move(outside)}});
+    if (!warning.empty()) showMessage(warning);
     progress(0);
     FillResultTables(false);
     invalidateFrequency();
@@ -265,17 +323,22 @@ void TTavSession::applyCompare() {
         TFilterInput* input;
         std::string* error;
         const char* prefix;
+        const char* filterName;
     };
-    const Target targets[] = {
-        {m_sets->compare1(), &m_compare1, &m_compare1Error, "Error in compare 1 expression: "},
-        {m_sets->compare2(), &m_compare2, &m_compare2Error, "Error in compare 2 expression: "}};
+    const Target targets[] = {{m_sets->compare1(), &m_compare1, &m_compare1Error,
+                               "Error in compare 1 expression: ", "compare 1 expression"},
+                              {m_sets->compare2(), &m_compare2, &m_compare2Error,
+                               "Error in compare 2 expression: ", "compare 2 expression"}};
+    std::vector<TFilterOutside> outside;
     for (const Target& target : targets) {
         target.error->clear();
         if (target.input->text.empty()) {
             target.set->setAll();
             continue;
         }
-        const std::string error = applyFilter(*target.set, target.input->text);
+        outside.push_back({target.filterName, {}});
+        const std::string error =
+            applyFilter(*target.set, target.input->text, outside.back().outside);
         *target.error = error;
         if (error.empty()) {
             rememberExpression(*target.input);
@@ -283,6 +346,9 @@ void TTavSession::applyCompare() {
             showMessage(target.prefix + error);
         }
     }
+    // Both expressions are one application: one warning for the two.
+    const std::string warning = outsideWarning(*m_data, outside);
+    if (!warning.empty()) showMessage(warning);
     m_appliedCompare1 = m_compare1Error.empty() ? m_compare1.text : std::string();
     m_appliedCompare2 = m_compare2Error.empty() ? m_compare2.text : std::string();
     m_usingCompareText =
@@ -303,14 +369,17 @@ bool TTavSession::UseCompareFilters() {
     return !m_compare1.text.empty() || !m_compare2.text.empty();
 }
 
-std::string TTavSession::applyFilter(TMnozica& set, const std::string& expression) {
+std::string TTavSession::applyFilter(TMnozica& set, const std::string& expression,
+                                     std::vector<TConstantOutsideField>& outside) {
     set.clearAll();
+    outside.clear();
     std::string error;
     const TFilterExpression filter(expression);
     if (!filter.evaluate(*m_data, -1, error)) {
         set.setAll();
         return error;
     }
+    outside = constantsOutsideFields(filter.tokens(), *m_data);
     const int records = m_data->RecordCount();
     for (int r = 0; r < records; ++r) {
         // A one-record table reports 0 instead of 0 / 0.

@@ -14,6 +14,7 @@
 
 class TXMLDataSet;
 class TxDataLink;
+struct TConstantOutsideField;
 
 // What the session needs from the user interface. Without hooks (batch, tests) progress is
 // ignored and messages are dropped.
@@ -133,12 +134,15 @@ class TTavSession {
     // The compare texts were edited; they decide whether the compare filters are used. Does not
     // recompute.
     void setCompareTexts(const std::string& compare1, const std::string& compare2);
-    // Applies the context expression to the Context set and refreshes the result tables.
-    // Recomputes.
+    // Applies the context expression to the Context set and refreshes the result tables. A valid
+    // expression that compares a field with a constant outside the field's codes (or interval
+    // numbers) is applied all the same, with one warning message that names them. Recomputes.
     void updateContext();
     // Takes `text` as the context expression and applies it. Recomputes.
     void updateContext(const std::string& text);
-    // Applies both compare expressions to the Compare 1 and Compare 2 sets. Recomputes.
+    // Applies both compare expressions to the Compare 1 and Compare 2 sets, with one warning
+    // for the constants of both outside their fields' codes, as the context update gives.
+    // Recomputes.
     void updateCompare();
     // Takes the two texts as the compare expressions and applies them. Recomputes.
     void updateCompare(const std::string& compare1, const std::string& compare2);
@@ -237,8 +241,10 @@ class TTavSession {
     void showMessage(const std::string& message) const;
     void progress(double fraction) const;
     // Refills `set` with the records for which `expression` holds; returns the check's error
-    // text ("" when the expression is valid).
-    std::string applyFilter(TMnozica& set, const std::string& expression);
+    // text ("" when the expression is valid). For a valid expression `outside` receives the
+    // constants it compares with fields that cannot hold them; otherwise it is emptied.
+    std::string applyFilter(TMnozica& set, const std::string& expression,
+                            std::vector<TConstantOutsideField>& outside);
     void rememberExpression(TFilterInput& input);
     void applyContext();
     void applyCompare();

@@ -183,6 +183,33 @@ TEST_F(SessionTest, InvalidContextSelectsEverythingAndSaysWhy) {
     EXPECT_EQ(session->fieldsTable().valueAt(0, FieldsColumns::kCount).toInteger(), 40);
 }
 
+TEST_F(SessionTest, ContextConstantOutsideTheCodesWarnsOnceAndStillApplies) {
+    // F holds the codes 1..3: both comparisons select every record.
+    session->updateContext("F,5,<,F,0,>,AND,F,5,<,OR");
+    EXPECT_EQ(messages, std::vector<std::string>{
+                            "Warning: F compares codes 1..3; the constants 5 and 0 in the "
+                            "context filter are outside them."});
+    EXPECT_EQ(session->contextError(), "");
+    EXPECT_EQ(session->sets().context()->bitCount(), 100);
+    EXPECT_EQ(session->contextInput().history.back(), "F,5,<,F,0,>,AND,F,5,<,OR");
+
+    messages.clear();
+    session->updateContext("F,3,<");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(session->sets().context()->bitCount(), 70);
+}
+
+TEST_F(SessionTest, CompareConstantsOutsideTheCodesGiveOneWarningForBoth) {
+    session->updateCompare("C,3,<", "F,7,=,C,2,=,OR");
+    EXPECT_EQ(messages,
+              std::vector<std::string>{
+                  "Warning: C compares codes 1..2; the constant 3 in the compare 1 expression is "
+                  "outside them. F compares codes 1..3; the constant 7 in the compare 2 "
+                  "expression is outside them."});
+    EXPECT_EQ(session->sets().compare1()->bitCount(), 100);
+    EXPECT_EQ(session->sets().compare2()->bitCount(), 70);
+}
+
 TEST_F(SessionTest, PendingContextWarnsOncePerCommand) {
     session->selectField(1, true);
     session->setContextText("F,2,=");

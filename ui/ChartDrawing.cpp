@@ -17,6 +17,9 @@ namespace {
 // How far outside the image a line end may lie before it is clipped; within it the painter
 // receives the exact end pixels.
 constexpr double kFar = 2000;
+// The pixels a placed text keeps free left and right of its box, so that two numbers side by side
+// never read as one and no text touches a vertical axis.
+constexpr int kTextMargin = 2;
 
 // Clips the segment p..q to the rectangle (Liang-Barsky); false when nothing of it is inside.
 bool clipSegment(QPointF& p, QPointF& q, double left, double top, double right, double bottom) {
@@ -60,13 +63,51 @@ std::optional<double> tryValue(TDrawErrors& errors, Function&& function) {
 
 // The vertical line and the text of the quantiles p and 1 - p.
 void drawBoundaries(QImage& image, const TChartGeometry& g, const TBeta& beta, const QColor& c,
-                    double p, double lineLow, double lineHigh, double textY, TDrawErrors& errors) {
+                    double p, double lineLow, double lineHigh, double textY, TDrawErrors& errors,
+                    std::vector<TChartText>& texts) {
     for (const double level : {p, 1 - p}) {
         const std::optional<double> q = tryValue(errors, [&] { return beta.Quantile(level); });
         if (!q) continue;
         drawChartLine(image, g.PlotToPixel(*q, lineLow), g.PlotToPixel(*q, lineHigh), c);
-        drawBoxedText(image, g.PlotToPixel(*q, textY), pictureNumber(*q, 2));
+        texts.push_back({g.PlotToPixel(*q, textY), pictureNumber(*q, 2)});
     }
+}
+
+// A black line of the axes, its end pixels included.
+struct TAxisSegment {
+    QPoint from;
+    QPoint to;
+};
+
+// The axes, the unit ticks of both vertical axes and the eleven ticks under the x axis.
+std::vector<TAxisSegment> axisSegments(const TChartGeometry& g) {
+    const int right = 49 + g.PW;
+    const int unit = g.Y0 - g.S;
+    std::vector<TAxisSegment> segments{{{44, g.Y0}, {right + 5, g.Y0}},
+                                       {{49, g.Y0}, {49, 49}},
+                                       {{49, unit}, {44, unit}},
+                                       {{right, g.Y0}, {right, 49}},
+                                       {{right, unit}, {right + 5, unit}}};
+    for (int i = 0; i <= 10; ++i) {
+        const int x = 49 + int(std::nearbyint(g.PW * i / 10.0));
+        segments.push_back({{x, g.Y0 + 5}, {x, g.Y0}});
+    }
+    return segments;
+}
+
+// Whether a text may be written from this pixel at all.
+bool writable(QPointF topLeft) {
+    return finite(topLeft) && std::abs(topLeft.x()) <= kFar && std::abs(topLeft.y()) <= kFar;
+}
+
+QString shownText(const std::string& text) {
+    return QString::fromUtf8(win1250ToUtf8(text));
+}
+
+// The size of a text's white box in the default font.
+QSize textBoxSize(const QImage& image, const QString& shown) {
+    const QFontMetrics metrics(QGuiApplication::font(), &image);
+    return QSize(metrics.horizontalAdvance(shown), metrics.height());
 }
 
 }  // namespace
@@ -83,12 +124,11 @@ std::string pictureNumber(double x, int decimals) {
 }
 
 void drawBoxedText(QImage& image, QPointF topLeft, const std::string& text) {
-    if (!finite(topLeft) || std::abs(topLeft.x()) > kFar || std::abs(topLeft.y()) > kFar) return;
+    if (!writable(topLeft)) return;
+    const QString shown = shownText(text);
+    const QRect box(topLeft.toPoint(), textBoxSize(image, shown));
     QPainter painter(&image);
     painter.setFont(QGuiApplication::font());
-    const QString shown = QString::fromUtf8(win1250ToUtf8(text));
-    const QFontMetrics metrics(painter.font(), &image);
-    const QRect box(topLeft.toPoint(), QSize(metrics.horizontalAdvance(shown), metrics.height()));
     painter.fillRect(box, Qt::white);
     painter.setPen(Qt::black);
     painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, shown);
@@ -115,23 +155,61 @@ void clearChart(QImage& image) {
 }
 
 void drawAxes(QImage& image, const TChartGeometry& g) {
-    const QColor black(0, 0, 0);
-    const int right = 49 + g.PW;
-    const int unit = g.Y0 - g.S;
-    drawChartLine(image, QPointF(44, g.Y0), QPointF(right + 5, g.Y0), black);
-    drawChartLine(image, QPointF(49, g.Y0), QPointF(49, 49), black);
-    drawChartLine(image, QPointF(49, unit), QPointF(44, unit), black);
-    drawChartLine(image, QPointF(right, g.Y0), QPointF(right, 49), black);
-    drawChartLine(image, QPointF(right, unit), QPointF(right + 5, unit), black);
-    drawBoxedText(image, QPointF(19, unit - 6), "1.0");
-    for (int i = 0; i <= 10; ++i) {
-        const double x = 49 + std::nearbyint(g.PW * i / 10.0);
-        drawChartLine(image, QPointF(x, g.Y0 + 5), QPointF(x, g.Y0), black);
+    drawAxisLines(image, g);
+    const TChartText text = axisText(g);
+    drawBoxedText(image, text.at, text.text);
+}
+
+void drawAxisLines(QImage& image, const TChartGeometry& g) {
+    for (const TAxisSegment& segment : axisSegments(g))
+        drawChartLine(image, segment.from, segment.to, QColor(0, 0, 0));
+}
+
+TChartText axisText(const TChartGeometry& g) {
+    return {QPointF(19, g.Y0 - g.S - 6), "1.0"};
+}
+
+std::vector<TPixelRect> axisObstacles(const TChartGeometry& g) {
+    std::vector<TPixelRect> obstacles;
+    for (const TAxisSegment& s : axisSegments(g)) {
+        const int left = std::min(s.from.x(), s.to.x());
+        const int top = std::min(s.from.y(), s.to.y());
+        obstacles.push_back(
+            {left, top, std::abs(s.to.x() - s.from.x()) + 1, std::abs(s.to.y() - s.from.y()) + 1});
     }
+    return obstacles;
+}
+
+std::vector<TChartLabel> writeChartTexts(QImage& image, const TChartGeometry& g,
+                                         const std::vector<TChartText>& texts) {
+    std::vector<TChartLabel> labels;
+    std::vector<TPixelRect> wanted;
+    for (const TChartText& text : texts) {
+        if (!writable(text.at)) continue;
+        const QPoint at = text.at.toPoint();
+        const QSize size = textBoxSize(image, shownText(text.text));
+        labels.push_back({text.text, {at.x(), at.y(), size.width(), size.height()}, std::nullopt});
+        const TPixelRect& box = labels.back().wanted;
+        wanted.push_back(
+            {box.left - kTextMargin, box.top, box.width + 2 * kTextMargin, box.height});
+    }
+    // The margins may reach past the sides of the image; the texts themselves may not.
+    const TPixelRect surface{-kTextMargin, 0, image.width() + 2 * kTextMargin, image.height()};
+    const std::vector<std::optional<TPixelRect>> boxes =
+        placeLabels(wanted, axisObstacles(g), surface);
+    for (size_t i = 0; i < labels.size(); ++i) {
+        if (!boxes[i]) continue;
+        TPixelRect& box = labels[i].box.emplace(labels[i].wanted);
+        box.left = boxes[i]->left + kTextMargin;
+        box.top = boxes[i]->top;
+        drawBoxedText(image, QPointF(box.left, box.top), labels[i].text);
+    }
+    return labels;
 }
 
 void DrawBetaCurves(QImage& image, const TChartGeometry& g, const TBeta& beta, const QColor& c,
-                    double h, const TChartCurves& show, TDrawErrors& errors) {
+                    double h, const TChartCurves& show, TDrawErrors& errors,
+                    std::vector<TChartText>& texts) {
     if (show.distribution) {
         // Each point is computed once; a point that fails leaves out its two segments.
         std::optional<double> previous = tryValue(errors, [&] { return beta.Cdf(0.0); });
@@ -154,12 +232,12 @@ void DrawBetaCurves(QImage& image, const TChartGeometry& g, const TBeta& beta, c
                       c);
         drawChartLine(image, g.PlotToPixel(mu + sigma, h - 0.1), g.PlotToPixel(mu + sigma, h + 0.1),
                       c);
-        drawBoxedText(image, g.PlotToPixel(mu, -0.1), pictureNumber(mu, 2));
-        drawBoxedText(image, g.PlotToPixel(mu + sigma + 0.02, h), pictureNumber(sigma, 2));
+        texts.push_back({g.PlotToPixel(mu, -0.1), pictureNumber(mu, 2)});
+        texts.push_back({g.PlotToPixel(mu + sigma + 0.02, h), pictureNumber(sigma, 2)});
     }
-    if (show.boundaries10) drawBoundaries(image, g, beta, c, 0.1, 0.1, 0.9, -0.21, errors);
-    if (show.boundaries5) drawBoundaries(image, g, beta, c, 0.05, 0.1, 0.9, -0.21, errors);
-    if (show.boundaries1) drawBoundaries(image, g, beta, c, 0.01, 0.2, 0.8, -0.32, errors);
+    if (show.boundaries10) drawBoundaries(image, g, beta, c, 0.1, 0.1, 0.9, -0.21, errors, texts);
+    if (show.boundaries5) drawBoundaries(image, g, beta, c, 0.05, 0.1, 0.9, -0.21, errors, texts);
+    if (show.boundaries1) drawBoundaries(image, g, beta, c, 0.01, 0.2, 0.8, -0.32, errors, texts);
 }
 
 void DrawBetaDensity(QImage& image, const TChartGeometry& g, const TBeta& beta, const QColor& c,

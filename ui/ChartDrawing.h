@@ -5,7 +5,11 @@
 #include <QPointF>
 #include <QString>
 #include <exception>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "ui/ChartLabelPlacer.h"
 
 class TBeta;
 
@@ -77,14 +81,44 @@ void drawChartLine(QImage& image, QPointF from, QPointF to, const QColor& color)
 // Fills the whole image with white.
 void clearChart(QImage& image);
 
+// A text of the chart and the pixel where its box would like its top-left corner.
+struct TChartText {
+    QPointF at;
+    std::string text;
+};
+
+// A text as written: the box it wanted and the box it got, none when the surface had no free
+// place left for it (it is then not written).
+struct TChartLabel {
+    std::string text;
+    TPixelRect wanted;
+    std::optional<TPixelRect> box;
+};
+
 // Draws the axes, their ticks and the text "1.0" in black.
 void drawAxes(QImage& image, const TChartGeometry& g);
+// Draws the axes and their ticks without the text; axisText() gives the text.
+void drawAxisLines(QImage& image, const TChartGeometry& g);
+// The text "1.0" beside the unit tick of the left axis.
+TChartText axisText(const TChartGeometry& g);
+// The pixels of the axes and their ticks, which no text may cover.
+std::vector<TPixelRect> axisObstacles(const TChartGeometry& g);
+
+// Writes the texts of one redraw, given in drawing order, as drawBoxedText does, each moved the
+// least distance from where it wants to be (placeLabels) so that no two boxes share a pixel or
+// come closer side by side than a small margin, no box covers an axis or a tick or touches one
+// from the side, and every box lies on the image. A text whose wanted pixel is not finite or
+// lies far outside the image is left out. Returns the other texts, in the given order, with the
+// boxes they were written in.
+std::vector<TChartLabel> writeChartTexts(QImage& image, const TChartGeometry& g,
+                                         const std::vector<TChartText>& texts);
 
 // Draws the checked curves of one distribution in colour c, with the mean and std bar at marker
-// height h. A value the beta functions cannot compute leaves out what depends on it and is kept
-// in `errors`.
+// height h, and adds their texts to `texts` for writeChartTexts. A value the beta functions
+// cannot compute leaves out what depends on it and is kept in `errors`.
 void DrawBetaCurves(QImage& image, const TChartGeometry& g, const TBeta& beta, const QColor& c,
-                    double h, const TChartCurves& show, TDrawErrors& errors);
+                    double h, const TChartCurves& show, TDrawErrors& errors,
+                    std::vector<TChartText>& texts);
 
 // Draws the density of one distribution in colour c at the scale of the distribution (the caller
 // checks "density p(x)"). Failures as in DrawBetaCurves.

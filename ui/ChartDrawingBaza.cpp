@@ -1,5 +1,6 @@
 #include "ui/ChartDrawingBaza.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
 #include <climits>
@@ -14,6 +15,10 @@ constexpr int kFirstDotted = 11;  // records 11..64 carry the silver dots
 constexpr int kLastDotted = 64;
 const QColor kSilver(192, 192, 192);
 const QColor kMaroon(128, 0, 0);
+// The field indexes: the row of their top and the least gap between two, so that the digits of
+// neighbours never read as one number.
+constexpr int kIndexTop = 15;
+constexpr int kIndexGap = 3;
 
 // Pixels are written only inside the image; x may lie far beyond its right edge.
 void plot(QImage& image, long long x, long long y, const QColor& color) {
@@ -118,13 +123,23 @@ void drawBazaPicture(QImage& image, const TBaza& data, TBazaLayout& layout) {
     QFont font = painter.font();
     font.setPixelSize(11);
     painter.setFont(font);
-    const int textHeight = TBazaLayout::kBottom - 15;
+    const QFontMetrics metrics(font, &image);
+    const int textHeight = TBazaLayout::kBottom - kIndexTop;
+    layout.IndexLabels.clear();
     for (int i = 0; i < fields; ++i) {
         const int column = layout.FieldColumnX[i];
         if (column < 0 || column >= image.width()) continue;
-        const QRect box(column, 15, image.width() - column, textHeight);
-        painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                         QString::number(i));
+        const QString text = QString::number(i);
+        const TPixelRect box{column, kIndexTop, metrics.horizontalAdvance(text), textHeight};
+        if (box.right() > image.width()) continue;
+        // Columns only grow to the right, so the index written last is the only one in reach.
+        if (!layout.IndexLabels.empty() &&
+            box.left < layout.IndexLabels.back().box.right() + kIndexGap) {
+            continue;
+        }
+        layout.IndexLabels.push_back({i, box});
+        painter.drawText(QRect(column, kIndexTop, image.width() - column, textHeight),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <exception>
 #include <functional>
+#include <vector>
 
 #include "stats/uTavBeta.h"
 #include "ui/ChartDrawing.h"
@@ -40,6 +41,8 @@ class TfrmChartM : public QWidget {
     const TBeta& secondBeta() const { return m_second; }
     // The geometry of the drawing surface.
     const TChartGeometry& geometry() const { return m_geometry; }
+    // The texts of the last redraw on the surface, with the boxes they were written in.
+    const std::vector<TChartLabel>& chartLabels() const { return m_labels; }
     // Asks for a file name and writes the chart there as a PNG image (the surface's menu item
     // "Save chart as PNG...").
     void saveChartAsPng();
@@ -116,6 +119,7 @@ class TfrmChartM : public QWidget {
     TBeta m_first;
     TBeta m_second;
     TChartGeometry m_geometry;
+    std::vector<TChartLabel> m_labels;
     bool AlphaGuard = false;
     bool MGuard = false;
     bool RatioGuard = false;

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <string>
+#include <vector>
 
 #include "core/Errors.h"
 #include "core/Win1250.h"
@@ -47,7 +48,7 @@ void TfrmChartM::RedrawChart() {
     lblBetaTwo->setText(toQt(pictureNumber(m_second.Beta, 2)));
     lblMTwo->setText(toQt(pictureNumber(m_second.Alpha + m_second.Beta, 2)));
     clearChart(imgBeta->image());
-    drawAxes(imgBeta->image(), m_geometry);
+    drawAxisLines(imgBeta->image(), m_geometry);
 }
 
 void TfrmChartM::fullRedraw() {
@@ -55,11 +56,15 @@ void TfrmChartM::fullRedraw() {
     QImage& image = imgBeta->image();
     const TChartCurves curves = shownCurves();
     TDrawErrors errors;
-    DrawBetaCurves(image, m_geometry, m_first, kRedCurve, kFirstMarker, curves, errors);
+    // The texts of both distributions are written last, over every curve, and placed together
+    // so that red and blue numbers never cover each other or an axis.
+    std::vector<TChartText> texts{axisText(m_geometry)};
+    DrawBetaCurves(image, m_geometry, m_first, kRedCurve, kFirstMarker, curves, errors, texts);
     if (curves.density) DrawBetaDensity(image, m_geometry, m_first, kRedCurve, errors);
     const bool two = cbTwo->isChecked();
     if (two) {
-        DrawBetaCurves(image, m_geometry, m_second, kBlueCurve, kSecondMarker, curves, errors);
+        DrawBetaCurves(image, m_geometry, m_second, kBlueCurve, kSecondMarker, curves, errors,
+                       texts);
         if (curves.density) DrawBetaDensity(image, m_geometry, m_second, kBlueCurve, errors);
         // A comparison that cannot be computed shows no number rather than a stale one.
         std::string above = "p(pII > p) = ";
@@ -69,6 +74,7 @@ void TfrmChartM::fullRedraw() {
         lblP2GTp0->setText(toQt(above));
         lblP2Equal->setText(toQt(equal));
     }
+    m_labels = writeChartTexts(image, m_geometry, texts);
     lblP2GTp0->setVisible(two);
     lblP2Equal->setVisible(two);
     imgBeta->update();

@@ -161,6 +161,46 @@ TEST_F(ChartBaza, FieldQueryInsideTheBandOnly) {
     EXPECT_TRUE(ops.messages.empty());
 }
 
+TEST_F(ChartBaza, LongIndexesOfNarrowFieldsNeverOverlap) {
+    // 100 STRING fields take no room, so the indexes 100..119 of one-code SET fields come 14
+    // pixels apart, closer than three digits are wide.
+    std::string names;
+    std::string types;
+    for (int i = 0; i < 120; ++i) {
+        names += (i ? ";F" : "F") + std::to_string(i);
+        types += std::string(i ? ";" : "") + (i < 100 ? "STRING" : "SET:1..1");
+    }
+    const auto loaded = table(names, types, 120, 5, 1, 1);
+    window.setData(&loaded->data);
+    window.FormShow();
+    const TBazaLayout& layout = window.layoutOfPicture();
+    EXPECT_EQ(layout.FieldColumnX[100], 15);
+    EXPECT_EQ(layout.FieldColumnX[119], 15 + 19 * 14);
+    const std::vector<TIndexLabel>& written = layout.IndexLabels;
+    ASSERT_FALSE(written.empty());
+    EXPECT_EQ(written[0].field, 100);
+    EXPECT_EQ(written[0].box.left, 15);
+    EXPECT_EQ(written[0].box.top, 15);
+    EXPECT_GT(written.size(), 5u);
+    EXPECT_LT(written.size(), 20u);
+    for (size_t k = 0; k < written.size(); ++k) {
+        const TPixelRect& box = written[k].box;
+        EXPECT_EQ(box.left, layout.FieldColumnX[written[k].field]) << k;
+        EXPECT_GT(box.top, TBazaLayout::kTop);
+        EXPECT_LE(box.bottom(), TBazaLayout::kBottom);
+        if (k > 0) {
+            EXPECT_GT(box.left, written[k - 1].box.right()) << k;
+        }
+        // Nothing dark between this index and the next one written.
+        const int gapEnd = k + 1 < written.size() ? written[k + 1].box.left - 1 : 400;
+        EXPECT_FALSE(anyDark(image(), box.right() + 1, 14, gapEnd, 27)) << k;
+    }
+    // The band's query still finds every field, written or not.
+    window.imgBazaDblClick(QPoint(15 + 14 + 1, 20));
+    window.imgBazaDblClick(QPoint(15 + 19 * 14 + 1, 20));
+    EXPECT_EQ(ops.messages, (std::vector<std::string>{"30 20 101", "282 20 119"}));
+}
+
 TEST_F(ChartBaza, NothingIsDrawnBeyondTheSurface) {
     // 700 records reach past the bottom edge; 40 fields of 5 codes (26 pixels each) past the right.
     std::string names;

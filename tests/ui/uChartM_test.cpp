@@ -169,6 +169,54 @@ TEST_F(ChartM, OnePercentBoundariesOfBeta10And1) {
     }
 }
 
+TEST_F(ChartM, LabelsOfTwoDistributionsWithEqualMeansNeverOverlap) {
+    // Both means are 10/11, and mean + std + 0.02 puts both std texts across the right axis.
+    for (QCheckBox* box : {chart.cbMeanStd, chart.cb10, chart.cb5, chart.cb1, chart.cbDensity})
+        box->setChecked(true);
+    TChartParams params;
+    params.ChartAlpha1 = 30;
+    params.ChartBeta1 = 3;
+    params.ChartAlpha2 = 60;
+    params.ChartBeta2 = 6;
+    chart.ShowBeta(params);
+    ASSERT_TRUE(ops.messages.empty());
+    const std::vector<TChartLabel>& labels = chart.chartLabels();
+    // "1.0", then per distribution the mean, the std and the six quantiles.
+    ASSERT_EQ(labels.size(), 17u);
+    EXPECT_EQ(labels[0].text, "1.0");
+    EXPECT_EQ(labels[1].text, "0.91");
+    EXPECT_EQ(labels[9].text, "0.91");
+    const TPixelRect surface{0, 0, 723, 444};
+    const std::vector<TPixelRect> axes = axisObstacles(chart.geometry());
+    for (size_t i = 0; i < labels.size(); ++i) {
+        ASSERT_TRUE(labels[i].box.has_value()) << labels[i].text;
+        const TPixelRect& box = *labels[i].box;
+        EXPECT_TRUE(surface.contains(box)) << i;
+        for (const TPixelRect& axis : axes)
+            EXPECT_FALSE(box.intersects(axis)) << i;
+        for (size_t j = 0; j < i; ++j)
+            EXPECT_FALSE(box.intersects(*labels[j].box)) << i << " and " << j;
+        // Written last, over every curve.
+        const auto inBox = [&](QRgb colour) {
+            return countColour(image(), colour, box.left, box.top, box.right() - 1,
+                               box.bottom() - 1);
+        };
+        EXPECT_EQ(inBox(kRed) + inBox(kBlue), 0) << i;
+        EXPECT_GT(inBox(kBlack), 3) << i;
+    }
+    // Texts that are free where they want to be stay there: "1.0" and the red mean; the blue
+    // mean gives way, and so does the red std, which wanted to sit across the right axis.
+    EXPECT_EQ(*labels[0].box, labels[0].wanted);
+    EXPECT_EQ(labels[0].wanted,
+              (TPixelRect{19, kY0 - 106, labels[0].wanted.width, labels[0].wanted.height}));
+    EXPECT_EQ(*labels[1].box, labels[1].wanted);
+    EXPECT_NE(*labels[9].box, labels[9].wanted);
+    EXPECT_LE(labels[2].wanted.left, kRight);
+    EXPECT_GT(labels[2].wanted.right(), kRight);
+    EXPECT_NE(*labels[2].box, labels[2].wanted);
+    chart.hide();
+}
+
 TEST_F(ChartM, SliderCascadesKeepTheGuardedRelations) {
     // m from 11 to 22 keeps the mean of beta(10, 1).
     chart.OvcSliderM->setPosition(22);

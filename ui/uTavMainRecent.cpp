@@ -49,22 +49,32 @@ void TfrmTavMain::rememberRecentFile(const std::string& path) {
 }
 
 void TfrmTavMain::rebuildRecentFilesMenu() {
-    for (QAction* action : m_recentActions)
-        delete action;
-    m_recentActions.clear();
-    int number = 0;
-    for (const std::string& path : m_recentFiles->paths()) {
-        ++number;
-        const QString name = QFile::decodeName(
-            QByteArray::fromStdString(std::filesystem::path(path).filename().string()));
-        auto* action = new QAction(QStringLiteral("&%1 %2").arg(number).arg(name), m_fileMenu);
+    // The entries are made once and only relabelled: one of them may be the action whose
+    // command is running.
+    while (static_cast<int>(m_recentActions.size()) < TRecentFiles::kMaxRecentFiles) {
+        const int number = static_cast<int>(m_recentActions.size()) + 1;
+        auto* action = new QAction(m_fileMenu);
         action->setObjectName(QStringLiteral("RecentFile%1").arg(number));
-        action->setToolTip(QFile::decodeName(QByteArray::fromStdString(path)));
-        connect(action, &QAction::triggered, this, [this, path] { recentFileClick(path); });
+        connect(action, &QAction::triggered, this, [this, action] {
+            const QByteArray path = action->data().toByteArray();
+            recentFileClick(path.toStdString());
+        });
         m_fileMenu->insertAction(m_exitSeparator, action);
         m_recentActions.push_back(action);
     }
-    m_exitSeparator->setVisible(!m_recentActions.empty());
+    const std::vector<std::string>& paths = m_recentFiles->paths();
+    for (size_t i = 0; i < m_recentActions.size(); ++i) {
+        QAction* action = m_recentActions[i];
+        action->setVisible(i < paths.size());
+        if (i >= paths.size()) continue;
+        const QByteArray path = QByteArray::fromStdString(paths[i]);
+        const QString name = QFile::decodeName(
+            QByteArray::fromStdString(std::filesystem::path(paths[i]).filename().string()));
+        action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
+        action->setToolTip(QFile::decodeName(path));
+        action->setData(path);
+    }
+    m_exitSeparator->setVisible(!paths.empty());
 }
 
 void TfrmTavMain::recentFileClick(const std::string& path) {

@@ -33,7 +33,7 @@ class DesktopTest : public MainWindowTest {
         QStringList entries;
         for (int i = 1; i <= 9; ++i) {
             auto* a = window->findChild<QAction*>(QStringLiteral("RecentFile%1").arg(i));
-            if (a != nullptr) entries << a->toolTip();
+            if (a != nullptr && a->isVisible()) entries << a->toolTip();
         }
         return entries;
     }

@@ -91,6 +91,10 @@ class TTavSession {
     static double setting(TSetting which);
     // The "No." of the active row of the Simple rules table (0 when it is empty).
     int activeRuleNumber() const;
+    // The field number of the active Fields row, or -1 without one.
+    int activeFieldNumber() const;
+    // The "No." of the active Frequency row, or -1 without one.
+    int activeFrequencyValue() const;
     // The scores of the last entropy-gain run were computed under other settings, another
     // context or other compare expressions than those in force now.
     bool scoresOutdated() const;
@@ -257,10 +261,6 @@ class TTavSession {
     // Writes the selection of the active Fields row into the row and its field set (in edit).
     void writeActiveSelection(int selected);
     void markField(int field, int selected);
-    // The field number of the active Fields row, or -1 without one.
-    int activeFieldNumber() const;
-    // The "No." of the active Frequency row, or -1 without one.
-    int activeFrequencyValue() const;
     void hideValueRange(int from, int to);
 
     TSessionHooks m_hooks;

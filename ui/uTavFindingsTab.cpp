@@ -256,9 +256,12 @@ int TTavFindingsTab::ruleField(int setNumber) const {
 bool TTavFindingsTab::showThresholdSweep(int row) {
     const TFinding* finding = m_model->findingAt(row);
     if (finding == nullptr || m_session.CurrentData() == nullptr) return false;
-    const int field = ruleField(finding->setNumber);
-    if (!HasThresholds(*m_session.CurrentData(), field)) return false;
-    const int target = findings().options.target;
+    return showThresholdSweep(findings().options.target, ruleField(finding->setNumber));
+}
+
+bool TTavFindingsTab::showThresholdSweep(int target, int field) {
+    if (m_session.CurrentData() == nullptr || !HasThresholds(*m_session.CurrentData(), field))
+        return false;
     bool shown = false;
     m_runCommand([&] {
         const TThresholdSweep sweep = m_session.computeThresholdSweep(target, field);

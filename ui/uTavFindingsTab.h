@@ -41,6 +41,9 @@ class TTavFindingsTab : public QWidget {
     // The popup's "Threshold sweep...": opens the sweep window for the field of row `row`'s rule
     // when it is an INT, REAL or CURRENCY field (false otherwise).
     bool showThresholdSweep(int row);
+    // The sweep of class value `target` over the thresholds of `field` (false when the field has
+    // none); for the Fields grid's "Threshold sweep...".
+    bool showThresholdSweep(int target, int field);
     // The sweep window, or none before the first sweep.
     TfrmThresholdSweep* sweepWindow() const { return m_sweep; }
 

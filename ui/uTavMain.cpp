@@ -34,6 +34,7 @@
 #include "stats/uTavResultTables.h"
 #include "stats/uTavSession.h"
 #include "stats/uTavSets.h"
+#include "stats/uTavThresholdSweep.h"
 #include "table/TXMLDataSet.h"
 #include "ui/QtText.h"
 #include "ui/TavGrid.h"
@@ -340,10 +341,9 @@ void TfrmTavMain::createResultsArea() {
     pageLayout->setContentsMargins(2, 2, 2, 2);
     pageLayout->addWidget(DBgrdFrequency);
     PageControl2->addTab(page, QStringLiteral("Frequency"));
-    PageControl2->addTab(
-        new TTavFindingsTab(
-            *m_session, m_ui, [this](const auto& body) { runCommand(body); }, PageControl2),
-        QStringLiteral("Findings"));
+    m_findingsTab = new TTavFindingsTab(
+        *m_session, m_ui, [this](const auto& body) { runCommand(body); }, PageControl2);
+    PageControl2->addTab(m_findingsTab, QStringLiteral("Findings"));
     static_cast<QStackedLayout*>(pnlDisplay->layout())->addWidget(PageControl2);
     PageControl2->setEnabled(false);
     PageControl2->setVisible(false);
@@ -414,6 +414,16 @@ void TfrmTavMain::createPopupMenus() {
     addCommand(mnPopFields, "selectAll1", "select &All", &TfrmTavMain::selectAll1Click);
     addCommand(mnPopFields, "Deselect1", "&Deselect", &TfrmTavMain::Deselect1Click);
     addCommand(mnPopFields, "deselectaLl1", "deselect a&Ll", &TfrmTavMain::deselectaLl1Click);
+    mnPopFields->addSeparator();
+    QAction* sweep = addCommand(mnPopFields, "ThresholdSweep1", "&Threshold sweep...",
+                                &TfrmTavMain::ThresholdSweep1Click);
+    // Only a field with thresholds (INT, REAL, CURRENCY) other than the class can be swept.
+    connect(mnPopFields, &QMenu::aboutToShow, this, [this, sweep] {
+        const TBaza* data = m_session->CurrentData();
+        const int field = m_session->activeFieldNumber();
+        sweep->setEnabled(data != nullptr && field != m_session->classField() &&
+                          HasThresholds(*data, field));
+    });
 }
 
 void TfrmTavMain::createStatusArea() {

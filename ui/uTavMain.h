@@ -19,6 +19,7 @@ class QToolButton;
 class TBaza;
 class TGlobalReport;
 class TRecentFiles;
+class TTavFindingsTab;
 class TTavGrid;
 class TTavSession;
 enum class TSetting;
@@ -125,6 +126,9 @@ class TfrmTavMain : public QMainWindow {
     void Deselect1Click();
     void deselectaLl1Click();
     void DBgrdFieldsDblClick();
+    // "&Threshold sweep...": the rate of the active Frequency row's class value (or the first
+    // value) under every threshold of the active field.
+    void ThresholdSweep1Click();
     // The user moved a grid's current row.
     void gridRowMoveRequested(TTavGrid* grid, int row);
     void gridContextMenu(TTavGrid* grid, QMenu* menu, const QPoint& position);
@@ -170,6 +174,7 @@ class TfrmTavMain : public QMainWindow {
     TxTableModel* m_fieldsModel = nullptr;
     TxTableModel* m_rulesModel = nullptr;
     TxTableModel* m_frequencyModel = nullptr;
+    TTavFindingsTab* m_findingsTab = nullptr;
     bool m_busy = false;
     // Cancel (or Escape) was pressed during the entropy-gain run.
     bool m_cancelRequested = false;

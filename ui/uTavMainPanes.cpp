@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QTimer>
 
+#include "core/uTavObj.h"
 #include "stats/uTavReports.h"
 #include "stats/uTavResultTables.h"
 #include "stats/uTavSession.h"
@@ -11,6 +12,7 @@
 #include "ui/TavGrid.h"
 #include "ui/TavUiOps.h"
 #include "ui/TxTableModel.h"
+#include "ui/uTavFindingsTab.h"
 #include "ui/uTavMain.h"
 
 void TfrmTavMain::gridRowMoveRequested(TTavGrid* grid, int row) {
@@ -105,4 +107,16 @@ void TfrmTavMain::deselectaLl1Click() {
 
 void TfrmTavMain::DBgrdFieldsDblClick() {
     runCommand([this] { m_session->fieldsDoubleClick(); });
+}
+
+void TfrmTavMain::ThresholdSweep1Click() {
+    const TBaza* data = m_session->CurrentData();
+    if (data == nullptr || m_busy) return;
+    int target = m_session->activeFrequencyValue();
+    // On the Total or Sub-total row the sweep is of the first class value.
+    for (int code = 0; (target < 0 || target > kMaxValueCode) && code <= kMaxValueCode; ++code) {
+        if (data->valueSet(m_session->classField(), code) != nullptr) target = code;
+    }
+    // The findings tab owns the sweep window and runs the sweep as a command.
+    m_findingsTab->showThresholdSweep(target, m_session->activeFieldNumber());
 }

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -13,7 +14,9 @@
 #include <fstream>
 
 #include "tests/ui/MainWindowFixture.h"
+#include "ui/uTavFindingsTab.h"
 #include "ui/uTextWindow.h"
+#include "ui/uThresholdSweep.h"
 
 namespace {
 
@@ -152,4 +155,23 @@ TEST_F(DesktopTest, HelpPageAndAboutBoxShowWithoutSideways) {
     inTextWindow("AboutTav1", [](TfrmTextWindow* shown) {
         EXPECT_EQ(shown->textBox()->horizontalScrollBar()->maximum(), 0);
     });
+}
+
+TEST_F(DesktopTest, FieldsPopupSweepsTheThresholdsOfTheActiveField) {
+    load(sample);
+    makeClass(kLoanField);
+    QAction* sweep = action("ThresholdSweep1");
+    const auto popupAt = [&](int field) {
+        moveGrid(window->DBgrdFields, field);
+        emit window->mnPopFields->aboutToShow();
+        return sweep->isEnabled();
+    };
+    EXPECT_FALSE(popupAt(1));           // NAME: a text, no thresholds
+    EXPECT_FALSE(popupAt(kLoanField));  // the class itself
+    ASSERT_TRUE(popupAt(7));            // INCOME: REAL with four boundaries
+    sweep->trigger();
+    auto* tab = window->findChild<TTavFindingsTab*>();
+    ASSERT_NE(tab->sweepWindow(), nullptr);
+    EXPECT_TRUE(tab->sweepWindow()->isVisible());
+    EXPECT_TRUE(ui.errors.empty());
 }

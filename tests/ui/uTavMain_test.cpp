@@ -83,8 +83,9 @@ TEST_F(MainWindowTest, StartsEmptyWithItsMenusToolbarAndStatusLine) {
         menuItems(window->mnPopFreq),
         (Items{"Select &all rows", "-", "&Remove active row", "remove from active row to &Last",
                "remove from active row to &First", "-", "&Show Beta", "-", "&Copy"}));
-    EXPECT_EQ(menuItems(window->mnPopFields), (Items{"&Make active field the class", "-", "&Select",
-                                                     "select &All", "&Deselect", "deselect a&Ll"}));
+    EXPECT_EQ(menuItems(window->mnPopFields),
+              (Items{"&Make active field the class", "-", "&Select", "select &All", "&Deselect",
+                     "deselect a&Ll", "-", "&Threshold sweep..."}));
     EXPECT_EQ(window->tlbtnA->toolTip(), "Compute entropy gains for simple rules");
     EXPECT_EQ(window->tlbtnB->toolTip(), "Original sorting order for simple rules");
     EXPECT_FALSE(window->tlbtnA->icon().isNull());

@@ -1,4 +1,5 @@
-// evaluateExpression on a small fixed table, in check mode and for every record.
+// evaluateExpression on a small fixed table, in check mode and for every record, and the check
+// for constants outside their fields' codes.
 
 #include <cstddef>
 #include <cstdint>
@@ -6,6 +7,7 @@
 
 #include "core/uTavObj.h"
 #include "expr/FilterExpression.h"
+#include "expr/FilterRangeCheck.h"
 
 namespace {
 
@@ -37,5 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     if (valid != error.empty()) __builtin_trap();  // check mode: valid exactly when no error
     for (int r = 0; r <= data.RecordCount(); ++r)  // one past the end is an error, not a crash
         (void)evaluateExpression(data, expression, r, error);
+    // The range check reads the tokens of any expression, valid or not, without failing.
+    for (const TConstantOutsideField& outside :
+         constantsOutsideFields(TFilterExpression(expression).tokens(), data)) {
+        if (outside.field < 0 || outside.field >= data.FieldCount()) __builtin_trap();
+        if (outside.constant >= outside.low && outside.constant <= outside.high) __builtin_trap();
+    }
     return 0;
 }

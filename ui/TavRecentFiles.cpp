@@ -7,7 +7,6 @@ namespace {
 
 constexpr const char* kKey = "recentFiles";
 
-// Stored as bytes, so that a path in any encoding comes back as it was.
 QSettings settings() {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("tav-explorer"),
                      QStringLiteral("tav-explorer"));
@@ -37,6 +36,7 @@ void TRecentFiles::remove(const std::string& path) {
 }
 
 void TRecentFiles::save() const {
+    // Stored as bytes, so that a path in any encoding comes back as it was.
     QVariantList stored;
     for (const std::string& path : m_paths)
         stored.push_back(QByteArray(path.data(), static_cast<qsizetype>(path.size())));

@@ -13,7 +13,6 @@
 #include <filesystem>
 
 #include "core/uTavObj.h"
-#include "ui/QtText.h"
 #include "ui/TavRecentFiles.h"
 #include "ui/TavUiOps.h"
 #include "ui/uTavMain.h"

@@ -186,43 +186,22 @@ int runExploration(const std::vector<std::string>& args, const std::set<std::str
 }
 
 // The three tables with their names in full: the record layout cuts a name at 50 characters,
-// the table and the sets keep it whole. Each row's "No." leads to the whole name.
+// the session has it whole.
 
 void printFields(TTavSession& session, const TBatchOutput& io) {
-    const TBaza* data = session.CurrentData();
-    TXMLDataSet& table = session.fieldsTable();
-    printResultTable(table, io.out, FieldsColumns::kName,
-                     [&](int row) -> std::optional<std::string> {
-                         const int field = table.valueAt(row, FieldsColumns::kNo).toInteger();
-                         if (data == nullptr || field < 0 || field >= data->FieldCount())
-                             return std::nullopt;
-                         return data->fieldName(field);
-                     });
+    printResultTable(session.fieldsTable(), io.out, FieldsColumns::kName,
+                     [&](int row) { return session.wholeFieldName(row); });
 }
 
 void printRules(TTavSession& session, const TBatchOutput& io) {
-    const TMnozicaList& rules = session.sets().SetLists[slRules];
-    TXMLDataSet& table = session.rulesTable();
-    printResultTable(table, io.out, RuleColumns::kName, [&](int row) -> std::optional<std::string> {
-        const TMnozica* set = rules.item(table.valueAt(row, RuleColumns::kNo).toInteger());
-        if (set == nullptr) return std::nullopt;
-        return set->SetName;
-    });
+    printResultTable(session.rulesTable(), io.out, RuleColumns::kName,
+                     [&](int row) { return session.wholeRuleName(row); });
 }
 
-// The rows of the Frequency table are the value sets of the class field by their code ("No."),
-// and its "Total" row, which keeps its name.
+// The "Total" row of the Frequency table keeps its name.
 void printFrequency(TTavSession& session, const TBatchOutput& io) {
-    const TBaza* data = session.CurrentData();
-    const int classField = session.classField();
-    TXMLDataSet& table = session.frequencyTable();
-    printResultTable(
-        table, io.out, FrequencyColumns::kName, [&](int row) -> std::optional<std::string> {
-            const int code = table.valueAt(row, FrequencyColumns::kNo).toInteger();
-            const TMnozica* set = data != nullptr ? data->valueSet(classField, code) : nullptr;
-            if (set == nullptr) return std::nullopt;
-            return set->SetName;
-        });
+    printResultTable(session.frequencyTable(), io.out, FrequencyColumns::kName,
+                     [&](int row) { return session.wholeClassValueName(row); });
 }
 
 const TSessionCommand kPrintFields{

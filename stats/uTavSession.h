@@ -66,6 +66,12 @@ class TTavSession {
     TXMLDataSet& fieldsTable() { return *m_fields; }
     TXMLDataSet& rulesTable() { return *m_rules; }
     TXMLDataSet& frequencyTable() { return *m_frequency; }
+    // The whole name of a row of the Fields, Simple rules or Frequency table, whose Name field
+    // holds it cut at 50 characters: the field's, the rule's or the class value's, found by the
+    // row's "No."; none for a row without one (the "Total" row).
+    std::optional<std::string> wholeFieldName(int row) const;
+    std::optional<std::string> wholeRuleName(int row) const;
+    std::optional<std::string> wholeClassValueName(int row) const;
 
     int classField() const { return m_classField; }
     // The result tables are filled: the Frequency table follows the active rule and field.

@@ -78,6 +78,26 @@ void TTavSession::FillResultTables(bool full) {
     }
 }
 
+std::optional<std::string> TTavSession::wholeFieldName(int row) const {
+    const int field = static_cast<int>(m_fields->valueAt(row, FieldsColumns::kNo).toInteger());
+    if (m_data == nullptr || field < 0 || field >= m_data->FieldCount()) return std::nullopt;
+    return m_data->fieldName(field);
+}
+
+std::optional<std::string> TTavSession::wholeRuleName(int row) const {
+    const int number = static_cast<int>(m_rules->valueAt(row, RuleColumns::kNo).toInteger());
+    const TMnozica* set = m_sets->SetLists[slRules].item(number);
+    if (set == nullptr) return std::nullopt;
+    return set->SetName;
+}
+
+std::optional<std::string> TTavSession::wholeClassValueName(int row) const {
+    const int code = static_cast<int>(m_frequency->valueAt(row, FrequencyColumns::kNo).toInteger());
+    const TMnozica* set = m_data != nullptr ? m_data->valueSet(m_classField, code) : nullptr;
+    if (set == nullptr) return std::nullopt;
+    return set->SetName;
+}
+
 int TTavSession::activeRuleNumber() const {
     if (!m_rules->hasCurrentRecord()) return 0;
     return static_cast<int>(m_rules->fieldValue(RuleColumns::kNo).toInteger());

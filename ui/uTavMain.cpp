@@ -33,7 +33,6 @@
 #include "stats/uTavReports.h"
 #include "stats/uTavResultTables.h"
 #include "stats/uTavSession.h"
-#include "stats/uTavSets.h"
 #include "stats/uTavThresholdSweep.h"
 #include "table/TXMLDataSet.h"
 #include "ui/QtText.h"
@@ -372,20 +371,15 @@ void TfrmTavMain::createResultsArea() {
 }
 
 void TfrmTavMain::wholeNameTooltips() {
-    // The result tables hold names shortened to their Name field; the sets hold them whole.
-    const auto number = [](TxTableModel* model, int row) {
-        return model->index(row, 0).data(TxTableModel::kRawValueRole).toInt();
+    // The result tables hold names cut to their Name field; the session has them whole.
+    const auto tooltip = [](const std::optional<std::string>& name) {
+        return name ? qtText(*name) : QString();
     };
-    m_rulesModel->setWholeText(RuleColumns::kName, [this, number](int row) {
-        const TMnozica* set = m_session->sets().SetLists[slRules].item(number(m_rulesModel, row));
-        return set != nullptr ? qtText(set->SetName) : QString();
+    m_rulesModel->setWholeText(RuleColumns::kName, [this, tooltip](int row) {
+        return tooltip(m_session->wholeRuleName(row));
     });
-    m_frequencyModel->setWholeText(FrequencyColumns::kName, [this, number](int row) {
-        const TBaza* data = m_session->CurrentData();
-        const int code = number(m_frequencyModel, row);
-        if (data == nullptr || code < 0 || code > kSubTotalSlot) return QString();
-        const TMnozica* set = data->valueSet(m_session->classField(), code);
-        return set != nullptr ? qtText(set->SetName) : QString();
+    m_frequencyModel->setWholeText(FrequencyColumns::kName, [this, tooltip](int row) {
+        return tooltip(m_session->wholeClassValueName(row));
     });
 }
 

@@ -22,10 +22,10 @@
 #include "core/TextUtils.h"
 #include "core/Win1250.h"
 #include "core/uTavObj.h"
+#include "session/uTavReports.h"
+#include "session/uTavSession.h"
 #include "stats/uTavEvalRun.h"
-#include "stats/uTavReports.h"
 #include "stats/uTavResultTables.h"
-#include "stats/uTavSession.h"
 #include "table/TXMLDataSet.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "batch/BatchCommands.h"
 #include "batch/BatchOptions.h"
 #include "core/Win1250.h"
-#include "stats/uTavSession.h"
+#include "session/uTavSession.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <string_view>
 
 #include "bench/BenchCases.h"
-#include "stats/uTavSession.h"
+#include "session/uTavSession.h"
 #include "table/TXMLDataSet.h"
 #include "tests/support/TempDir.h"
 

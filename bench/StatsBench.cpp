@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchData.h"
-#include "stats/uTavSession.h"
+#include "session/uTavSession.h"
 #include "tests/support/TempDir.h"
 
 namespace {

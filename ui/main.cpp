@@ -18,7 +18,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "stats/uTavReports.h"
+#include "session/uTavReports.h"
 #include "ui/TavApplication.h"
 #include "ui/TavLocale.h"
 #include "ui/TavQtUiOps.h"

@@ -12,9 +12,9 @@
 #include <fstream>
 
 #include "core/Errors.h"
+#include "session/uTavSession.h"
 #include "stats/uTavFindingsText.h"
 #include "stats/uTavFreq.h"
-#include "stats/uTavSession.h"
 #include "ui/FindingsIntervalDelegate.h"
 #include "ui/FindingsModel.h"
 #include "ui/QtText.h"

@@ -29,10 +29,10 @@
 #include <QVBoxLayout>
 
 #include "core/TextUtils.h"
+#include "session/uTavReports.h"
+#include "session/uTavSession.h"
 #include "stats/uTavFreq.h"
-#include "stats/uTavReports.h"
 #include "stats/uTavResultTables.h"
-#include "stats/uTavSession.h"
 #include "stats/uTavThresholdSweep.h"
 #include "table/TXMLDataSet.h"
 #include "ui/QtText.h"

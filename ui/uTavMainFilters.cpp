@@ -7,7 +7,7 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
-#include "stats/uTavSession.h"
+#include "session/uTavSession.h"
 #include "ui/QtText.h"
 #include "ui/TavGrid.h"
 #include "ui/TavUiOps.h"

@@ -5,9 +5,9 @@
 #include <QTimer>
 
 #include "core/uTavObj.h"
-#include "stats/uTavReports.h"
+#include "session/uTavReports.h"
+#include "session/uTavSession.h"
 #include "stats/uTavResultTables.h"
-#include "stats/uTavSession.h"
 #include "table/TXMLDataSet.h"
 #include "ui/TavGrid.h"
 #include "ui/TavUiOps.h"

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "batch/BatchCommands.h"
-#include "stats/uTavSession.h"
+#include "session/uTavSession.h"
 #include "tests/support/TempDir.h"
 
 namespace {

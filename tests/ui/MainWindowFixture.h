@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <memory>
 
+#include "session/uTavReports.h"
+#include "session/uTavSession.h"
 #include "stats/uTavFreq.h"
-#include "stats/uTavReports.h"
-#include "stats/uTavSession.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/ScriptedUiOps.h"
 #include "ui/TavGrid.h"

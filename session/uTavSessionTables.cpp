@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
+#include "session/uTavSession.h"
 #include "stats/uTavResultTables.h"
-#include "stats/uTavSession.h"
 #include "table/TXMLDataSet.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include "core/Errors.h"
 #include "core/Sha256.h"
-#include "stats/uTavSession.h"
+#include "session/uTavSession.h"
 #include "table/TXMLDataSet.h"
 
 TFindings TTavSession::computeFindings(int target, int minCount, TFindingsSort sort,

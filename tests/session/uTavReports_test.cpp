@@ -1,4 +1,4 @@
-#include "stats/uTavReports.h"
+#include "session/uTavReports.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include "core/Errors.h"
 #include "core/KeepEarlierFile.h"
 #include "core/LocaleFormat.h"
-#include "stats/uTavSession.h"
+#include "session/uTavSession.h"
 #include "table/TXMLDataSet.h"
 #include "tests/support/InjectedFault.h"
 #include "tests/support/TempDir.h"

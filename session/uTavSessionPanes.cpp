@@ -1,7 +1,7 @@
 // The commands of the result panes: moves, field selection, the class field and the class rows.
 
+#include "session/uTavSession.h"
 #include "stats/uTavResultTables.h"
-#include "stats/uTavSession.h"
 #include "table/TXMLDataSet.h"
 
 bool TTavSession::moveToField(int row) {

@@ -1,7 +1,7 @@
 // What the session tells about the rows of the Frequency table.
 
+#include "session/uTavSession.h"
 #include "stats/uTavFreq.h"
-#include "stats/uTavSession.h"
 
 int TTavSession::hiddenClassRows() const {
     if (m_data == nullptr || m_classField < 0 || m_classField >= m_data->FieldCount()) return 0;

@@ -6,10 +6,10 @@
 #include <cmath>
 
 #include "core/Errors.h"
+#include "session/uTavSession.h"
 #include "stats/uTavFindingsText.h"
 #include "stats/uTavFreq.h"
 #include "stats/uTavResultTables.h"
-#include "stats/uTavSession.h"
 #include "stats/uTavThresholdSweep.h"
 #include "table/TXMLDataSet.h"
 #include "tests/support/TempDir.h"

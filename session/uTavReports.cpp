@@ -1,6 +1,6 @@
 // The global simple-rules report and the clipboard report of the Frequency table.
 
-#include "stats/uTavReports.h"
+#include "session/uTavReports.h"
 
 #include <cerrno>
 #include <cstring>
@@ -13,8 +13,8 @@
 #include "core/KeepEarlierFile.h"
 #include "core/LocaleFormat.h"
 #include "core/TextUtils.h"
+#include "session/uTavSession.h"
 #include "stats/uTavResultTables.h"
-#include "stats/uTavSession.h"
 #include "table/TXMLDataSet.h"
 
 namespace {

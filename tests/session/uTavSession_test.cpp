@@ -1,4 +1,4 @@
-#include "stats/uTavSession.h"
+#include "session/uTavSession.h"
 
 #include <gtest/gtest.h>
 

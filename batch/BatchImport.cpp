@@ -5,7 +5,7 @@
 
 #include "batch/BatchCommands.h"
 #include "batch/BatchOptions.h"
-#include "core/Importer.h"
+#include "import/Importer.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "batch/BatchOptions.h"
-#include "core/ImportText.h"
+#include "import/ImportText.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "core/Errors.h"
-#include "core/ImportWriter.h"
-#include "core/Importer.h"
 #include "core/uTavObj.h"
+#include "import/ImportWriter.h"
+#include "import/Importer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(bytes), size);

@@ -14,7 +14,7 @@
 #include <algorithm>
 
 #include "core/Errors.h"
-#include "core/Importer.h"
+#include "import/Importer.h"
 #include "ui/QtText.h"
 
 namespace {

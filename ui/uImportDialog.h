@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "core/ImportTypes.h"
+#include "import/ImportTypes.h"
 
 class QComboBox;
 class QTableWidget;

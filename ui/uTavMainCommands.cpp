@@ -10,10 +10,10 @@
 #include <QTabWidget>
 
 #include "core/DataFileHeader.h"
-#include "core/Importer.h"
 #include "core/TextUtils.h"
 #include "core/UserNumber.h"
 #include "core/uTavObj.h"
+#include "import/Importer.h"
 #include "session/uTavReports.h"
 #include "session/uTavSession.h"
 #include "stats/uTavEvalRun.h"

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "core/Errors.h"
-#include "core/ImportInference.h"
-#include "core/Importer.h"
+#include "import/ImportInference.h"
+#include "import/Importer.h"
 #include "tests/import/ImportTestUtil.h"
 
 using Strings = std::vector<std::string>;

@@ -3,9 +3,9 @@
 #include <set>
 
 #include "core/Errors.h"
-#include "core/ImportSampler.h"
-#include "core/Importer.h"
 #include "core/uTavObj.h"
+#include "import/ImportSampler.h"
+#include "import/Importer.h"
 #include "tests/import/ImportTestUtil.h"
 
 namespace {

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "core/Errors.h"
-#include "core/ImportInference.h"
-#include "core/Importer.h"
 #include "core/Win1250.h"
 #include "core/uTavObj.h"
+#include "import/ImportInference.h"
+#include "import/Importer.h"
 #include "tests/import/ImportTestUtil.h"
 #include "tests/support/TempDir.h"
 

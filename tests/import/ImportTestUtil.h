@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "core/ArffImport.h"
-#include "core/CsvImport.h"
-#include "core/ImportText.h"
+#include "import/ArffImport.h"
+#include "import/CsvImport.h"
+#include "import/ImportText.h"
 
 // What a parser handed over.
 struct TParsed {

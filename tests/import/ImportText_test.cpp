@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Errors.h"
-#include "core/ImportText.h"
+#include "import/ImportText.h"
 #include "tests/import/ImportTestUtil.h"
 
 using Strings = std::vector<std::string>;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ImportTypes.h"
+#include "import/ImportTypes.h"
 #include "ui/TavUiOps.h"
 
 // The user-interface operations with scripted answers: the dialogs take their answers from

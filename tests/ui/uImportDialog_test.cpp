@@ -6,7 +6,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 
-#include "core/Importer.h"
+#include "import/Importer.h"
 
 TEST(ImportDialog, TypeChangesReachThePlanAndTheClassIsChosen) {
     TImportPlan plan =

@@ -1,4 +1,4 @@
-#include "core/CsvImport.h"
+#include "import/CsvImport.h"
 
 #include <csv.h>
 
@@ -7,7 +7,7 @@
 #include <exception>
 
 #include "core/Errors.h"
-#include "core/ImportText.h"
+#include "import/ImportText.h"
 
 namespace {
 

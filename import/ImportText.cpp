@@ -1,4 +1,4 @@
-#include "core/ImportText.h"
+#include "import/ImportText.h"
 
 #include <iconv.h>
 

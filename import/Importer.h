@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "core/ImportTypes.h"
-#include "core/ImportWriter.h"
+#include "import/ImportTypes.h"
+#include "import/ImportWriter.h"
 
 // Imports a plain CSV, TSV or ARFF file: inferImport reads it and infers a field type per column,
 // the caller may change a column's type with setColumnType, and writeImport (ImportWriter.h)

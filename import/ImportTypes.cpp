@@ -1,4 +1,4 @@
-#include "core/ImportTypes.h"
+#include "import/ImportTypes.h"
 
 #include <array>
 

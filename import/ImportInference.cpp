@@ -1,4 +1,4 @@
-#include "core/ImportInference.h"
+#include "import/ImportInference.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,9 +6,9 @@
 #include <unordered_set>
 
 #include "core/Errors.h"
-#include "core/ImportText.h"
 #include "core/TextUtils.h"
 #include "core/uTavObj.h"
+#include "import/ImportText.h"
 
 namespace {
 

@@ -1,18 +1,18 @@
-#include "core/Importer.h"
+#include "import/Importer.h"
 
 #include <fstream>
 #include <iterator>
 #include <set>
 
-#include "core/ArffImport.h"
-#include "core/CsvImport.h"
 #include "core/Errors.h"
-#include "core/ImportInference.h"
-#include "core/ImportSampler.h"
-#include "core/ImportText.h"
 #include "core/TextUtils.h"
 #include "core/Win1250.h"
 #include "core/uTavObj.h"
+#include "import/ArffImport.h"
+#include "import/CsvImport.h"
+#include "import/ImportInference.h"
+#include "import/ImportSampler.h"
+#include "import/ImportText.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "core/ImportWriter.h"
+#include "import/ImportWriter.h"
 
 #include <cerrno>
 #include <cmath>
@@ -9,9 +9,9 @@
 #include <unordered_map>
 
 #include "core/Errors.h"
-#include "core/ImportInference.h"
-#include "core/ImportText.h"
 #include "core/uTavObj.h"
+#include "import/ImportInference.h"
+#include "import/ImportText.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "core/ArffImport.h"
+#include "import/ArffImport.h"
 
 #include "core/Errors.h"
-#include "core/ImportText.h"
+#include "import/ImportText.h"
 
 namespace {
 

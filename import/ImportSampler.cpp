@@ -1,4 +1,4 @@
-#include "core/ImportSampler.h"
+#include "import/ImportSampler.h"
 
 #include <algorithm>
 

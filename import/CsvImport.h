@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/ImportSource.h"
+#include "import/ImportSource.h"
 
 class TTextDecoder;
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/ImportTypes.h"
+#include "import/ImportTypes.h"
 
 // Text handling of the importer: the encoding of a file, the conversion of its values into
 // Windows-1250, and what counts as a missing value or a number.

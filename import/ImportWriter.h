@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/ImportTypes.h"
+#include "import/ImportTypes.h"
 
 // Writes what the importer inferred as a data file: header "TAV DATA:N/TXT/1250", the names, the
 // type specifications, N label lines and one record per line, Windows-1250 with CR LF line ends,

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ImportTypes.h"
+#include "import/ImportTypes.h"
 
 // Type inference of the importer: what the known values of a column are, which field type they
 // become by default, and how a column is coded as a type the caller chooses.

@@ -19,12 +19,12 @@
 #include <string>
 
 #include "session/uTavReports.h"
-#include "ui/TavApplication.h"
-#include "ui/TavLocale.h"
-#include "ui/TavQtUiOps.h"
-#include "ui/uChartBaza.h"
-#include "ui/uChartM.h"
-#include "ui/uTavMain.h"
+#include "ui/charts/uChartBaza.h"
+#include "ui/charts/uChartM.h"
+#include "ui/dialogs/TavQtUiOps.h"
+#include "ui/text/TavLocale.h"
+#include "ui/window/TavApplication.h"
+#include "ui/window/uTavMain.h"
 
 namespace {
 

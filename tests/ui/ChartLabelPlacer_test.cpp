@@ -1,4 +1,4 @@
-#include "ui/ChartLabelPlacer.h"
+#include "ui/charts/ChartLabelPlacer.h"
 
 #include <gtest/gtest.h>
 

@@ -13,9 +13,9 @@
 #include "stats/uTavFreq.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/ScriptedUiOps.h"
-#include "ui/TavGrid.h"
-#include "ui/TxTableModel.h"
-#include "ui/uTavMain.h"
+#include "ui/grids/TavGrid.h"
+#include "ui/grids/TxTableModel.h"
+#include "ui/window/uTavMain.h"
 
 // The main window over a scripted user interface, in a temporary folder with a copy of the
 // bundled sample; tests drive it through its menus, buttons and grids.

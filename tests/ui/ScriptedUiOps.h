@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "import/ImportTypes.h"
-#include "ui/TavUiOps.h"
+#include "ui/dialogs/TavUiOps.h"
 
 // The user-interface operations with scripted answers: the dialogs take their answers from
 // queues (an empty queue cancels), messages and errors are recorded, the clipboard is a string.

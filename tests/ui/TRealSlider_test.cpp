@@ -1,4 +1,4 @@
-#include "ui/TRealSlider.h"
+#include "ui/charts/TRealSlider.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/TavLocale.h"
+#include "ui/text/TavLocale.h"
 
 #include <gtest/gtest.h>
 

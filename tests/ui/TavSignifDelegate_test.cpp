@@ -1,4 +1,4 @@
-#include "ui/TavSignifDelegate.h"
+#include "ui/grids/TavSignifDelegate.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 
 #include "stats/uTavFreq.h"
 #include "stats/uTavResultTables.h"
-#include "ui/TxTableModel.h"
+#include "ui/grids/TxTableModel.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/TxTableModel.h"
+#include "ui/grids/TxTableModel.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 
 #include "core/LocaleFormat.h"
 #include "table/TXMLDataSet.h"
-#include "ui/TavGrid.h"
-#include "ui/TavGridColumns.h"
+#include "ui/grids/TavGrid.h"
+#include "ui/grids/TavGridColumns.h"
 
 namespace {
 

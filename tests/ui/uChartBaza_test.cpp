@@ -1,4 +1,4 @@
-#include "ui/uChartBaza.h"
+#include "ui/charts/uChartBaza.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "stats/uTavSets.h"
-#include "ui/ChartDrawingSurface.h"
-#include "ui/TavUiOps.h"
+#include "ui/charts/ChartDrawingSurface.h"
+#include "ui/dialogs/TavUiOps.h"
 
 namespace {
 

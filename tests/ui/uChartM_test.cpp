@@ -1,4 +1,4 @@
-#include "ui/uChartM.h"
+#include "ui/charts/uChartM.h"
 
 #include <gtest/gtest.h>
 
@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "stats/uTavFreq.h"
-#include "ui/ChartDrawing.h"
-#include "ui/ChartDrawingSurface.h"
-#include "ui/TRealSlider.h"
-#include "ui/TavUiOps.h"
+#include "ui/charts/ChartDrawing.h"
+#include "ui/charts/ChartDrawingSurface.h"
+#include "ui/charts/TRealSlider.h"
+#include "ui/dialogs/TavUiOps.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/uImportDialog.h"
+#include "ui/dialogs/uImportDialog.h"
 
 #include <gtest/gtest.h>
 

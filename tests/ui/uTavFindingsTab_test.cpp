@@ -1,4 +1,4 @@
-#include "ui/uTavFindingsTab.h"
+#include "ui/findings/uTavFindingsTab.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -15,8 +15,8 @@
 #include <QTest>
 #include "stats/uTavFindingsText.h"
 #include "tests/ui/MainWindowFixture.h"
-#include "ui/FindingsIntervalDelegate.h"
-#include "ui/uThresholdSweep.h"
+#include "ui/findings/FindingsIntervalDelegate.h"
+#include "ui/findings/uThresholdSweep.h"
 
 namespace {
 

@@ -19,12 +19,12 @@
 #include "core/LocaleFormat.h"
 #include "stats/uTavResultTables.h"
 #include "tests/ui/MainWindowFixture.h"
-#include "ui/QtText.h"
-#include "ui/TRealSlider.h"
-#include "ui/TavApplication.h"
-#include "ui/TavLocale.h"
-#include "ui/TavQtUiOps.h"
-#include "ui/uChartM.h"
+#include "ui/charts/TRealSlider.h"
+#include "ui/charts/uChartM.h"
+#include "ui/dialogs/TavQtUiOps.h"
+#include "ui/text/QtText.h"
+#include "ui/text/TavLocale.h"
+#include "ui/window/TavApplication.h"
 
 namespace {
 

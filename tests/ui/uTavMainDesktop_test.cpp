@@ -14,9 +14,9 @@
 #include <fstream>
 
 #include "tests/ui/MainWindowFixture.h"
-#include "ui/uTavFindingsTab.h"
-#include "ui/uTextWindow.h"
-#include "ui/uThresholdSweep.h"
+#include "ui/findings/uTavFindingsTab.h"
+#include "ui/findings/uThresholdSweep.h"
+#include "ui/text/uTextWindow.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "stats/uTavResultTables.h"
 #include "table/TXMLDataSet.h"
 #include "tests/ui/MainWindowFixture.h"
-#include "ui/QtText.h"
+#include "ui/text/QtText.h"
 
 namespace {
 

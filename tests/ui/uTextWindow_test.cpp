@@ -1,4 +1,4 @@
-#include "ui/uTextWindow.h"
+#include "ui/text/uTextWindow.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,118 @@
+#include "ui/dialogs/uImportDialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "core/Errors.h"
+#include "import/Importer.h"
+#include "ui/text/QtText.h"
+
+namespace {
+
+enum Column { kName, kType, kBoundaries, kDistinct, kMissing, kColumnCount };
+
+const TImportType kTypes[] = {TImportType::Set, TImportType::Int, TImportType::Real,
+                              TImportType::String};
+
+}  // namespace
+
+TfrmImport::TfrmImport(TImportPlan& plan, QWidget* parent) : QDialog(parent), m_plan(plan) {
+    setObjectName(QStringLiteral("frmImport"));
+    setWindowTitle(QStringLiteral("Import data file"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(
+        QStringLiteral("%1 records of \"%2\". Change a column's type where the guess is wrong, "
+                       "and choose the class field.")
+            .arg(m_plan.records.size())
+            .arg(qtText(m_plan.sourcePath)),
+        this));
+
+    grdColumns = new QTableWidget(static_cast<int>(m_plan.columns.size()), kColumnCount, this);
+    grdColumns->setObjectName(QStringLiteral("grdColumns"));
+    grdColumns->setHorizontalHeaderLabels(
+        {"Name", "Type", "Boundaries", "Distinct values", "Missing"});
+    grdColumns->horizontalHeaderItem(kType)->setToolTip(
+        QStringLiteral("SET: named values; INT: whole numbers 0..127 or interval numbers; REAL: "
+                       "intervals between boundaries; STRING: text, not a condition"));
+    grdColumns->horizontalHeaderItem(kBoundaries)
+        ->setToolTip(
+            QStringLiteral("The number of interval boundaries of a REAL column (at quantiles)"));
+    for (int row = 0; row < grdColumns->rowCount(); ++row) {
+        auto* type = new QComboBox(grdColumns);
+        for (TImportType t : kTypes)
+            type->addItem(QString::fromLatin1(importTypeText(t)));
+        grdColumns->setCellWidget(row, kType, type);
+        auto* boundaries = new QSpinBox(grdColumns);
+        boundaries->setRange(1, 126);
+        grdColumns->setCellWidget(row, kBoundaries, boundaries);
+        showColumn(row);
+        connect(type, &QComboBox::currentIndexChanged, this, [this, row] { typeChanged(row); });
+        connect(boundaries, &QSpinBox::valueChanged, this, [this, row] { typeChanged(row); });
+    }
+    grdColumns->resizeColumnsToContents();
+    layout->addWidget(grdColumns, 1);
+
+    auto* classRow = new QHBoxLayout;
+    classRow->addWidget(new QLabel(QStringLiteral("Class field:"), this));
+    cmbBxClass = new QComboBox(this);
+    cmbBxClass->setObjectName(QStringLiteral("cmbBxClass"));
+    for (const TImportColumn& column : m_plan.columns)
+        cmbBxClass->addItem(qtText(column.name));
+    classRow->addWidget(cmbBxClass, 1);
+    layout->addLayout(classRow);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Import and load"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    resize(640, 420);
+}
+
+int TfrmImport::classColumn() const {
+    return std::max(0, cmbBxClass->currentIndex());
+}
+
+void TfrmImport::showColumn(int row) {
+    const TImportColumn& column = m_plan.columns.at(static_cast<size_t>(row));
+    auto* type = static_cast<QComboBox*>(grdColumns->cellWidget(row, kType));
+    auto* boundaries = static_cast<QSpinBox*>(grdColumns->cellWidget(row, kBoundaries));
+    const QSignalBlocker typeQuiet(type);
+    const QSignalBlocker boundariesQuiet(boundaries);
+    for (int i = 0; i < 4; ++i) {
+        if (kTypes[i] == column.type) type->setCurrentIndex(i);
+    }
+    boundaries->setValue(std::max(
+        1, column.boundaryCount() > 0 ? column.boundaryCount() : kDefaultImportBoundaries));
+    boundaries->setEnabled(column.type == TImportType::Real ||
+                           column.coding == TImportCoding::Intervals);
+    auto text = [&](int c, const QString& value) {
+        auto* item = new QTableWidgetItem(value);
+        item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+        grdColumns->setItem(row, c, item);
+    };
+    text(kName, qtText(column.name));
+    text(kDistinct, QString::number(column.distinctCount));
+    text(kMissing, QString::number(column.missingCount));
+}
+
+void TfrmImport::typeChanged(int row) {
+    const auto* type = static_cast<QComboBox*>(grdColumns->cellWidget(row, kType));
+    const auto* boundaries = static_cast<QSpinBox*>(grdColumns->cellWidget(row, kBoundaries));
+    try {
+        setColumnType(m_plan, row, kTypes[std::max(0, type->currentIndex())], boundaries->value());
+    } catch (const ETavError& refused) {
+        QMessageBox::information(this, windowTitle(), qtText(refused.what()));
+    }
+    showColumn(row);
+}

@@ -1,0 +1,127 @@
+#include "ui/findings/FindingsModel.h"
+
+#include <QBrush>
+#include <QFont>
+#include <QString>
+
+#include "ui/findings/FindingsIntervalDelegate.h"
+#include "ui/text/QtText.h"
+
+namespace {
+
+QString number(double value, int decimals) {
+    return QString::number(value, 'f', decimals);
+}
+
+struct TColumnText {
+    const char* caption;
+    const char* tip;
+};
+
+const TColumnText kColumnTexts[] = {
+    {"Rule", "The condition on one field: a value or a threshold."},
+    {"n", "Records in the context that the rule holds for."},
+    {"k", "Of them, records with the target value."},
+    {"Context rate", "The rate of the target value in the whole context (m-estimate)."},
+    {"Rule rate", "The rate of the target value among the rule's records (m-estimate)."},
+    {"Interval",
+     "Grey band: the context's credible interval; bar and dot: the rule's interval and rate, "
+     "on a 0 to 1 axis. Blue or red when the rule is flagged as raising or lowering the rate."},
+    {"Difference", "Rule rate minus context rate."},
+    {"P(higher)", "The probability that the rule's rate is higher than the context's."},
+    {"Score", "The signed change of the entropy scale: positive when the rule raises the rate."},
+    {"Ranks",
+     "Best and worst rank when the rules are re-ranked with m = 0.5, 2 and 10; \"robust\" when "
+     "in the top 10 for all three. Rules with too few records are not ranked."},
+};
+
+}  // namespace
+
+void TFindingsModel::setFindings(const TFindings& findings) {
+    beginResetModel();
+    m_findings = findings;
+    endResetModel();
+}
+
+const TFinding* TFindingsModel::findingAt(int row) const {
+    const int ranked = static_cast<int>(m_findings.ranked.size());
+    if (row < 0) return nullptr;
+    if (row < ranked) return &m_findings.ranked[row];
+    if (row - ranked < static_cast<int>(m_findings.small.size()))
+        return &m_findings.small[row - ranked];
+    return nullptr;
+}
+
+int TFindingsModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid()) return 0;
+    return static_cast<int>(m_findings.ranked.size() + m_findings.small.size());
+}
+
+int TFindingsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant TFindingsModel::data(const QModelIndex& index, int role) const {
+    const TFinding* f = findingAt(index.row());
+    if (f == nullptr || index.column() < 0 || index.column() >= kColumnCount) return {};
+    const bool ranked = index.row() < static_cast<int>(m_findings.ranked.size());
+    if (role == TFindingsIntervalDelegate::kIntervalRole && index.column() == kInterval) {
+        const TIntervalBar bar{m_findings.context.rate,
+                               m_findings.context.low,
+                               m_findings.context.high,
+                               f->rule.rate,
+                               f->rule.low,
+                               f->rule.high,
+                               f->flagged,
+                               f->pHigher > 0.5};
+        return QVariant::fromValue(bar);
+    }
+    if (role == Qt::ForegroundRole && !ranked) return QBrush(Qt::gray);
+    if (role == Qt::FontRole && f->flagged) {
+        QFont bold;
+        bold.setBold(true);
+        return bold;
+    }
+    if (role == Qt::TextAlignmentRole && index.column() != kRule) {
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    if (role == Qt::ToolTipRole && index.column() == kRule) return qtText(f->name);
+    if (role != Qt::DisplayRole) return {};
+    switch (index.column()) {
+        case kRule:
+            return qtText(f->condition);
+        case kRecords:
+            return f->count;
+        case kTarget:
+            return f->targetCount;
+        case kContextRate:
+            return number(m_findings.context.rate, 3);
+        case kRuleRate:
+            return number(f->rule.rate, 3) + " [" + number(f->rule.low, 2) + "-" +
+                   number(f->rule.high, 2) + "]";
+        case kInterval:
+            return {};
+        case kDifference:
+            return number(f->difference, 3);
+        case kPHigher:
+            return number(f->pHigher, 3);
+        case kScore:
+            return number(f->score, 3);
+        case kRanks:
+            if (!ranked) return QStringLiteral("too few records");
+            return QStringLiteral("%1-%2%3")
+                .arg(f->rankLow)
+                .arg(f->rankHigh)
+                .arg(f->robust ? QStringLiteral(" robust") : QString());
+    }
+    return {};
+}
+
+QVariant TFindingsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    if (role == Qt::DisplayRole) return QString::fromLatin1(kColumnTexts[section].caption);
+    if (role == Qt::ToolTipRole) return QString::fromLatin1(kColumnTexts[section].tip);
+    return {};
+}

@@ -1,0 +1,294 @@
+#include "ui/findings/uTavFindingsTab.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <fstream>
+
+#include "core/Errors.h"
+#include "session/uTavSession.h"
+#include "stats/uTavFindingsText.h"
+#include "stats/uTavFreq.h"
+#include "ui/dialogs/TavUiOps.h"
+#include "ui/findings/FindingsIntervalDelegate.h"
+#include "ui/findings/FindingsModel.h"
+#include "ui/findings/uThresholdSweep.h"
+#include "ui/text/QtText.h"
+
+TTavFindingsTab::TTavFindingsTab(TTavSession& session, TTavUiOps& ui, CommandRunner runCommand,
+                                 QWidget* parent)
+    : QWidget(parent), m_session(session), m_ui(ui), m_runCommand(std::move(runCommand)) {
+    setObjectName(QStringLiteral("tabFindings"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    auto* bar = new QHBoxLayout;
+    layout->addLayout(bar);
+    auto label = [&](const char* text, QWidget* buddy) {
+        auto* l = new QLabel(QString::fromLatin1(text), this);
+        l->setBuddy(buddy);
+        bar->addWidget(l);
+        bar->addWidget(buddy);
+    };
+    cmbBxTarget = new QComboBox(this);
+    cmbBxTarget->setObjectName(QStringLiteral("cmbBxTarget"));
+    cmbBxTarget->setToolTip(
+        QStringLiteral("The value of the class field whose rate the rules "
+                       "shift"));
+    label("&Target:", cmbBxTarget);
+    spnMinCount = new QSpinBox(this);
+    spnMinCount->setObjectName(QStringLiteral("spnMinCount"));
+    spnMinCount->setRange(1, 1000000);
+    spnMinCount->setValue(5);
+    spnMinCount->setToolTip(
+        QStringLiteral("Rules with fewer records are listed apart, not "
+                       "ranked"));
+    label("&Minimum records:", spnMinCount);
+    cmbBxSort = new QComboBox(this);
+    cmbBxSort->setObjectName(QStringLiteral("cmbBxSort"));
+    cmbBxSort->addItems(
+        {QStringLiteral("Score"), QStringLiteral("P(higher)"), QStringLiteral("Difference")});
+    label("&Sort by:", cmbBxSort);
+    bar->addStretch(1);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setEnabled(false);
+    btnExport = new QPushButton(QStringLiteral("Export..."), this);
+    btnExport->setObjectName(QStringLiteral("btnExport"));
+    btnCopy = new QPushButton(QStringLiteral("Copy as text"), this);
+    btnCopy->setObjectName(QStringLiteral("btnCopy"));
+    for (QPushButton* b : {btnCancel, btnExport, btnCopy})
+        bar->addWidget(b);
+
+    lblMultiplicity = new QLabel(this);
+    lblMultiplicity->setObjectName(QStringLiteral("lblMultiplicity"));
+    lblMultiplicity->setToolTip(
+        QStringLiteral("Flagged: the longest list of rules, by increasing chance of a wrong "
+                       "direction, whose average chance is within the significance level. "
+                       "Coloured row by row: rules whose P(higher) alone passes the level."));
+    layout->addWidget(lblMultiplicity);
+
+    m_model = new TFindingsModel(this);
+    grdFindings = new QTableView(this);
+    grdFindings->setObjectName(QStringLiteral("grdFindings"));
+    grdFindings->setModel(m_model);
+    grdFindings->setItemDelegateForColumn(TFindingsModel::kInterval,
+                                          new TFindingsIntervalDelegate(grdFindings));
+    grdFindings->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdFindings->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdFindings->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdFindings->verticalHeader()->setVisible(false);
+    grdFindings->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(grdFindings, 1);
+
+    connect(cmbBxTarget, &QComboBox::currentIndexChanged, this, &TTavFindingsTab::optionsChanged);
+    connect(spnMinCount, &QSpinBox::valueChanged, this, &TTavFindingsTab::optionsChanged);
+    connect(cmbBxSort, &QComboBox::currentIndexChanged, this, &TTavFindingsTab::optionsChanged);
+    connect(grdFindings, &QAbstractItemView::doubleClicked, this,
+            &TTavFindingsTab::grdFindingsDblClick);
+    grdFindings->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grdFindings, &QWidget::customContextMenuRequested, this,
+            &TTavFindingsTab::grdFindingsContextMenu);
+    connect(btnExport, &QPushButton::clicked, this, &TTavFindingsTab::btnExportClick);
+    connect(btnCopy, &QPushButton::clicked, this, &TTavFindingsTab::btnCopyClick);
+    // Only a flag: the computation asks for it between rules, while it processes events.
+    connect(btnCancel, &QPushButton::clicked, this, [this] { m_cancelRequested = true; });
+}
+
+TTavFindingsTab::~TTavFindingsTab() = default;
+
+const TFindings& TTavFindingsTab::findings() const {
+    return m_model->findings();
+}
+
+TTavFindingsTab::TInputs TTavFindingsTab::currentInputs() const {
+    TInputs in;
+    in.data = m_session.CurrentData();
+    if (in.data == nullptr) return in;
+    in.fileName = m_session.DataFileName();
+    in.records = in.data->RecordCount();
+    in.classField = m_session.classField();
+    in.target = cmbBxTarget->currentIndex() >= 0 ? cmbBxTarget->currentData().toInt() : -1;
+    in.minCount = spnMinCount->value();
+    in.sort = cmbBxSort->currentIndex();
+    in.mPrior = TTavSession::setting(TSetting::MPrior);
+    in.significance = TTavSession::setting(TSetting::SignificancePct);
+    for (int i = 0; i < in.data->FieldCount(); ++i) {
+        const TMnozica* field = m_session.sets().fieldSet(i);
+        if (field != nullptr && field->Selected != 0) in.selected.push_back(i);
+    }
+    in.context = m_session.contextInput().text;
+    in.contextPending = m_session.contextPending();
+    in.contextCount = m_session.sets().context() ? m_session.sets().context()->bitCount() : 0;
+    return in;
+}
+
+void TTavFindingsTab::fillTargets() {
+    const TBaza* data = m_session.CurrentData();
+    const int classField = m_session.classField();
+    if (data == m_targetsFor && classField == m_targetsClass) return;
+    m_targetsFor = data;
+    m_targetsClass = classField;
+    const QVariant previous = cmbBxTarget->currentData();
+    QSignalBlocker quiet(cmbBxTarget);
+    cmbBxTarget->clear();
+    if (data == nullptr || classField < 0 || classField >= data->FieldCount()) return;
+    for (int code = 0; code <= kMaxValueCode; ++code) {
+        if (data->valueSet(classField, code) == nullptr) continue;
+        const std::string label = data->valueName(classField, code);
+        cmbBxTarget->addItem(qtText(std::to_string(code) + (label.empty() ? "" : " - " + label)),
+                             code);
+    }
+    const int keep = cmbBxTarget->findData(previous);
+    cmbBxTarget->setCurrentIndex(keep >= 0 ? keep : 0);
+}
+
+void TTavFindingsTab::sessionChanged() {
+    if (isVisible()) recomputeIfChanged();
+}
+
+void TTavFindingsTab::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    recomputeIfChanged();
+}
+
+void TTavFindingsTab::optionsChanged() {
+    if (isVisible()) recomputeIfChanged();
+}
+
+void TTavFindingsTab::recomputeIfChanged() {
+    if (m_computing) return;
+    fillTargets();
+    const TInputs inputs = currentInputs();
+    if (m_computed && inputs == m_computedFor) return;
+    m_computedFor = inputs;
+    m_computed = true;
+    compute();
+}
+
+void TTavFindingsTab::compute() {
+    if (m_computedFor.data == nullptr || m_computedFor.target < 0) {
+        m_model->setFindings({});
+        lblMultiplicity->setText(m_computedFor.data == nullptr
+                                     ? QString()
+                                     : QStringLiteral("The class field has no values."));
+        return;
+    }
+    m_computing = true;
+    m_cancelRequested = false;
+    btnCancel->setEnabled(true);
+    bool ran = false;
+    m_runCommand([this, &ran] {
+        ran = true;
+        try {
+            const TFindings findings =
+                m_session.computeFindings(m_computedFor.target, m_computedFor.minCount,
+                                          static_cast<TFindingsSort>(m_computedFor.sort),
+                                          [this] { return m_cancelRequested; });
+            m_model->setFindings(findings);
+            lblMultiplicity->setText(findings.cancelled ? QStringLiteral("Cancelled.")
+                                                        : qtText(multiplicityLine(findings)));
+            if (findings.cancelled) m_computed = false;  // the next change tries again
+        } catch (const ETavError& error) {
+            // A class field without coded values: said in the tab, not in a message box.
+            m_model->setFindings({});
+            lblMultiplicity->setText(qtText(error.what()));
+        }
+    });
+    btnCancel->setEnabled(false);
+    m_computing = false;
+    // Asked while another command ran (a load showing the tab): the next change tries again.
+    if (!ran) m_computed = false;
+    grdFindings->resizeColumnsToContents();
+}
+
+void TTavFindingsTab::grdFindingsDblClick(const QModelIndex& index) {
+    const TFinding* finding = m_model->findingAt(index.row());
+    if (finding == nullptr) return;
+    const int setNumber = finding->setNumber;
+    m_runCommand([this, setNumber] { m_session.moveToRuleNumbered(setNumber); });
+}
+
+void TTavFindingsTab::btnExportClick() {
+    m_runCommand([this] {
+        if (findings().className.empty()) {
+            m_ui.showMessage("There are no findings to export: load a data file first.");
+            return;
+        }
+        const std::optional<std::string> path =
+            m_ui.saveFile("CSV files (*.csv);;Tab-separated files (*.tsv *.txt)", "findings.csv");
+        if (!path) return;
+        const bool tab = path->size() >= 4 && (path->compare(path->size() - 4, 4, ".tsv") == 0 ||
+                                               path->compare(path->size() - 4, 4, ".txt") == 0);
+        const std::string bytes =
+            exportFindings(findings(), tab ? TFindingsFormat::Tsv : TFindingsFormat::Csv);
+        std::ofstream file(*path, std::ios::binary | std::ios::trunc);
+        file << bytes;
+        file.close();
+        if (!file) throw EInOutError("The findings could not be written to \"" + *path + "\".");
+    });
+}
+
+void TTavFindingsTab::btnCopyClick() {
+    m_runCommand([this] {
+        if (findings().className.empty()) {
+            m_ui.showMessage("There are no findings to copy: load a data file first.");
+            return;
+        }
+        m_ui.setClipboardText(findingsText(findings(), m_session.findingsProvenance()));
+    });
+}
+
+int TTavFindingsTab::ruleField(int setNumber) const {
+    const TMnozicaList& rules = m_session.sets().SetLists[slRules];
+    for (int i = 0; i < rules.count(); ++i) {
+        const TMnozica* rule = rules.item(i);
+        if (rule->SetNumber == setNumber && !rule->Rule.empty()) return rule->Rule.front().FieldNo;
+    }
+    return -1;
+}
+
+bool TTavFindingsTab::showThresholdSweep(int row) {
+    const TFinding* finding = m_model->findingAt(row);
+    if (finding == nullptr || m_session.CurrentData() == nullptr) return false;
+    return showThresholdSweep(findings().options.target, ruleField(finding->setNumber));
+}
+
+bool TTavFindingsTab::showThresholdSweep(int target, int field) {
+    if (m_session.CurrentData() == nullptr || !HasThresholds(*m_session.CurrentData(), field))
+        return false;
+    bool shown = false;
+    m_runCommand([&] {
+        const TThresholdSweep sweep = m_session.computeThresholdSweep(target, field);
+        if (m_sweep == nullptr) {
+            m_sweep = new TfrmThresholdSweep(
+                m_ui,
+                [this](int setNumber) {
+                    m_runCommand([this, setNumber] { m_session.moveToRuleNumbered(setNumber); });
+                },
+                this);
+        }
+        m_sweep->setSweep(sweep);
+        m_sweep->show();
+        m_sweep->raise();
+        shown = true;
+    });
+    return shown;
+}
+
+void TTavFindingsTab::grdFindingsContextMenu(const QPoint& position) {
+    const QModelIndex index = grdFindings->indexAt(position);
+    const TFinding* finding = m_model->findingAt(index.row());
+    QMenu menu(this);
+    QAction* sweep = menu.addAction(QStringLiteral("&Threshold sweep..."));
+    sweep->setEnabled(finding != nullptr && m_session.CurrentData() != nullptr &&
+                      HasThresholds(*m_session.CurrentData(), ruleField(finding->setNumber)));
+    if (menu.exec(grdFindings->viewport()->mapToGlobal(position)) == sweep) {
+        showThresholdSweep(index.row());
+    }
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+#include "ui/findings/ThresholdSweepPlot.h"
+
+class QPainter;
+class TTavUiOps;
+
+// Draws the shapes of a sweep plot.
+void paintSweepPlot(QPainter& painter, const TSweepPlot& plot);
+
+// The chart of a threshold sweep; a click on a point offers its rule's creation number.
+class TSweepChart : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TSweepChart(QWidget* parent = nullptr);
+    void setSweep(const TThresholdSweep& sweep);
+    const TThresholdSweep& sweep() const { return m_sweep; }
+    // The plot as drawn at the widget's current size.
+    TSweepPlot plot() const { return layoutSweepPlot(m_sweep, width(), height()); }
+
+  signals:
+    void pointClicked(int setNumber);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+  private:
+    TThresholdSweep m_sweep;
+};
+
+// The threshold sweep window: the chart, "Save as PNG...", "Save as SVG..." and "Close". A click
+// on a point calls `activate` with the threshold's creation number (the window makes it the
+// active rule).
+class TfrmThresholdSweep : public QDialog {
+    Q_OBJECT
+  public:
+    TfrmThresholdSweep(TTavUiOps& ui, std::function<void(int setNumber)> activate,
+                       QWidget* parent = nullptr);
+    void setSweep(const TThresholdSweep& sweep);
+
+    TSweepChart* chart = nullptr;
+
+    // Saves the chart at its size: a PNG image or an SVG document. Throws EInOutError when the
+    // file cannot be written.
+    void savePng(const std::string& path) const;
+    void saveSvg(const std::string& path) const;
+
+  private:
+    void btnSaveClick(bool svg);
+
+    TTavUiOps& m_ui;
+    std::function<void(int)> m_activate;
+};

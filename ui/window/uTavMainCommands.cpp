@@ -1,0 +1,246 @@
+// The main window's menu and toolbar commands: load, settings, the actions over the simple
+// rules, the report, the charts, About and Exit.
+
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "core/DataFileHeader.h"
+#include "core/TextUtils.h"
+#include "core/UserNumber.h"
+#include "core/uTavObj.h"
+#include "import/Importer.h"
+#include "session/uTavReports.h"
+#include "session/uTavSession.h"
+#include "stats/uTavEvalRun.h"
+#include "stats/uTavFreq.h"
+#include "ui/dialogs/TavUiOps.h"
+#include "ui/grids/TavGrid.h"
+#include "ui/grids/TxTableModel.h"
+#include "ui/text/TavHelpText.h"
+#include "ui/text/uTextWindow.h"
+#include "ui/window/uTavMain.h"
+
+namespace {
+
+// The open dialog's filter: a description followed by its patterns in parentheses.
+// Data files often come with other extensions; the second filter shows them all.
+constexpr const char* kDataFileFilter =
+    "CSV semicolon separated files (*.CSV *.csv);;All files (*)";
+
+// The import command's filter, with every file as the last choice.
+constexpr const char* kImportFileFilter =
+    "Tables (*.csv *.CSV *.tsv *.TSV *.txt *.TXT *.arff *.ARFF);;All files (*)";
+
+bool isRegularFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The wait cursor over the application while a long command runs.
+class TWaitCursor {
+  public:
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+}  // namespace
+
+void TfrmTavMain::Loaddatabase1Click() {
+    runCommand([this] {
+        const std::optional<std::string> path = m_ui.openFile(kDataFileFilter, ".");
+        if (path) loadBody(*path);
+    });
+}
+
+void TfrmTavMain::loadFile(const std::string& path) {
+    runCommand([&] { loadBody(path); });
+}
+
+void TfrmTavMain::Importdatafile1Click() {
+    runCommand([this] {
+        const std::optional<std::string> path = m_ui.openFile(kImportFileFilter, ".");
+        if (path) importBody(*path);
+    });
+}
+
+void TfrmTavMain::importBody(const std::string& path) {
+    TImportPlan plan;
+    {
+        TWaitCursor wait;
+        plan = inferImport(path);
+    }
+    int classColumn = 0;
+    if (!m_ui.reviewImport(plan, classColumn)) return;
+    const std::string target = importedDataFilePath(path);
+    struct stat info {};
+    if (::stat(target.c_str(), &info) == 0 &&
+        !m_ui.confirm("The file \"" + displayPath(target) + "\" exists. Replace it?")) {
+        return;
+    }
+    writeImport(plan, target);
+    // The load and the class are one command: the Frequency table is computed once.
+    m_session->runAsOneCommand([&] {
+        loadBody(target);
+        m_session->setClassFieldDeselected(classColumn);
+    });
+}
+
+void TfrmTavMain::loadBody(const std::string& path) {
+    // A plain table is not loaded as garbage: the user may import it instead, and the loaded
+    // table stays either way until a load succeeds.
+    if (isRegularFile(path) && !fileHasDataFileHeader(path)) {
+        if (m_ui.confirm("The file \"" + displayPath(path) +
+                         "\" is not a data file (its first line is not a \"TAV DATA\" header). "
+                         "Import it as a CSV, TSV or ARFF table?")) {
+            importBody(path);
+        }
+        return;
+    }
+    TWaitCursor wait;
+    // The database chart lets go of the table the load may replace.
+    if (m_charts.setData) m_charts.setData(nullptr);
+    try {
+        // The session swaps the new table in only when the whole load succeeded; a failure
+        // leaves the table, its record sets and the grids as they were.
+        m_session->loadDataFile(path);
+    } catch (...) {
+        if (m_charts.setData) m_charts.setData(m_session->CurrentData());
+        throw;
+    }
+    UpdateStatusLine();
+    showResultPanes();
+    if (m_charts.setData) m_charts.setData(m_session->CurrentData());
+    rememberRecentFile(path);
+}
+
+void TfrmTavMain::showResultPanes() {
+    for (QTabWidget* tabs : {PageControl1, PageControl2}) {
+        tabs->setEnabled(true);
+        tabs->setVisible(true);
+    }
+    lblDisplayCaption->setVisible(false);
+    cmbBxContextFilter->setEnabled(true);
+    cmbBxCompare1->setEnabled(true);
+    cmbBxCompare2->setEnabled(true);
+    btnUpdateContext->setVisible(true);
+    for (TTavGrid* grid : {DBgrdFields, DBgrdSimpleRules, DBgrdFrequency})
+        grid->setVisible(true);
+}
+
+void TfrmTavMain::ExitItemClick() {
+    // Exit during a command closes the window once the command has ended (closeEvent).
+    runGuarded(m_ui, [this] { close(); });
+}
+
+// --- Settings -----------------------------------------------------------------------------
+
+void TfrmTavMain::settingsCommand(const char* caption, const char* prompt, TSetting setting) {
+    runCommand([&] {
+        const std::optional<std::string> text =
+            m_ui.inputQuery(caption, prompt, realToText(0, 2, TTavSession::setting(setting)));
+        if (!text) return;
+        // A plain decimal number, also with the locale's decimal separator ("nan", "inf" and
+        // "1e999" do not count); anything else says so and changes nothing.
+        if (const std::optional<double> value = parseUserDecimal(*text)) {
+            m_session->setSetting(setting, *value);
+        } else {
+            m_ui.showMessage("\"" + *text + "\" is not a number; the value stays " +
+                             realToText(0, 2, TTavSession::setting(setting)) + ".");
+        }
+        UpdateStatusLine();
+        // The significance colours follow the new level at the next repaint.
+        DBgrdFrequency->viewport()->update();
+    });
+}
+
+void TfrmTavMain::parameterMPriorItemClick() {
+    settingsCommand("Set m value for prior estimation", "m(prior) =", TSetting::MPrior);
+}
+
+void TfrmTavMain::parameterMItemClick() {
+    settingsCommand("Set m value", "m =", TSetting::MParam);
+}
+
+void TfrmTavMain::significanceItemClick() {
+    settingsCommand("Set significance value", "significance =", TSetting::SignificancePct);
+}
+
+// --- Actions and report -------------------------------------------------------------------
+
+void TfrmTavMain::withRuleWalk(const std::function<void()>& body) {
+    // Each step of the walk moves the rules table and refills the frequency table; the grids
+    // show only where it ends.
+    const TSuspendedModel rules(*m_rulesModel);
+    const TSuspendedModel frequency(*m_frequencyModel);
+    body();
+}
+
+void TfrmTavMain::tlbtnAClick() {
+    runCommand([this] {
+        TWaitCursor wait;
+        m_cancelRequested = false;
+        btnCancelRun->setVisible(true);
+        // The button goes away also when the run ends in an error.
+        const std::unique_ptr<QPushButton, void (*)(QPushButton*)> hide(
+            btnCancelRun, [](QPushButton* button) { button->setVisible(false); });
+        withRuleWalk([this] { m_session->computeEntropyGains(); });
+    });
+}
+
+void TfrmTavMain::tlbtnBClick() {
+    runCommand([this] { withRuleWalk([this] { m_session->restoreOriginalOrder(); }); });
+}
+
+void TfrmTavMain::Simplerules1Click() {
+    runCommand([this] { withRuleWalk([this] { m_report.writeBlock(*m_session); }); });
+}
+
+// --- Help -----------------------------------------------------------------------------------
+
+void TfrmTavMain::HelpItemClick() {
+    // Opening the Help menu has a handler of its own that does nothing.
+    runGuarded(m_ui, [] {});
+}
+
+void TfrmTavMain::Chartmestimate1Click() {
+    runCommand([this] {
+        if (m_charts.chartM) m_charts.chartM();
+    });
+}
+
+void TfrmTavMain::Perform1Click() {
+    runCommand([this] {
+        const std::optional<std::string> path = m_ui.openFile(kDataFileFilter, ".");
+        if (path) {
+            performEvaluationRun(*path, TTavSession::setting(TSetting::MPrior),
+                                 TTavSession::setting(TSetting::MParam));
+        }
+    });
+}
+
+void TfrmTavMain::ChartDB1Click() {
+    runCommand([this] {
+        if (m_charts.chartDB) m_charts.chartDB();
+    });
+}
+
+void TfrmTavMain::ReadingTheResults1Click() {
+    runCommand([this] {
+        ShowTextWindow(this, "Reading the results", readingTheResultsText(), "Monospace", 0, 0, 0,
+                       0, true, Qt::black, Qt::white);
+    });
+}
+
+void TfrmTavMain::AboutTav1Click() {
+    runCommand([this] {
+        ShowTextWindow(this, "About Tav:", aboutTavText(), "Verdana", 400, 500, 100, 100, false,
+                       Qt::black, Qt::white);
+    });
+}

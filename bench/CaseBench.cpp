@@ -17,19 +17,18 @@
 #include <string_view>
 
 #include "bench/BenchCases.h"
+#include "bench/BenchScratchFiles.h"
 #include "session/uTavSession.h"
 #include "table/TXMLDataSet.h"
-#include "tests/support/TempDir.h"
 
 namespace {
 
 // The data file of a case, written once per process.
 const std::string& caseFile(const TBenchCase& c) {
-    static TempDir dir;
     static std::map<std::string, std::string> files;
     auto found = files.find(c.name);
     if (found == files.end())
-        found = files.emplace(c.name, dir.write(c.name + ".csv", benchCaseData(c))).first;
+        found = files.emplace(c.name, writeScratchFile(c.name + ".csv", benchCaseData(c))).first;
     return found->second;
 }
 

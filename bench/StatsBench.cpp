@@ -4,8 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchData.h"
+#include "bench/BenchScratchFiles.h"
 #include "session/uTavSession.h"
-#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -28,8 +28,7 @@ static void BM_BuildSets(benchmark::State& state) {
 BENCHMARK(BM_BuildSets)->Unit(benchmark::kMillisecond);
 
 static void BM_EntropyGainRun(benchmark::State& state) {
-    TempDir dir;
-    const std::string path = dir.write("bench.csv", benchText());
+    const std::string path = writeScratchFile("bench.csv", benchText());
     TTavSession session;
     session.setWritesSummaryReport(false);
     session.loadDataFile(path);

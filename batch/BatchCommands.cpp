@@ -1,7 +1,5 @@
 #include "batch/BatchCommands.h"
 
-#include <sys/stat.h>
-
 #include <clocale>
 #include <exception>
 #include <functional>
@@ -14,7 +12,6 @@
 #include "batch/BatchOptions.h"
 #include "batch/BatchTables.h"
 #include "batch/BatchText.h"
-#include "core/DataFileHeader.h"
 #include "core/Errors.h"
 #include "core/FieldTypes.h"
 #include "core/LocaleFormat.h"
@@ -38,12 +35,6 @@ std::set<std::string> withOptions(std::initializer_list<const char*> extra) {
     std::set<std::string> options = kExplorationOptions;
     options.insert(extra.begin(), extra.end());
     return options;
-}
-
-// Whether `path` names a regular file (other paths get the reader's own message).
-bool isRegularFile(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 // Loads a data file as the load command does: kind and code page from the header. Messages the
@@ -106,12 +97,12 @@ void applySettings(TTavSession& session, const TBatchOptions& options) {
 // Loads the file into the session and applies the options. Returns an exit status, or -1 when
 // the command may go on.
 int prepareSession(TTavSession& session, const TBatchOptions& options) {
-    if (isRegularFile(options.file) && !fileHasDataFileHeader(options.file)) {
-        throw ETavError("The file \"" + displayPath(options.file) +
-                        "\" is not a data file: its first line is not a \"TAV DATA\" header. "
-                        "tav-batch import converts a CSV, TSV or ARFF file into a data file.");
+    try {
+        session.loadDataFile(options.file);
+    } catch (const ENotADataFile& plain) {
+        throw ETavError(std::string(plain.what()) +
+                        " tav-batch import converts a CSV, TSV or ARFF file into a data file.");
     }
-    session.loadDataFile(options.file);
     const TBaza& data = *session.CurrentData();
     std::optional<int> classField = options.classField;
     if (options.className) {

@@ -22,6 +22,19 @@ class EInOutError : public ETavError {
     using ETavError::ETavError;
 };
 
+// A file given to the load is not a data file: its first line is not a "TAV DATA" header. The
+// front ends offer to import it as a plain table instead.
+class ENotADataFile : public EInOutError {
+  public:
+    ENotADataFile(const std::string& path, const std::string& message)
+        : EInOutError(message), m_path(path) {}
+    // The file as it was given (the operating system's bytes).
+    const std::string& path() const { return m_path; }
+
+  private:
+    std::string m_path;
+};
+
 // An index outside the bounds of a list.
 class EListIndexError : public ETavError {
   public:

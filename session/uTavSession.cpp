@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/DataFileHeader.h"
 #include "core/Errors.h"
 #include "core/FieldTypes.h"
 #include "core/FileCheck.h"
@@ -144,6 +145,12 @@ void TTavSession::loadDataFile(const std::string& fileName) {
         // socket has no data, and a refused file says why.
         const std::string problem = dataFileProblem(fileName);
         if (!problem.empty()) throw EInOutError(problem);
+        // A plain table would be read as garbage records; the front ends offer its import.
+        if (!fileHasDataFileHeader(fileName)) {
+            throw ENotADataFile(fileName, "The file \"" + displayPath(fileName) +
+                                              "\" is not a data file: its first line is not a "
+                                              "\"TAV DATA\" header.");
+        }
         auto data = std::make_unique<TBaza>();
         auto sets = std::make_unique<TSetCatalogue>();
         TLoadHooks hooks;

@@ -124,8 +124,10 @@ class TTavSession {
 
     // Loads a data file into a fresh table and fresh record sets and swaps them in only when the
     // whole load succeeded; then writes the summary report beside it, applies the filters and
-    // fills the result tables. A failed load throws and leaves everything as it was. A summary
-    // report that cannot be written is a message; the table stays loaded. Recomputes.
+    // fills the result tables. A failed load throws and leaves everything as it was: a path that
+    // is no readable regular file throws EInOutError saying why, a file without a "TAV DATA"
+    // header ENotADataFile (the front ends offer its import). A summary report that cannot be
+    // written is a message; the table stays loaded. Recomputes.
     void loadDataFile(const std::string& fileName);
 
     // --- Settings ------------------------------------------------------------------------------

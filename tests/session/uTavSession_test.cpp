@@ -237,6 +237,16 @@ TEST_F(SessionTest, FailedLoadKeepsThePreviousTable) {
     const std::string empty = dir.write("empty.csv", "TAV DATA:0/TXT/1250\nA\nSET:0..5\n");
     EXPECT_THROW(session->loadDataFile(empty), ETavError);
     EXPECT_THROW(session->loadDataFile(dir.file("missing.csv")), EInOutError);
+    EXPECT_THROW(session->loadDataFile(dir.path().string()), EInOutError);  // a folder
+    // A plain table is refused before it is read, naming the file for the offer to import it.
+    const std::string plain = dir.write("plain.csv", "age,sex\n30,m\n");
+    try {
+        session->loadDataFile(plain);
+        ADD_FAILURE() << "a plain table was loaded";
+    } catch (const ENotADataFile& refused) {
+        EXPECT_EQ(refused.path(), plain);
+        EXPECT_NE(std::string(refused.what()).find("\"TAV DATA\" header"), std::string::npos);
+    }
     EXPECT_EQ(session->CurrentData(), before);
     EXPECT_EQ(session->DataFileName(), path);
     EXPECT_TRUE(session->dataReady());

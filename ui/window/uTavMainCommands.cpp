@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "core/DataFileHeader.h"
+#include "core/Errors.h"
 #include "core/TextUtils.h"
 #include "core/UserNumber.h"
 #include "core/uTavObj.h"
@@ -35,11 +35,6 @@ constexpr const char* kDataFileFilter =
 // The import command's filter, with every file as the last choice.
 constexpr const char* kImportFileFilter =
     "Tables (*.csv *.CSV *.tsv *.TSV *.txt *.TXT *.arff *.ARFF);;All files (*)";
-
-bool isRegularFile(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
 
 // The wait cursor over the application while a long command runs.
 class TWaitCursor {
@@ -93,23 +88,22 @@ void TfrmTavMain::importBody(const std::string& path) {
 }
 
 void TfrmTavMain::loadBody(const std::string& path) {
-    // A plain table is not loaded as garbage: the user may import it instead, and the loaded
-    // table stays either way until a load succeeds.
-    if (isRegularFile(path) && !fileHasDataFileHeader(path)) {
+    // The database chart lets go of the table the load may replace.
+    if (m_charts.setData) m_charts.setData(nullptr);
+    try {
+        TWaitCursor wait;
+        // The session swaps the new table in only when the whole load succeeded; a failure
+        // leaves the table, its record sets and the grids as they were.
+        m_session->loadDataFile(path);
+    } catch (const ENotADataFile&) {
+        if (m_charts.setData) m_charts.setData(m_session->CurrentData());
+        // A plain table: the user may import it instead; the loaded table stays either way.
         if (m_ui.confirm("The file \"" + displayPath(path) +
                          "\" is not a data file (its first line is not a \"TAV DATA\" header). "
                          "Import it as a CSV, TSV or ARFF table?")) {
             importBody(path);
         }
         return;
-    }
-    TWaitCursor wait;
-    // The database chart lets go of the table the load may replace.
-    if (m_charts.setData) m_charts.setData(nullptr);
-    try {
-        // The session swaps the new table in only when the whole load succeeded; a failure
-        // leaves the table, its record sets and the grids as they were.
-        m_session->loadDataFile(path);
     } catch (...) {
         if (m_charts.setData) m_charts.setData(m_session->CurrentData());
         throw;

@@ -3,7 +3,7 @@
 #include <charconv>
 
 #include "core/Win1250.h"
-#include "table/TxDataSet.h"
+#include "table/TxDataView.h"
 #include "table/TxFieldTypes.h"
 
 namespace {
@@ -37,7 +37,8 @@ std::string cellText(const TxField& field, const TxValue& value) {
 
 }  // namespace
 
-void printResultTable(TxDataSet& table, std::ostream& out, int column, const TFullText& fullText) {
+void printResultTable(TxViewReader& table, std::ostream& out, int column,
+                      const TFullText& fullText) {
     const int fields = table.fieldCount();
     for (int f = 0; f < fields; ++f)
         out << (f ? "\t" : "") << win1250ToUtf8(table.field(f).name);

@@ -69,7 +69,7 @@ void TGlobalReport::writeBlock(TTavSession& session) {
 
 std::string globalReportBlock(TTavSession& session) {
     if (session.CurrentData() == nullptr) return "";
-    TXMLDataSet& frequency = session.frequencyTable();
+    TxViewReader& frequency = session.frequencyTable();
     using namespace FrequencyColumns;
     std::string out;
     out += std::string("Classes") + kEol;
@@ -104,7 +104,7 @@ std::string globalReportBlock(TTavSession& session) {
     return out;
 }
 
-std::string clipboardReportText(TTavSession& session, const std::string& description) {
+std::string clipboardReportText(TxViewReader& table, const std::string& description) {
     const TLocaleFormat& locale = localeFormat();
     // One reading of the clock gives both the date and the time.
     const TLocalDateTime now = toLocalDateTime(locale.clock());
@@ -117,20 +117,20 @@ std::string clipboardReportText(TTavSession& session, const std::string& descrip
     out += std::string(
                "no.\tname\tfreq\tprob\tstd\tcondFreq\tcondProb\tcondStd\tentropyDiff\tsignif") +
            kEol;
-    TXMLDataSet& table = session.frequencyTable();
     using namespace FrequencyColumns;
-    auto whole = [&](int field) { return std::to_string(table.fieldValue(field).toInteger()); };
-    auto formatted = [&](int field) {
-        return formatNumber(5, 3, table.fieldValue(field).toFloat());
-    };
-    table.first();
-    while (table.hasCurrentRecord() && !table.eof()) {
-        out += whole(kNo) + "\t" + table.fieldValue(kName).toString() + "\t" + whole(kFrequency) +
+    const int rows = table.RecordCount();
+    for (int row = 0; row < rows; ++row) {
+        auto whole = [&](int field) {
+            return std::to_string(table.valueAt(row, field).toInteger());
+        };
+        auto formatted = [&](int field) {
+            return formatNumber(5, 3, table.valueAt(row, field).toFloat());
+        };
+        out += whole(kNo) + "\t" + table.valueAt(row, kName).toString() + "\t" + whole(kFrequency) +
                "\t" + formatted(kProbability) + "\t" + formatted(kStdProb) + "\t" +
                whole(kCondFrequency) + "\t" + formatted(kCondProbability) + "\t" +
                formatted(kCondStdProb) + "\t" + formatted(kEntropyChange) + "\t" +
                formatted(kSignif) + "\t" + kEol;
-        table.next();
     }
     out += std::string("---") + kEol;
     return out;

@@ -4,6 +4,7 @@
 #include <string>
 
 class TTavSession;
+class TxViewReader;
 
 // The global simple-rules report "TavGlobalRep.txt": created in the working directory at start-up,
 // kept open for the run, one block appended per "&Simple rules" command. The report of an earlier
@@ -46,7 +47,7 @@ class TGlobalReport {
 // Simple rules table and returns to its first row; sets DataReady. "" without a loaded table.
 std::string globalReportBlock(TTavSession& session);
 
-// The clipboard report of the Frequency table (CR LF lines, tab-separated): "Tav", the
-// description with the date and time of one clock reading, the column heading and one line per
-// row. Walks the Frequency table; its last row is current afterwards.
-std::string clipboardReportText(TTavSession& session, const std::string& description);
+// The clipboard report of a Frequency table (CR LF lines, tab-separated): "Tav", the description
+// with the date and time of one clock reading, the column heading and one line per row. Reads the
+// rows without moving the table's cursor.
+std::string clipboardReportText(TxViewReader& frequency, const std::string& description);

@@ -14,6 +14,7 @@
 
 class TXMLDataSet;
 class TxDataLink;
+class TxViewReader;
 struct TConstantOutsideField;
 
 // What the session needs from the user interface. Without hooks (batch, tests) progress is
@@ -61,11 +62,11 @@ class TTavSession {
     const TBaza* CurrentData() const { return m_data.get(); }
     const std::string& DataFileName() const { return m_dataFileName; }
     const TSetCatalogue& sets() const { return *m_sets; }
-    // The result tables. The grids attach their views to them and read them; only the session's
-    // commands change them or move their cursors.
-    TXMLDataSet& fieldsTable() { return *m_fields; }
-    TXMLDataSet& rulesTable() { return *m_rules; }
-    TXMLDataSet& frequencyTable() { return *m_frequency; }
+    // The result tables, read-only: the grids attach their views to them and read their values;
+    // only the session's commands change them or move their cursors.
+    TxViewReader& fieldsTable() const;
+    TxViewReader& rulesTable() const;
+    TxViewReader& frequencyTable() const;
     // The whole name of a row of the Fields, Simple rules or Frequency table, whose Name field
     // holds it cut at 50 characters: the field's, the rule's or the class value's, found by the
     // row's "No."; none for a row without one (the "Total" row).
@@ -222,6 +223,9 @@ class TTavSession {
     void removeActiveRow();
     void removeToLast();
     void removeToFirst();
+    // The clipboard report of the Frequency table with `description` (clipboardReportText); its
+    // last row becomes the active one, as a walk over the rows leaves it. Does not recompute.
+    std::string frequencyReport(const std::string& description);
 
     // --- Findings (bodies in uTavSessionFindings.cpp) ---------------------------------------
 

@@ -78,6 +78,18 @@ void TTavSession::FillResultTables(bool full) {
     }
 }
 
+TxViewReader& TTavSession::fieldsTable() const {
+    return *m_fields;
+}
+
+TxViewReader& TTavSession::rulesTable() const {
+    return *m_rules;
+}
+
+TxViewReader& TTavSession::frequencyTable() const {
+    return *m_frequency;
+}
+
 std::optional<std::string> TTavSession::wholeFieldName(int row) const {
     const int field = static_cast<int>(m_fields->valueAt(row, FieldsColumns::kNo).toInteger());
     if (m_data == nullptr || field < 0 || field >= m_data->FieldCount()) return std::nullopt;

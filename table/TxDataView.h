@@ -47,22 +47,20 @@ class TxDataLink : public TxDataView {
 enum class TxGetMode { Current, Next, Prior };
 enum class TxGetResult { Ok, Bof, Eof, Error };
 
-// What a view (a grid) needs of a table; the GUI adapts this interface to its model/view. Rows are
-// the records that pass the filter, in record-list order.
-class TxViewSource {
+// What a view reads of a table: its rows, fields and values, where its cursor is, and the views
+// that hear of its changes. Nothing here changes a record or moves the cursor; the owner of a
+// table hands this out when only it may change the table. Rows are the records that pass the
+// filter, in record-list order.
+class TxViewReader {
   public:
-    virtual ~TxViewSource() = default;
+    virtual ~TxViewReader() = default;
 
     // The number of rows (RecordCount).
     virtual int RecordCount() = 0;
     // The record number: the current record's 0-based index in the record list + 1, 0 without one.
     virtual int recNo() const = 0;
-    // Moves the cursor by direction like first/next/prior do (Current re-reads the current record).
-    virtual TxGetResult fetch(TxGetMode mode) = 0;
     // The row of the current record, or -1 when the cursor is not on a record.
     virtual int currentRow() = 0;
-    // Makes the record of row `row` current; false when there is no such row.
-    virtual bool moveToRow(int row) = 0;
 
     // The fields; data fields first, then calculated fields.
     virtual int fieldCount() const = 0;
@@ -73,9 +71,20 @@ class TxViewSource {
 
     virtual void attachView(TxDataView* view) = 0;
     virtual void detachView(TxDataView* view) = 0;
+    // The notifications to the views are suspended (see TxViewSource::disableControls).
+    virtual bool controlsDisabled() const = 0;
+};
+
+// What a view (a grid) may do to a table besides reading it: move its cursor and hold its
+// notifications; the GUI adapts this interface to its model/view.
+class TxViewSource : public TxViewReader {
+  public:
+    // Moves the cursor by direction like first/next/prior do (Current re-reads the current record).
+    virtual TxGetResult fetch(TxGetMode mode) = 0;
+    // Makes the record of row `row` current; false when there is no such row.
+    virtual bool moveToRow(int row) = 0;
     // Suspends and resumes the notifications to the views; suspensions nest. What happened while
     // suspended reaches the views as one DataSetChange and one DataChange at the last resume.
     virtual void disableControls() = 0;
     virtual void enableControls() = 0;
-    virtual bool controlsDisabled() const = 0;
 };

@@ -76,7 +76,7 @@ TEST_F(FindingsTest, EqualTheFrequencyTableWithOnlyTheTargetVisible) {
     for (const TFinding& f : all) {
         SCOPED_TRACE(f.name);
         ASSERT_TRUE(session->moveToRuleNumbered(f.setNumber));
-        TXMLDataSet& table = session->frequencyTable();
+        TxViewReader& table = session->frequencyTable();
         using namespace FrequencyColumns;
         ASSERT_EQ(table.valueAt(0, kNo).toInteger(), kSubTotalSlot);
         EXPECT_EQ(f.targetCount, table.valueAt(0, kCondFrequency).toInteger());

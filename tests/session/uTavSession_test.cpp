@@ -42,7 +42,7 @@ class SessionTest : public ::testing::Test {
     // A column of the Frequency table, row by row.
     std::vector<double> frequencyColumn(int column) {
         std::vector<double> values;
-        TXMLDataSet& table = session->frequencyTable();
+        TxViewReader& table = session->frequencyTable();
         for (int row = 0; row < table.RecordCount(); ++row) {
             values.push_back(table.valueAt(row, column).toFloat());
         }
@@ -50,13 +50,13 @@ class SessionTest : public ::testing::Test {
     }
     std::vector<std::string> ruleNames() {
         std::vector<std::string> names;
-        TXMLDataSet& rules = session->rulesTable();
+        TxViewReader& rules = session->rulesTable();
         for (int row = 0; row < rules.RecordCount(); ++row) {
             names.push_back(rules.valueAt(row, RuleColumns::kName).toString());
         }
         return names;
     }
-    void moveToRule(int row) { ASSERT_TRUE(session->rulesTable().moveToRow(row)); }
+    void moveToRule(int row) { ASSERT_TRUE(session->moveToRule(row)); }
 
     TempDir dir;
     TSessionHooks hooks;
@@ -85,7 +85,7 @@ TEST_F(SessionTest, LoadFillsTheTablesAndWritesTheSummary) {
 }
 
 TEST_F(SessionTest, FrequencyTableOfTheCompleteSet) {
-    TXMLDataSet& table = session->frequencyTable();
+    TxViewReader& table = session->frequencyTable();
     ASSERT_EQ(table.RecordCount(), 3);
     EXPECT_EQ(table.valueAt(0, FrequencyColumns::kNo).toInteger(), -1);
     EXPECT_EQ(table.valueAt(0, FrequencyColumns::kName).toString(), "Total");
@@ -106,7 +106,7 @@ TEST_F(SessionTest, FrequencyTableOfTheCompleteSet) {
 TEST_F(SessionTest, MovingToAnotherRuleRecomputesTheFrequencyTable) {
     moveToRule(3);  // (1) F= 1-low: 30 of its 40 records have class 1
     EXPECT_EQ(ruleNames()[3], "(1) F= 1-low");
-    TXMLDataSet& table = session->frequencyTable();
+    TxViewReader& table = session->frequencyTable();
     EXPECT_EQ(table.valueAt(1, FrequencyColumns::kCondFrequency).toInteger(), 30);
     EXPECT_EQ(table.valueAt(0, FrequencyColumns::kCondFrequency).toInteger(), 40);
     EXPECT_GT(table.valueAt(1, FrequencyColumns::kEntropyChange).toFloat(), 0.2);
@@ -121,7 +121,7 @@ TEST_F(SessionTest, MovingToAnotherRuleRecomputesTheFrequencyTable) {
 TEST_F(SessionTest, HiddenRowsGiveTheSubTotalRow) {
     RowVisible[2] = false;
     session->refreshFrequency();
-    TXMLDataSet& table = session->frequencyTable();
+    TxViewReader& table = session->frequencyTable();
     ASSERT_EQ(table.RecordCount(), 2);
     EXPECT_EQ(table.valueAt(0, FrequencyColumns::kNo).toInteger(), 128);
     EXPECT_EQ(table.valueAt(0, FrequencyColumns::kName).toString(), "Sub-total");
@@ -223,7 +223,7 @@ TEST_F(SessionTest, PendingContextWarnsOncePerCommand) {
 TEST_F(SessionTest, CompareFiltersReplaceTheSimpleRule) {
     session->updateCompare("F,1,=", "F,3,=");
     EXPECT_EQ(session->usingCompareText(), "Using compare filters");
-    TXMLDataSet& table = session->frequencyTable();
+    TxViewReader& table = session->frequencyTable();
     EXPECT_EQ(table.valueAt(1, FrequencyColumns::kFrequency).toInteger(), 30);
     EXPECT_EQ(table.valueAt(1, FrequencyColumns::kCondFrequency).toInteger(), 0);
     EXPECT_LT(table.valueAt(1, FrequencyColumns::kSignif).toFloat(), 0.01);
@@ -262,7 +262,7 @@ TEST_F(SessionTest, ClassFieldFallsBackWhenTheNewFileHasFewerFields) {
 }
 
 TEST_F(SessionTest, SelectingAllFieldsRecomputesOnceAndKeepsTheActiveRow) {
-    ASSERT_TRUE(session->fieldsTable().moveToRow(1));
+    ASSERT_TRUE(session->moveToField(1));
     int refills = 0;
     TxDataLink counter([&](const TxNotification& n) {
         if (n.event == TxDataEvent::DataSetChange) ++refills;
@@ -280,7 +280,7 @@ TEST_F(SessionTest, SelectingAllFieldsRecomputesOnceAndKeepsTheActiveRow) {
 
 TEST_F(SessionTest, DoubleClickMakesTheFieldTheClassAndDeselectsIt) {
     session->selectAllFields(true);
-    ASSERT_TRUE(session->fieldsTable().moveToRow(1));
+    ASSERT_TRUE(session->moveToField(1));
     session->fieldsDoubleClick();
     EXPECT_EQ(session->classField(), 1);
     EXPECT_EQ(session->sets().fieldSet(1)->Selected, 0);
@@ -290,18 +290,18 @@ TEST_F(SessionTest, DoubleClickMakesTheFieldTheClassAndDeselectsIt) {
 }
 
 TEST_F(SessionTest, RowCommandsHideFromTheActiveRow) {
-    TXMLDataSet& table = session->frequencyTable();
-    ASSERT_TRUE(table.moveToRow(0));  // the Total row: nothing is hidden
+    TxViewReader& table = session->frequencyTable();
+    ASSERT_TRUE(session->moveToFrequencyRow(0));  // the Total row: nothing is hidden
     session->removeActiveRow();
     EXPECT_EQ(table.RecordCount(), 3);
-    ASSERT_TRUE(table.moveToRow(2));  // value 2
+    ASSERT_TRUE(session->moveToFrequencyRow(2));  // value 2
     session->removeToLast();
     EXPECT_FALSE(RowVisible[2]);
     EXPECT_FALSE(RowVisible[127]);
     EXPECT_TRUE(RowVisible[1]);
     EXPECT_FALSE(RowVisible[128]);
-    EXPECT_EQ(table.RecordCount(), 2);  // the sub-total and value 1
-    ASSERT_TRUE(table.moveToRow(0));    // the sub-total row hides every value row
+    EXPECT_EQ(table.RecordCount(), 2);            // the sub-total and value 1
+    ASSERT_TRUE(session->moveToFrequencyRow(0));  // the sub-total row hides every value row
     session->removeToFirst();
     EXPECT_FALSE(RowVisible[1]);
     EXPECT_EQ(table.RecordCount(), 1);

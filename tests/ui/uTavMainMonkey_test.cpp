@@ -35,7 +35,7 @@ class MonkeyTest : public MainWindowTest {
         for (TTavGrid* grid :
              {window->DBgrdFields, window->DBgrdSimpleRules, window->DBgrdFrequency}) {
             TxTableModel* model = grid->gridModel();
-            TxViewSource& table = model->source();
+            TxViewReader& table = model->source();
             ASSERT_EQ(model->rowCount(), table.RecordCount()) << "step " << step;
             ASSERT_EQ(model->currentRow(), table.currentRow()) << "step " << step;
             for (int r = 0; r < model->rowCount(); ++r) {

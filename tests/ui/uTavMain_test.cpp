@@ -139,7 +139,7 @@ TEST_F(MainWindowTest, LoadShowsTheSessionsTablesInTheGrids) {
     // Every cell of the three grids is the toolkit-free layer's value in its display format.
     TReference reference(copySample("reference.CSV"));
     TTavSession& ref = reference.session;
-    const auto expectSame = [](TTavGrid* grid, TXMLDataSet& table) {
+    const auto expectSame = [](TTavGrid* grid, TxViewReader& table) {
         ASSERT_EQ(grid->model()->rowCount(), table.RecordCount());
         for (int r = 0; r < table.RecordCount(); ++r) {
             for (int c = 0; c < table.fieldCount(); ++c) {
@@ -169,8 +169,8 @@ TEST_F(MainWindowTest, MovingToAnotherRuleRecomputesTheFrequencyGrid) {
     for (int rule : {7, 3, 12}) {
         moveGrid(window->DBgrdSimpleRules, rule);
         EXPECT_EQ(window->session().rulesTable().currentRow(), rule);
-        ASSERT_TRUE(ref.rulesTable().moveToRow(rule));
-        TXMLDataSet& expected = ref.frequencyTable();
+        ASSERT_TRUE(ref.moveToRule(rule));
+        TxViewReader& expected = ref.frequencyTable();
         ASSERT_EQ(window->DBgrdFrequency->model()->rowCount(), expected.RecordCount());
         for (int r = 0; r < expected.RecordCount(); ++r) {
             EXPECT_EQ(raw(window->DBgrdFrequency, r, FrequencyColumns::kCondFrequency).toLongLong(),
@@ -202,7 +202,7 @@ TEST_F(MainWindowTest, EntropyGainsRankTheRulesAndOriginalOrderRestoresThem) {
 
     TReference reference(copySample("reference.CSV"));
     reference.session.selectAllFields(true);
-    ASSERT_TRUE(reference.session.fieldsTable().moveToRow(kLoanField));
+    ASSERT_TRUE(reference.session.moveToField(kLoanField));
     reference.session.fieldsDoubleClick();
     reference.session.computeEntropyGains();
     for (int r = 0; r < count; ++r)

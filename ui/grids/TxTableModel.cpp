@@ -37,7 +37,7 @@ std::string pictureText(const TxValue& value, const std::string& format) {
 
 }  // namespace
 
-TxTableModel::TxTableModel(TxViewSource& source, std::vector<TGridColumn> columns, QObject* parent)
+TxTableModel::TxTableModel(TxViewReader& source, std::vector<TGridColumn> columns, QObject* parent)
     : QAbstractTableModel(parent), m_source(source), m_columns(std::move(columns)) {
     m_rowCount = m_source.RecordCount();
     m_currentRow = m_source.currentRow();

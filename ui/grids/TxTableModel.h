@@ -33,10 +33,10 @@ class TxTableModel : public QAbstractTableModel, private TxDataView {
     static constexpr int kRawValueRole = Qt::UserRole;
 
     // Requires: one column description per field of `source`, which outlives the model.
-    TxTableModel(TxViewSource& source, std::vector<TGridColumn> columns, QObject* parent = nullptr);
+    TxTableModel(TxViewReader& source, std::vector<TGridColumn> columns, QObject* parent = nullptr);
     ~TxTableModel() override;
 
-    TxViewSource& source() const { return m_source; }
+    TxViewReader& source() const { return m_source; }
     const TGridColumn& column(int index) const { return m_columns.at(index); }
     // The table's current row as the model last heard it (-1 without one).
     int currentRow() const { return m_currentRow; }
@@ -70,7 +70,7 @@ class TxTableModel : public QAbstractTableModel, private TxDataView {
     void resetFromSource();
     void followCursor();
 
-    TxViewSource& m_source;
+    TxViewReader& m_source;
     std::vector<TGridColumn> m_columns;
     std::vector<std::function<QString(int row)>> m_wholeText;
     // What the views were last told: rows appear and vanish only through a reset.

@@ -295,7 +295,7 @@ void TfrmTavMain::createResultsArea() {
         *captionLabel = label;
         return frame;
     };
-    const auto grid = [&](const char* name, TxDataSet& table, std::vector<TGridColumn> columns,
+    const auto grid = [&](const char* name, TxViewReader& table, std::vector<TGridColumn> columns,
                           TxTableModel** model) {
         auto* g = new TTavGrid(this);
         g->setObjectName(QString::fromLatin1(name));

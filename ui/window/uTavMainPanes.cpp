@@ -58,12 +58,7 @@ void TfrmTavMain::removeToFirstItemClick() {
 
 void TfrmTavMain::ShowBeta1Click() {
     runCommand([this] {
-        TXMLDataSet& frequency = m_session->frequencyTable();
-        const int value =
-            frequency.hasCurrentRecord()
-                ? static_cast<int>(frequency.fieldValue(FrequencyColumns::kNo).toInteger())
-                : -1;
-        m_session->captureChartRow(value);
+        m_session->captureChartRow(m_session->activeFrequencyValue());
         if (m_charts.showBeta) m_charts.showBeta(m_session->chartParams());
     });
 }
@@ -73,13 +68,7 @@ void TfrmTavMain::Copy1Click() {
         const std::optional<std::string> description =
             m_ui.inputQuery("Vnesite kratek opis tabele", "Opis kriterija: ", "Seznam vlog");
         if (!description) return;
-        std::string text;
-        {
-            // The report walks the Frequency table; the grid shows only where it ends.
-            const TSuspendedModel quiet(*m_frequencyModel);
-            text = clipboardReportText(*m_session, *description);
-        }
-        m_ui.setClipboardText(text);
+        m_ui.setClipboardText(m_session->frequencyReport(*description));
     });
 }
 

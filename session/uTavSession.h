@@ -195,11 +195,13 @@ class TTavSession {
 
     // --- Field selection and the class -------------------------------------------------------
 
-    // Marks field `field` selected (10) or not (0) in its row and its field set. Recomputes.
+    // Every selection command marks fields in their field sets and their Fields rows and
+    // refreshes the "*** " marks of the Simple rules; the active rows of both tables stay.
+    // Marks field `field` selected (10) or not (0). Recomputes.
     void selectField(int field, bool selected);
     // Marks the active field of the Fields table. Recomputes.
     void selectActiveField(bool selected);
-    // Marks every field; the active row stays. Recomputes.
+    // Marks every field. Recomputes.
     void selectAllFields(bool selected);
     // Marks the fields of `fields` selected, the others as they were. Recomputes.
     void selectFields(const std::vector<int>& fields);
@@ -270,9 +272,15 @@ class TTavSession {
     // Rebuilds (full) or refreshes the Fields table, and rebuilds the Simple rules table.
     void FillResultTables(bool full);
     void onTableDataChange();
-    // Writes the selection of the active Fields row into the row and its field set (in edit).
-    void writeActiveSelection(int selected);
-    void markField(int field, int selected);
+    // The one way a selection changes, for every command that selects: marks `fields` selected
+    // (kSelected) or not (0) in their field sets, refreshes the marks and recomputes.
+    void setSelection(const std::vector<int>& fields, int selected);
+    // Writes the field sets' selection into the Sel column of the Fields table and the "*** "
+    // marks of the Simple rules table, in place: both tables keep their active rows.
+    void refreshSelectionMarks();
+    // The Count text of a rule: its records in the Context, after "*** " when a field of the rule
+    // is not selected.
+    std::string ruleCountText(const TMnozica& rule) const;
     void hideValueRange(int from, int to);
 
     TSessionHooks m_hooks;

@@ -26,57 +26,66 @@ int TTavSession::activeFieldNumber() const {
     return static_cast<int>(m_fields->fieldValue(FieldsColumns::kNo).toInteger());
 }
 
-void TTavSession::writeActiveSelection(int selected) {
-    m_fields->setFieldValue(FieldsColumns::kSel, TxValue(selected));
-    if (TMnozica* set = m_sets->fieldSet(activeFieldNumber())) set->Selected = selected;
+void TTavSession::setSelection(const std::vector<int>& fields, int selected) {
+    for (int field : fields) {
+        if (TMnozica* set = m_sets->fieldSet(field)) set->Selected = selected;
+    }
+    refreshSelectionMarks();
+    invalidateFrequency();
 }
 
-void TTavSession::markField(int field, int selected) {
-    if (TMnozica* set = m_sets->fieldSet(field)) set->Selected = selected;
-}
-
-void TTavSession::selectField(int field, bool selected) {
-    if (m_data == nullptr || field < 0 || field >= m_data->FieldCount()) return;
-    runCommand([&] {
-        markField(field, selected ? kSelected : 0);
-        FillResultTables(false);
-        invalidateFrequency();
-    });
-}
-
-void TTavSession::selectActiveField(bool selected) {
-    if (!m_fields->hasCurrentRecord()) return;
-    runCommand([&] {
-        m_fields->edit();
-        writeActiveSelection(selected ? kSelected : 0);
-        m_fields->post();
-    });
-}
-
-void TTavSession::selectAllFields(bool selected) {
-    if (!m_fields->hasCurrentRecord()) return;
-    runCommand([&] {
+void TTavSession::refreshSelectionMarks() {
+    {
+        TSuspendedViews bulk(*m_fields);
         const TxBookmark remembered = m_fields->getBookmark();
-        TSuspendedViews quiet(*m_fields);
+        const TMnozicaList& fieldSets = m_sets->SetLists[slFields];
         m_fields->first();
-        while (m_fields->hasCurrentRecord() && !m_fields->eof()) {
+        for (int i = 0; m_fields->hasCurrentRecord() && !m_fields->eof(); ++i) {
+            const TMnozica* set = fieldSets.item(i);
             m_fields->edit();
-            writeActiveSelection(selected ? kSelected : 0);
+            m_fields->setFieldValue(FieldsColumns::kSel, TxValue(set ? set->Selected : 0));
             m_fields->post();
             m_fields->next();
         }
         if (m_fields->bookmarkValid(remembered)) m_fields->gotoBookmark(remembered);
-    });
+    }
+    // A rule on a field that is not selected is marked "*** " in its count.
+    TSuspendedViews bulk(*m_rules);
+    const TxBookmark remembered = m_rules->getBookmark();
+    const TMnozicaList& rules = m_sets->SetLists[slRules];
+    m_rules->first();
+    for (int i = 0; m_rules->hasCurrentRecord() && !m_rules->eof(); ++i) {
+        if (const TMnozica* set = rules.item(i)) {
+            m_rules->edit();
+            m_rules->setFieldValue(RuleColumns::kCount, TxValue(ruleCountText(*set)));
+            m_rules->post();
+        }
+        m_rules->next();
+    }
+    if (m_rules->bookmarkValid(remembered)) m_rules->gotoBookmark(remembered);
+}
+
+void TTavSession::selectField(int field, bool selected) {
+    if (m_data == nullptr || field < 0 || field >= m_data->FieldCount()) return;
+    runCommand([&] { setSelection({field}, selected ? kSelected : 0); });
+}
+
+void TTavSession::selectActiveField(bool selected) {
+    if (!m_fields->hasCurrentRecord()) return;
+    selectField(activeFieldNumber(), selected);
+}
+
+void TTavSession::selectAllFields(bool selected) {
+    if (m_data == nullptr) return;
+    std::vector<int> all(m_data->FieldCount());
+    for (int i = 0; i < m_data->FieldCount(); ++i)
+        all[i] = i;
+    runCommand([&] { setSelection(all, selected ? kSelected : 0); });
 }
 
 void TTavSession::selectFields(const std::vector<int>& fields) {
     if (m_data == nullptr) return;
-    runCommand([&] {
-        for (int field : fields)
-            markField(field, kSelected);
-        FillResultTables(false);
-        invalidateFrequency();
-    });
+    runCommand([&] { setSelection(fields, kSelected); });
 }
 
 void TTavSession::setClassField(int field) {
@@ -95,21 +104,14 @@ void TTavSession::makeActiveFieldTheClass() {
 void TTavSession::setClassFieldDeselected(int field) {
     if (m_data == nullptr || field < 0 || field >= m_data->FieldCount()) return;
     runCommand([&] {
-        markField(field, 0);
+        setSelection({field}, 0);
         m_classField = field;
-        FillResultTables(false);
-        invalidateFrequency();
     });
 }
 
 void TTavSession::fieldsDoubleClick() {
     if (!m_fields->hasCurrentRecord()) return;
-    runCommand([&] {
-        m_fields->edit();
-        writeActiveSelection(0);
-        m_classField = activeFieldNumber();
-        m_fields->post();
-    });
+    setClassFieldDeselected(activeFieldNumber());
 }
 
 int TTavSession::activeFrequencyValue() const {

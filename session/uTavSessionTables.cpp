@@ -62,14 +62,11 @@ void TTavSession::FillResultTables(bool full) {
         const TMnozicaList& rules = m_sets->SetLists[slRules];
         for (int i = 0; i < rules.count(); ++i) {
             const TMnozica* set = rules.item(i);
-            const std::string count = std::to_string(CountInContext(*m_sets, *set));
             m_rules->append();
             m_rules->setFieldValue(RuleColumns::kNo, TxValue(i));
             m_rules->setFieldValue(RuleColumns::kName,
                                    TxValue(set->SetName.substr(0, RuleColumns::kNameLength)));
-            m_rules->setFieldValue(
-                RuleColumns::kCount,
-                TxValue(RuleFieldsSelected(*m_sets, set->Rule) ? count : "*** " + count));
+            m_rules->setFieldValue(RuleColumns::kCount, TxValue(ruleCountText(*set)));
             m_rules->setFieldValue(RuleColumns::kScore, TxValue(set->Score));
             m_rules->setFieldValue(RuleColumns::kSignif, TxValue(set->Signif));
             m_rules->post();
@@ -88,6 +85,11 @@ TxViewReader& TTavSession::rulesTable() const {
 
 TxViewReader& TTavSession::frequencyTable() const {
     return *m_frequency;
+}
+
+std::string TTavSession::ruleCountText(const TMnozica& rule) const {
+    const std::string count = std::to_string(CountInContext(*m_sets, rule));
+    return RuleFieldsSelected(*m_sets, rule.Rule) ? count : "*** " + count;
 }
 
 std::optional<std::string> TTavSession::wholeFieldName(int row) const {

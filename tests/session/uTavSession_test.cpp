@@ -278,6 +278,36 @@ TEST_F(SessionTest, SelectingAllFieldsRecomputesOnceAndKeepsTheActiveRow) {
     }
 }
 
+TEST_F(SessionTest, EverySelectionCommandRefreshesTheRuleMarksAndKeepsTheActiveRows) {
+    // Rows of the Simple rules table: the complete set first, then the rules of C and of F.
+    auto marked = [&](const std::string& name) {
+        TxViewReader& rules = session->rulesTable();
+        for (int row = 0; row < rules.RecordCount(); ++row) {
+            if (rules.valueAt(row, RuleColumns::kName).toString().find(name) != std::string::npos)
+                return rules.valueAt(row, RuleColumns::kCount).toString().rfind("*** ", 0) == 0;
+        }
+        ADD_FAILURE() << "no rule " << name;
+        return false;
+    };
+    moveToRule(4);
+    ASSERT_TRUE(session->moveToField(1));
+    EXPECT_TRUE(marked("F= 1"));
+    session->selectAllFields(true);
+    EXPECT_FALSE(marked("F= 1"));
+    EXPECT_FALSE(marked("C= 1"));
+    session->selectActiveField(false);
+    EXPECT_TRUE(marked("F= 1"));
+    EXPECT_FALSE(marked("C= 1"));
+    session->selectField(1, true);
+    EXPECT_FALSE(marked("F= 1"));
+    session->fieldsDoubleClick();  // F becomes the class and is deselected
+    EXPECT_TRUE(marked("F= 1"));
+    session->selectFields({1});
+    EXPECT_FALSE(marked("F= 1"));
+    EXPECT_EQ(session->rulesTable().currentRow(), 4);
+    EXPECT_EQ(session->fieldsTable().currentRow(), 1);
+}
+
 TEST_F(SessionTest, DoubleClickMakesTheFieldTheClassAndDeselectsIt) {
     session->selectAllFields(true);
     ASSERT_TRUE(session->moveToField(1));

@@ -183,6 +183,25 @@ TEST_F(MainWindowTest, MovingToAnotherRuleRecomputesTheFrequencyGrid) {
     EXPECT_TRUE(ui.errors.empty());
 }
 
+TEST_F(MainWindowTest, SelectAllAndDeselectAllRefreshTheRuleMarksAtOnce) {
+    load(sample);
+    TTavGrid* rules = window->DBgrdSimpleRules;
+    moveGrid(rules, 5);
+    const auto markedRows = [&] {
+        int marked = 0;
+        for (int r = 0; r < rules->model()->rowCount(); ++r)
+            marked += cell(rules, r, RuleColumns::kCount).startsWith(QStringLiteral("*** "));
+        return marked;
+    };
+    const int all = rules->model()->rowCount();
+    trigger("selectAll1");
+    EXPECT_EQ(markedRows(), 0);
+    trigger("deselectaLl1");
+    EXPECT_EQ(markedRows(), all - 1);  // all but the complete set, which has no field
+    EXPECT_EQ(rules->currentIndex().row(), 5);
+    EXPECT_TRUE(ui.errors.empty());
+}
+
 TEST_F(MainWindowTest, EntropyGainsRankTheRulesAndOriginalOrderRestoresThem) {
     load(sample);
     // Rules of selected fields get a score; the class field is deselected by the double click.

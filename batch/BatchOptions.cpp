@@ -1,6 +1,7 @@
 #include "batch/BatchOptions.h"
 
-#include <cmath>
+#include <algorithm>
+#include <cstdint>
 
 #include "core/TextUtils.h"
 
@@ -12,11 +13,13 @@ double plainNumber(const std::string& option, const std::string& text) {
     return *value;
 }
 
+bool isDigits(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
 int plainIndex(const std::string& option, const std::string& text) {
-    bool digits = !text.empty() && text.size() <= 9;
-    for (char c : text)
-        digits = digits && c >= '0' && c <= '9';
-    if (!digits) throw EBatchUsage{option + ": \"" + text + "\" is not an index"};
+    if (!isDigits(text) || text.size() > 9)
+        throw EBatchUsage{option + ": \"" + text + "\" is not an index"};
     return std::stoi(text);
 }
 
@@ -31,69 +34,195 @@ std::vector<int> indexList(const std::string& option, const std::string& text) {
     return indexes;
 }
 
+// A whole decimal number in min..max, or a usage error naming the option.
+std::int64_t wholeNumber(const std::string& option, const std::string& text, std::int64_t min,
+                         std::int64_t max) {
+    const bool digits = isDigits(text) && text.size() <= 18;
+    const std::int64_t value = digits ? std::stoll(text) : 0;
+    if (!digits || value < min || value > max) {
+        throw EBatchUsage{option + ": \"" + text + "\" is not a whole number in " +
+                          std::to_string(min) + ".." + std::to_string(max)};
+    }
+    return value;
+}
+
+// The value among `names` (listed in the message as "a, b and c"), as its position.
+size_t oneOf(const std::string& option, const std::string& text,
+             const std::vector<std::string>& names) {
+    const auto found = std::find(names.begin(), names.end(), text);
+    if (found != names.end()) return static_cast<size_t>(found - names.begin());
+    std::string listed;
+    for (size_t i = 0; i < names.size(); ++i)
+        listed += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    throw EBatchUsage{option + ": \"" + text + "\" is none of " + listed};
+}
+
+using TOptions = TBatchOptions;
+using TText = const std::string&;
+
+// Options with one placeholder and help text each. The import's values read as they did in its
+// own parser: several spellings of the tab and of UTF-8.
+const std::vector<TBatchOption> kOptions = {
+    {"--class",
+     "N|NAME",
+     "the class field: its number or its name",
+     [](TOptions& o, TText, TText v) {
+         // A number is the field's index, anything else its name.
+         if (isDigits(v)) {
+             o.classField = plainIndex("--class", v);
+         } else {
+             o.className = v;
+         }
+     },
+     {},
+     "the class field"},
+    {"--rule", "R", "the simple rule, by its number in creation order (default 0)",
+     [](TOptions& o, TText opt, TText v) { o.rule = plainIndex(opt, v); }},
+    {"--rank", "", "rank the simple rules by their entropy gain first",
+     [](TOptions& o, TText, TText) { o.rank = true; }},
+    {"--target",
+     "CODE|LABEL",
+     "the class value: its code or its label",
+     [](TOptions& o, TText, TText v) { o.target = v; },
+     {},
+     "the class value"},
+    {"--min-count", "N", "the fewest records of a ranked finding (default 5)",
+     [](TOptions& o, TText opt, TText v) {
+         if (!isDigits(v) || v.size() > 9)
+             throw EBatchUsage{opt + ": \"" + v + "\" is not a count"};
+         o.minCount = std::stoi(v);
+     }},
+    {"--sort", "score|p|diff", "the order of the findings (default score)",
+     [](TOptions& o, TText opt, TText v) {
+         const TFindingsSort sorts[] = {TFindingsSort::Score, TFindingsSort::P,
+                                        TFindingsSort::Diff};
+         o.sort = sorts[oneOf(opt, v, {"score", "p", "diff"})];
+     }},
+    {"--format", "tsv|csv|md", "the findings table as TSV, CSV or Markdown (default tsv)",
+     [](TOptions& o, TText opt, TText v) {
+         const TFindingsFormat formats[] = {TFindingsFormat::Tsv, TFindingsFormat::Csv,
+                                            TFindingsFormat::Markdown};
+         o.format = formats[oneOf(opt, v, {"tsv", "csv", "md"})];
+     }},
+    {"--sentences", "", "a reproducible header and one sentence per flagged finding",
+     [](TOptions& o, TText, TText) { o.sentences = true; }},
+    {"--mprior", "X", "the m(prior) setting, 0.01 to 1000000",
+     [](TOptions& o, TText opt, TText v) { o.mPrior = plainNumber(opt, v); }},
+    {"--m", "X", "the m setting, 0.01 to 1000000",
+     [](TOptions& o, TText opt, TText v) { o.m = plainNumber(opt, v); }},
+    {"--signif", "X", "the significance level in %",
+     [](TOptions& o, TText opt, TText v) { o.signif = plainNumber(opt, v); }},
+    {"--context", "EXPR", "the context filter", [](TOptions& o, TText, TText v) { o.context = v; }},
+    {"--compare1", "EXPR", "the first compare filter",
+     [](TOptions& o, TText, TText v) { o.compare1 = v; }},
+    {"--compare2", "EXPR", "the second compare filter",
+     [](TOptions& o, TText, TText v) { o.compare2 = v; }},
+    {"--select", "all|none|LIST", "the fields marked selected (LIST: numbers, as 1,3)",
+     [](TOptions& o, TText opt, TText v) {
+         if (v != "all" && v != "none") indexList(opt, v);
+         o.select = v;
+     }},
+    {"--hide", "LIST", "the class value codes whose rows are hidden",
+     [](TOptions& o, TText opt, TText v) {
+         o.hide = indexList(opt, v);
+         for (int code : o.hide) {
+             if (code > 127)
+                 throw EBatchUsage{opt + ": the code " + std::to_string(code) +
+                                   " is outside 0..127"};
+         }
+     }},
+    {"--progress", "", "a line on standard error at every tenth of the work",
+     [](TOptions& o, TText, TText) { o.progress = true; }},
+    {"--delimiter", ",|;|tab", "the delimiter of IN (default: detected)",
+     [](TOptions& o, TText opt, TText v) {
+         if (v == "," || v == ";" || v == "\t") {
+             o.import.delimiter = v[0];
+         } else if (v == "tab" || v == "\\t") {
+             o.import.delimiter = '\t';
+         } else {
+             throw EBatchUsage{opt + ": \"" + v + "\" is none of \",\", \";\" and \"tab\""};
+         }
+     }},
+    {"--encoding", "utf8|1250", "the encoding of IN (default: detected)",
+     [](TOptions& o, TText opt, TText v) {
+         if (v == "utf8" || v == "utf-8") {
+             o.import.encoding = TImportEncoding::Utf8;
+         } else if (v == "1250") {
+             o.import.encoding = TImportEncoding::Win1250;
+         } else {
+             throw EBatchUsage{opt + ": \"" + v + "\" is neither utf8 nor 1250"};
+         }
+     }},
+    {"--boundaries", "N", "interval boundaries of REAL and interval INT fields (default 4)",
+     [](TOptions& o, TText opt, TText v) {
+         o.import.boundaries = static_cast<int>(wholeNumber(opt, v, 1, kMaxImportBoundaries));
+     }},
+    {"--set-limit", "N", "the most distinct texts of a SET field (default 127)",
+     [](TOptions& o, TText opt, TText v) {
+         o.import.setLimit = static_cast<int>(wholeNumber(opt, v, 1, 127));
+     }},
+    {"--sample", "", "keep a random sample of a table of more than 65,001 records",
+     [](TOptions& o, TText, TText) { o.import.sample = true; }},
+    {"--seed", "S", "the seed of the sample (default 1)",
+     [](TOptions& o, TText opt, TText v) {
+         o.import.seed =
+             static_cast<std::uint64_t>(wholeNumber(opt, v, 0, 999'999'999'999'999'999));
+     },
+     "--sample"},
+};
+
 }  // namespace
 
+const std::vector<TBatchOption>& batchOptions() {
+    return kOptions;
+}
+
+const TBatchOption* findBatchOption(std::string_view name) {
+    for (const TBatchOption& option : kOptions) {
+        if (option.name == name) return &option;
+    }
+    return nullptr;
+}
+
 TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
-                                const std::set<std::string>& allowed) {
+                                const std::vector<std::string_view>& taken,
+                                const std::vector<std::string_view>& required, int fileCount) {
     TBatchOptions options;
-    std::set<std::string> seen;
-    bool haveFile = false;
     for (size_t k = 0; k < args.size(); ++k) {
         const std::string& arg = args[k];
         if (arg.rfind("--", 0) != 0) {
-            if (haveFile) throw EBatchUsage{"more than one file given: \"" + arg + "\""};
-            options.file = arg;
-            haveFile = true;
+            if (static_cast<int>(options.files.size()) == fileCount) {
+                throw EBatchUsage{fileCount == 1 ? "more than one file given: \"" + arg + "\""
+                                                 : "\"" + arg + "\": one file too many"};
+            }
+            options.files.push_back(arg);
             continue;
         }
-        if (allowed.count(arg) == 0) throw EBatchUsage{arg + ": not an option of this command"};
-        if (!seen.insert(arg).second) throw EBatchUsage{arg + ": given twice"};
-        if (arg == "--rank") {
-            options.rank = true;
-            continue;
-        }
-        if (arg == "--progress") {
-            options.progress = true;
+        const TBatchOption* option = findBatchOption(arg);
+        if (option == nullptr || std::find(taken.begin(), taken.end(), arg) == taken.end())
+            throw EBatchUsage{arg + ": not an option of this command"};
+        if (!options.given.insert(arg).second) throw EBatchUsage{arg + ": given twice"};
+        if (option->placeholder.empty()) {
+            option->take(options, arg, "");
             continue;
         }
         if (k + 1 >= args.size()) throw EBatchUsage{arg + ": a value is missing"};
-        const std::string& value = args[++k];
-        if (arg == "--mprior") {
-            options.mPrior = plainNumber(arg, value);
-        } else if (arg == "--m") {
-            options.m = plainNumber(arg, value);
-        } else if (arg == "--signif") {
-            options.signif = plainNumber(arg, value);
-        } else if (arg == "--context") {
-            options.context = value;
-        } else if (arg == "--compare1") {
-            options.compare1 = value;
-        } else if (arg == "--compare2") {
-            options.compare2 = value;
-        } else if (arg == "--select") {
-            if (value != "all" && value != "none") indexList(arg, value);
-            options.select = value;
-        } else if (arg == "--hide") {
-            options.hide = indexList(arg, value);
-            for (int code : options.hide) {
-                if (code > 127)
-                    throw EBatchUsage{"--hide: the code " + std::to_string(code) +
-                                      " is outside 0..127"};
-            }
-        } else if (arg == "--class") {
-            // A number is the field's index, anything else its name.
-            const bool number =
-                !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
-            if (number) {
-                options.classField = plainIndex(arg, value);
-            } else {
-                options.className = value;
-            }
-        } else if (arg == "--rule") {
-            options.rule = plainIndex(arg, value);
+        option->take(options, arg, args[++k]);
+    }
+    for (const std::string& name : options.given) {
+        const std::string_view needs = findBatchOption(name)->needs;
+        if (!needs.empty() && options.given.count(std::string(needs)) == 0)
+            throw EBatchUsage{name + ": given without " + std::string(needs)};
+    }
+    for (std::string_view name : required) {
+        if (options.given.count(std::string(name)) == 0) {
+            throw EBatchUsage{std::string(name) + ": " +
+                              std::string(findBatchOption(name)->whenMissing) + " is missing"};
         }
     }
-    if (!haveFile) throw EBatchUsage{"no file given"};
+    if (static_cast<int>(options.files.size()) < fileCount)
+        throw EBatchUsage{fileCount == 1 ? "no file given"
+                                         : "the input and the output file are needed"};
     return options;
 }
 

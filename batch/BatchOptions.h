@@ -1,13 +1,20 @@
 #pragma once
 
+#include <exception>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "import/ImportTypes.h"
+#include "stats/uTavFindings.h"
+#include "stats/uTavFindingsText.h"
 
 // The arguments of one tav-batch run after the subcommand.
 struct TBatchOptions {
-    std::string file;
+    std::vector<std::string> files;  // in the order given
+    std::set<std::string> given;     // the options given, such as "--class"
     std::optional<double> mPrior;
     std::optional<double> m;
     std::optional<double> signif;
@@ -20,20 +27,52 @@ struct TBatchOptions {
     std::optional<std::string> className;  // --class given as a field name (as typed)
     std::optional<int> rule;
     bool rank = false;
-    bool progress = false;  // progress lines on standard error
+    bool progress = false;              // progress lines on standard error
+    std::optional<std::string> target;  // a class value's code (digits) or label (as typed)
+    int minCount = 5;
+    TFindingsSort sort = TFindingsSort::Score;
+    TFindingsFormat format = TFindingsFormat::Tsv;
+    bool sentences = false;
+    TImportOptions import;
 };
 
 // A usage error: the message names the option; tav-batch exits with status 2.
-struct EBatchUsage {
-    std::string message;
+class EBatchUsage : public std::exception {
+  public:
+    explicit EBatchUsage(std::string message) : m_message(std::move(message)) {}
+    // The message, naming the option (Windows-1250 text).
+    const char* what() const noexcept override { return m_message.c_str(); }
+
+  private:
+    std::string m_message;
 };
 
-// Parses the arguments of a subcommand that takes the options in `allowed` (such as "--class").
-// Options may come before or after the file. Throws EBatchUsage for an unknown or repeated
-// option, a missing value, a number that is not a plain decimal number, a code outside 0..127,
-// a missing file or a second one.
+// One option of tav-batch, declared once for every command that takes it.
+struct TBatchOption {
+    std::string_view name;         // "--class"
+    std::string_view placeholder;  // the value in the usage ("N|NAME"); empty for a flag
+    std::string_view help;         // one line for the usage
+    // Reads the value (empty for a flag) into the options; throws EBatchUsage naming `option`.
+    void (*take)(TBatchOptions& options, const std::string& option, const std::string& value);
+    std::string_view needs = {};        // another option without which this one is refused
+    std::string_view whenMissing = {};  // what a command that requires the option misses
+};
+
+// Every option of tav-batch, in the order the usage lists them.
+const std::vector<TBatchOption>& batchOptions();
+
+// The option named `name`, or nullptr.
+const TBatchOption* findBatchOption(std::string_view name);
+
+// Parses the arguments of a subcommand that takes the options `taken`, requires the options
+// `required` and `fileCount` files. Options may come before or after the files. Throws
+// EBatchUsage for an unknown or repeated option, a missing value, a value the option refuses (a
+// number that is not a plain decimal number, a code outside 0..127, ...), a missing required
+// option, or a file too few or too many.
 TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
-                                const std::set<std::string>& allowed);
+                                const std::vector<std::string_view>& taken,
+                                const std::vector<std::string_view>& required = {},
+                                int fileCount = 1);
 
 // The field indexes of a --select list; throws EBatchUsage naming the option when an index is
 // not in 0..fieldCount-1.

@@ -110,8 +110,10 @@ TEST(BatchFindings, UsageErrorsNameTheOption) {
     } cases[] = {
         {{"findings", path, "--target", "1"}, "--class: the class field is missing"},
         {{"findings", path, "--class", "0"}, "--target: the class value is missing"},
-        {{"findings", path, "--class", "AGE", "--target", "1"}, "--class: \"AGE\" is no field"},
-        {{"findings", path, "--class", "9", "--target", "1"}, "--class: \"9\" is no field"},
+        {{"findings", path, "--class", "AGE", "--target", "1"},
+         "--class: the table has no field named \"AGE\""},
+        {{"findings", path, "--class", "9", "--target", "1"},
+         "--class: the field 9 is outside 0..3"},
         {{"findings", path, "--class", "0", "--target", "5"}, "--target: \"5\" is no value"},
         {{"findings", path, "--class", "0", "--target", "1", "--sort", "up"},
          "--sort: \"up\" is none of score, p and diff"},

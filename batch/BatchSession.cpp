@@ -1,0 +1,107 @@
+#include "batch/BatchSession.h"
+
+#include <optional>
+#include <ostream>
+
+#include "batch/BatchCommands.h"
+#include "batch/BatchText.h"
+#include "core/Errors.h"
+#include "core/TextUtils.h"
+#include "core/Win1250.h"
+#include "core/uTavObj.h"
+
+namespace {
+
+// Loads the file into the session and applies the options. Returns an exit status, or -1 when
+// the command may go on.
+int prepareSession(TTavSession& session, const TBatchOptions& options) {
+    try {
+        session.loadDataFile(options.files.at(0));
+    } catch (const ENotADataFile& plain) {
+        throw ETavError(std::string(plain.what()) +
+                        " tav-batch import converts a CSV, TSV or ARFF file into a data file.");
+    }
+    const TBaza& data = *session.CurrentData();
+    std::optional<int> classField = options.classField;
+    if (options.className) {
+        const std::string name = argumentTo1250("--class", *options.className);
+        const int index = data.fieldIndex(upperCase1250(name));
+        if (index < 0) throw EBatchUsage{"--class: the table has no field named \"" + name + "\""};
+        classField = index;
+    }
+    if (options.classField && *options.classField >= data.FieldCount()) {
+        throw EBatchUsage{"--class: the field " + std::to_string(*options.classField) +
+                          " is outside 0.." + std::to_string(data.FieldCount() - 1)};
+    }
+    const int ruleCount = session.sets().SetLists[slRules].count();
+    if (options.rule && *options.rule >= ruleCount) {
+        throw EBatchUsage{"--rule: the rule " + std::to_string(*options.rule) + " is outside 0.." +
+                          std::to_string(ruleCount - 1)};
+    }
+    if (options.select) session.selectFields(selectedFields(*options.select, data.FieldCount()));
+    if (classField) session.setClassFieldDeselected(*classField);
+    if (options.context) {
+        session.updateContext(argumentTo1250("--context", *options.context));
+        // The session has shown the message; a script must not get numbers for other records.
+        if (!session.contextError().empty()) return kExitError;
+    }
+    if (options.compare1 || options.compare2) {
+        session.updateCompare(argumentTo1250("--compare1", options.compare1.value_or("")),
+                              argumentTo1250("--compare2", options.compare2.value_or("")));
+        if (!session.compare1Error().empty() || !session.compare2Error().empty()) return kExitError;
+    }
+    return -1;
+}
+
+}  // namespace
+
+void applySettings(TTavSession& session, const TBatchOptions& options) {
+    resetStatSettings();
+    const struct {
+        const char* option;
+        std::optional<double> value;
+        TSetting setting;
+    } settings[] = {{"--mprior", options.mPrior, TSetting::MPrior},
+                    {"--m", options.m, TSetting::MParam},
+                    {"--signif", options.signif, TSetting::SignificancePct}};
+    for (const auto& given : settings) {
+        if (!given.value) continue;
+        try {
+            session.setSetting(given.setting, *given.value);
+        } catch (const ETavError& refused) {
+            throw EBatchUsage{std::string(given.option) + ": " + refused.what()};
+        }
+    }
+    session.hideClassValues(options.hide);
+}
+
+int exploreSession(const TBatchOptions& options, const TBatchOutput& io,
+                   const std::function<void(TTavSession&)>& act,
+                   const std::function<void(TTavSession&)>& print) {
+    TSessionHooks hooks;
+    hooks.showMessage = [&io](const std::string& message) { io.printError(message); };
+    if (options.progress) {
+        // One line each time the work passes another tenth; a fraction of 0 means done.
+        hooks.progress = [&io, tenths = 0](double fraction) mutable {
+            const int reached = static_cast<int>(fraction * 10);
+            if (fraction <= 0) {
+                tenths = 0;
+            } else if (reached > tenths) {
+                tenths = reached;
+                io.err << "tav-batch: " << reached * 10 << " %" << std::endl;
+            }
+        };
+    }
+    TTavSession session(hooks);
+    session.setWritesSummaryReport(false);
+    int status = -1;
+    session.runAsOneCommand([&] {
+        // Settings before the load, so that the sets get m.
+        applySettings(session, options);
+        status = prepareSession(session, options);
+        if (status < 0 && act) act(session);
+    });
+    if (status >= 0) return status;
+    print(session);
+    return kExitOk;
+}

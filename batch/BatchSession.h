@@ -1,0 +1,23 @@
+#pragma once
+
+#include <functional>
+
+#include "batch/BatchOptions.h"
+#include "batch/BatchOutput.h"
+#include "session/uTavSession.h"
+
+// Sets the statistics settings of the options (the rest to their defaults) and hides the class
+// rows of --hide. Throws EBatchUsage naming the option when the session refuses a value.
+void applySettings(TTavSession& session, const TBatchOptions& options);
+
+// Runs a command that explores a table, the same way for every such command: a session with the
+// options' settings loads options.files[0] (a plain table is refused with a pointer to import),
+// takes the class field (--class by number or name), the rule, the selected fields, the class
+// deselected, the context and the compare filters, then runs `act`; the load, the options and
+// `act` are one session command, so that the Frequency table is computed once. `print` then
+// writes the output. Returns the exit status: 1 when a filter does not check (the session has
+// shown its message) and nothing is printed. Throws EBatchUsage for a usage error and the core's
+// errors for a file that cannot be loaded.
+int exploreSession(const TBatchOptions& options, const TBatchOutput& io,
+                   const std::function<void(TTavSession&)>& act,
+                   const std::function<void(TTavSession&)>& print);

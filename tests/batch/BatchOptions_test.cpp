@@ -1,0 +1,117 @@
+#include "batch/BatchOptions.h"
+
+#include <gtest/gtest.h>
+
+#include "batch/BatchCommands.h"
+
+namespace {
+
+const std::vector<std::string_view> kExplore = {"--class", "--m", "--hide", "--rank", "--select"};
+
+std::string usageError(const std::vector<std::string>& args,
+                       const std::vector<std::string_view>& taken = kExplore,
+                       const std::vector<std::string_view>& required = {}, int files = 1) {
+    try {
+        parseBatchOptions(args, taken, required, files);
+    } catch (const EBatchUsage& usage) {
+        return usage.what();
+    }
+    return "";
+}
+
+// The tables agree: whatever a command takes or requires is declared, with a text for the usage.
+TEST(BatchOptions, EveryCommandsOptionIsDeclaredOnce) {
+    for (const TBatchCommand& command : batchCommands()) {
+        for (std::string_view name : command.options) {
+            const TBatchOption* option = findBatchOption(name);
+            ASSERT_NE(option, nullptr) << command.name << " " << name;
+            EXPECT_FALSE(option->help.empty()) << name;
+        }
+        for (std::string_view name : command.required)
+            EXPECT_FALSE(findBatchOption(name)->whenMissing.empty()) << name;
+    }
+    const std::string usage = batchUsage();
+    for (const TBatchCommand& command : batchCommands())
+        EXPECT_NE(usage.find("\n  " + std::string(command.name) + " "), std::string::npos);
+    for (const TBatchOption& option : batchOptions())
+        EXPECT_NE(usage.find("\n  " + std::string(option.name) + " "), std::string::npos);
+}
+
+TEST(BatchOptions, OptionsComeBeforeOrAfterTheFilesAndFlagsTakeNoValue) {
+    const TBatchOptions options =
+        parseBatchOptions({"--rank", "in.csv", "--class", "LOAN", "--m", "1.5"}, kExplore);
+    EXPECT_EQ(options.files, std::vector<std::string>{"in.csv"});
+    EXPECT_TRUE(options.rank);
+    EXPECT_EQ(options.className, "LOAN");
+    EXPECT_FALSE(options.classField);
+    EXPECT_EQ(options.m, 1.5);
+    EXPECT_EQ(parseBatchOptions({"--class", "12", "f"}, kExplore).classField, 12);
+    const TBatchOptions import = parseBatchOptions({"a", "b"}, {"--seed"}, {}, 2);
+    EXPECT_EQ(import.files, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(import.import.boundaries, TImportOptions{}.boundaries);
+}
+
+TEST(BatchOptions, UsageErrorsNameTheOption) {
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"f", "--m", "nan"}, "--m: \"nan\" is not a plain decimal number"},
+        {{"f", "--m", "1", "--m", "2"}, "--m: given twice"},
+        {{"f", "--m"}, "--m: a value is missing"},
+        {{"f", "--rule", "1"}, "--rule: not an option of this command"},
+        {{"f", "--nonsense"}, "--nonsense: not an option of this command"},
+        {{"f", "--hide", "1,128"}, "--hide: the code 128 is outside 0..127"},
+        {{"f", "--hide", "1,,2"}, "--hide: \"\" is not an index"},
+        {{"f", "--select", "1,x"}, "--select: \"x\" is not an index"},
+        {{"f", "--class", "1234567890"}, "--class: \"1234567890\" is not an index"},
+        {{"f", "g"}, "more than one file given: \"g\""},
+        {{"--m", "1"}, "no file given"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(usageError(c.args), c.message);
+}
+
+TEST(BatchOptions, CommandsOwnValuesAreChecked) {
+    const std::vector<std::string_view> all = {"--min-count", "--sort",     "--format",
+                                               "--delimiter", "--encoding", "--boundaries",
+                                               "--set-limit", "--seed",     "--sample"};
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"--min-count", "-1"}, "--min-count: \"-1\" is not a count"},
+        {{"--sort", "up"}, "--sort: \"up\" is none of score, p and diff"},
+        {{"--format", "xls"}, "--format: \"xls\" is none of tsv, csv and md"},
+        {{"--delimiter", "|"}, "--delimiter: \"|\" is none of \",\", \";\" and \"tab\""},
+        {{"--encoding", "latin1"}, "--encoding: \"latin1\" is neither utf8 nor 1250"},
+        {{"--boundaries", "127"}, "--boundaries: \"127\" is not a whole number in 1..126"},
+        {{"--set-limit", "0"}, "--set-limit: \"0\" is not a whole number in 1..127"},
+        {{"--seed", "7"}, "--seed: given without --sample"},
+        {{"--sample", "--seed", "1e3"},
+         "--seed: \"1e3\" is not a whole number in "
+         "0..999999999999999999"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"in", "out"});
+        EXPECT_EQ(usageError(args, all, {}, 2), c.message);
+    }
+    EXPECT_EQ(usageError({"in"}, all, {}, 2), "the input and the output file are needed");
+    EXPECT_EQ(usageError({"in", "out", "x"}, all, {}, 2), "\"x\": one file too many");
+    const TBatchOptions options = parseBatchOptions(
+        {"--delimiter", "tab", "--sample", "--seed", "9", "in", "out"}, all, {}, 2);
+    EXPECT_EQ(options.import.delimiter, '\t');
+    EXPECT_TRUE(options.import.sample);
+    EXPECT_EQ(options.import.seed, 9u);
+}
+
+TEST(BatchOptions, ARequiredOptionSaysWhatIsMissing) {
+    const std::vector<std::string_view> taken = {"--class", "--target"};
+    EXPECT_EQ(usageError({"f", "--target", "1"}, taken, {"--class", "--target"}),
+              "--class: the class field is missing");
+    EXPECT_EQ(usageError({"f", "--class", "0"}, taken, {"--class", "--target"}),
+              "--target: the class value is missing");
+}
+
+}  // namespace

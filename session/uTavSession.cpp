@@ -181,7 +181,9 @@ void TTavSession::loadDataFile(const std::string& fileName) {
         m_sets.swap(sets);
         m_data.swap(data);
         m_dataFileName = fileName;
-        m_scoreBasis.reset();  // the new sets have no scores yet
+        ++m_loadNumber;
+        m_scoresComputedUnder.reset();  // the new sets have no scores yet
+        m_findingsComputedUnder.reset();
         if (m_classField < 0 || m_classField >= m_data->FieldCount()) m_classField = 0;
 
         if (m_writesSummaryReport) {
@@ -228,11 +230,9 @@ void TTavSession::setSetting(TSetting which, double value) {
                 break;
             case TSetting::MParam:
                 MParam = std::max(value, kMinM);
-                // Every set is evaluated with the m it keeps: a new m reaches them all.
-                for (TMnozicaList& list : m_sets->SetLists) {
-                    for (int i = 0; i < list.count(); ++i)
-                        list.item(i)->SetM = MParam;
-                }
+                // Every set is evaluated with the m it keeps: a new m reaches them all, the
+                // sub-totals of hidden rows and of the findings too.
+                m_sets->setEveryM(MParam);
                 break;
             case TSetting::SignificancePct:
                 SignificancePct = std::max(value, 0.0);
@@ -242,17 +242,35 @@ void TTavSession::setSetting(TSetting which, double value) {
     });
 }
 
-TTavSession::TScoreBasis TTavSession::currentScoreBasis() const {
-    return TScoreBasis{MPrior, MParam, m_appliedContext, m_appliedCompare1, m_appliedCompare2};
+TComputedUnder TTavSession::computedUnderNow(int target, int minCount) const {
+    TComputedUnder now;
+    now.load = m_loadNumber;
+    now.classField = m_classField;
+    now.target = target;
+    now.context = m_appliedContext;
+    now.compare1 = m_appliedCompare1;
+    now.compare2 = m_appliedCompare2;
+    now.mPrior = MPrior;
+    now.mParam = MParam;
+    now.significancePct = SignificancePct;
+    if (m_data != nullptr) {
+        for (int i = 0; i < m_data->FieldCount(); ++i) {
+            const TMnozica* field = m_sets->fieldSet(i);
+            if (field != nullptr && field->Selected != 0) now.selected.push_back(i);
+        }
+    }
+    now.minCount = minCount;
+    return now;
 }
 
 bool TTavSession::scoresOutdated() const {
-    return m_scoreBasis && !(*m_scoreBasis == currentScoreBasis());
+    return m_scoresComputedUnder &&
+           !(m_scoresComputedUnder->scoresPart() == computedUnderNow().scoresPart());
 }
 
 std::string TTavSession::scoresComputedUnder() const {
-    if (!m_scoreBasis) return "";
-    const TScoreBasis& basis = *m_scoreBasis;
+    if (!m_scoresComputedUnder) return "";
+    const TComputedUnder& basis = *m_scoresComputedUnder;
     const std::string context = trimRightBlanks(trimLeftBlanks(basis.context));
     std::string text = "Scores of m(prior) = " + realToText(0, 2, basis.mPrior) +
                        ", m = " + realToText(0, 2, basis.mParam) + ", context " +

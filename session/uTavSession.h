@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/uTavObj.h"
+#include "session/ComputedUnder.h"
 #include "stats/uTavFindingsText.h"
 #include "stats/uTavFreq.h"
 #include "stats/uTavSets.h"
@@ -102,6 +103,16 @@ class TTavSession {
     int activeFieldNumber() const;
     // The "No." of the active Frequency row, or -1 without one.
     int activeFrequencyValue() const;
+    // The successful loads so far: a table loaded again is a new one.
+    int loadNumber() const { return m_loadNumber; }
+    // What a result computed now would be computed under: the table, the class, the applied
+    // filters, the three settings and the selection, with `target` and `minCount` of findings.
+    TComputedUnder computedUnderNow(int target = -1, int minCount = 0) const;
+    // What the findings last computed were computed under; none before, and after a cancelled
+    // computation.
+    const std::optional<TComputedUnder>& findingsComputedUnder() const {
+        return m_findingsComputedUnder;
+    }
     // The scores of the last entropy-gain run were computed under other settings, another
     // context or other compare expressions than those in force now.
     bool scoresOutdated() const;
@@ -233,8 +244,8 @@ class TTavSession {
 
     // The findings of class value `target` of the class field in the applied Context with the
     // current settings; progress through the hooks, stopped when `cancelled` says so. Changes no
-    // table and nothing the tables show. Throws ETavError without a table or for a class field
-    // without that value.
+    // table and nothing the tables show; records what they were computed under unless cancelled.
+    // Throws ETavError without a table or for a class field without that value.
     TFindings computeFindings(int target, int minCount = 5,
                               TFindingsSort sort = TFindingsSort::Score,
                               const std::function<bool()>& cancelled = {});
@@ -307,18 +318,11 @@ class TTavSession {
     std::string m_compare2Error;
     bool m_writesSummaryReport = true;
 
-    // What an entropy-gain run's scores depend on: the two m and the applied filters.
-    struct TScoreBasis {
-        double mPrior = 0;
-        double mParam = 0;
-        std::string context;
-        std::string compare1;
-        std::string compare2;
-        bool operator==(const TScoreBasis&) const = default;
-    };
-    TScoreBasis currentScoreBasis() const;
-    // The basis of the last run's scores; none before a run, after a load or a restore.
-    std::optional<TScoreBasis> m_scoreBasis;
+    int m_loadNumber = 0;
+    // What the last run's scores were computed under; none before a run, after a load or a
+    // restore.
+    std::optional<TComputedUnder> m_scoresComputedUnder;
+    std::optional<TComputedUnder> m_findingsComputedUnder;
     // The filter texts as last applied (the edit fields may hold newer ones).
     std::string m_appliedContext;
     std::string m_appliedCompare1;

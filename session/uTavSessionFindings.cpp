@@ -15,8 +15,17 @@ TFindings TTavSession::computeFindings(int target, int minCount, TFindingsSort s
     options.minCount = minCount;
     options.sort = sort;
     TFindingsHooks hooks{m_hooks.progress, cancelled};
+    const TComputedUnder under = computedUnderNow(target, minCount);
+    m_findingsComputedUnder.reset();
     try {
-        return ComputeFindings(*m_data, *m_sets, options, hooks);
+        TFindings findings = ComputeFindings(*m_data, *m_sets, options, hooks);
+        if (!findings.cancelled) m_findingsComputedUnder = under;
+        return findings;
+    } catch (const ETavError&) {
+        // The same inputs are refused the same way (a class without coded values).
+        progress(0);
+        m_findingsComputedUnder = under;
+        throw;
     } catch (...) {
         progress(0);
         throw;

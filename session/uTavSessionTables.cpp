@@ -176,7 +176,7 @@ bool TTavSession::computeEntropyGains() {
         }
         progress(0);
         m_dataReady = true;
-        m_scoreBasis = currentScoreBasis();
+        m_scoresComputedUnder = computedUnderNow();
         m_sets->SetLists[slRules].sort(higherScore);
         FillResultTables(false);
         invalidateFrequency();
@@ -188,7 +188,7 @@ void TTavSession::restoreOriginalOrder() {
     if (m_data == nullptr) return;
     runCommand([this] {
         m_dataReady = true;
-        m_scoreBasis.reset();
+        m_scoresComputedUnder.reset();
         m_sets->SetLists[slRules].sort(
             [](const TMnozica& a, const TMnozica& b) { return a.SetNumber < b.SetNumber; });
         FillResultTables(false);

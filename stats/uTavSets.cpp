@@ -223,3 +223,12 @@ long double EntropyScale(long double x) {
     const long double h = -(x * std::log2(x) + (1 - x) * std::log2(1 - x));
     return x <= 0.5L ? h : 2 - h;
 }
+
+void TSetCatalogue::setEveryM(double m) {
+    for (TMnozicaList& list : SetLists) {
+        for (int i = 0; i < list.count(); ++i)
+            list.item(i)->SetM = m;
+    }
+    for (const std::unique_ptr<TMnozica>& subTotal : subTotals)
+        subTotal->SetM = m;
+}

@@ -88,6 +88,8 @@ struct TSetCatalogue {
     TMnozica* compare2() const { return SetLists[slFilters].item(2); }
     // The field set of field i (list 1, item i), or none.
     TMnozica* fieldSet(int i) const { return SetLists[slFields].item(i); }
+    // Gives every set, those of the lists and the sub-totals, the m of its estimates.
+    void setEveryM(double m);
 };
 
 // Bits of the list numbers given to BuildSets.

@@ -456,6 +456,14 @@ TEST_F(SessionTest, ANewMReachesEverySetAndTheShownNumbersAtOnce) {
     fresh.moveToRule(3);
     EXPECT_EQ(frequencyColumn(FrequencyColumns::kCondProbability)[1],
               fresh.frequencyTable().valueAt(1, FrequencyColumns::kCondProbability).toFloat());
+    // The sub-total of hidden rows (and so the findings, which read it) follows the new m too.
+    for (const auto& subTotal : session->sets().subTotals)
+        ASSERT_EQ(subTotal->SetM, 10);
+    session->hideClassValues({2});  // the row flags are the process's: both sessions hide it
+    fresh.refreshFrequency();
+    EXPECT_EQ(frequencyColumn(FrequencyColumns::kCondProbability)[0],
+              fresh.frequencyTable().valueAt(0, FrequencyColumns::kCondProbability).toFloat());
+    EXPECT_EQ(session->computeFindings(1).m, 10);
 }
 
 TEST_F(SessionTest, ScoresOfAnEarlierRunAreOutdatedUnderOtherSettingsOrContext) {

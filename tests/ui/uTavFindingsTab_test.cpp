@@ -78,6 +78,18 @@ TEST_F(FindingsTabTest, RecomputesWhenTheContextMinimumOrSettingsChange) {
     EXPECT_EQ(tab->findings().significancePct, 20);
 }
 
+TEST_F(FindingsTabTest, ANewMWhileTheTabIsShownRecomputesIt) {
+    ASSERT_EQ(tab->findings().m, 2);
+    const double rate = tab->findings().ranked.front().rule.rate;
+    ui.answers.push_back("10");
+    trigger("parameterMItem");
+    EXPECT_EQ(tab->findings().m, 10);
+    EXPECT_NE(tab->findings().ranked.front().rule.rate, rate);
+    EXPECT_EQ(
+        tab->findings().ranked.front().rule.rate,
+        window->session().computeFindings(tab->findings().options.target).ranked.front().rule.rate);
+}
+
 TEST_F(FindingsTabTest, DoubleClickMakesTheFindingTheActiveRule) {
     const TFinding top = tab->findings().ranked.front();
     emit tab->grdFindings->doubleClicked(tab->grdFindings->model()->index(0, 0));

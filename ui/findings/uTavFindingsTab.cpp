@@ -106,33 +106,15 @@ const TFindings& TTavFindingsTab::findings() const {
     return m_model->findings();
 }
 
-TTavFindingsTab::TInputs TTavFindingsTab::currentInputs() const {
-    TInputs in;
-    in.data = m_session.CurrentData();
-    if (in.data == nullptr) return in;
-    in.fileName = m_session.DataFileName();
-    in.records = in.data->RecordCount();
-    in.classField = m_session.classField();
-    in.target = cmbBxTarget->currentIndex() >= 0 ? cmbBxTarget->currentData().toInt() : -1;
-    in.minCount = spnMinCount->value();
-    in.sort = cmbBxSort->currentIndex();
-    in.mPrior = TTavSession::setting(TSetting::MPrior);
-    in.significance = TTavSession::setting(TSetting::SignificancePct);
-    for (int i = 0; i < in.data->FieldCount(); ++i) {
-        const TMnozica* field = m_session.sets().fieldSet(i);
-        if (field != nullptr && field->Selected != 0) in.selected.push_back(i);
-    }
-    in.context = m_session.contextInput().text;
-    in.contextPending = m_session.contextPending();
-    in.contextCount = m_session.sets().context() ? m_session.sets().context()->bitCount() : 0;
-    return in;
+int TTavFindingsTab::currentTarget() const {
+    return cmbBxTarget->currentIndex() >= 0 ? cmbBxTarget->currentData().toInt() : -1;
 }
 
 void TTavFindingsTab::fillTargets() {
     const TBaza* data = m_session.CurrentData();
     const int classField = m_session.classField();
-    if (data == m_targetsFor && classField == m_targetsClass) return;
-    m_targetsFor = data;
+    if (m_session.loadNumber() == m_targetsLoad && classField == m_targetsClass) return;
+    m_targetsLoad = m_session.loadNumber();
     m_targetsClass = classField;
     const QVariant previous = cmbBxTarget->currentData();
     QSignalBlocker quiet(cmbBxTarget);
@@ -164,46 +146,46 @@ void TTavFindingsTab::optionsChanged() {
 void TTavFindingsTab::recomputeIfChanged() {
     if (m_computing) return;
     fillTargets();
-    const TInputs inputs = currentInputs();
-    if (m_computed && inputs == m_computedFor) return;
-    m_computedFor = inputs;
-    m_computed = true;
-    compute();
-}
-
-void TTavFindingsTab::compute() {
-    if (m_computedFor.data == nullptr || m_computedFor.target < 0) {
+    const int target = currentTarget();
+    if (m_session.CurrentData() == nullptr || target < 0) {
         m_model->setFindings({});
-        lblMultiplicity->setText(m_computedFor.data == nullptr
+        m_shownSort = -1;
+        lblMultiplicity->setText(m_session.CurrentData() == nullptr
                                      ? QString()
                                      : QStringLiteral("The class field has no values."));
         return;
     }
+    const int minCount = spnMinCount->value();
+    const int sort = cmbBxSort->currentIndex();
+    if (m_session.findingsComputedUnder() == m_session.computedUnderNow(target, minCount) &&
+        sort == m_shownSort)
+        return;
+    compute(target, minCount, sort);
+}
+
+void TTavFindingsTab::compute(int target, int minCount, int sort) {
     m_computing = true;
     m_cancelRequested = false;
     btnCancel->setEnabled(true);
-    bool ran = false;
-    m_runCommand([this, &ran] {
-        ran = true;
+    m_runCommand([&] {
+        m_shownSort = sort;
         try {
             const TFindings findings =
-                m_session.computeFindings(m_computedFor.target, m_computedFor.minCount,
-                                          static_cast<TFindingsSort>(m_computedFor.sort),
+                m_session.computeFindings(target, minCount, static_cast<TFindingsSort>(sort),
                                           [this] { return m_cancelRequested; });
             m_model->setFindings(findings);
             lblMultiplicity->setText(findings.cancelled ? QStringLiteral("Cancelled.")
                                                         : qtText(multiplicityLine(findings)));
-            if (findings.cancelled) m_computed = false;  // the next change tries again
         } catch (const ETavError& error) {
             // A class field without coded values: said in the tab, not in a message box.
             m_model->setFindings({});
             lblMultiplicity->setText(qtText(error.what()));
         }
     });
+    // A cancelled computation, or one asked for while another command ran (a load showing the
+    // tab), left the session without findings: the next change tries again.
     btnCancel->setEnabled(false);
     m_computing = false;
-    // Asked while another command ran (a load showing the tab): the next change tries again.
-    if (!ran) m_computed = false;
     grdFindings->resizeColumnsToContents();
 }
 

@@ -60,24 +60,13 @@ class TTavFindingsTab : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
-    // What the findings depend on; a change means a recomputation.
-    struct TInputs {
-        const TBaza* data = nullptr;
-        // With the pointer: a table loaded where an earlier one was freed is still new.
-        std::string fileName;
-        int records = 0;
-        int classField = -1, target = -1, minCount = 0, sort = 0;
-        double mPrior = 0, significance = 0;
-        std::vector<int> selected;
-        std::string context;
-        bool contextPending = false;
-        int contextCount = 0;
-        bool operator==(const TInputs&) const = default;
-    };
-    TInputs currentInputs() const;
+    // The class value chosen in the target drop-down, or -1.
+    int currentTarget() const;
     void fillTargets();
+    // Recomputes when the session's findings were computed under other inputs than those in
+    // force now, or sorted otherwise.
     void recomputeIfChanged();
-    void compute();
+    void compute(int target, int minCount, int sort);
     void optionsChanged();
     void grdFindingsDblClick(const QModelIndex& index);
     void btnExportClick();
@@ -90,11 +79,12 @@ class TTavFindingsTab : public QWidget {
     TTavUiOps& m_ui;
     CommandRunner m_runCommand;
     TFindingsModel* m_model = nullptr;
-    TInputs m_computedFor;
-    bool m_computed = false;
+    // The order of the findings shown (an index of the sort drop-down).
+    int m_shownSort = -1;
     bool m_cancelRequested = false;
     bool m_computing = false;
-    const TBaza* m_targetsFor = nullptr;
+    // The load and the class field whose values the target drop-down lists.
+    int m_targetsLoad = -1;
     int m_targetsClass = -1;
     TfrmThresholdSweep* m_sweep = nullptr;
 };

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/ReportFile.h"
 #include "session/uTavReports.h"
 #include "ui/charts/uChartBaza.h"
 #include "ui/charts/uChartM.h"
@@ -73,7 +74,7 @@ int main(int argc, char** argv) {
 
     // Start-up: the global report in the working folder, then the main window, then the two
     // chart windows, hidden. The stop order is the reverse.
-    TGlobalReport report;
+    TReportFile report(kGlobalReportFileName);
     TTavQtUiOps ui;
     TfrmTavMain window(ui, report);
     ui.setParentWindow(&window);

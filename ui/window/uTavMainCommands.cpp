@@ -10,6 +10,7 @@
 #include <QTabWidget>
 
 #include "core/DataFileHeader.h"
+#include "core/ReportFile.h"
 #include "core/TextUtils.h"
 #include "core/UserNumber.h"
 #include "core/uTavObj.h"
@@ -199,7 +200,8 @@ void TfrmTavMain::tlbtnBClick() {
 }
 
 void TfrmTavMain::Simplerules1Click() {
-    runCommand([this] { withRuleWalk([this] { m_report.writeBlock(*m_session); }); });
+    runCommand(
+        [this] { withRuleWalk([this] { m_report.appendBlock(globalReportBlock(*m_session)); }); });
 }
 
 // --- Help -----------------------------------------------------------------------------------

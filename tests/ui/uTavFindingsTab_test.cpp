@@ -9,11 +9,14 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
+#include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include <QTest>
 #include "stats/uTavFindingsText.h"
+#include "tests/support/InjectedFault.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/findings/FindingsIntervalDelegate.h"
 #include "ui/findings/uThresholdSweep.h"
@@ -35,6 +38,13 @@ class FindingsTabTest : public MainWindowTest {
         std::stringstream text;
         text << in.rdbuf();
         return text.str();
+    }
+    // Whether a temporary file of `name` was left in the test folder.
+    bool leftBeside(const std::string& name) {
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            if (entry.path().filename().string().rfind(name + ".", 0) == 0) return true;
+        }
+        return false;
     }
     // The row of the first flagged finding that lowers the rate (-1 without one).
     int firstFlaggedLower() {
@@ -110,6 +120,27 @@ TEST_F(FindingsTabTest, AnExportThatCannotBeWrittenIsAnErrorNotASuccess) {
     tab->btnExport->click();
     ASSERT_EQ(ui.errors.size(), 1u);
     EXPECT_NE(ui.errors[0].find("could not be written"), std::string::npos);
+}
+
+TEST_F(FindingsTabTest, AFullDiskLeavesTheEarlierExportWholeAndARetryReplacesIt) {
+    const std::string path = dir.write("out.csv", "earlier findings\r\n");
+    {
+        const InjectedFault full(TWriteStep::Write, ENOSPC);
+        ui.saves.push_back(path);
+        tab->btnExport->click();
+    }
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_EQ(ui.errors[0].rfind("The findings could not be written to \"" + path + "\": ", 0), 0u)
+        << ui.errors[0];
+    EXPECT_NE(ui.errors[0].find("No space left on device"), std::string::npos) << ui.errors[0];
+    EXPECT_EQ(fileText(path), "earlier findings\r\n");
+    EXPECT_FALSE(leftBeside("out.csv"));
+
+    ui.saves.push_back(path);
+    tab->btnExport->click();
+    EXPECT_EQ(ui.errors.size(), 1u);
+    EXPECT_EQ(fileText(path), exportFindings(tab->findings(), TFindingsFormat::Csv));
+    EXPECT_FALSE(leftBeside("out.csv"));
 }
 
 // The interval bar of a flagged finding that lowers the rate is drawn red at its rate.

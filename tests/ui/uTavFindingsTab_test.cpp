@@ -219,6 +219,40 @@ TEST_F(FindingsTabTest, SweepOfARealFieldClickAPointSavePngAndSvg) {
     EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
 }
 
+TEST_F(FindingsTabTest, AFullDiskLeavesTheEarlierSweepPicturesWhole) {
+    ASSERT_TRUE(tab->showThresholdSweep(rowOnField(tab, "(7) INCOME")));
+    TfrmThresholdSweep* sweep = tab->sweepWindow();
+    ASSERT_NE(sweep, nullptr);
+    const std::string png = dir.write("sweep.png", "earlier picture");
+    const std::string svg = dir.write("sweep.svg", "<svg/>\n");
+    {
+        const InjectedFault full(TWriteStep::Write, ENOSPC);
+        ui.saves.push_back(png);
+        sweep->findChild<QPushButton*>("btnSavePng")->click();
+        ui.saves.push_back(svg);
+        sweep->findChild<QPushButton*>("btnSaveSvg")->click();
+    }
+    ASSERT_EQ(ui.errors.size(), 2u);
+    for (const std::string& error : ui.errors) {
+        EXPECT_EQ(error.rfind("The chart could not be saved to \"", 0), 0u) << error;
+        EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+    }
+    EXPECT_EQ(fileText(png), "earlier picture");
+    EXPECT_EQ(fileText(svg), "<svg/>\n");
+    EXPECT_FALSE(leftBeside("sweep.png"));
+    EXPECT_FALSE(leftBeside("sweep.svg"));
+
+    // Without the fault the same saves replace both files.
+    ui.saves.push_back(png);
+    sweep->findChild<QPushButton*>("btnSavePng")->click();
+    ui.saves.push_back(svg);
+    sweep->findChild<QPushButton*>("btnSaveSvg")->click();
+    EXPECT_EQ(ui.errors.size(), 2u);
+    EXPECT_EQ(QImage(QString::fromStdString(png)).size(), sweep->chart->size());
+    EXPECT_EQ(fileText(svg),
+              sweepPlotSvg(sweep->chart->plot(), sweep->chart->width(), sweep->chart->height()));
+}
+
 TEST(ThresholdSweepPlot, PointHitTestPicksTheNearestWithinTheRadius) {
     TSweepPlot plot;
     plot.pointCentres = {{10, 10}, {14, 10}, {100, 100}};

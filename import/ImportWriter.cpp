@@ -1,14 +1,11 @@
 #include "import/ImportWriter.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <unordered_map>
 
 #include "core/Errors.h"
+#include "core/FileReplace.h"
 #include "core/uTavObj.h"
 #include "import/ImportInference.h"
 #include "import/ImportText.h"
@@ -146,27 +143,10 @@ TImportSummary writeImport(const TImportPlan& plan, const std::string& outPath) 
         throw EInOutError("The data file \"" + shown +
                           "\" would replace the file being imported; choose another name");
     }
-    const std::string text = importDataText(plan);
-    const std::string temporary = outPath + ".part";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (!file) {
-            throw EInOutError("The data file \"" + shown +
-                              "\" cannot be written: " + std::strerror(errno));
-        }
-        file.write(text.data(), static_cast<std::streamsize>(text.size()));
-        file.close();
-        if (!file) {
-            std::filesystem::remove(temporary, ignored);
-            throw EInOutError("The data file \"" + shown + "\" cannot be written");
-        }
-    }
-    std::error_code renamed;
-    std::filesystem::rename(temporary, outPath, renamed);
-    if (renamed) {
-        std::filesystem::remove(temporary, ignored);
-        throw EInOutError("The data file \"" + shown +
-                          "\" cannot be written: " + renamed.message());
+    try {
+        replaceFileWhole(outPath, importDataText(plan));
+    } catch (const EInOutError& error) {
+        throw EInOutError("The data file \"" + shown + "\" cannot be written: " + error.what());
     }
     TImportSummary summary;
     summary.outputPath = outPath;

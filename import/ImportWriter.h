@@ -11,9 +11,9 @@
 // The bytes of the data file of `plan`.
 std::string importDataText(const TImportPlan& plan);
 
-// Writes the data file of `plan` to `outPath` (through a temporary file beside it, so that a
-// failed write leaves no half file). Throws EInOutError naming the path and the reason, also
-// when `outPath` is the file being imported.
+// Writes the data file of `plan` to `outPath` through replaceFileWhole, so that a failed write
+// leaves an earlier file of that name whole and no half file. Throws EInOutError naming the path
+// and the reason, also when `outPath` is the file being imported.
 TImportSummary writeImport(const TImportPlan& plan, const std::string& outPath);
 
 // Where the window puts the data file of an imported file: beside it, its extension replaced by

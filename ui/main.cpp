@@ -18,7 +18,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/Errors.h"
+#include "core/FileReplace.h"
+#include "core/ReportFile.h"
 #include "session/uTavReports.h"
+#include "ui/charts/PngBytes.h"
 #include "ui/charts/uChartBaza.h"
 #include "ui/charts/uChartM.h"
 #include "ui/dialogs/TavQtUiOps.h"
@@ -28,13 +32,23 @@
 
 namespace {
 
+// Writes a picture of the window to `path`; false when it cannot be written.
+bool saveScreenshot(TfrmTavMain& window, const QString& path) {
+    try {
+        replaceFileWhole(QFile::encodeName(path).toStdString(), pngBytes(window.grab().toImage()));
+        return true;
+    } catch (const EInOutError&) {
+        return false;
+    }
+}
+
 // With TAV_SCREENSHOT=path.png the program saves a picture of its main window once the start-up
 // load has been shown, then selects every field, runs "Compute entropy gains for simple rules"
 // and saves a second picture beside it (path-gains.png), and ends: the smoke test's view of the
 // real window.
 void saveScreenshotsSoon(TfrmTavMain& window, const QString& path) {
     QTimer::singleShot(700, &window, [&window, path] {
-        if (!window.grab().toImage().save(path, "PNG")) {
+        if (!saveScreenshot(window, path)) {
             QCoreApplication::exit(3);
             return;
         }
@@ -47,7 +61,7 @@ void saveScreenshotsSoon(TfrmTavMain& window, const QString& path) {
         if (gains.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) gains.chop(4);
         gains += QStringLiteral("-gains.png");
         QTimer::singleShot(300, &window, [&window, gains] {
-            QCoreApplication::exit(window.grab().toImage().save(gains, "PNG") ? 0 : 3);
+            QCoreApplication::exit(saveScreenshot(window, gains) ? 0 : 3);
         });
     });
 }
@@ -73,7 +87,7 @@ int main(int argc, char** argv) {
 
     // Start-up: the global report in the working folder, then the main window, then the two
     // chart windows, hidden. The stop order is the reverse.
-    TGlobalReport report;
+    TReportFile report(kGlobalReportFileName);
     TTavQtUiOps ui;
     TfrmTavMain window(ui, report);
     ui.setParentWindow(&window);

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
+
 #include "core/Errors.h"
 #include "core/Win1250.h"
 #include "core/uTavObj.h"
 #include "import/ImportInference.h"
 #include "import/Importer.h"
 #include "tests/import/ImportTestUtil.h"
+#include "tests/support/InjectedFault.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -177,7 +181,23 @@ TEST(ImportRoundTrip, WriteImportWritesTheFileAndSummarises) {
     EXPECT_EQ(summary.recordsRead, 2);
     EXPECT_EQ(summary.recordsKept, 2);
     EXPECT_FALSE(summary.sampled);
-    EXPECT_FALSE(std::filesystem::exists(out + ".part"));
+    // Only the imported file and its data file: no temporary file is left beside them.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
+TEST(ImportRoundTrip, AFailedWriteLeavesTheEarlierDataFileWhole) {
+    TempDir dir;
+    const std::string in = dir.write("loans.csv", "a;b\n1;x\n2;y\n");
+    const std::string out = dir.write("loans-tav.CSV", "earlier data file\r\n");
+    const TImportPlan plan = inferImport(in);
+    const InjectedFault full(TWriteStep::Write, ENOSPC);
+    const std::string message = errorOf<EInOutError>([&] { writeImport(plan, out); });
+    EXPECT_EQ(message.rfind("The data file \"" + displayPath(out) + "\" cannot be written: ", 0),
+              0u)
+        << message;
+    EXPECT_NE(message.find("No space left on device"), std::string::npos) << message;
+    EXPECT_EQ(readFile(out), "earlier data file\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 
 TEST(ImportRoundTrip, NeverWritesOverTheFileBeingImportedOrIntoNowhere) {

@@ -3,19 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <filesystem>
-
-#include <fcntl.h>
-#include <sys/stat.h>
 
 #include "core/DateTimeFormat.h"
-#include "core/Errors.h"
-#include "core/KeepEarlierFile.h"
 #include "core/LocaleFormat.h"
 #include "session/uTavSession.h"
 #include "table/TXMLDataSet.h"
-#include "tests/support/InjectedFault.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -87,33 +79,9 @@ TEST_F(ReportTest, TheRowOfTheWorkedExample) {
     EXPECT_EQ(block[4], "   3   12        0.250   0.050 (0) C= 3-c");
 }
 
-TEST_F(ReportTest, TwoBlocksInTheFileAndFlushedAtOnce) {
-    const std::string path = dir.file("TavGlobalRep.txt");
-    TGlobalReport report(path);
-    ASSERT_TRUE(report.isOpen());
-    report.writeBlock(session);
-    const std::string once = readFile(path);
-    EXPECT_FALSE(once.empty());
-    report.writeBlock(session);
-    EXPECT_EQ(readFile(path), once + once);
-    EXPECT_EQ(once.substr(once.size() - 6), "\r\n\r\n\r\n");
-}
-
-TEST_F(ReportTest, NothingWithoutATableAndAClearErrorWithoutTheFile) {
+TEST(GlobalReportBlock, NoBlockWithoutATable) {
     TTavSession empty;
-    TGlobalReport report(dir.file("r.txt"));
-    report.writeBlock(empty);
-    EXPECT_EQ(readFile(dir.file("r.txt")), "");
-
-    TGlobalReport missing(dir.file("no/such/folder/TavGlobalRep.txt"));
-    EXPECT_FALSE(missing.isOpen());
-    EXPECT_NE(missing.openError().find("could not be created"), std::string::npos);
-    try {
-        missing.writeBlock(session);
-        FAIL();
-    } catch (const EInOutError& error) {
-        EXPECT_NE(std::string(error.what()).find("Nothing was written"), std::string::npos);
-    }
+    EXPECT_EQ(globalReportBlock(empty), "");
 }
 
 TEST_F(ReportTest, WithoutAValueRowTheFiguresAreZero) {
@@ -159,56 +127,4 @@ TEST_F(ReportTest, ClipboardTextHasTheHeadingAndTenFieldsARow) {
     EXPECT_EQ(rows[9], "---");
     EXPECT_EQ(session.frequencyTable().currentRow(), 3);  // the walk ends on the last row
     EXPECT_EQ(formatDateTime("dd.MM.yy hh:mm AP", moment), "08.12.26 11:59 PM");
-}
-
-TEST_F(ReportTest, AFailedBlockIsCutOffAndTheEarlierBlocksStay) {
-    const std::string path = dir.file("TavGlobalRep.txt");
-    TGlobalReport report(path);
-    report.writeBlock(session);
-    const std::string once = readFile(path);
-    {
-        const InjectedFault full(TWriteStep::Write, ENOSPC);
-        try {
-            report.writeBlock(session);
-            ADD_FAILURE() << "no error";
-        } catch (const EInOutError& error) {
-            const std::string message = error.what();
-            EXPECT_NE(message.find("No space left on device"), std::string::npos) << message;
-            EXPECT_NE(message.find("this block was not written"), std::string::npos) << message;
-        }
-        EXPECT_EQ(readFile(path), once);
-    }
-    report.writeBlock(session);  // the program goes on: the next block follows the first
-    EXPECT_EQ(readFile(path), once + once);
-}
-
-TEST(GlobalReportStart, AnEarlierReportIsKeptUnderADatedName) {
-    TempDir dir;
-    const std::string path = dir.file("TavGlobalRep.txt");
-    {
-        TGlobalReport empty(path);  // an empty earlier file is simply replaced
-        EXPECT_EQ(empty.startNote(), "");
-    }
-    dir.write("TavGlobalRep.txt", "previous run\r\n");
-    const std::string dated = datedFileName(path, 1700000000);
-    EXPECT_EQ(dated.size(), path.size() + 16);               // "-YYYYMMDD-HHMMSS"
-    dir.write(dated.substr(dated.rfind('/') + 1), "taken");  // the name is taken: "-2" is added
-    const timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-    {
-        TGlobalReport report(path);
-        EXPECT_TRUE(report.isOpen());
-        EXPECT_EQ(report.path(), path);
-        const std::string kept = dated.substr(0, dated.size() - 4) + "-2.txt";
-        EXPECT_EQ(readFile(kept), "previous run\r\n");
-        EXPECT_NE(report.startNote().find(kept), std::string::npos) << report.startNote();
-    }
-    // When the rename fails the earlier report stays and the new one gets a fresh dated name.
-    dir.write("TavGlobalRep.txt", "second run\r\n");
-    const InjectedFault fault(TWriteStep::Rename, EACCES);
-    TGlobalReport report(path);
-    EXPECT_EQ(readFile(path), "second run\r\n");
-    EXPECT_NE(report.path(), path);
-    EXPECT_TRUE(report.isOpen());
-    EXPECT_NE(report.startNote().find("could not be renamed"), std::string::npos);
 }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "core/ReportFile.h"
 #include "session/uTavReports.h"
 #include "session/uTavSession.h"
 #include "stats/uTavFreq.h"
@@ -27,7 +28,7 @@ class MainWindowTest : public ::testing::Test {
         QSettings(QSettings::IniFormat, QSettings::UserScope, "tav-explorer", "tav-explorer")
             .clear();
         sample = copySample("credit.CSV");
-        report = std::make_unique<TGlobalReport>(dir.file("TavGlobalRep.txt"));
+        report = std::make_unique<TReportFile>(dir.file(kGlobalReportFileName));
         window = std::make_unique<TfrmTavMain>(ui, *report);
         window->show();
     }
@@ -74,7 +75,7 @@ class MainWindowTest : public ::testing::Test {
     TempDir dir;
     TScriptedUiOps ui;
     std::string sample;
-    std::unique_ptr<TGlobalReport> report;
+    std::unique_ptr<TReportFile> report;
     std::unique_ptr<TfrmTavMain> window;
 };
 

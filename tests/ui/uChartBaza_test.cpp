@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -11,6 +14,7 @@
 #include <vector>
 
 #include "stats/uTavSets.h"
+#include "tests/support/InjectedFault.h"
 #include "ui/charts/ChartDrawingSurface.h"
 #include "ui/dialogs/TavUiOps.h"
 
@@ -255,4 +259,21 @@ TEST_F(ChartBaza, SavePictureAsPng) {
     window.saveChartAsPng();
     ASSERT_EQ(ops.messages.size(), 1u);
     EXPECT_EQ(ops.messages[0].rfind("Cannot write the picture to ", 0), 0u);
+
+    // A disk that fills up leaves the earlier picture as it was and nothing beside it.
+    QFile::remove(path);
+    QFile earlier(path);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+    earlier.close();
+    ops.savePath = QFile::encodeName(path).toStdString();
+    {
+        const InjectedFault full(TWriteStep::Write, ENOSPC);
+        window.saveChartAsPng();
+    }
+    ASSERT_EQ(ops.messages.size(), 2u);
+    EXPECT_NE(ops.messages[1].find("No space left on device"), std::string::npos);
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(earlier.readAll(), "earlier");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"table.png"});
 }

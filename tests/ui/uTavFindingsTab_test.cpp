@@ -9,11 +9,14 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
+#include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include <QTest>
 #include "stats/uTavFindingsText.h"
+#include "tests/support/InjectedFault.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/findings/FindingsIntervalDelegate.h"
 #include "ui/findings/uThresholdSweep.h"
@@ -35,6 +38,13 @@ class FindingsTabTest : public MainWindowTest {
         std::stringstream text;
         text << in.rdbuf();
         return text.str();
+    }
+    // Whether a temporary file of `name` was left in the test folder.
+    bool leftBeside(const std::string& name) {
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            if (entry.path().filename().string().rfind(name + ".", 0) == 0) return true;
+        }
+        return false;
     }
     // The row of the first flagged finding that lowers the rate (-1 without one).
     int firstFlaggedLower() {
@@ -124,6 +134,27 @@ TEST_F(FindingsTabTest, AnExportThatCannotBeWrittenIsAnErrorNotASuccess) {
     EXPECT_NE(ui.errors[0].find("could not be written"), std::string::npos);
 }
 
+TEST_F(FindingsTabTest, AFullDiskLeavesTheEarlierExportWholeAndARetryReplacesIt) {
+    const std::string path = dir.write("out.csv", "earlier findings\r\n");
+    {
+        const InjectedFault full(TWriteStep::Write, ENOSPC);
+        ui.saves.push_back(path);
+        tab->btnExport->click();
+    }
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_EQ(ui.errors[0].rfind("The findings could not be written to \"" + path + "\": ", 0), 0u)
+        << ui.errors[0];
+    EXPECT_NE(ui.errors[0].find("No space left on device"), std::string::npos) << ui.errors[0];
+    EXPECT_EQ(fileText(path), "earlier findings\r\n");
+    EXPECT_FALSE(leftBeside("out.csv"));
+
+    ui.saves.push_back(path);
+    tab->btnExport->click();
+    EXPECT_EQ(ui.errors.size(), 1u);
+    EXPECT_EQ(fileText(path), exportFindings(tab->findings(), TFindingsFormat::Csv));
+    EXPECT_FALSE(leftBeside("out.csv"));
+}
+
 // The interval bar of a flagged finding that lowers the rate is drawn red at its rate.
 TEST_F(FindingsTabTest, DrawsTheIntervalBarInTheColourOfTheDirection) {
     const int row = firstFlaggedLower();
@@ -198,6 +229,40 @@ TEST_F(FindingsTabTest, SweepOfARealFieldClickAPointSavePngAndSvg) {
     EXPECT_NE(svg.find("<circle"), std::string::npos);
     EXPECT_NE(svg.find("INCOME"), std::string::npos);
     EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
+}
+
+TEST_F(FindingsTabTest, AFullDiskLeavesTheEarlierSweepPicturesWhole) {
+    ASSERT_TRUE(tab->showThresholdSweep(rowOnField(tab, "(7) INCOME")));
+    TfrmThresholdSweep* sweep = tab->sweepWindow();
+    ASSERT_NE(sweep, nullptr);
+    const std::string png = dir.write("sweep.png", "earlier picture");
+    const std::string svg = dir.write("sweep.svg", "<svg/>\n");
+    {
+        const InjectedFault full(TWriteStep::Write, ENOSPC);
+        ui.saves.push_back(png);
+        sweep->findChild<QPushButton*>("btnSavePng")->click();
+        ui.saves.push_back(svg);
+        sweep->findChild<QPushButton*>("btnSaveSvg")->click();
+    }
+    ASSERT_EQ(ui.errors.size(), 2u);
+    for (const std::string& error : ui.errors) {
+        EXPECT_EQ(error.rfind("The chart could not be saved to \"", 0), 0u) << error;
+        EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+    }
+    EXPECT_EQ(fileText(png), "earlier picture");
+    EXPECT_EQ(fileText(svg), "<svg/>\n");
+    EXPECT_FALSE(leftBeside("sweep.png"));
+    EXPECT_FALSE(leftBeside("sweep.svg"));
+
+    // Without the fault the same saves replace both files.
+    ui.saves.push_back(png);
+    sweep->findChild<QPushButton*>("btnSavePng")->click();
+    ui.saves.push_back(svg);
+    sweep->findChild<QPushButton*>("btnSaveSvg")->click();
+    EXPECT_EQ(ui.errors.size(), 2u);
+    EXPECT_EQ(QImage(QString::fromStdString(png)).size(), sweep->chart->size());
+    EXPECT_EQ(fileText(svg),
+              sweepPlotSvg(sweep->chart->plot(), sweep->chart->width(), sweep->chart->height()));
 }
 
 TEST(ThresholdSweepPlot, PointHitTestPicksTheNearestWithinTheRadius) {

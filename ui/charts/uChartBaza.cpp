@@ -1,6 +1,5 @@
 #include "ui/charts/uChartBaza.h"
 
-#include <QFile>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QScrollArea>
@@ -8,7 +7,10 @@
 #include <string>
 
 #include "core/Errors.h"
+#include "core/FileReplace.h"
+#include "core/uTavObj.h"
 #include "ui/charts/ChartDrawingSurface.h"
+#include "ui/charts/PngBytes.h"
 #include "ui/dialogs/TavUiOps.h"
 
 TfrmChartBaza::TfrmChartBaza(TTavUiOps& ui, QWidget* parent) : QWidget(parent), m_ui(ui) {
@@ -86,8 +88,11 @@ void TfrmChartBaza::saveChartAsPng() {
     runGuarded(m_ui, [this] {
         const std::optional<std::string> path = m_ui.saveFile("PNG images (*.png)", "table.png");
         if (!path) return;
-        if (!imgBaza->image().save(QFile::decodeName(QByteArray::fromStdString(*path)), "PNG")) {
-            throw EInOutError("Cannot write the picture to " + displayPath(*path) + ".");
+        try {
+            replaceFileWhole(*path, pngBytes(imgBaza->image()));
+        } catch (const EInOutError& error) {
+            throw EInOutError("Cannot write the picture to " + displayPath(*path) + ": " +
+                              error.what());
         }
     });
 }

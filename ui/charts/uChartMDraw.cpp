@@ -1,16 +1,17 @@
 // The drawing of the m-estimate chart and its PNG export.
 
 #include <QCheckBox>
-#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <string>
 #include <vector>
 
 #include "core/Errors.h"
+#include "core/FileReplace.h"
 #include "core/Win1250.h"
 #include "core/uTavObj.h"
 #include "ui/charts/ChartDrawingSurface.h"
+#include "ui/charts/PngBytes.h"
 #include "ui/charts/uChartM.h"
 #include "ui/dialogs/TavUiOps.h"
 
@@ -91,8 +92,11 @@ void TfrmChartM::saveChartAsPng() {
     runHandler([this] {
         const std::optional<std::string> path = m_ui.saveFile("PNG images (*.png)", "chart.png");
         if (!path) return;
-        if (!imgBeta->image().save(QFile::decodeName(QByteArray::fromStdString(*path)), "PNG")) {
-            throw EInOutError("Cannot write the chart to " + displayPath(*path) + ".");
+        try {
+            replaceFileWhole(*path, pngBytes(imgBeta->image()));
+        } catch (const EInOutError& error) {
+            throw EInOutError("Cannot write the chart to " + displayPath(*path) + ": " +
+                              error.what());
         }
     });
 }

@@ -9,9 +9,10 @@
 #include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
-#include <fstream>
 
 #include "core/Errors.h"
+#include "core/FileReplace.h"
+#include "core/uTavObj.h"
 #include "session/uTavSession.h"
 #include "stats/uTavFindingsText.h"
 #include "stats/uTavFreq.h"
@@ -209,10 +210,12 @@ void TTavFindingsTab::btnExportClick() {
                                                path->compare(path->size() - 4, 4, ".txt") == 0);
         const std::string bytes =
             exportFindings(findings(), tab ? TFindingsFormat::Tsv : TFindingsFormat::Csv);
-        std::ofstream file(*path, std::ios::binary | std::ios::trunc);
-        file << bytes;
-        file.close();
-        if (!file) throw EInOutError("The findings could not be written to \"" + *path + "\".");
+        try {
+            replaceFileWhole(*path, bytes);
+        } catch (const EInOutError& error) {
+            throw EInOutError("The findings could not be written to \"" + displayPath(*path) +
+                              "\": " + error.what());
+        }
     });
 }
 

@@ -1,17 +1,32 @@
 #include "ui/findings/uThresholdSweep.h"
 
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <fstream>
 
 #include "core/Errors.h"
+#include "core/FileReplace.h"
+#include "core/uTavObj.h"
+#include "ui/charts/PngBytes.h"
 #include "ui/dialogs/TavUiOps.h"
 #include "ui/text/QtText.h"
+
+namespace {
+
+// Both formats are written whole: a failed save leaves an earlier picture of that name as it was.
+void writeChartFile(const std::string& path, const std::string& bytes) {
+    try {
+        replaceFileWhole(path, bytes);
+    } catch (const EInOutError& error) {
+        throw EInOutError("The chart could not be saved to \"" + displayPath(path) +
+                          "\": " + error.what());
+    }
+}
+
+}  // namespace
 
 void paintSweepPlot(QPainter& painter, const TSweepPlot& plot) {
     painter.save();
@@ -101,16 +116,11 @@ void TfrmThresholdSweep::savePng(const std::string& path) const {
     QPainter painter(&image);
     paintSweepPlot(painter, chart->plot());
     painter.end();
-    if (!image.save(QFile::decodeName(path.c_str()), "PNG")) {
-        throw EInOutError("The chart could not be saved to \"" + path + "\".");
-    }
+    writeChartFile(path, pngBytes(image));
 }
 
 void TfrmThresholdSweep::saveSvg(const std::string& path) const {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << sweepPlotSvg(chart->plot(), chart->width(), chart->height());
-    file.close();
-    if (!file) throw EInOutError("The chart could not be saved to \"" + path + "\".");
+    writeChartFile(path, sweepPlotSvg(chart->plot(), chart->width(), chart->height()));
 }
 
 void TfrmThresholdSweep::btnSaveClick(bool svg) {

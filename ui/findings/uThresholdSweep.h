@@ -44,8 +44,8 @@ class TfrmThresholdSweep : public QDialog {
 
     TSweepChart* chart = nullptr;
 
-    // Saves the chart at its size: a PNG image or an SVG document. Throws EInOutError when the
-    // file cannot be written.
+    // Saves the chart at its size: a PNG image or an SVG document, through replaceFileWhole.
+    // Throws EInOutError when the file cannot be written; an earlier file then stays as it was.
     void savePng(const std::string& path) const;
     void saveSvg(const std::string& path) const;
 

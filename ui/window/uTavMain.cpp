@@ -28,8 +28,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/ReportFile.h"
 #include "core/TextUtils.h"
-#include "session/uTavReports.h"
 #include "session/uTavSession.h"
 #include "stats/uTavFreq.h"
 #include "stats/uTavResultTables.h"
@@ -52,7 +52,7 @@ constexpr int kStatusPanelWidths[5] = {300, 100, 100, 100, 70};
 
 }  // namespace
 
-TfrmTavMain::TfrmTavMain(TTavUiOps& ui, TGlobalReport& report, QWidget* parent)
+TfrmTavMain::TfrmTavMain(TTavUiOps& ui, TReportFile& report, QWidget* parent)
     : QMainWindow(parent),
       m_ui(ui),
       m_report(report),

@@ -17,8 +17,8 @@ class QPushButton;
 class QTabWidget;
 class QToolButton;
 class TBaza;
-class TGlobalReport;
 class TRecentFiles;
+class TReportFile;
 class TTavFindingsTab;
 class TTavGrid;
 class TTavSession;
@@ -52,7 +52,7 @@ class TfrmTavMain : public QMainWindow {
   public:
     // The window uses `ui` for its dialogs, the clipboard and the event loop, and appends
     // "&Simple rules" blocks to `report`; both outlive it.
-    TfrmTavMain(TTavUiOps& ui, TGlobalReport& report, QWidget* parent = nullptr);
+    TfrmTavMain(TTavUiOps& ui, TReportFile& report, QWidget* parent = nullptr);
     ~TfrmTavMain() override;
 
     TTavSession& session() { return *m_session; }
@@ -163,7 +163,7 @@ class TfrmTavMain : public QMainWindow {
                         void (TfrmTavMain::*handler)());
 
     TTavUiOps& m_ui;
-    TGlobalReport& m_report;
+    TReportFile& m_report;
     std::unique_ptr<TTavSession> m_session;
     TChartHooks m_charts;
     std::unique_ptr<TRecentFiles> m_recentFiles;

@@ -10,6 +10,7 @@
 #include <QTabWidget>
 
 #include "core/Errors.h"
+#include "core/ReportFile.h"
 #include "core/TextUtils.h"
 #include "core/UserNumber.h"
 #include "core/uTavObj.h"
@@ -193,7 +194,8 @@ void TfrmTavMain::tlbtnBClick() {
 }
 
 void TfrmTavMain::Simplerules1Click() {
-    runCommand([this] { withRuleWalk([this] { m_report.writeBlock(*m_session); }); });
+    runCommand(
+        [this] { withRuleWalk([this] { m_report.appendBlock(globalReportBlock(*m_session)); }); });
 }
 
 // --- Help -----------------------------------------------------------------------------------

@@ -6,6 +6,8 @@
 #include <QImageWriter>
 
 #include "core/Errors.h"
+#include "core/FileReplace.h"
+#include "core/uTavObj.h"
 #include "ui/text/QtText.h"
 
 std::string pngBytes(const QImage& image) {
@@ -19,4 +21,13 @@ std::string pngBytes(const QImage& image) {
             "the image could not be encoded as PNG: " + text1250(writer.errorString()) + ".");
     }
     return bytes.toStdString();
+}
+
+void writePngFile(const std::string& path, const QImage& image, const std::string& what) {
+    try {
+        replaceFileWhole(path, pngBytes(image));
+    } catch (const EInOutError& error) {
+        throw EInOutError("Cannot write the " + what + " to " + displayPath(path) + ": " +
+                          error.what());
+    }
 }

@@ -6,9 +6,6 @@
 #include <QVBoxLayout>
 #include <string>
 
-#include "core/Errors.h"
-#include "core/FileReplace.h"
-#include "core/uTavObj.h"
 #include "ui/charts/ChartDrawingSurface.h"
 #include "ui/charts/PngBytes.h"
 #include "ui/dialogs/TavUiOps.h"
@@ -88,11 +85,6 @@ void TfrmChartBaza::saveChartAsPng() {
     runGuarded(m_ui, [this] {
         const std::optional<std::string> path = m_ui.saveFile("PNG images (*.png)", "table.png");
         if (!path) return;
-        try {
-            replaceFileWhole(*path, pngBytes(imgBaza->image()));
-        } catch (const EInOutError& error) {
-            throw EInOutError("Cannot write the picture to " + displayPath(*path) + ": " +
-                              error.what());
-        }
+        writePngFile(*path, imgBaza->image(), "picture");
     });
 }

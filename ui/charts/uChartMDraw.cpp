@@ -6,10 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Errors.h"
-#include "core/FileReplace.h"
 #include "core/Win1250.h"
-#include "core/uTavObj.h"
 #include "ui/charts/ChartDrawingSurface.h"
 #include "ui/charts/PngBytes.h"
 #include "ui/charts/uChartM.h"
@@ -92,11 +89,6 @@ void TfrmChartM::saveChartAsPng() {
     runHandler([this] {
         const std::optional<std::string> path = m_ui.saveFile("PNG images (*.png)", "chart.png");
         if (!path) return;
-        try {
-            replaceFileWhole(*path, pngBytes(imgBeta->image()));
-        } catch (const EInOutError& error) {
-            throw EInOutError("Cannot write the chart to " + displayPath(*path) + ": " +
-                              error.what());
-        }
+        writePngFile(*path, imgBeta->image(), "chart");
     });
 }

@@ -34,6 +34,7 @@ struct TImportOptions {
     int boundaries = kDefaultImportBoundaries;  // of inferred REAL and interval INT fields, 1..126
     int setLimit = kDefaultSetLimit;            // most distinct texts of a SET field, 1..127
     bool sample = false;  // more than 65,001 records: keep a uniform random sample of them
+    bool strict = false;  // a CSV row with fewer values than the header is an error, not filled
     std::uint64_t seed = kDefaultSampleSeed;
 };
 

@@ -109,10 +109,11 @@ TImportPlan inferImportBytes(const std::string& bytes, const std::string& fileNa
         }
         sampler.offer(std::move(values));
     };
+    sink.warning = [&](std::string&& warning) { plan.warnings.push_back(std::move(warning)); };
     if (plan.format == TImportFormat::Arff) {
         parseArff(text, decoder, shownName, sink);
     } else {
-        parseCsv(text, plan.delimiter, decoder, shownName, sink);
+        parseCsv(text, plan.delimiter, decoder, shownName, sink, options.strict);
     }
     plan.recordsRead = sampler.offered();
     plan.records = sampler.takeInOrder();

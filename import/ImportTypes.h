@@ -10,7 +10,7 @@
 
 // The text encoding of a file to import.
 enum class TImportEncoding {
-    Detect,   // a UTF-8 byte order mark or valid UTF-8 gives UTF-8, anything else Windows-1250
+    Detect,   // a UTF-8 byte order mark or (mostly) valid UTF-8 gives UTF-8, else Windows-1250
     Utf8,     // with or without a byte order mark
     Win1250,  // the bytes are taken as they are
 };

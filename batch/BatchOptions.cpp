@@ -161,6 +161,8 @@ const std::vector<TBatchOption> kOptions = {
      [](TOptions& o, TText opt, TText v) {
          o.import.setLimit = static_cast<int>(wholeNumber(opt, v, 1, 127));
      }},
+    {"--strict", "", "refuse a row with fewer values than the header (default: filled)",
+     [](TOptions& o, TText, TText) { o.import.strict = true; }},
     {"--sample", "", "keep a random sample of a table of more than 65,001 records",
      [](TOptions& o, TText, TText) { o.import.sample = true; }},
     {"--seed", "S", "the seed of the sample (default 1)",

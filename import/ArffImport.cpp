@@ -1,5 +1,8 @@
 #include "import/ArffImport.h"
 
+#include <limits>
+#include <unordered_set>
+
 #include "core/Errors.h"
 #include "import/ImportText.h"
 
@@ -97,11 +100,17 @@ class TArffCursor {
     size_t m_at = 0;
 };
 
-// The values of a comma-separated list up to the end of the line or a closing "}".
-std::vector<std::string> commaList(TArffCursor& cursor, bool braced) {
+// The values of a comma-separated list up to the end of the line or a closing "}"; past `most`
+// values it fails at once, so that a line of commas cannot exhaust the memory.
+std::vector<std::string> commaList(TArffCursor& cursor, bool braced,
+                                   size_t most = std::numeric_limits<size_t>::max()) {
     std::vector<std::string> values;
     const std::string_view stops = braced ? ",}" : ",";
     while (true) {
+        if (values.size() == most) {
+            cursor.fail("more than " + std::to_string(most) + " values, but the file declares " +
+                        std::to_string(most) + " attributes");
+        }
         values.push_back(cursor.token(stops));
         const char next = cursor.peek();
         if (next == ',') {
@@ -114,6 +123,73 @@ std::vector<std::string> commaList(TArffCursor& cursor, bool braced) {
         return values;
     }
 }
+
+// "1 value", "2 values".
+std::string counted(long long count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+// Data values that contradict the attribute they belong to: the first one and how many.
+struct TContradictions {
+    long long count = 0;
+    std::string firstValue;
+    int firstColumn = 0;
+    long long firstLine = 0;
+
+    void note(const std::string& value, int column, long long line) {
+        if (count++ > 0) return;
+        firstValue = value;
+        firstColumn = column;
+        firstLine = line;
+    }
+};
+
+// What the data of an ARFF file holds against its declarations. The values are kept (a nominal
+// one undeclared becomes one more label, a numeric column holding text a SET or STRING), but
+// the user is told that the file contradicts its header.
+class TArffChecker {
+  public:
+    void declare(const std::optional<std::vector<std::string>>& values, bool numeric) {
+        m_nominal.emplace_back();
+        if (values) m_nominal.back().emplace(values->begin(), values->end());
+        m_numeric.push_back(numeric);
+    }
+    void check(const std::vector<std::string>& values, long long line) {
+        for (size_t i = 0; i < values.size(); ++i) {
+            const std::string& value = values[i];
+            if (isMissingValue(value)) continue;
+            const int column = static_cast<int>(i);
+            if (m_nominal[i] && m_nominal[i]->count(value) == 0)
+                m_undeclared.note(value, column, line);
+            if (m_numeric[i] && !importNumber(value, false)) m_notNumbers.note(value, column, line);
+        }
+    }
+    void report(const TSourceSink& sink, const std::vector<std::string>& names) const {
+        if (!sink.warning) return;
+        const auto where = [&](const TContradictions& c) {
+            return "; the first is \"" + c.firstValue + "\" of attribute " + names[c.firstColumn] +
+                   ", line " + std::to_string(c.firstLine);
+        };
+        if (m_undeclared.count > 0) {
+            sink.warning(counted(m_undeclared.count, "value") +
+                         " of nominal attributes not among the declared values became labels "
+                         "of their own" +
+                         where(m_undeclared));
+        }
+        if (m_notNumbers.count > 0) {
+            sink.warning(counted(m_notNumbers.count, "value") +
+                         " of numeric attributes that cannot be read as numbers turned those "
+                         "columns into text" +
+                         where(m_notNumbers));
+        }
+    }
+
+  private:
+    std::vector<std::optional<std::unordered_set<std::string>>> m_nominal;
+    std::vector<bool> m_numeric;
+    TContradictions m_undeclared;
+    TContradictions m_notNumbers;
+};
 
 }  // namespace
 
@@ -130,6 +206,9 @@ void parseArff(std::string_view bytes, TTextDecoder& decoder, const std::string&
                const TSourceSink& sink) {
     const std::vector<std::string_view> lines = splitLines(bytes);
     TSourceHeader header;
+    std::vector<std::string> names;  // kept for the warnings
+    std::vector<bool> numericDeclared;
+    TArffChecker checker;
     bool inData = false;
     size_t columns = 0;
     for (size_t index = 0; index < lines.size(); ++index) {
@@ -139,7 +218,7 @@ void parseArff(std::string_view bytes, TTextDecoder& decoder, const std::string&
         TArffCursor cursor(text, fileName, line);
         if (inData) {
             if (text[0] == '{') cursor.fail("sparse ARFF data cannot be imported");
-            std::vector<std::string> raw = commaList(cursor, false);
+            std::vector<std::string> raw = commaList(cursor, false, columns);
             if (raw.size() != columns) {
                 cursor.fail(std::to_string(raw.size()) + " values, but the file declares " +
                             std::to_string(columns) + " attributes");
@@ -148,6 +227,7 @@ void parseArff(std::string_view bytes, TTextDecoder& decoder, const std::string&
             values.reserve(raw.size());
             for (size_t i = 0; i < raw.size(); ++i)
                 values.push_back(decoder.decode(raw[i], static_cast<int>(i), line));
+            checker.check(values, line);
             sink.record(std::move(values), line);
             continue;
         }
@@ -157,6 +237,9 @@ void parseArff(std::string_view bytes, TTextDecoder& decoder, const std::string&
             if (header.names.empty()) cursor.fail("the file declares no attributes");
             inData = true;
             columns = header.names.size();
+            names = header.names;
+            for (size_t i = 0; i < columns; ++i)
+                checker.declare(header.declaredValues[i], numericDeclared[i]);
             sink.header(std::move(header));
             continue;
         }
@@ -171,6 +254,7 @@ void parseArff(std::string_view bytes, TTextDecoder& decoder, const std::string&
             for (const std::string& value : commaList(cursor, true))
                 declared.push_back(decoder.decode(value, column, line));
             header.declaredValues.emplace_back(std::move(declared));
+            numericDeclared.push_back(false);
             continue;
         }
         const std::string type = lowerAscii(cursor.token(" \t"));
@@ -179,8 +263,10 @@ void parseArff(std::string_view bytes, TTextDecoder& decoder, const std::string&
             cursor.fail("the attribute type \"" + type + "\" cannot be imported");
         }
         header.declaredValues.emplace_back(std::nullopt);
+        numericDeclared.push_back(type == "numeric" || type == "real" || type == "integer");
     }
     if (!inData) {
         throw EConvertError("The ARFF file \"" + fileName + "\" has no @data section");
     }
+    checker.report(sink, names);
 }

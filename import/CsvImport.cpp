@@ -7,13 +7,15 @@
 #include <exception>
 
 #include "core/Errors.h"
+#include "core/uTavObj.h"
 #include "import/ImportText.h"
 
 namespace {
 
 constexpr int kDetectionLines = 20;
 constexpr std::array<char, 3> kDelimiters = {'\t', ';', ','};  // the order breaks ties
-constexpr int kRowNotBegun = 0;  // libcsv's parser state between two rows
+constexpr int kRowNotBegun = 0;  // libcsv's parser states: between two rows
+constexpr int kFieldBegun = 2;   // inside a value (a quoted one when parser.quoted is set)
 
 // How often each delimiter occurs outside quotes on each of the first lines.
 std::vector<std::array<int, 3>> delimiterCounts(std::string_view bytes) {
@@ -43,14 +45,15 @@ std::vector<std::array<int, 3>> delimiterCounts(std::string_view bytes) {
 // The state of one parse, shared with libcsv's callbacks.
 class TCsvReader {
   public:
-    TCsvReader(TTextDecoder& decoder, const std::string& fileName, const TSourceSink& sink)
-        : m_decoder(decoder), m_fileName(fileName), m_sink(sink) {}
+    TCsvReader(TTextDecoder& decoder, const std::string& fileName, const TSourceSink& sink,
+               bool strictRows)
+        : m_decoder(decoder), m_fileName(fileName), m_sink(sink), m_strictRows(strictRows) {}
 
     // No exception may unwind through libcsv's C frames: the callbacks keep the first one, do
     // nothing after it, and the caller rethrows it when libcsv returns.
     static void onField(void* data, size_t length, void* self) {
         auto* reader = static_cast<TCsvReader*>(self);
-        reader->guarded([&] { reader->m_raw.emplace_back(static_cast<char*>(data), length); });
+        reader->guarded([&] { reader->addField(static_cast<char*>(data), length); });
     }
     static void onRow(int, void* self) {
         auto* reader = static_cast<TCsvReader*>(self);
@@ -59,6 +62,16 @@ class TCsvReader {
     void rethrow() const {
         if (m_error) std::rethrow_exception(m_error);
     }
+
+    // Called before each line is fed to libcsv.
+    void beginLine(long long line) {
+        m_line = line;
+        m_rowEndedOnLine = false;
+        m_fieldEndedOnLine = false;
+    }
+    bool fieldEndedOnLine() const { return m_fieldEndedOnLine; }
+    // Called at the end of the file: trailing blank lines are no records.
+    void finish() const;
 
     bool hasHeader() const { return m_columns > 0; }
 
@@ -74,17 +87,69 @@ class TCsvReader {
             m_error = std::current_exception();
         }
     }
+    [[noreturn]] void failRow(const std::string& what) const {
+        throw EConvertError("Error in file \"" + m_fileName + "\", line " +
+                            std::to_string(rowLine) + ": " + what);
+    }
+    void addField(const char* data, size_t length);
     void finishRow();
+    void blankLine();
+    void flushBlankLines();
 
     std::exception_ptr m_error;
     TTextDecoder& m_decoder;
     const std::string& m_fileName;
     const TSourceSink& m_sink;
+    bool m_strictRows;
     std::vector<std::string> m_raw;
+    size_t m_fieldsInRow = 0;  // m_raw plus the empty extra values not kept
     size_t m_columns = 0;
+    long long m_line = 1;
+    bool m_rowEndedOnLine = false;
+    bool m_fieldEndedOnLine = false;
+    long long m_blankLines = 0;  // pending blank lines of a one-column file, from m_firstBlank
+    long long m_firstBlank = 0;
+    long long m_shortRows = 0;
+    long long m_firstShortRow = 0;
 };
 
+void TCsvReader::addField(const char* data, size_t length) {
+    m_fieldEndedOnLine = true;
+    ++m_fieldsInRow;
+    // A row's values are bounded as they come, so that a line of separators cannot exhaust the
+    // memory: the header stops past the most fields of a table, a record keeps no value past the
+    // header's columns and takes empty extra ones only up to that same limit.
+    if (m_columns == 0) {
+        if (m_fieldsInRow > static_cast<size_t>(kMaxFields)) {
+            throw ELimitError("Error in file \"" + m_fileName + "\", line " +
+                              std::to_string(rowLine) + ": more than " +
+                              std::to_string(kMaxFields) + " columns; a table holds at most " +
+                              std::to_string(kMaxFields) + " fields");
+        }
+    } else if (m_fieldsInRow > m_columns) {
+        // Empty once decoded: blanks and control characters only.
+        const bool blank = std::all_of(data, data + length, [](char c) {
+            return static_cast<unsigned char>(c) <= ' ' || c == '\x7F';
+        });
+        if (!blank || m_fieldsInRow > static_cast<size_t>(kMaxFields)) {
+            failRow("more values than the " + std::to_string(m_columns) +
+                    " columns the header names");
+        }
+        return;
+    }
+    m_raw.emplace_back(data, length);
+}
+
 void TCsvReader::finishRow() {
+    const bool ended = m_rowEndedOnLine;
+    m_rowEndedOnLine = true;
+    if (m_fieldsInRow == 0) {
+        // libcsv reports every line end (CSV_REPALL_NL); only one outside a row is a blank line,
+        // not the LF after the CR that ended a row.
+        if (!ended) blankLine();
+        return;
+    }
+    m_fieldsInRow = 0;
     std::vector<std::string> values;
     values.reserve(m_raw.size());
     for (size_t i = 0; i < m_raw.size(); ++i)
@@ -100,16 +165,39 @@ void TCsvReader::finishRow() {
     }
     // A line of blanks only is a blank line, unless the file has a single column.
     if (values.size() == 1 && values[0].empty() && m_columns > 1) return;
-    while (values.size() > m_columns && values.back().empty())
-        values.pop_back();
-    if (values.size() > m_columns) {
-        throw EConvertError("Error in file \"" + m_fileName + "\", line " +
-                            std::to_string(rowLine) + ": " + std::to_string(values.size()) +
-                            " values, but the header names " + std::to_string(m_columns) +
-                            " columns");
+    flushBlankLines();
+    if (values.size() < m_columns) {
+        if (m_strictRows) {
+            failRow(std::to_string(values.size()) + " values, but the header names " +
+                    std::to_string(m_columns) + " columns");
+        }
+        if (m_shortRows++ == 0) m_firstShortRow = rowLine;
+        values.resize(m_columns);
     }
-    values.resize(m_columns);
     m_sink.record(std::move(values), rowLine);
+}
+
+// A blank line is a missing value in a file of one column (and nothing in others); it is kept
+// back until a record follows, since blank lines at the end of a file end it.
+void TCsvReader::blankLine() {
+    if (m_columns != 1) return;
+    if (m_blankLines++ == 0) m_firstBlank = m_line;
+}
+
+void TCsvReader::flushBlankLines() {
+    for (long long k = 0; k < m_blankLines; ++k)
+        m_sink.record({std::string()}, m_firstBlank + k);
+    m_blankLines = 0;
+}
+
+void TCsvReader::finish() const {
+    if (m_shortRows > 0 && m_sink.warning) {
+        m_sink.warning(std::to_string(m_shortRows) +
+                       (m_shortRows == 1 ? " row has" : " rows have") + " fewer values than the " +
+                       std::to_string(m_columns) +
+                       " columns of the header and got missing values; the first is on line " +
+                       std::to_string(m_firstShortRow));
+    }
 }
 
 // Frees the parser's buffer however the parse ends.
@@ -140,17 +228,21 @@ char detectDelimiter(std::string_view bytes) {
 }
 
 void parseCsv(std::string_view bytes, char delimiter, TTextDecoder& decoder,
-              const std::string& fileName, const TSourceSink& sink) {
+              const std::string& fileName, const TSourceSink& sink, bool strictRows) {
     csv_parser parser;
-    if (csv_init(&parser, 0) != 0) throw EConvertError("The CSV parser could not start");
+    // Every line end is reported, so that the blank lines of a one-column file are seen.
+    if (csv_init(&parser, CSV_REPALL_NL) != 0)
+        throw EConvertError("The CSV parser could not start");
     TParserGuard guard{&parser};
     csv_set_delim(&parser, static_cast<unsigned char>(delimiter));
     // Only blanks are trimmed around unquoted values: a tab may be the delimiter.
     csv_set_space_func(&parser, [](unsigned char c) { return c == ' ' ? 1 : 0; });
 
-    TCsvReader reader(decoder, fileName, sink);
+    TCsvReader reader(decoder, fileName, sink, strictRows);
+    const auto inQuotes = [&parser] { return parser.pstate == kFieldBegun && parser.quoted; };
     // Fed a line at a time, so that each record knows the line it starts on.
     long long line = 1;
+    long long quoteLine = 0;  // where the quoted value still open began
     size_t start = 0;
     while (start < bytes.size()) {
         size_t end = start;
@@ -160,6 +252,8 @@ void parseCsv(std::string_view bytes, char delimiter, TTextDecoder& decoder,
         }
         end = std::min(end + 1, bytes.size());
         if (parser.pstate == kRowNotBegun) reader.rowLine = line;
+        const bool quotedBefore = inQuotes();
+        reader.beginLine(line);
         const size_t length = end - start;
         if (csv_parse(&parser, bytes.data() + start, length, TCsvReader::onField, TCsvReader::onRow,
                       &reader) != length) {
@@ -168,12 +262,24 @@ void parseCsv(std::string_view bytes, char delimiter, TTextDecoder& decoder,
                                 ": " + csv_strerror(csv_error(&parser)));
         }
         reader.rethrow();
+        // A quoted value open after this line began on it unless it was open before and no
+        // value ended on the line.
+        if (inQuotes() && (!quotedBefore || reader.fieldEndedOnLine())) quoteLine = line;
         start = end;
         ++line;
     }
+    // libcsv would end a quote left open with the file and take the rest of the file as one
+    // value: one stray quote would swallow every later record.
+    if (inQuotes()) {
+        throw EConvertError("Error in file \"" + fileName + "\", line " +
+                            std::to_string(quoteLine) +
+                            ": a quote opens a value here and is never closed");
+    }
+    reader.beginLine(line);
     csv_fini(&parser, TCsvReader::onField, TCsvReader::onRow, &reader);
     reader.rethrow();
     if (!reader.hasHeader()) {
         throw EConvertError("The file \"" + fileName + "\" has no header row of column names");
     }
+    reader.finish();
 }

@@ -14,8 +14,13 @@ char detectDelimiter(std::string_view bytes);
 
 // Parses CSV bytes (byte order mark removed): a header row of names, then one record per row;
 // quoted fields with doubled quotes, embedded delimiters and line breaks; rows ended by LF, CR LF
-// or CR; blank lines skipped. A row with fewer values than the header gets empty ones; one with
-// more throws EConvertError naming `fileName` and the line, unless the extra values are empty.
-// Throws EConvertError for a file without a header row.
+// or CR; blank lines skipped, except in a file of one column, where a blank line between records
+// is a missing value. A row with fewer values than the header gets empty ones and the sink a
+// warning that counts such rows and names the first line; with `strictRows` such a row throws
+// EConvertError naming `fileName` and the line. A row with more values throws EConvertError
+// naming the line as soon as a non-empty extra value comes (empty extra values are dropped, up
+// to kMaxFields values in all). Throws EConvertError for a quote that is still open at the end
+// of the file (naming the line where it opened) and for a file without a header row, and
+// ELimitError naming the line for a header of more than kMaxFields columns.
 void parseCsv(std::string_view bytes, char delimiter, TTextDecoder& decoder,
-              const std::string& fileName, const TSourceSink& sink);
+              const std::string& fileName, const TSourceSink& sink, bool strictRows = false);

@@ -72,6 +72,30 @@ std::vector<std::string> labelsOf(const TImportColumn& column, const TColumnProf
     return labels;
 }
 
+// The texts a column uses as SET labels: the declared values that occur, in declared order,
+// then the other texts in order of first appearance. For a nominal attribute that declares more
+// values than a SET field holds.
+std::vector<std::string> usedLabelsOf(const TImportColumn& column, const TColumnProfile& profile) {
+    if (!column.declaredValues) return profile.distinct;
+    const std::unordered_set<std::string> used(profile.distinct.begin(), profile.distinct.end());
+    std::vector<std::string> labels;
+    std::unordered_set<std::string> seen;
+    for (const std::string& value : *column.declaredValues) {
+        if (used.count(value) > 0 && seen.insert(value).second) labels.push_back(value);
+    }
+    for (const std::string& value : profile.distinct) {
+        if (seen.insert(value).second) labels.push_back(value);
+    }
+    return labels;
+}
+
+// The SET labels of a column: every declared value when they fit a SET field, else the used ones.
+std::vector<std::string> setLabelsOf(const TImportColumn& column, const TColumnProfile& profile) {
+    std::vector<std::string> labels = labelsOf(column, profile);
+    if (labels.size() > static_cast<size_t>(kMaxValueCode)) return usedLabelsOf(column, profile);
+    return labels;
+}
+
 void codeAsLabels(TImportColumn& column, std::vector<std::string> labels) {
     if (labels.empty()) failColumn(column, " SET field: it holds no values");
     if (labels.size() > static_cast<size_t>(kMaxValueCode)) {
@@ -188,8 +212,9 @@ void inferColumn(TImportColumn& column, const TColumnProfile& profile, int bound
         codeAsIntervals(column, profile, boundaries, profile.missingCount == 0);
         return;
     }
+    // Declared values that did not fit are left out here: the used ones may still make a SET.
     if (!profile.distinct.empty() && profile.distinct.size() <= static_cast<size_t>(setLimit)) {
-        codeAsLabels(column, labelsOf(column, profile));
+        codeAsLabels(column, usedLabelsOf(column, profile));
         return;
     }
     resetCoding(column);
@@ -201,7 +226,7 @@ void codeColumnAs(TImportColumn& column, const TColumnProfile& profile, TImportT
                   int boundaries) {
     switch (type) {
         case TImportType::Set:
-            codeAsLabels(column, labelsOf(column, profile));
+            codeAsLabels(column, setLabelsOf(column, profile));
             return;
         case TImportType::Int:
         case TImportType::Real: {

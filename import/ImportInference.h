@@ -25,11 +25,13 @@ TColumnProfile profileColumn(const std::vector<std::vector<std::string>>& record
 // Codes `column` by the inference rules: a nominal attribute with at most `setLimit` values a SET
 // in declared order; integers in 0..127 an INT; other numbers a REAL with `boundaries`
 // boundaries, or an INT of interval numbers when values are missing; a text with at most
-// `setLimit` distinct values a SET; anything else a STRING.
+// `setLimit` distinct values a SET (of a nominal attribute that declares more: the values used,
+// in declared order); anything else a STRING.
 void inferColumn(TImportColumn& column, const TColumnProfile& profile, int boundaries,
                  int setLimit);
 
-// Codes `column` as `type`. SET takes up to 127 distinct texts; INT and REAL need numbers; REAL
+// Codes `column` as `type`. SET takes up to 127 distinct texts (every declared value of a
+// nominal attribute when they fit, else the values used); INT and REAL need numbers; REAL
 // with missing values becomes an INT of interval numbers, since a REAL field has no unknown code;
 // INT of numbers that are not integers in 0..127 is coded by intervals too. Throws EConvertError
 // naming the column when its values do not fit the type, and for `boundaries` outside 1..126.

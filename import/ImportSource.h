@@ -15,8 +15,10 @@ struct TSourceHeader {
 };
 
 // Receives what a parser reads. `record` gets exactly one value per column and the line of the
-// file (from 1) on which the record starts.
+// file (from 1) on which the record starts; `warning` (optional) a sentence for the user on what
+// the parser repaired or took leniently, after the last record.
 struct TSourceSink {
     std::function<void(TSourceHeader&& header)> header;
     std::function<void(std::vector<std::string>&& values, long long line)> record;
+    std::function<void(std::string&& text)> warning;
 };

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "core/Errors.h"
@@ -29,46 +30,90 @@ size_t sequenceLength(std::string_view bytes) {
     return length;
 }
 
+constexpr size_t kUtf16SampleBytes = 512;
+constexpr long long kMostControlShare = 50;  // a text table has under 1 control byte in 50
+
+// Whether the first bytes are UTF-16 of mostly ASCII text: in at least three quarters of the
+// byte pairs one byte, always the same one of the two, is NUL and the other is not.
+bool looksLikeUtf16(std::string_view bytes) {
+    const size_t pairs = std::min(bytes.size(), kUtf16SampleBytes) / 2;
+    if (pairs < 2) return false;
+    size_t little = 0;
+    size_t big = 0;
+    for (size_t k = 0; k < pairs; ++k) {
+        const bool first = bytes[2 * k] == '\0';
+        const bool second = bytes[2 * k + 1] == '\0';
+        if (!first && second) ++little;
+        if (first && !second) ++big;
+    }
+    return std::max(little, big) * 4 >= pairs * 3;
+}
+
+// The bytes no text table holds: C0 controls other than tab, line feed, form feed and carriage
+// return (the decoder turns those few into blanks).
+long long controlByteCount(std::string_view bytes) {
+    long long count = 0;
+    for (char c : bytes) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 && c != '\t' && c != '\n' && c != '\f' && c != '\r') ++count;
+    }
+    return count;
+}
+
 }  // namespace
 
 size_t byteOrderMarkLength(std::string_view bytes) {
     return startsWith(bytes, "\xEF\xBB\xBF") ? 3 : 0;
 }
 
+size_t validUtf8Length(std::string_view bytes) {
+    if (bytes.empty()) return 0;
+    const unsigned char c = static_cast<unsigned char>(bytes[0]);
+    if (c < 0x80) return 1;
+    size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;  // the range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        if (c == 0xE0) low = 0xA0;   // overlong
+        if (c == 0xED) high = 0x9F;  // surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        if (c == 0xF0) low = 0x90;
+        if (c == 0xF4) high = 0x8F;  // beyond U+10FFFF
+    } else {
+        return 0;
+    }
+    if (length > bytes.size()) return 0;
+    const unsigned char second = static_cast<unsigned char>(bytes[1]);
+    if (second < low || second > high) return 0;
+    for (size_t k = 2; k < length; ++k) {
+        if ((static_cast<unsigned char>(bytes[k]) & 0xC0) != 0x80) return 0;
+    }
+    return length;
+}
+
 bool isValidUtf8(std::string_view bytes) {
+    return utf8Census(bytes).invalid == 0;
+}
+
+TUtf8Census utf8Census(std::string_view bytes) {
+    TUtf8Census census;
     size_t i = 0;
-    const size_t n = bytes.size();
-    while (i < n) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if (c < 0x80) {
-            ++i;
+    while (i < bytes.size()) {
+        const std::string_view rest = bytes.substr(i);
+        const size_t length = validUtf8Length(rest);
+        if (length > 1) ++census.multiByte;
+        if (length > 0) {
+            i += length;
             continue;
         }
-        size_t length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;  // the range of the second byte
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            if (c == 0xE0) low = 0xA0;   // overlong
-            if (c == 0xED) high = 0x9F;  // surrogates
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            if (c == 0xF0) low = 0x90;
-            if (c == 0xF4) high = 0x8F;  // beyond U+10FFFF
-        } else {
-            return false;
-        }
-        if (i + length > n) return false;
-        const unsigned char second = static_cast<unsigned char>(bytes[i + 1]);
-        if (second < low || second > high) return false;
-        for (size_t k = 2; k < length; ++k) {
-            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
-        }
-        i += length;
+        ++census.invalid;
+        i += sequenceLength(rest);
     }
-    return true;
+    return census;
 }
 
 TImportEncoding resolveEncoding(std::string_view bytes, TImportEncoding asked,
@@ -79,8 +124,24 @@ TImportEncoding resolveEncoding(std::string_view bytes, TImportEncoding asked,
         throw EConvertError("The file \"" + fileName + "\" is in " + (utf32 ? "UTF-32" : "UTF-16") +
                             ", which cannot be imported; save it as UTF-8 or Windows-1250");
     }
+    if (looksLikeUtf16(bytes)) {
+        throw EConvertError("The file \"" + fileName +
+                            "\" looks like UTF-16 without a byte order mark (every other byte "
+                            "is NUL), which cannot be imported; save it as UTF-8 or "
+                            "Windows-1250");
+    }
+    const long long controls = controlByteCount(bytes);
+    if (controls * kMostControlShare > static_cast<long long>(bytes.size())) {
+        throw EConvertError("The file \"" + fileName + "\" is not a text table: " +
+                            std::to_string(controls) + " of its " + std::to_string(bytes.size()) +
+                            " bytes are NUL or other control characters");
+    }
     if (asked != TImportEncoding::Detect) return asked;
-    if (byteOrderMarkLength(bytes) > 0 || isValidUtf8(bytes)) return TImportEncoding::Utf8;
+    if (byteOrderMarkLength(bytes) > 0) return TImportEncoding::Utf8;
+    const TUtf8Census census = utf8Census(bytes);
+    // A few stray bytes in a UTF-8 file must not turn all its letters into mojibake, while
+    // Windows-1250 letters hardly ever happen to form valid UTF-8 sequences.
+    if (census.invalid == 0 || census.multiByte > census.invalid) return TImportEncoding::Utf8;
     return TImportEncoding::Win1250;
 }
 
@@ -105,6 +166,13 @@ void TTextDecoder::noteReplaced(int column, long long line) {
     }
 }
 
+void TTextDecoder::noteMalformed(int column, long long line) {
+    if (m_malformed++ == 0) {
+        m_firstMalformedColumn = column;
+        m_firstMalformedLine = line;
+    }
+}
+
 std::string TTextDecoder::toWin1250(std::string_view bytes, int column, long long line) {
     if (m_iconv == nullptr) return std::string(bytes);
     const iconv_t cd = static_cast<iconv_t>(m_iconv);
@@ -121,12 +189,18 @@ std::string TTextDecoder::toWin1250(std::string_view bytes, int column, long lon
             throw EConvertError("The conversion from UTF-8 into Windows-1250 failed");
         }
         // A character the code page lacks, a malformed or a cut sequence: one "?" for it.
-        const size_t skip = sequenceLength(std::string_view(in, inLeft));
+        const std::string_view rest(in, inLeft);
+        const size_t valid = validUtf8Length(rest);
+        const size_t skip = valid > 0 ? valid : sequenceLength(rest);
         *to++ = '?';
         --toLeft;
         in += skip;
         inLeft -= skip;
-        noteReplaced(column, line);
+        if (valid > 0) {
+            noteReplaced(column, line);
+        } else {
+            noteMalformed(column, line);
+        }
     }
     out.resize(out.size() - toLeft);
     return out;

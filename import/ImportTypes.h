@@ -10,7 +10,7 @@
 
 // The text encoding of a file to import.
 enum class TImportEncoding {
-    Detect,   // a UTF-8 byte order mark or valid UTF-8 gives UTF-8, anything else Windows-1250
+    Detect,   // a UTF-8 byte order mark or (mostly) valid UTF-8 gives UTF-8, else Windows-1250
     Utf8,     // with or without a byte order mark
     Win1250,  // the bytes are taken as they are
 };
@@ -34,6 +34,7 @@ struct TImportOptions {
     int boundaries = kDefaultImportBoundaries;  // of inferred REAL and interval INT fields, 1..126
     int setLimit = kDefaultSetLimit;            // most distinct texts of a SET field, 1..127
     bool sample = false;  // more than 65,001 records: keep a uniform random sample of them
+    bool strict = false;  // a CSV row with fewer values than the header is an error, not filled
     std::uint64_t seed = kDefaultSampleSeed;
 };
 

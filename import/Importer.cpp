@@ -32,16 +32,27 @@ void checkOptions(const TImportOptions& options) {
     }
 }
 
+std::string columnName(const TImportPlan& plan, int column) {
+    return column >= 0 && column < static_cast<int>(plan.columns.size())
+               ? plan.columns[column].name
+               : "FIELD" + std::to_string(column + 1);
+}
+
 void addWarnings(TImportPlan& plan, const TTextDecoder& decoder) {
+    if (decoder.malformedCount() > 0) {
+        plan.warnings.push_back(
+            std::to_string(decoder.malformedCount()) +
+            (decoder.malformedCount() == 1 ? " byte sequence" : " byte sequences") +
+            " not in UTF-8 became \"?\"; the first is in column " +
+            columnName(plan, decoder.firstMalformedColumn()) + ", line " +
+            std::to_string(decoder.firstMalformedLine()));
+    }
     if (decoder.replacedCount() > 0) {
-        const int column = decoder.firstReplacedColumn();
-        const std::string name = column >= 0 && column < static_cast<int>(plan.columns.size())
-                                     ? plan.columns[column].name
-                                     : "FIELD" + std::to_string(column + 1);
         plan.warnings.push_back(std::to_string(decoder.replacedCount()) +
                                 " characters that Windows-1250 cannot hold became \"?\"; the "
                                 "first is in column " +
-                                name + ", line " + std::to_string(decoder.firstReplacedLine()));
+                                columnName(plan, decoder.firstReplacedColumn()) + ", line " +
+                                std::to_string(decoder.firstReplacedLine()));
     }
     if (decoder.semicolonCount() > 0) {
         plan.warnings.push_back(std::to_string(decoder.semicolonCount()) +
@@ -109,10 +120,11 @@ TImportPlan inferImportBytes(const std::string& bytes, const std::string& fileNa
         }
         sampler.offer(std::move(values));
     };
+    sink.warning = [&](std::string&& warning) { plan.warnings.push_back(std::move(warning)); };
     if (plan.format == TImportFormat::Arff) {
         parseArff(text, decoder, shownName, sink);
     } else {
-        parseCsv(text, plan.delimiter, decoder, shownName, sink);
+        parseCsv(text, plan.delimiter, decoder, shownName, sink, options.strict);
     }
     plan.recordsRead = sampler.offered();
     plan.records = sampler.takeInOrder();

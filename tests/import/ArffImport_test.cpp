@@ -59,6 +59,8 @@ TEST(ArffImport, RefusesWhatItCannotImportNamingTheLine) {
         {"@relation r\n@attribute a relational\n@data\n",
          "line 2: the attribute type \"relational\""},
         {"@relation r\n@attribute a numeric\n@attribute b numeric\n@data\n1\n", "line 5: 1 values"},
+        {"@relation r\n@attribute a numeric\n@data\n1\n1," + std::string(100000, ',') + "\n",
+         "line 5: more than 1 values, but the file declares 1 attributes"},
         {"@relation r\n@attribute a numeric\n1\n", "line 3: \"1\" is not an ARFF keyword"},
         {"@relation r\n@attribute a numeric\n", "has no @data section"},
         {"@relation r\n@data\n", "line 2: the file declares no attributes"},
@@ -69,4 +71,20 @@ TEST(ArffImport, RefusesWhatItCannotImportNamingTheLine) {
         const std::string message = errorOf<EConvertError>([&] { parsedArff(c.bytes); });
         EXPECT_NE(message.find(c.part), std::string::npos) << message;
     }
+}
+
+// Values that contradict their declaration are imported as they are, and the user is told.
+TEST(ArffImport, ValuesAgainstTheirDeclarationAreKeptWithAWarning) {
+    const TParsed parsed = parsedArff(
+        "@relation r\n@attribute a numeric\n@attribute c {x,y}\n@attribute s string\n@data\n"
+        "1,x % first,t\n?,?,?\n2,z,u\nn/a,y,v\nthree,x,w\n");
+    EXPECT_EQ(parsed.records[0], (Strings{"1", "x % first", "t"}));
+    EXPECT_EQ(parsed.records[4], (Strings{"three", "x", "w"}));
+    EXPECT_EQ(parsed.warnings,
+              (Strings{"2 values of nominal attributes not among the declared values became "
+                       "labels of their own; the first is \"x % first\" of attribute c, line 6",
+                       "1 value of numeric attributes that cannot be read as numbers turned "
+                       "those columns into text; the first is \"three\" of attribute a, line "
+                       "10"}));
+    EXPECT_TRUE(parsedArff(kWeather).warnings.empty());
 }

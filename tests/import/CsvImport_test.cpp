@@ -53,18 +53,62 @@ TEST(CsvImport, LineEndsBlankLinesAndTheLastLine) {
     }
 }
 
-TEST(CsvImport, ShortRowsAreFilledAndEmptyExtraValuesDropped) {
-    const TParsed parsed = parsedCsv("a,b,c\n1\n1,2,3,,\n   \n", ',');
-    ASSERT_EQ(parsed.records.size(), 2u);
-    EXPECT_EQ(parsed.records[0], (Strings{"1", "", ""}));
-    EXPECT_EQ(parsed.records[1], (Strings{"1", "2", "3"}));
+TEST(CsvImport, ShortRowsAreFilledAndCountedEmptyExtraValuesDropped) {
+    const TParsed parsed = parsedCsv("a,b,c\n1,2,3\n1\n1,2,3,,\n   \n4,5\n", ',');
+    ASSERT_EQ(parsed.records.size(), 4u);
+    EXPECT_EQ(parsed.records[1], (Strings{"1", "", ""}));
+    EXPECT_EQ(parsed.records[2], (Strings{"1", "2", "3"}));
+    EXPECT_EQ(parsed.records[3], (Strings{"4", "5", ""}));
+    EXPECT_EQ(parsed.warnings,
+              (Strings{"2 rows have fewer values than the 3 columns of the header and got "
+                       "missing values; the first is on line 3"}));
+    EXPECT_TRUE(parsedCsv("a,b\n1,2\n\n3,4,\n", ',').warnings.empty());
+}
+
+TEST(CsvImport, StrictRowsRefuseAShortRowNamingItsLine) {
+    const std::string message = errorOf<EConvertError>(
+        [] { parsedCsv("a,b,c\n1,2,3\n\"x\ny\",2\n", ',', TImportEncoding::Win1250, true); });
+    EXPECT_EQ(message,
+              "Error in file \"test.csv\", line 3: 2 values, but the header names 3 columns");
+    EXPECT_EQ(parsedCsv("a,b\n1,2\n\n", ',', TImportEncoding::Win1250, true).records.size(), 1u);
 }
 
 TEST(CsvImport, ARowWithMoreValuesThanTheHeaderNamesItsLine) {
-    const std::string message =
-        errorOf<EConvertError>([] { parsedCsv("a,b\n1,2\n\n1,2,3\n", ','); });
-    EXPECT_EQ(message,
-              "Error in file \"test.csv\", line 4: 3 values, but the header names 2 columns");
+    for (const char* bytes : {"a,b\n1,2\n\n1,2,3\n", "a,b\n1,2\n\n1,2,,x,,,\n"}) {
+        EXPECT_EQ(errorOf<EConvertError>([&] { parsedCsv(bytes, ','); }),
+                  "Error in file \"test.csv\", line 4: more values than the 2 columns the header "
+                  "names")
+            << bytes;
+    }
+}
+
+// A line of separators is refused at the limit instead of being held in memory value by value.
+TEST(CsvImport, ValuesOfARowStopAtTheFieldLimit) {
+    const std::string commas(100000, ',');
+    EXPECT_EQ(errorOf<EConvertError>([&] { parsedCsv("a,b\n" + commas + "\n", ','); }),
+              "Error in file \"test.csv\", line 2: more values than the 2 columns the header "
+              "names");
+    EXPECT_EQ(errorOf<ELimitError>([&] { parsedCsv(commas + "\n1\n", ','); }),
+              "Error in file \"test.csv\", line 1: more than 256 columns; a table holds at most "
+              "256 fields");
+    EXPECT_EQ(errorOf<EConvertError>([&] { parsedCsv("a,b\n1,2\n1,2" + commas + "\n", ','); }),
+              "Error in file \"test.csv\", line 3: more values than the 2 columns the header "
+              "names");
+    // Empty extra values up to the limit are still only dropped.
+    const TParsed parsed = parsedCsv("a,b\n1,2" + std::string(254, ',') + "\n", ',');
+    EXPECT_EQ(parsed.records, (std::vector<Strings>{{"1", "2"}}));
+}
+
+TEST(CsvImport, BlankLinesOfAOneColumnFileAreMissingValues) {
+    for (const char* bytes :
+         {"\n\nx\n1\n\n2\n  \n3\n\n\n", "\r\n\r\nx\r\n1\r\n\r\n2\r\n  \r\n3\r\n\r\n",
+          "\r\rx\r1\r\r2\r  \r3\r\r"}) {
+        const TParsed parsed = parsedCsv(bytes, ',');
+        EXPECT_EQ(parsed.header.names, (Strings{"x"})) << bytes;
+        // The blank lines at the end end the file; those before the header are skipped.
+        EXPECT_EQ(parsed.records, (std::vector<Strings>{{"1"}, {""}, {"2"}, {""}, {"3"}})) << bytes;
+        EXPECT_EQ(parsed.lines, (std::vector<long long>{4, 5, 6, 7, 8})) << bytes;
+    }
 }
 
 TEST(CsvImport, AFileWithoutAHeaderRowIsRefused) {
@@ -73,8 +117,22 @@ TEST(CsvImport, AFileWithoutAHeaderRowIsRefused) {
     }
 }
 
-TEST(CsvImport, AnUnclosedQuoteRunsToTheEndOfTheFile) {
-    const TParsed parsed = parsedCsv("a,b\n1,\"open\n2,3\n", ',');
-    ASSERT_EQ(parsed.records.size(), 1u);
-    EXPECT_EQ(parsed.records[0], (Strings{"1", "open 2,3"}));
+TEST(CsvImport, AQuoteLeftOpenIsRefusedNamingTheLineWhereItOpened) {
+    const struct {
+        const char* bytes;
+        long long line;
+    } cases[] = {
+        {"a,b\n1,\"open\n2,3\n", 2},
+        {"\"a,b\n1,2\n", 1},
+        {"a,b\n\"two\nlines\",\"open\n3,4", 3},  // a value closes and another opens on line 3
+        {"a,b\n1,2\n3,\"x\"\"", 3},              // a doubled quote does not close the value
+        {"a,b\n1,\"x\n\ny\n", 2},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(errorOf<EConvertError>([&] { parsedCsv(c.bytes, ','); }),
+                  "Error in file \"test.csv\", line " + std::to_string(c.line) +
+                      ": a quote opens a value here and is never closed")
+            << c.bytes;
+    }
+    EXPECT_EQ(parsedCsv("a,b\n1,\"x\ny\"", ',').records, (std::vector<Strings>{{"1", "x y"}}));
 }

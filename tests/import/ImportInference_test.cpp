@@ -168,6 +168,29 @@ TEST(ImportInference, ASetOverrideTakesAtMost127Values) {
     EXPECT_NE(message.find("128 distinct values"), std::string::npos) << message;
 }
 
+// A nominal attribute declaring more values than a SET holds is coded by the values it uses.
+TEST(ImportInference, ANominalAttributeWithTooManyDeclaredValuesKeepsTheUsedOnes) {
+    std::string declared;
+    for (const std::string& value : numbered("v", 130))
+        declared += (declared.empty() ? "" : ",") + value;
+    const std::string header = "@relation r\n@attribute c {" + declared + "}\n@data\n";
+    TImportPlan plan = inferImportBytes(header + "v90\nv7\nv90\n?\n", "t.arff");
+    EXPECT_EQ(plan.columns[0].labels, (Strings{"v7", "v90"}));  // in declared order
+    EXPECT_EQ(importTypeSpec(plan.columns[0]), "SET:1..2:UNK=0");
+    setColumnType(plan, 0, TImportType::String);
+    setColumnType(plan, 0, TImportType::Set);
+    EXPECT_EQ(plan.columns[0].labels, (Strings{"v7", "v90"}));
+
+    TImportOptions options;
+    options.setLimit = 2;
+    const TImportPlan used = inferImportBytes(header + "v1\nv2\nv3\n", "t.arff", options);
+    EXPECT_EQ(used.columns[0].type, TImportType::String);
+    // Declared values that fit a SET are all kept, used or not.
+    const TImportPlan few =
+        inferImportBytes("@relation r\n@attribute c {a,b,c}\n@data\nc\n", "t.arff");
+    EXPECT_EQ(few.columns[0].labels, (Strings{"a", "b", "c"}));
+}
+
 TEST(ImportInference, NamesAreUniqueUpperCasedAndWithoutSeparators) {
     EXPECT_EQ(importFieldNames({"age", "Age", "a;b", "x:y,z", "", " ", "AGE_2",
                                 "\x9A"

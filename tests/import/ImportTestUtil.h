@@ -12,6 +12,7 @@ struct TParsed {
     TSourceHeader header;
     std::vector<std::vector<std::string>> records;
     std::vector<long long> lines;
+    std::vector<std::string> warnings;
 };
 
 inline TSourceSink collectInto(TParsed& parsed) {
@@ -21,14 +22,16 @@ inline TSourceSink collectInto(TParsed& parsed) {
         parsed.records.push_back(std::move(values));
         parsed.lines.push_back(line);
     };
+    sink.warning = [&parsed](std::string&& text) { parsed.warnings.push_back(std::move(text)); };
     return sink;
 }
 
 inline TParsed parsedCsv(const std::string& bytes, char delimiter,
-                         TImportEncoding encoding = TImportEncoding::Win1250) {
+                         TImportEncoding encoding = TImportEncoding::Win1250,
+                         bool strictRows = false) {
     TParsed parsed;
     TTextDecoder decoder(encoding);
-    parseCsv(bytes, delimiter, decoder, "test.csv", collectInto(parsed));
+    parseCsv(bytes, delimiter, decoder, "test.csv", collectInto(parsed), strictRows);
     return parsed;
 }
 

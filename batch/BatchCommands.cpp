@@ -8,6 +8,7 @@
 #include "batch/BatchImport.h"
 #include "batch/BatchSession.h"
 #include "batch/BatchTables.h"
+#include "core/FileCheck.h"
 #include "core/LocaleFormat.h"
 #include "core/SummaryFile.h"
 #include "core/Win1250.h"
@@ -39,6 +40,12 @@ bool loadForBatch(TBaza& data, const std::string& fileName, const TBatchOutput& 
 
 int runSummary(const TBatchOptions& options, const TBatchOutput& io) {
     const std::string& fileName = options.files[0];
+    // As the other commands: a named pipe or a device would be read without end.
+    const std::string problem = dataFileProblem(fileName);
+    if (!problem.empty()) {
+        io.printError(problem);
+        return kExitError;
+    }
     TBaza data;
     if (!loadForBatch(data, fileName, io)) return kExitError;
     const TSummaryOutcome outcome = writeSummaryBeside(data, fileName);

@@ -13,6 +13,15 @@ double plainNumber(const std::string& option, const std::string& text) {
     return *value;
 }
 
+// A value of m or m(prior): a plain decimal number in 0.01..1000000, the window's range, or a usage
+// error naming the option (the session would raise a smaller one to 0.01 without a word).
+double mSetting(const std::string& option, const std::string& text) {
+    const double value = plainNumber(option, text);
+    if (!(value >= 0.01 && value <= 1000000))
+        throw EBatchUsage{option + ": \"" + text + "\" is not a number in 0.01..1000000"};
+    return value;
+}
+
 bool isDigits(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
@@ -107,9 +116,9 @@ const std::vector<TBatchOption> kOptions = {
     {"--sentences", "", "a reproducible header and one sentence per flagged finding",
      [](TOptions& o, TText, TText) { o.sentences = true; }},
     {"--mprior", "X", "the m(prior) setting, 0.01 to 1000000",
-     [](TOptions& o, TText opt, TText v) { o.mPrior = plainNumber(opt, v); }},
+     [](TOptions& o, TText opt, TText v) { o.mPrior = mSetting(opt, v); }},
     {"--m", "X", "the m setting, 0.01 to 1000000",
-     [](TOptions& o, TText opt, TText v) { o.m = plainNumber(opt, v); }},
+     [](TOptions& o, TText opt, TText v) { o.m = mSetting(opt, v); }},
     {"--signif", "X", "the significance level in %",
      [](TOptions& o, TText opt, TText v) { o.signif = plainNumber(opt, v); }},
     {"--context", "EXPR", "the context filter", [](TOptions& o, TText, TText v) { o.context = v; }},

@@ -6,7 +6,9 @@
 #include <memory>
 #include <system_error>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include "core/Errors.h"
@@ -32,6 +34,62 @@ struct TTempFile {
 
 std::string reason(int code) {
     return std::strerror(code != 0 ? code : EIO);
+}
+
+// The process id in the name of a temporary file of `target` ("TARGET.tav-PID-N.tmp", both
+// names without folder), or 0 when `name` is not one.
+pid_t writerOfTemporary(const std::string& target, const std::string& name) {
+    const std::string lead = target + ".tav-";
+    const std::string tail = ".tmp";
+    if (name.size() <= lead.size() + tail.size() || name.compare(0, lead.size(), lead) != 0 ||
+        name.compare(name.size() - tail.size(), tail.size(), tail) != 0)
+        return 0;
+    const std::string middle = name.substr(lead.size(), name.size() - lead.size() - tail.size());
+    const size_t dash = middle.find('-');
+    const auto digits = [](const std::string& text) {
+        return !text.empty() && text.size() <= 9 &&
+               text.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (dash == std::string::npos || !digits(middle.substr(0, dash)) ||
+        !digits(middle.substr(dash + 1)))
+        return 0;
+    return static_cast<pid_t>(std::stol(middle.substr(0, dash)));
+}
+
+// A writer killed before its rename leaves its temporary file behind; the next write of the same
+// target clears them. Only files of processes that are gone (ESRCH) are removed: a live writer,
+// also one of another user (EPERM), keeps its file. Only regular files of this user are touched.
+void removeLeftovers(const fs::path& target) {
+    std::error_code error;
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    fs::directory_iterator entries(folder, error);
+    if (error) return;
+    const std::string targetName = target.filename().string();
+    for (const fs::directory_entry& entry : entries) {
+        const pid_t writer = writerOfTemporary(targetName, entry.path().filename().string());
+        const std::string name = entry.path().string();
+        if (writer <= 0 || writer == ::getpid()) continue;
+        struct stat info {};
+        if (::lstat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+            info.st_uid != ::geteuid())
+            continue;
+        if (::kill(writer, 0) != 0 && errno == ESRCH) ::unlink(name.c_str());
+    }
+}
+
+// Gives a temporary file that is kept on purpose a name without the writer's id, so that a later
+// write does not take it for a leftover. Returns the name it has in the end.
+std::string keptName(const std::string& target, const std::string& temporary) {
+    for (int n = 0; n < 1000; ++n) {
+        const std::string name = target + ".tav" + std::to_string(n) + ".tmp";
+        // link() never replaces an existing file, unlike rename().
+        if (::link(temporary.c_str(), name.c_str()) == 0) {
+            ::unlink(temporary.c_str());
+            return name;
+        }
+        if (errno != EEXIST) break;
+    }
+    return temporary;
 }
 
 }  // namespace
@@ -76,10 +134,12 @@ void replaceFileWhole(const std::string& path, const std::string& bytes,
         (::access(target.c_str(), W_OK) != 0 || (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0))
         throw EInOutError("the file is read-only.");
 
+    removeLeftovers(target);
     TTempFile temp;
     TFile file;
+    const std::string pid = std::to_string(::getpid());
     for (int n = 0; !file; ++n) {
-        const std::string name = target.string() + ".tav" + std::to_string(n) + ".tmp";
+        const std::string name = target.string() + ".tav-" + pid + "-" + std::to_string(n) + ".tmp";
         const int fault = injectedFault(TWriteStep::Create, name);
         errno = fault;
         if (fault == 0) file.reset(std::fopen(name.c_str(), "wbx"));
@@ -108,8 +168,8 @@ void replaceFileWhole(const std::string& path, const std::string& bytes,
         const std::string stop = check();
         if (!stop.empty()) {
             temp.keep = true;
-            throw EInOutError(stop + " The new content was kept in \"" + displayPath(temp.path) +
-                              "\".");
+            throw EInOutError(stop + " The new content was kept in \"" +
+                              displayPath(keptName(target.string(), temp.path)) + "\".");
         }
     }
     const int fault = injectedFault(TWriteStep::Rename, target.string());

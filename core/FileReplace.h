@@ -28,11 +28,14 @@ int writeWhole(std::FILE* file, const std::string& path, const std::string& byte
 using TReplaceCheck = std::function<std::string()>;
 
 // Replaces the file at `path` (a link: the file it points to) with `bytes`. The content goes to a
-// temporary file beside it, is flushed to disk and renamed over the file only when complete, so
-// that on any failure the old file stays whole. A replaced file keeps its permissions and, where
-// the system allows, its owner; a file the user may not write, or one without any write
-// permission (which even the administrator is not meant to change), is refused. When `check` stops
-// the replacement the temporary file is kept and the message names it; on every other failure it is
-// removed. Throws EInOutError with the reason (the caller names the file).
+// temporary file beside it, created anew (never through an existing name or link) as
+// "PATH.tav-PID-N.tmp" with this process's id, is flushed to disk and renamed over the file only
+// when complete, so that on any failure the old file stays whole. Temporary files of the same
+// path left by writers that no longer run are removed first; those of running ones are kept. A
+// replaced file keeps its permissions and, where the system allows, its owner; a file the user may
+// not write, or one without any write permission (which even the administrator is not meant to
+// change), is refused. When `check` stops the replacement the temporary file is kept as
+// "PATH.tavN.tmp" and the message names it; on every other failure it is removed. Throws
+// EInOutError with the reason (the caller names the file).
 void replaceFileWhole(const std::string& path, const std::string& bytes,
                       const TReplaceCheck& check = {});

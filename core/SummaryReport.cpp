@@ -1,5 +1,7 @@
 // The summary report of a loaded table, written next to the data file.
 
+#include <sys/stat.h>
+
 #include "core/Errors.h"
 #include "core/FileReplace.h"
 #include "core/TextUtils.h"
@@ -33,12 +35,15 @@ std::string TBaza::summaryReportText() const {
 }
 
 void TBaza::writeSummaryReport(const std::string& fileName) const {
+    // Asked before the write: only a report that was there can be said to be left as it was.
+    struct stat earlier {};
+    const bool hadEarlier = ::stat(fileName.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode);
     try {
         replaceFileWhole(fileName, summaryReportText());
     } catch (const EInOutError& error) {
         throw EInOutError(
-            "The summary report \"" + displayPath(fileName) +
-            "\" could not be written; an earlier report of that name is left as it was: " +
+            "The summary report \"" + displayPath(fileName) + "\" could not be written" +
+            (hadEarlier ? "; an earlier report of that name is left as it was: " : ": ") +
             error.what());
     }
 }

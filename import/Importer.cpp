@@ -5,6 +5,7 @@
 #include <set>
 
 #include "core/Errors.h"
+#include "core/FileCheck.h"
 #include "core/TextUtils.h"
 #include "core/Win1250.h"
 #include "core/uTavObj.h"
@@ -149,6 +150,9 @@ TImportPlan inferImportBytes(const std::string& bytes, const std::string& fileNa
 }
 
 TImportPlan inferImport(const std::string& path, const TImportOptions& options) {
+    // Read whole below: a named pipe would wait for a writer and a device never end.
+    const std::string problem = dataFileProblem(path);
+    if (!problem.empty()) throw EInOutError(problem);
     std::ifstream file(path, std::ios::binary);
     if (!file) throw EInOutError("The file \"" + displayPath(path) + "\" cannot be opened");
     const std::string bytes((std::istreambuf_iterator<char>(file)),

@@ -19,9 +19,15 @@ if [ ! -x "build-fuzz/fuzz/fuzz_$target" ]; then
 fi
 work="build-fuzz/fuzz/work_$target"
 mkdir -p "$work/new" "$work/artifacts"
-inputs=("fuzz/corpus/$target")
-[ -d "fuzz/regressions/$target" ] && inputs+=("fuzz/regressions/$target")
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-exec "build-fuzz/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 \
-    -print_final_stats=1 -artifact_prefix="$work/artifacts/" "$@" "$work/new" "${inputs[@]}"
+common=(-timeout=20 -rss_limit_mb=2560 -artifact_prefix="$work/artifacts/")
+# The inputs that once broke the target run once, whole; the mutations start from the seeds only,
+# no longer than fuzz/CMakeLists.txt's MAX_LEN of the target (a later -max_len=N overrides it).
+if [ -d "fuzz/regressions/$target" ]; then
+    "build-fuzz/fuzz/fuzz_$target" "${common[@]}" -runs=0 "fuzz/regressions/$target"
+fi
+max_len=4096
+[ "$target" = import ] && max_len=16384
+exec "build-fuzz/fuzz/fuzz_$target" -max_total_time="$seconds" "${common[@]}" -max_len=$max_len \
+    -print_final_stats=1 "$@" "$work/new" "fuzz/corpus/$target"

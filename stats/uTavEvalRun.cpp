@@ -7,6 +7,7 @@
 
 #include <sys/stat.h>
 
+#include "core/FileCheck.h"
 #include "core/FileReplace.h"
 #include "core/TextUtils.h"
 #include "core/Win1250.h"
@@ -231,6 +232,9 @@ TFileState fileState(const std::string& path) {
 }  // namespace
 
 void performEvaluationRun(const std::string& path, double mPrior, double m) {
+    // Checked before fopen, which would wait on a named pipe; a device would be read without end.
+    const std::string problem = dataFileProblem(path);
+    if (!problem.empty()) throw EInOutError(problem);
     const std::string failed = "The file \"" + displayPath(path) + "\" could not be rewritten: ";
     const TFileState before = fileState(path);
     // A replaced file would leave its other names with the old content.

@@ -35,7 +35,8 @@ std::string evaluationRunText(const std::string& content, double mPrior, double 
 // Performs the run on the file at `path` (the operating system's bytes). The new content goes to a
 // temporary file in the same folder, which replaces the file only once it is complete, so that on
 // any error (EEvalRunError, EInOutError, EStStatError) the file stays as it was. The replaced file
-// keeps its permissions and, where the system allows, its owner. Refused with EInOutError: a
+// keeps its permissions and, where the system allows, its owner. Refused with EInOutError: what
+// is not a regular file (with dataFileProblem's message, before anything opens it), a
 // read-only file, a file with several hard links, and a file that changed while the run computed
 // (its new content is then kept in the temporary file, which the message names).
 void performEvaluationRun(const std::string& path, double mPrior, double m);

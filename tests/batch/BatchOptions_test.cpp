@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
+
 #include "batch/BatchCommands.h"
 
 namespace {
@@ -57,6 +60,9 @@ TEST(BatchOptions, UsageErrorsNameTheOption) {
         std::string message;
     } cases[] = {
         {{"f", "--m", "nan"}, "--m: \"nan\" is not a plain decimal number"},
+        {{"f", "--m", "0.009"}, "--m: \"0.009\" is not a number in 0.01..1000000"},
+        {{"f", "--m", "0"}, "--m: \"0\" is not a number in 0.01..1000000"},
+        {{"f", "--m", "1000000.001"}, "--m: \"1000000.001\" is not a number in 0.01..1000000"},
         {{"f", "--m", "1", "--m", "2"}, "--m: given twice"},
         {{"f", "--m"}, "--m: a value is missing"},
         {{"f", "--rule", "1"}, "--rule: not an option of this command"},
@@ -70,6 +76,38 @@ TEST(BatchOptions, UsageErrorsNameTheOption) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(usageError(c.args), c.message);
+}
+
+// One rule for m and m(prior) in every command that takes them: the window's range, both ends
+// included, and outside it a usage error naming the option before any file is read.
+TEST(BatchOptions, MSettingsOutsideTheirRangeAreUsageErrorsInEveryCommand) {
+    for (const std::string value : {"0.01", "1000000"}) {
+        EXPECT_EQ(usageError({"f", "--m", value}), "");
+        EXPECT_EQ(usageError({"f", "--mprior", value}, {"--mprior"}), "");
+    }
+    int commands = 0;
+    for (const TBatchCommand& command : batchCommands()) {
+        for (const std::string option : {"--m", "--mprior"}) {
+            if (std::find(command.options.begin(), command.options.end(), option) ==
+                command.options.end())
+                continue;
+            ++commands;
+            for (const std::string value : {"0.009", "1e-300", "1000001"}) {
+                std::vector<std::string> args = {std::string(command.name), "missing.csv", option,
+                                                 value};
+                for (std::string_view required : command.required)
+                    args.insert(args.end(), {std::string(required), "0"});
+                std::ostringstream out, err;
+                EXPECT_EQ(runBatch(args, TBatchOutput{out, err}), kExitUsage) << command.name;
+                EXPECT_EQ(err.str().rfind("tav-batch " + std::string(command.name) + ": " + option +
+                                              ": \"" + value + "\"",
+                                          0),
+                          0u)
+                    << err.str();
+            }
+        }
+    }
+    EXPECT_EQ(commands, 14);  // fields, rules, rank, freq, report, findings, evaluate: both each
 }
 
 TEST(BatchOptions, CommandsOwnValuesAreChecked) {

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <filesystem>
 
+#include <unistd.h>
+
 #include "core/Errors.h"
 #include "core/FileReplace.h"
 #include "core/SummaryFile.h"
@@ -106,6 +108,21 @@ TEST(SummaryReport, AFailedRewriteKeepsTheEarlierReportWhole) {
         // No temporary file is left behind.
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
     }
+}
+
+TEST(SummaryReport, AFirstReportThatCannotBeWrittenClaimsNoEarlierOne) {
+    TempDir dir;
+    const std::string name = dir.write("d.csv", "TAV DATA:0/TXT/1250\nA\nSTRING\nx\n");
+    TBaza data;
+    data.loadDataFile(name, dfkFromHeader, cpUnknown);
+    const InjectedFault full(TWriteStep::Write, ENOSPC);
+    const TSummaryOutcome outcome = writeSummaryBeside(data, name);
+    EXPECT_FALSE(outcome.written);
+    EXPECT_EQ(outcome.warning, "The summary report \"" + dir.file("d.REP") +
+                                   "\" could not be written: writing the temporary file \"" +
+                                   dir.file("d.REP.tav-" + std::to_string(::getpid()) + "-0.tmp") +
+                                   "\" failed: No space left on device.");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("d.REP")));
 }
 
 TEST(SummaryReport, ARewrittenReportKeepsItsPermissionsAndAReadOnlyOneIsRefused) {

@@ -192,6 +192,16 @@ void checkTarget(const TBaza& data, const TFindingsOptions& options) {
         throw ETavError("The class field " + data.fieldName(c) + " has no value with the code " +
                         std::to_string(options.target) + ".");
     }
+    // With one value the Frequency table has no sub-total to read, and no other value to
+    // compare with.
+    int values = 0;
+    for (int code = 0; code <= kMaxValueCode; ++code)
+        values += data.valueSet(c, code) != nullptr ? 1 : 0;
+    if (values < 2) {
+        throw ETavError("The class field " + data.fieldName(c) +
+                        " has only one value: there is nothing to compare its rate with. Choose "
+                        "a class field with two or more values.");
+    }
 }
 
 // The flags, their expected wrong directions and the per-row colouring of the ranked findings.

@@ -115,7 +115,7 @@ struct TFindingsHooks {
 // Computes the findings of options.target in the current Context through FillFrequencyTable with
 // only the target's row visible. Leaves the global row flags, the rules' scores and every result
 // table as they were (the class value sets keep the results of their last evaluation, as after
-// any computation). Throws ETavError when the class field or the target value has no record set,
-// and EStStatError from the beta functions.
+// any computation). Throws ETavError when the class field has fewer than two values or the
+// target value has no record set, and EStStatError from the beta functions.
 TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptions& options,
                           const TFindingsHooks& hooks = {});

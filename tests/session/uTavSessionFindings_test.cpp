@@ -292,6 +292,23 @@ TEST(FindingsPrior, RankRangeOverTheThreeMAndRobustInTheTopTen) {
     }
 }
 
+// A class of one value has no other to compare with: said plainly, not as an internal error.
+TEST_F(FindingsTest, AClassOfOneValueIsRefusedWithAPlainReason) {
+    session->loadDataFile(dir.write("one.tav",
+                                    "TAV DATA:2/TXT/1250\nCLS;A\nSET:1..1:UNK=0;INT:1..2\nsame;x\n"
+                                    ";y\n1;1\n1;2\n0;1\n1;2\n"));
+    session->selectAllFields(true);
+    session->setClassFieldDeselected(0);
+    try {
+        session->computeFindings(1);
+        FAIL() << "no error";
+    } catch (const ETavError& error) {
+        EXPECT_STREQ(error.what(),
+                     "The class field CLS has only one value: there is nothing to compare its "
+                     "rate with. Choose a class field with two or more values.");
+    }
+}
+
 }  // namespace
 
 namespace {

@@ -87,6 +87,13 @@ TRateEstimate credibleInterval(const TBeta& dist, double level);
 // tie never decides.
 std::vector<bool> flagByErrorProbability(const std::vector<double>& e, double level);
 
+// Whether a rule of `count` Context records can show a direction at all when the target's rate
+// in the Context is `rate` (k_C / n_C): at that rate the rule holds no target record with
+// probability (1 - rate)^count and only target records with probability rate^count, so a fall
+// counts only when the first, a rise only when the second, is below `level` (a fraction). A rate
+// of 0 or 1 shows nothing.
+bool directionCanShow(int count, double rate, bool rises, double level);
+
 // The signed entropy change of rate k/n against the context rate kC/nC as the m-estimates with m
 // and the context prior of m(prior) give them: EntropyScale(rule) - EntropyScale(context).
 double priorScore(int k, int n, int kC, int nC, double m, double mPrior);
@@ -113,9 +120,10 @@ struct TFindingsHooks {
 };
 
 // Computes the findings of options.target in the current Context through FillFrequencyTable with
-// only the target's row visible. Leaves the global row flags, the rules' scores and every result
-// table as they were (the class value sets keep the results of their last evaluation, as after
-// any computation). Throws ETavError when the class field has fewer than two values or the
-// target value has no record set, and EStStatError from the beta functions.
+// only the target's row visible. Only rules whose direction can show (directionCanShow) are
+// flagged. Leaves the global row flags, the rules' scores and every result table
+// as they were (the class value sets keep the results of their last evaluation, as after any
+// computation). Throws ETavError when the class field has fewer than two values or the target
+// value has no record set, and EStStatError from the beta functions.
 TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptions& options,
                           const TFindingsHooks& hooks = {});

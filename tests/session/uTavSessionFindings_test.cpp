@@ -292,6 +292,73 @@ TEST(FindingsPrior, RankRangeOverTheThreeMAndRobustInTheTopTen) {
     }
 }
 
+// The chance of the extreme count at the context rate decides: (1 - p)^n for a fall, p^n for
+// a rise, strictly below the level.
+TEST(FindingsFlags, ADirectionCountsOnlyWhenTheRuleCouldHaveShownIt) {
+    const struct {
+        const char* what;
+        int n;
+        double rate;
+        bool rises, can;
+    } cases[] = {
+        {"0 of 91 at 1 in 300 is what the rate predicts", 91, 1.0 / 300, false, false},
+        {"none of 1000 at 1 in 300 is rare", 1000, 1.0 / 300, false, true},
+        {"five records at 0.42 hold none 6.6 % of the time", 5, 0.42, false, false},
+        {"six records at 0.42 hold none 3.8 % of the time", 6, 0.42, false, true},
+        {"a rise at 0.42 in five", 5, 0.42, true, true},
+        {"a rise of a target of nearly every record", 5, 0.9, true, false},
+        {"a context without the target shows nothing", 1000, 0.0, true, false},
+        {"a context of the target alone shows nothing", 1000, 1.0, false, false},
+        {"not a rate", 1000, std::nan(""), false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(directionCanShow(c.n, c.rate, c.rises, 0.05), c.can) << c.what;
+    }
+    EXPECT_FALSE(directionCanShow(1000, 0.5, true, 0.0)) << "nothing is sure at level 0";
+}
+
+// 300 records of C (yes 1, no 2, a third value 3) and A (INT 1..3, about 90, 120 and 90
+// records); the third value holds the first `third` records.
+std::string threeValueData(const char* thirdName, int third) {
+    std::string text = std::string("TAV DATA:3/TXT/1250\nC;A\nSET:1..3:UNK=0;INT:1..3\nyes;a\n") +
+                       "no;b\n" + thirdName + ";c\n";
+    for (int r = 0; r < 300; ++r) {
+        const int a = r % 100 < 31 ? 1 : r % 100 < 70 ? 2 : 3;
+        const int c = r < third ? 3 : 1 + (r / 7) % 2;
+        text += std::to_string(c) + ";" + std::to_string(a) + "\n";
+    }
+    return text;
+}
+
+class FindingsOfFewTargetRecords : public FindingsTest {
+  protected:
+    void load(const char* thirdName, int third) {
+        session->loadDataFile(dir.write("few.tav", threeValueData(thirdName, third)));
+        session->selectAllFields(true);
+        session->setClassFieldDeselected(0);
+    }
+};
+
+// One target record in 300: a rule of about 90 records without it is what the rate predicts,
+// not a sure fall; the rule that holds it is no sure rise either.
+TEST_F(FindingsOfFewTargetRecords, OneTargetRecordFlagsNoFallOfAnOrdinaryRule) {
+    load("rare", 1);
+    const TFindings rare = session->computeFindings(3);
+    EXPECT_EQ(rare.contextTargetCount, 1);
+    EXPECT_EQ(rare.note, "");
+    int without = 0;
+    for (const TFinding& f : rare.ranked) {
+        EXPECT_FALSE(f.flagged) << f.name;
+        if (f.targetCount == 0) {
+            ++without;
+            EXPECT_LT(f.pHigher, 0.05) << "the posteriors alone call it sure";
+        }
+    }
+    EXPECT_GE(without, 2);
+    EXPECT_EQ(rare.flaggedCount, 0);
+    EXPECT_EQ(rare.expectedWrong, 0);
+}
+
 // A class of one value has no other to compare with: said plainly, not as an internal error.
 TEST_F(FindingsTest, AClassOfOneValueIsRefusedWithAPlainReason) {
     session->loadDataFile(dir.write("one.tav",

@@ -213,6 +213,20 @@ void checkTarget(const TBaza& data, const TFindingsOptions& options) {
     }
 }
 
+// Why the Context leaves nothing to find for the target, or "".
+std::string nothingToFind(const TFindings& findings) {
+    const std::string value = findings.className + " = " + findings.targetName;
+    if (findings.contextTargetCount == 0) {
+        return "No record of the context has " + value +
+               ": no rule can change its rate, so nothing is flagged.";
+    }
+    if (findings.contextTargetCount == findings.contextCount) {
+        return "Every record of the context has " + value +
+               ": no rule can change its rate, so nothing is flagged.";
+    }
+    return "";
+}
+
 // The flags, their expected wrong directions and the per-row colouring of the ranked findings.
 // Rules whose direction cannot show take no part: they neither get a flag nor change the mean
 // error of the others.
@@ -305,12 +319,16 @@ TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptio
         finding.pHigher = row.signif;
         finding.score = row.change;
         finding.error = std::min(row.signif, 1 - row.signif);
-        finding.coloured = !SignifColor(row.signif).isDefault;
+        // As the Frequency table colours the row: a row without records shows no colour.
+        finding.coloured =
+            !FrequencyRowColor(kSubTotalSlot, row.frequency, row.condFrequency, row.signif)
+                 .isDefault;
         (finding.count >= options.minCount ? findings.ranked : findings.small).push_back(finding);
     }
     if (hooks.progress) hooks.progress(0);
 
     sortFindings(findings.ranked, options.sort);
+    findings.note = nothingToFind(findings);
     markMultiplicity(findings);
     rankPriorSensitivity(findings.ranked, findings.contextTargetCount, findings.contextCount,
                          findings.mPrior);

@@ -48,7 +48,7 @@ struct TFinding {
     double score = 0;       // signed entropy change
     double error = 0;       // min(P, 1 - P): the posterior probability of the wrong direction
     bool flagged = false;
-    bool coloured = false;  // coloured by the plain per-row rule (SignifColor)
+    bool coloured = false;  // coloured by the plain per-row rule (FrequencyRowColor)
     int rankLow = 0;        // best and worst 1-based rank over m = 0.5, 2 and 10 (ranked only)
     int rankHigh = 0;
     bool robust = false;  // in the top 10 for all three m
@@ -71,6 +71,7 @@ struct TFindings {
     double expectedWrong = 0;  // the sum of e over the flagged rules
     int colouredCount = 0;     // ranked rules the per-row colour rule colours
     bool cancelled = false;    // stopped by the caller: the lists are empty
+    std::string note;          // why nothing can be found ("" when something can)
 };
 
 // The m values of the prior-sensitivity re-ranking.
@@ -121,7 +122,8 @@ struct TFindingsHooks {
 
 // Computes the findings of options.target in the current Context through FillFrequencyTable with
 // only the target's row visible. Only rules whose direction can show (directionCanShow) are
-// flagged. Leaves the global row flags, the rules' scores and every result table
+// flagged; a target without records in the Context, or with nothing else there, flags nothing
+// and says so in `note`. Leaves the global row flags, the rules' scores and every result table
 // as they were (the class value sets keep the results of their last evaluation, as after any
 // computation). Throws ETavError when the class field has fewer than two values or the target
 // value has no record set, and EStStatError from the beta functions.

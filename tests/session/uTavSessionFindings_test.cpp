@@ -339,6 +339,44 @@ class FindingsOfFewTargetRecords : public FindingsTest {
     }
 };
 
+// A value without records in the context gives rules whose posteriors order the other way than
+// their means; nothing is flagged and the note says why.
+TEST_F(FindingsOfFewTargetRecords, AValueWithoutRecordsFlagsNothingAndSaysSo) {
+    load("never", 0);
+    const TFindings findings = session->computeFindings(3);
+    EXPECT_EQ(findings.contextTargetCount, 0);
+    EXPECT_EQ(findings.flaggedCount, 0);
+    EXPECT_EQ(findings.expectedWrong, 0);
+    EXPECT_EQ(findings.colouredCount, 0);
+    EXPECT_EQ(findings.note,
+              "No record of the context has C = never: no rule can change its rate, "
+              "so nothing is flagged.");
+    for (const TFinding& f : findings.ranked) {
+        EXPECT_FALSE(f.flagged) << f.name;
+        EXPECT_FALSE(f.coloured) << f.name;
+        const std::string sentence = findingSentence(findings, f);
+        EXPECT_EQ(sentence.find(" rises ") != std::string::npos, f.pHigher > 0.5) << sentence;
+    }
+    // The same when the context, not the file, leaves the value out; and for the other values.
+    load("rare", 1);
+    session->setContextText("C,3,<>");
+    session->updateContext();
+    EXPECT_EQ(session->computeFindings(3).flaggedCount, 0);
+    EXPECT_NE(session->computeFindings(3).note, "");
+    EXPECT_EQ(session->computeFindings(1).note, "");
+}
+
+TEST_F(FindingsOfFewTargetRecords, AContextOfTheTargetAloneFlagsNothing) {
+    load("rare", 1);
+    session->setContextText("C,1,=");
+    session->updateContext();
+    const TFindings findings = session->computeFindings(1);
+    EXPECT_EQ(findings.flaggedCount, 0);
+    EXPECT_EQ(findings.note,
+              "Every record of the context has C = yes: no rule can change its "
+              "rate, so nothing is flagged.");
+}
+
 // One target record in 300: a rule of about 90 records without it is what the rate predicts,
 // not a sure fall; the rule that holds it is no sure rise either.
 TEST_F(FindingsOfFewTargetRecords, OneTargetRecordFlagsNoFallOfAnOrdinaryRule) {

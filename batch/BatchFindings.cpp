@@ -51,6 +51,8 @@ int runFindings(const TBatchOptions& given, const TBatchOutput& io) {
         [&](TTavSession& session) {
             const TFindings findings =
                 session.computeFindings(target, options.minCount, options.sort);
+            // On standard error, so that the table or the text on standard output stays whole.
+            if (!findings.note.empty()) io.printError(findings.note);
             if (options.sentences) {
                 std::istringstream lines(findingsText(findings, session.findingsProvenance()));
                 for (std::string line; std::getline(lines, line);)

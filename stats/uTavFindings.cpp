@@ -43,6 +43,15 @@ std::vector<bool> flagByErrorProbability(const std::vector<double>& e, double le
     return flags;
 }
 
+bool directionCanShow(int count, double rate, bool rises, double level) {
+    // A rule far too small for its expected target count shows a fall (or, for a target of
+    // nearly every record, a rise) by chance alone; the beta posteriors of such a rule, with a
+    // first shape near m times the rate, would call that direction sure.
+    if (!(rate > 0 && rate < 1) || count < 0) return false;
+    const double extreme = std::pow(rises ? rate : 1 - rate, count);
+    return extreme < level;
+}
+
 double priorScore(int k, int n, int kC, int nC, double m, double mPrior) {
     // Evaluate's arithmetic for the "Sub-total" row: its prior comes from the whole Context.
     const long double q = (kC + 0.5L * mPrior) / (nC + static_cast<long double>(mPrior));
@@ -192,15 +201,54 @@ void checkTarget(const TBaza& data, const TFindingsOptions& options) {
         throw ETavError("The class field " + data.fieldName(c) + " has no value with the code " +
                         std::to_string(options.target) + ".");
     }
+    // With one value the Frequency table has no sub-total to read, and no other value to
+    // compare with.
+    int values = 0;
+    for (int code = 0; code <= kMaxValueCode; ++code)
+        values += data.valueSet(c, code) != nullptr ? 1 : 0;
+    if (values < 2) {
+        throw ETavError("The class field " + data.fieldName(c) +
+                        " has only one value: there is nothing to compare its rate with. Choose "
+                        "a class field with two or more values.");
+    }
+}
+
+// Why the Context leaves nothing to find for the target, or "".
+std::string nothingToFind(const TFindings& findings) {
+    const std::string value = findings.className + " = " + findings.targetName;
+    if (findings.contextTargetCount == 0) {
+        return "No record of the context has " + value +
+               ": no rule can change its rate, so nothing is flagged.";
+    }
+    if (findings.contextTargetCount == findings.contextCount) {
+        return "Every record of the context has " + value +
+               ": no rule can change its rate, so nothing is flagged.";
+    }
+    return "";
 }
 
 // The flags, their expected wrong directions and the per-row colouring of the ranked findings.
+// Rules whose direction cannot show take no part: they neither get a flag nor change the mean
+// error of the others.
 void markMultiplicity(TFindings& findings) {
     const double level = std::clamp(findings.significancePct / 100, 0.0, 1.0);
+    const double rate =
+        findings.contextCount > 0
+            ? static_cast<double>(findings.contextTargetCount) / findings.contextCount
+            : 0.0;
     std::vector<double> errors;
-    for (const TFinding& finding : findings.ranked)
+    std::vector<size_t> candidates;
+    for (size_t i = 0; i < findings.ranked.size(); ++i) {
+        const TFinding& finding = findings.ranked[i];
+        if (finding.pHigher == 0.5) continue;
+        if (!directionCanShow(finding.count, rate, finding.pHigher > 0.5, level)) continue;
         errors.push_back(finding.error);
-    const std::vector<bool> flags = flagByErrorProbability(errors, level);
+        candidates.push_back(i);
+    }
+    const std::vector<bool> chosen = flagByErrorProbability(errors, level);
+    std::vector<bool> flags(findings.ranked.size(), false);
+    for (size_t j = 0; j < candidates.size(); ++j)
+        flags[candidates[j]] = chosen[j];
     long double expected = 0;
     for (size_t i = 0; i < findings.ranked.size(); ++i) {
         TFinding& finding = findings.ranked[i];
@@ -271,12 +319,16 @@ TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptio
         finding.pHigher = row.signif;
         finding.score = row.change;
         finding.error = std::min(row.signif, 1 - row.signif);
-        finding.coloured = !SignifColor(row.signif).isDefault;
+        // As the Frequency table colours the row: a row without records shows no colour.
+        finding.coloured =
+            !FrequencyRowColor(kSubTotalSlot, row.frequency, row.condFrequency, row.signif)
+                 .isDefault;
         (finding.count >= options.minCount ? findings.ranked : findings.small).push_back(finding);
     }
     if (hooks.progress) hooks.progress(0);
 
     sortFindings(findings.ranked, options.sort);
+    findings.note = nothingToFind(findings);
     markMultiplicity(findings);
     rankPriorSensitivity(findings.ranked, findings.contextTargetCount, findings.contextCount,
                          findings.mPrior);

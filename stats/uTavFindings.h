@@ -48,7 +48,7 @@ struct TFinding {
     double score = 0;       // signed entropy change
     double error = 0;       // min(P, 1 - P): the posterior probability of the wrong direction
     bool flagged = false;
-    bool coloured = false;  // coloured by the plain per-row rule (SignifColor)
+    bool coloured = false;  // coloured by the plain per-row rule (FrequencyRowColor)
     int rankLow = 0;        // best and worst 1-based rank over m = 0.5, 2 and 10 (ranked only)
     int rankHigh = 0;
     bool robust = false;  // in the top 10 for all three m
@@ -71,6 +71,7 @@ struct TFindings {
     double expectedWrong = 0;  // the sum of e over the flagged rules
     int colouredCount = 0;     // ranked rules the per-row colour rule colours
     bool cancelled = false;    // stopped by the caller: the lists are empty
+    std::string note;          // why nothing can be found ("" when something can)
 };
 
 // The m values of the prior-sensitivity re-ranking.
@@ -86,6 +87,13 @@ TRateEstimate credibleInterval(const TBeta& dist, double level);
 // is at most `level`. Rules with equal e are flagged together or not at all, so the order of a
 // tie never decides.
 std::vector<bool> flagByErrorProbability(const std::vector<double>& e, double level);
+
+// Whether a rule of `count` Context records can show a direction at all when the target's rate
+// in the Context is `rate` (k_C / n_C): at that rate the rule holds no target record with
+// probability (1 - rate)^count and only target records with probability rate^count, so a fall
+// counts only when the first, a rise only when the second, is below `level` (a fraction). A rate
+// of 0 or 1 shows nothing.
+bool directionCanShow(int count, double rate, bool rises, double level);
 
 // The signed entropy change of rate k/n against the context rate kC/nC as the m-estimates with m
 // and the context prior of m(prior) give them: EntropyScale(rule) - EntropyScale(context).
@@ -113,9 +121,11 @@ struct TFindingsHooks {
 };
 
 // Computes the findings of options.target in the current Context through FillFrequencyTable with
-// only the target's row visible. Leaves the global row flags, the rules' scores and every result
-// table as they were (the class value sets keep the results of their last evaluation, as after
-// any computation). Throws ETavError when the class field or the target value has no record set,
-// and EStStatError from the beta functions.
+// only the target's row visible. Only rules whose direction can show (directionCanShow) are
+// flagged; a target without records in the Context, or with nothing else there, flags nothing
+// and says so in `note`. Leaves the global row flags, the rules' scores and every result table
+// as they were (the class value sets keep the results of their last evaluation, as after any
+// computation). Throws ETavError when the class field has fewer than two values or the target
+// value has no record set, and EStStatError from the beta functions.
 TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptions& options,
                           const TFindingsHooks& hooks = {});

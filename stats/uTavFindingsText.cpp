@@ -218,9 +218,11 @@ std::string reproducibilityHeader(const TFindings& findings, const TFindingsProv
 }
 
 std::string findingSentence(const TFindings& findings, const TFinding& finding) {
-    const char* movement = finding.rule.rate > findings.context.rate   ? " rises from "
-                           : finding.rule.rate < findings.context.rate ? " falls from "
-                                                                       : " stays the same, from ";
+    // The direction is the one P(higher) gives: the means of two beta posteriors with a shape
+    // near zero (a target without records) can order the other way.
+    const char* movement = finding.pHigher > 0.5   ? " rises from "
+                           : finding.pHigher < 0.5 ? " falls from "
+                                                   : " stays the same, from ";
     return "Under " + finding.condition + " (" + std::to_string(finding.count) +
            (finding.count == 1 ? " record" : " records") + "), the rate of " + findings.targetName +
            movement + interval(findings.context) + " to " + interval(finding.rule) +

@@ -41,7 +41,8 @@ std::string findingsCommandLine(const TFindings& findings, const TFindingsProven
 std::string reproducibilityHeader(const TFindings& findings, const TFindingsProvenance& origin);
 
 // One sentence for a finding: "Under CHECKING = <0 (274 records), the rate of bad rises from
-// 0.30 [0.27-0.33] to 0.49 [0.43-0.55]; P(higher) = 1.000."
+// 0.30 [0.27-0.33] to 0.49 [0.43-0.55]; P(higher) = 1.000." It rises when P(higher) > 0.5,
+// falls when below and stays the same at 0.5.
 std::string findingSentence(const TFindings& findings, const TFinding& finding);
 
 // The header, a blank line, the multiplicity line and one sentence per flagged finding in the

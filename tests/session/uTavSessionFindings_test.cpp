@@ -292,6 +292,128 @@ TEST(FindingsPrior, RankRangeOverTheThreeMAndRobustInTheTopTen) {
     }
 }
 
+// The chance of the extreme count at the context rate decides: (1 - p)^n for a fall, p^n for
+// a rise, strictly below the level.
+TEST(FindingsFlags, ADirectionCountsOnlyWhenTheRuleCouldHaveShownIt) {
+    const struct {
+        const char* what;
+        int n;
+        double rate;
+        bool rises, can;
+    } cases[] = {
+        {"0 of 91 at 1 in 300 is what the rate predicts", 91, 1.0 / 300, false, false},
+        {"none of 1000 at 1 in 300 is rare", 1000, 1.0 / 300, false, true},
+        {"five records at 0.42 hold none 6.6 % of the time", 5, 0.42, false, false},
+        {"six records at 0.42 hold none 3.8 % of the time", 6, 0.42, false, true},
+        {"a rise at 0.42 in five", 5, 0.42, true, true},
+        {"a rise of a target of nearly every record", 5, 0.9, true, false},
+        {"a context without the target shows nothing", 1000, 0.0, true, false},
+        {"a context of the target alone shows nothing", 1000, 1.0, false, false},
+        {"not a rate", 1000, std::nan(""), false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(directionCanShow(c.n, c.rate, c.rises, 0.05), c.can) << c.what;
+    }
+    EXPECT_FALSE(directionCanShow(1000, 0.5, true, 0.0)) << "nothing is sure at level 0";
+}
+
+// 300 records of C (yes 1, no 2, a third value 3) and A (INT 1..3, about 90, 120 and 90
+// records); the third value holds the first `third` records.
+std::string threeValueData(const char* thirdName, int third) {
+    std::string text = std::string("TAV DATA:3/TXT/1250\nC;A\nSET:1..3:UNK=0;INT:1..3\nyes;a\n") +
+                       "no;b\n" + thirdName + ";c\n";
+    for (int r = 0; r < 300; ++r) {
+        const int a = r % 100 < 31 ? 1 : r % 100 < 70 ? 2 : 3;
+        const int c = r < third ? 3 : 1 + (r / 7) % 2;
+        text += std::to_string(c) + ";" + std::to_string(a) + "\n";
+    }
+    return text;
+}
+
+class FindingsOfFewTargetRecords : public FindingsTest {
+  protected:
+    void load(const char* thirdName, int third) {
+        session->loadDataFile(dir.write("few.tav", threeValueData(thirdName, third)));
+        session->selectAllFields(true);
+        session->setClassFieldDeselected(0);
+    }
+};
+
+// A value without records in the context gives rules whose posteriors order the other way than
+// their means; nothing is flagged and the note says why.
+TEST_F(FindingsOfFewTargetRecords, AValueWithoutRecordsFlagsNothingAndSaysSo) {
+    load("never", 0);
+    const TFindings findings = session->computeFindings(3);
+    EXPECT_EQ(findings.contextTargetCount, 0);
+    EXPECT_EQ(findings.flaggedCount, 0);
+    EXPECT_EQ(findings.expectedWrong, 0);
+    EXPECT_EQ(findings.colouredCount, 0);
+    EXPECT_EQ(findings.note,
+              "No record of the context has C = never: no rule can change its rate, "
+              "so nothing is flagged.");
+    for (const TFinding& f : findings.ranked) {
+        EXPECT_FALSE(f.flagged) << f.name;
+        EXPECT_FALSE(f.coloured) << f.name;
+        const std::string sentence = findingSentence(findings, f);
+        EXPECT_EQ(sentence.find(" rises ") != std::string::npos, f.pHigher > 0.5) << sentence;
+    }
+    // The same when the context, not the file, leaves the value out; and for the other values.
+    load("rare", 1);
+    session->setContextText("C,3,<>");
+    session->updateContext();
+    EXPECT_EQ(session->computeFindings(3).flaggedCount, 0);
+    EXPECT_NE(session->computeFindings(3).note, "");
+    EXPECT_EQ(session->computeFindings(1).note, "");
+}
+
+TEST_F(FindingsOfFewTargetRecords, AContextOfTheTargetAloneFlagsNothing) {
+    load("rare", 1);
+    session->setContextText("C,1,=");
+    session->updateContext();
+    const TFindings findings = session->computeFindings(1);
+    EXPECT_EQ(findings.flaggedCount, 0);
+    EXPECT_EQ(findings.note,
+              "Every record of the context has C = yes: no rule can change its "
+              "rate, so nothing is flagged.");
+}
+
+// One target record in 300: a rule of about 90 records without it is what the rate predicts,
+// not a sure fall; the rule that holds it is no sure rise either.
+TEST_F(FindingsOfFewTargetRecords, OneTargetRecordFlagsNoFallOfAnOrdinaryRule) {
+    load("rare", 1);
+    const TFindings rare = session->computeFindings(3);
+    EXPECT_EQ(rare.contextTargetCount, 1);
+    EXPECT_EQ(rare.note, "");
+    int without = 0;
+    for (const TFinding& f : rare.ranked) {
+        EXPECT_FALSE(f.flagged) << f.name;
+        if (f.targetCount == 0) {
+            ++without;
+            EXPECT_LT(f.pHigher, 0.05) << "the posteriors alone call it sure";
+        }
+    }
+    EXPECT_GE(without, 2);
+    EXPECT_EQ(rare.flaggedCount, 0);
+    EXPECT_EQ(rare.expectedWrong, 0);
+}
+
+// A class of one value has no other to compare with: said plainly, not as an internal error.
+TEST_F(FindingsTest, AClassOfOneValueIsRefusedWithAPlainReason) {
+    session->loadDataFile(dir.write("one.tav",
+                                    "TAV DATA:2/TXT/1250\nCLS;A\nSET:1..1:UNK=0;INT:1..2\nsame;x\n"
+                                    ";y\n1;1\n1;2\n0;1\n1;2\n"));
+    session->selectAllFields(true);
+    session->setClassFieldDeselected(0);
+    try {
+        session->computeFindings(1);
+        FAIL() << "no error";
+    } catch (const ETavError& error) {
+        EXPECT_STREQ(error.what(),
+                     "The class field CLS has only one value: there is nothing to compare its "
+                     "rate with. Choose a class field with two or more values.");
+    }
+}
+
 }  // namespace
 
 namespace {

@@ -105,6 +105,23 @@ TEST(FindingsText, SentenceSaysTheDirectionWithBothIntervals) {
               "to 0.10 [0.00-0.50]; P(higher) = 0.200.");
 }
 
+// Two posteriors with a shape near zero order their means one way and P(higher) the other; the
+// words follow P(higher).
+TEST(FindingsText, TheDirectionInWordsFollowsPHigherNotTheRates) {
+    TFindings f = madeFindings();
+    f.context = {0.000011, 0, 0};
+    TFinding& odd = f.ranked[0];
+    odd.rule = {0.000022, 0, 0};
+    odd.pHigher = 0.016;
+    EXPECT_NE(findingSentence(f, odd).find(" falls from 0.00 [0.00-0.00] to 0.00"),
+              std::string::npos);
+    odd.pHigher = 0.5;
+    EXPECT_NE(findingSentence(f, odd).find(" stays the same, from "), std::string::npos);
+    odd.rule.rate = 0;
+    odd.pHigher = 0.7;
+    EXPECT_NE(findingSentence(f, odd).find(" rises from "), std::string::npos);
+}
+
 TEST(FindingsText, HeaderNamesTheFileSettingsContextAndTheCommand) {
     const std::string text = findingsText(madeFindings(), madeOrigin());
     EXPECT_EQ(text,

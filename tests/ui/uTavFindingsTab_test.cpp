@@ -176,6 +176,20 @@ TEST_F(FindingsTabTest, DrawsTheIntervalBarInTheColourOfTheDirection) {
     EXPECT_EQ(image.pixelColor(x, 10), QColor(255, 0, 0));
 }
 
+// A context of approved loans only holds no refused one: the label says so under the line.
+TEST_F(FindingsTabTest, ATargetWithoutRecordsInTheContextIsSaidUnderTheLine) {
+    tab->cmbBxTarget->setCurrentIndex(1);
+    window->cmbBxContextFilter->setEditText("LOAN,1,=");
+    window->btnUpdateContext->click();
+    const TFindings& findings = tab->findings();
+    EXPECT_EQ(findings.flaggedCount, 0);
+    EXPECT_EQ(tab->lblMultiplicity->text().toStdString(),
+              multiplicityLine(findings) +
+                  "\nNo record of the context has LOAN = refused: no rule can change its rate, "
+                  "so nothing is flagged.");
+    EXPECT_TRUE(ui.errors.empty());
+}
+
 TEST_F(FindingsTabTest, AClassWithoutValuesIsSaidInTheTab) {
     makeClass(1);  // NAME, a STRING field
     EXPECT_EQ(tab->cmbBxTarget->count(), 0);

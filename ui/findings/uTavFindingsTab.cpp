@@ -175,8 +175,11 @@ void TTavFindingsTab::compute(int target, int minCount, int sort) {
                 m_session.computeFindings(target, minCount, static_cast<TFindingsSort>(sort),
                                           [this] { return m_cancelRequested; });
             m_model->setFindings(findings);
+            const std::string line = findings.note.empty()
+                                         ? multiplicityLine(findings)
+                                         : multiplicityLine(findings) + "\n" + findings.note;
             lblMultiplicity->setText(findings.cancelled ? QStringLiteral("Cancelled.")
-                                                        : qtText(multiplicityLine(findings)));
+                                                        : qtText(line));
         } catch (const ETavError& error) {
             // A class field without coded values: said in the tab, not in a message box.
             m_model->setFindings({});

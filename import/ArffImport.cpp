@@ -108,8 +108,8 @@ std::vector<std::string> commaList(TArffCursor& cursor, bool braced,
     const std::string_view stops = braced ? ",}" : ",";
     while (true) {
         if (values.size() == most) {
-            cursor.fail("more than " + std::to_string(most) + " values, but the file declares " +
-                        std::to_string(most) + " attributes");
+            cursor.fail("more values than the " + std::to_string(most) + " attribute" +
+                        (most == 1 ? "" : "s") + " the file declares");
         }
         values.push_back(cursor.token(stops));
         const char next = cursor.peek();

@@ -60,7 +60,7 @@ TEST(ArffImport, RefusesWhatItCannotImportNamingTheLine) {
          "line 2: the attribute type \"relational\""},
         {"@relation r\n@attribute a numeric\n@attribute b numeric\n@data\n1\n", "line 5: 1 values"},
         {"@relation r\n@attribute a numeric\n@data\n1\n1," + std::string(100000, ',') + "\n",
-         "line 5: more than 1 values, but the file declares 1 attributes"},
+         "line 5: more values than the 1 attribute the file declares"},
         {"@relation r\n@attribute a numeric\n1\n", "line 3: \"1\" is not an ARFF keyword"},
         {"@relation r\n@attribute a numeric\n", "has no @data section"},
         {"@relation r\n@data\n", "line 2: the file declares no attributes"},

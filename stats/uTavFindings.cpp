@@ -1,7 +1,9 @@
 // The findings of one class value: each rule through FillFrequencyTable with only the target's
-// row visible, then the flags of the false-discovery control and the prior re-ranking.
+// row visible, then the flags of the sign shrinkage and the prior re-ranking.
 
 #include "stats/uTavFindings.h"
+
+#include "stats/SignShrinkage.h"
 
 #include <algorithm>
 #include <array>
@@ -20,27 +22,6 @@
 TRateEstimate credibleInterval(const TBeta& dist, double level) {
     const double s = std::clamp(std::isfinite(level) ? level : 0.0, 0.0, 1.0);
     return TRateEstimate{dist.Mean(), dist.Quantile(s / 2), dist.Quantile(1 - s / 2)};
-}
-
-std::vector<bool> flagByErrorProbability(const std::vector<double>& e, double level) {
-    std::vector<size_t> order(e.size());
-    std::iota(order.begin(), order.end(), size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return e[a] < e[b]; });
-    // The mean of a prefix in increasing order only grows, so the last prefix that ends a group
-    // of equal values with a mean within the level is the longest admissible one.
-    size_t flagged = 0;
-    long double sum = 0;
-    for (size_t i = 0; i < order.size(); ++i) {
-        sum += e[order[i]];
-        const bool endsTie = i + 1 == order.size() || e[order[i + 1]] != e[order[i]];
-        if (!endsTie) continue;
-        if (sum / static_cast<long double>(i + 1) > level) break;
-        flagged = i + 1;
-    }
-    std::vector<bool> flags(e.size(), false);
-    for (size_t i = 0; i < flagged; ++i)
-        flags[order[i]] = true;
-    return flags;
 }
 
 bool directionCanShow(int count, double rate, bool rises, double level) {
@@ -107,12 +88,12 @@ std::string multiplicityLine(const TFindings& findings) {
     // "." whatever the process's locale: the window runs under the user's.
     char buffer[32];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, findings.expectedWrong,
-                                   std::chars_format::fixed, 1);
+                                   std::chars_format::fixed, 2);
     const std::string expected(buffer, end.ec == std::errc() ? end.ptr : buffer);
     return std::to_string(findings.flaggedCount) +
            (findings.flaggedCount == 1 ? " rule flagged" : " rules flagged") +
-           "; expected wrong directions " + expected + "; " +
-           std::to_string(findings.colouredCount) + " coloured row by row";
+           "; expected wrong signs " + expected + "; " + std::to_string(findings.colouredCount) +
+           " coloured row by row";
 }
 
 namespace {
@@ -227,33 +208,37 @@ std::string nothingToFind(const TFindings& findings) {
     return "";
 }
 
-// The flags, their expected wrong directions and the per-row colouring of the ranked findings.
-// Rules whose direction cannot show take no part: they neither get a flag nor change the mean
-// error of the others.
+// The lfsr, s-values and flags, the expected wrong signs and the per-row colouring of the
+// ranked findings. Rules whose direction cannot show take no part in the fit of the prior, so a
+// rare target's many empty small rules do not pass for real effects, and are never flagged.
 void markMultiplicity(TFindings& findings) {
     const double level = std::clamp(findings.significancePct / 100, 0.0, 1.0);
     const double rate =
         findings.contextCount > 0
             ? static_cast<double>(findings.contextTargetCount) / findings.contextCount
             : 0.0;
-    std::vector<double> errors;
-    std::vector<size_t> candidates;
-    for (size_t i = 0; i < findings.ranked.size(); ++i) {
+    const size_t n = findings.ranked.size();
+    std::vector<double> estimate(n), se(n);
+    std::vector<bool> candidate(n, false);
+    for (size_t i = 0; i < n; ++i) {
         const TFinding& finding = findings.ranked[i];
-        if (finding.pHigher == 0.5) continue;
-        if (!directionCanShow(finding.count, rate, finding.pHigher > 0.5, level)) continue;
-        errors.push_back(finding.error);
-        candidates.push_back(i);
+        estimate[i] = finding.difference;
+        se[i] = finding.differenceSe;
+        candidate[i] = finding.pHigher != 0.5 &&
+                       directionCanShow(finding.count, rate, finding.pHigher > 0.5, level);
     }
-    const std::vector<bool> chosen = flagByErrorProbability(errors, level);
-    std::vector<bool> flags(findings.ranked.size(), false);
-    for (size_t j = 0; j < candidates.size(); ++j)
-        flags[candidates[j]] = chosen[j];
+    const TSignShrinkage shrinkage = shrinkSigns(estimate, se, candidate);
     long double expected = 0;
-    for (size_t i = 0; i < findings.ranked.size(); ++i) {
+    for (size_t i = 0; i < n; ++i) {
         TFinding& finding = findings.ranked[i];
-        finding.flagged = flags[i];
-        if (finding.flagged) ++findings.flaggedCount, expected += finding.error;
+        finding.lfsr = shrinkage.lfsr[i];
+        finding.svalue = shrinkage.svalue[i];
+        // The sign the lfsr speaks of is the estimate's; P(higher) names the direction in the
+        // sentence, so a rule where the two disagree is not called either way.
+        const bool agrees =
+            (finding.difference > 0) == (finding.pHigher > 0.5) && finding.difference != 0;
+        finding.flagged = candidate[i] && agrees && finding.lfsr <= level;
+        if (finding.flagged) ++findings.flaggedCount, expected += finding.lfsr;
         if (finding.coloured) ++findings.colouredCount;
     }
     findings.expectedWrong = static_cast<double>(expected);
@@ -289,7 +274,9 @@ TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptio
     const TSubTotalRow contextRow = readSubTotalRow(table);
     findings.contextCount = sets.context()->bitCount();
     findings.contextTargetCount = contextRow.frequency;
-    findings.context = credibleInterval(TBeta{chart.ChartAlpha1, chart.ChartBeta1}, level);
+    const TBeta contextDist{chart.ChartAlpha1, chart.ChartBeta1};
+    findings.context = credibleInterval(contextDist, level);
+    const double contextSd = contextDist.StdDev();
     findings.context.rate = contextRow.probability;
 
     const TMnozicaList& rules = sets.SetLists[slRules];
@@ -313,12 +300,14 @@ TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptio
         finding.condition = ruleCondition(data, rule);
         finding.count = CountInContext(sets, rule);
         finding.targetCount = row.condFrequency;
-        finding.rule = credibleInterval(TBeta{chart.ChartAlpha2, chart.ChartBeta2}, level);
+        const TBeta ruleDist{chart.ChartAlpha2, chart.ChartBeta2};
+        finding.rule = credibleInterval(ruleDist, level);
         finding.rule.rate = row.condProbability;
         finding.difference = row.condProbability - row.probability;
         finding.pHigher = row.signif;
         finding.score = row.change;
         finding.error = std::min(row.signif, 1 - row.signif);
+        finding.differenceSe = std::hypot(ruleDist.StdDev(), contextSd);
         // As the Frequency table colours the row: a row without records shows no colour.
         finding.coloured =
             !FrequencyRowColor(kSubTotalSlot, row.frequency, row.condFrequency, row.signif)

@@ -43,13 +43,16 @@ struct TFinding {
     int count = 0;          // n_R: Context records under the rule
     int targetCount = 0;    // k_R: of them with value t
     TRateEstimate rule;
-    double difference = 0;  // rule rate - context rate
-    double pHigher = 0;     // P(rule rate > context rate), as "Signif" computes it
-    double score = 0;       // signed entropy change
-    double error = 0;       // min(P, 1 - P): the posterior probability of the wrong direction
-    bool flagged = false;
-    bool coloured = false;  // coloured by the plain per-row rule (FrequencyRowColor)
-    int rankLow = 0;        // best and worst 1-based rank over m = 0.5, 2 and 10 (ranked only)
+    double difference = 0;    // rule rate - context rate
+    double pHigher = 0;       // P(rule rate > context rate), as "Signif" computes it
+    double score = 0;         // signed entropy change
+    double error = 0;         // min(P, 1 - P): the posterior probability of the wrong direction
+    double differenceSe = 0;  // sqrt(var rule + var context) of the two beta posteriors
+    double lfsr = 1;          // local false sign rate of the difference after shrinkage
+    double svalue = 1;        // mean lfsr of the ranked rules with an lfsr at most this one's
+    bool flagged = false;     // lfsr at most the level and the direction can show
+    bool coloured = false;    // coloured by the plain per-row rule (FrequencyRowColor)
+    int rankLow = 0;          // best and worst 1-based rank over m = 0.5, 2 and 10 (ranked only)
     int rankHigh = 0;
     bool robust = false;  // in the top 10 for all three m
 };
@@ -68,7 +71,7 @@ struct TFindings {
     std::vector<TFinding> ranked;  // n_R >= minCount, sorted
     std::vector<TFinding> small;   // n_R < minCount, in creation order
     int flaggedCount = 0;
-    double expectedWrong = 0;  // the sum of e over the flagged rules
+    double expectedWrong = 0;  // the sum of lfsr over the flagged rules: expected wrong signs
     int colouredCount = 0;     // ranked rules the per-row colour rule colours
     bool cancelled = false;    // stopped by the caller: the lists are empty
     std::string note;          // why nothing can be found ("" when something can)
@@ -82,11 +85,6 @@ inline constexpr int kRobustTop = 10;
 // The central credible interval of `dist` at 1 - level (level as a fraction, clamped to 0..1)
 // and its mean. Errors of the beta functions pass (EStStatError).
 TRateEstimate credibleInterval(const TBeta& dist, double level);
-
-// Flags for error probabilities `e`: the longest list taken in order of increasing e whose mean
-// is at most `level`. Rules with equal e are flagged together or not at all, so the order of a
-// tie never decides.
-std::vector<bool> flagByErrorProbability(const std::vector<double>& e, double level);
 
 // Whether a rule of `count` Context records can show a direction at all when the target's rate
 // in the Context is `rate` (k_C / n_C): at that rate the rule holds no target record with
@@ -106,7 +104,7 @@ void rankPriorSensitivity(std::vector<TFinding>& ranked, int kC, int nC, double 
 // Orders findings by `sort`, largest first; equal keys keep the creation order.
 void sortFindings(std::vector<TFinding>& findings, TFindingsSort sort);
 
-// "12 rules flagged; expected wrong directions 0.4; 40 coloured row by row".
+// "12 rules flagged; expected wrong signs 0.43; 40 coloured row by row".
 std::string multiplicityLine(const TFindings& findings);
 
 // The rule of a set in plain words, from its first condition: "AGE = YOUNG", "AGE < 3-YOUNG",
@@ -121,11 +119,15 @@ struct TFindingsHooks {
 };
 
 // Computes the findings of options.target in the current Context through FillFrequencyTable with
-// only the target's row visible. Only rules whose direction can show (directionCanShow) are
-// flagged; a target without records in the Context, or with nothing else there, flags nothing
-// and says so in `note`. Leaves the global row flags, the rules' scores and every result table
-// as they were (the class value sets keep the results of their last evaluation, as after any
-// computation). Throws ETavError when the class field has fewer than two values or the target
-// value has no record set, and EStStatError from the beta functions.
+// only the target's row visible. The effect of a rule is its difference, with the standard error
+// of the two beta posteriors taken as independent (the rule's records are among the Context's, so
+// the true error is smaller and the lfsr errs on the safe side); the prior of the shrinkage
+// (SignShrinkage.h) is fitted to the ranked rules whose direction can show (directionCanShow),
+// and only those are flagged, when their lfsr is at most the significance level; a target without
+// records in the Context, or with nothing else there, flags nothing and says so in `note`. Leaves
+// the global row flags, the rules' scores and every result table as they were (the class value sets
+// keep the results of their last evaluation, as after any computation). Throws ETavError when the
+// class field has fewer than two values or the target value has no record set, and EStStatError
+// from the beta functions.
 TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptions& options,
                           const TFindingsHooks& hooks = {});

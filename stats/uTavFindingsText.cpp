@@ -67,11 +67,11 @@ std::string plainField(const std::string& text, TFindingsFormat format) {
     return out;
 }
 
-const char* const kColumns[] = {"rule",         "condition",   "records",      "target_records",
-                                "context_rate", "context_low", "context_high", "rule_rate",
-                                "rule_low",     "rule_high",   "difference",   "p_higher",
-                                "score",        "error",       "flagged",      "rank_low",
-                                "rank_high",    "robust",      "ranked"};
+const char* const kColumns[] = {
+    "rule",         "condition", "records",  "target_records", "context_rate", "context_low",
+    "context_high", "rule_rate", "rule_low", "rule_high",      "difference",   "p_higher",
+    "score",        "error",     "lfsr",     "s_value",        "flagged",      "rank_low",
+    "rank_high",    "robust",    "ranked"};
 
 void appendLine(std::string& out, const std::vector<std::string>& cells, TFindingsFormat format) {
     const char* separator = format == TFindingsFormat::Csv   ? ","
@@ -102,6 +102,8 @@ std::vector<std::string> findingCells(const TFindings& findings, const TFinding&
             fixed(f.pHigher, 6),
             fixed(f.score, 6),
             fixed(f.error, 6),
+            ranked ? fixed(f.lfsr, 6) : "",
+            ranked ? fixed(f.svalue, 6) : "",
             yesNo(f.flagged),
             ranked ? std::to_string(f.rankLow) : "",
             ranked ? std::to_string(f.rankHigh) : "",

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <random>
 
 #include "core/Errors.h"
 #include "session/uTavSession.h"
@@ -210,34 +212,16 @@ TEST_F(FindingsTest, MoveToARuleByItsCreationNumberAfterARankingRun) {
     EXPECT_FALSE(session->moveToRuleNumbered(-5));
 }
 
-// The flag rule on hand-made error probabilities at level 0.05.
-TEST(FindingsFlags, FlagTheLongestPrefixWhoseMeanErrorIsWithinTheLevel) {
-    const struct {
-        const char* what;
-        std::vector<double> e;
-        std::vector<bool> flags;
-    } cases[] = {
-        {"empty", {}, {}},
-        {"all flagged", {0.01, 0.0, 0.04}, {true, true, true}},
-        {"none flagged", {0.3, 0.06}, {false, false}},
-        {"mean decides, not each e", {0.0, 0.09, 0.2}, {true, true, false}},
-        {"order of input does not matter", {0.2, 0.09, 0.0}, {false, true, true}},
-        {"a tie is flagged whole", {0.0, 0.0, 0.04, 0.04}, {true, true, true, true}},
-        {"a tie that would break the mean is left whole", {0.0, 0.1, 0.1}, {true, false, false}},
-        {"exactly at the level", {0.05, 0.05}, {true, true}},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(flagByErrorProbability(c.e, 0.05), c.flags) << c.what;
-    }
-}
-
 TEST_F(FindingsTest, MultiplicityCountsFlaggedExpectedWrongAndColoured) {
     const TFindings findings = session->computeFindings(1);
     int flagged = 0, coloured = 0;
     double expected = 0;
     for (const TFinding& f : findings.ranked) {
-        if (f.flagged) ++flagged, expected += f.error;
+        if (f.flagged) ++flagged, expected += f.lfsr;
         if (f.pHigher > 0.95 || f.pHigher < 0.05) ++coloured;
+        // Flagged exactly when the lfsr is within the level.
+        EXPECT_EQ(f.flagged, f.lfsr <= 0.05) << f.name;
+        EXPECT_GT(f.differenceSe, 0) << f.name;
     }
     EXPECT_GT(flagged, 0);
     EXPECT_EQ(findings.flaggedCount, flagged);
@@ -248,7 +232,7 @@ TEST_F(FindingsTest, MultiplicityCountsFlaggedExpectedWrongAndColoured) {
     made.expectedWrong = 0.43;
     made.colouredCount = 40;
     EXPECT_EQ(multiplicityLine(made),
-              "12 rules flagged; expected wrong directions 0.4; 40 "
+              "12 rules flagged; expected wrong signs 0.43; 40 "
               "coloured row by row");
 }
 
@@ -395,6 +379,55 @@ TEST_F(FindingsOfFewTargetRecords, OneTargetRecordFlagsNoFallOfAnOrdinaryRule) {
     EXPECT_GE(without, 2);
     EXPECT_EQ(rare.flaggedCount, 0);
     EXPECT_EQ(rare.expectedWrong, 0);
+}
+
+// 800 records of C (yes 1, no 2) and nine SET fields of four values. A raises the rate of yes
+// at 1 (0.6) and lowers it at 4 (0.1) from 0.3 at 2 and 3; N1..N8 are drawn apart from C, so
+// their rules have no effect. Seeded, so the table is the same on every run.
+std::string plantedData() {
+    std::mt19937 engine(2017);
+    auto uniform = [&engine] { return (static_cast<double>(engine()) + 0.5) / 4294967296.0; };
+    std::string text = "TAV DATA:4/TXT/1250\nC;A";
+    for (int f = 1; f <= 8; ++f)
+        text += ";N" + std::to_string(f);
+    text += "\nSET:1..2:UNK=0";
+    for (int f = 0; f < 9; ++f)
+        text += ";SET:1..4";
+    text +=
+        "\nyes;a;a;a;a;a;a;a;a;a\nno;b;b;b;b;b;b;b;b;b\n;c;c;c;c;c;c;c;c;c\n;d;d;d;d;d;d;d;d;d\n";
+    const double rate[] = {0.6, 0.3, 0.3, 0.1};
+    for (int r = 0; r < 800; ++r) {
+        const int a = static_cast<int>(uniform() * 4);
+        text += std::string(uniform() < rate[a] ? "1" : "2") + ";" + std::to_string(a + 1);
+        for (int f = 0; f < 8; ++f)
+            text += ";" + std::to_string(1 + static_cast<int>(uniform() * 4));
+        text += "\n";
+    }
+    return text;
+}
+
+// End to end: the planted rise and fall are flagged with their signs, no rule without an effect
+// is, and the expected wrong signs are the flagged rules' lfsr.
+TEST_F(FindingsTest, PlantedEffectsAreFlaggedAndNullRulesAreNot) {
+    session->loadDataFile(dir.write("planted.tav", plantedData()));
+    session->selectAllFields(true);
+    session->setClassFieldDeselected(0);
+    const TFindings findings = session->computeFindings(1);
+    ASSERT_EQ(findings.ranked.size(), 36u);
+    int nullFlagged = 0;
+    for (const TFinding& f : findings.ranked) {
+        EXPECT_GE(f.svalue, 0.0);
+        if (f.condition == "A = a") {
+            EXPECT_TRUE(f.flagged && f.difference > 0) << f.lfsr;
+        }
+        if (f.condition == "A = d") {
+            EXPECT_TRUE(f.flagged && f.difference < 0) << f.lfsr;
+        }
+        if (f.flagged && f.condition.rfind("N", 0) == 0) ++nullFlagged;
+    }
+    std::printf("planted table, seed 2017: %d flagged, %d of them without an effect\n",
+                findings.flaggedCount, nullFlagged);
+    EXPECT_EQ(nullFlagged, 0);
 }
 
 // A class of one value has no other to compare with: said plainly, not as an internal error.

@@ -30,6 +30,8 @@ TFindings madeFindings() {
     first.pHigher = 0.9999996;
     first.score = 0.1234567;
     first.error = 0.0000004;
+    first.lfsr = 0.0000123;
+    first.svalue = 0.0000123;
     first.flagged = true;
     first.rankLow = 1;
     first.rankHigh = 2;
@@ -42,6 +44,8 @@ TFindings madeFindings() {
     second.rule = {0.1, 0.001, 0.5};
     second.pHigher = 0.2;
     second.error = 0.2;
+    second.lfsr = 0.61;
+    second.svalue = 0.3050005;
     second.flagged = false;
     second.robust = false;
     f.ranked = {first, second};
@@ -50,7 +54,7 @@ TFindings madeFindings() {
     small.rankLow = small.rankHigh = 0;
     f.small = {small};
     f.flaggedCount = 1;
-    f.expectedWrong = 0.0000004;
+    f.expectedWrong = 0.0000123;
     return f;
 }
 
@@ -75,14 +79,17 @@ TEST(FindingsExport, CsvHasAHeaderLineQuotedTextsAndPointDecimals) {
     std::getline(lines, small);
     EXPECT_EQ(header,
               "rule,condition,records,target_records,context_rate,context_low,context_high,"
-              "rule_rate,rule_low,rule_high,difference,p_higher,score,error,flagged,rank_low,"
+              "rule_rate,rule_low,rule_high,difference,p_higher,score,error,lfsr,s_value,flagged,"
+              "rank_low,"
               "rank_high,robust,ranked");
     EXPECT_EQ(first,
               "(1) CHECKING= 1-<0,CHECKING = <0,274,135,0.300000,0.272000,0.329000,0.492100,"
-              "0.433400,0.550900,0.192100,1.000000,0.123457,0.000000,yes,1,2,yes,yes");
+              "0.433400,0.550900,0.192100,1.000000,0.123457,0.000000,0.000012,0.000012,yes,1,2,"
+              "yes,yes");
     EXPECT_EQ(second.substr(0, 46), "\"(2) PURPOSE= 3-car, new\",\"PURPOSE = car, new\"");
     EXPECT_EQ(small.substr(0, 13), "\"(3) \"\"Q\"\"\tX\"");
-    EXPECT_EQ(small.substr(small.size() - 10), "no,,,no,no");  // no rank, not ranked
+    // No lfsr, no s-value and no rank: a small rule takes no part in the shrinkage.
+    EXPECT_EQ(small.substr(small.size() - 21), "0.200000,,,no,,,no,no");
 }
 
 TEST(FindingsExport, TsvAndMarkdownKeepOneRecordALine) {
@@ -139,7 +146,7 @@ TEST(FindingsText, HeaderNamesTheFileSettingsContextAndTheCommand) {
                   "# Command: tav-batch findings credit.CSV --class 0 --target 1 --min-count 5 "
                   "--sort score --mprior 1 --m 2 --signif 5 --select 1,2,3 --context '3 2 >'\n"
                   "\n"
-                  "1 rule flagged; expected wrong directions 0.0; 0 coloured row by row\n"
+                  "1 rule flagged; expected wrong signs 0.00; 0 coloured row by row\n"
                   "Under CHECKING = <0 (274 records), the rate of bad rises from 0.30 [0.27-0.33] "
                   "to 0.49 [0.43-0.55]; P(higher) = 1.000.\n");
 }

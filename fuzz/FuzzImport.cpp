@@ -90,9 +90,10 @@ bool isBlank(const std::string& line) {
 }
 
 // The records of a file without quotes or CR: its lines after the header, counted once without
-// and once with blank ones (a one-column file may take a blank line as a missing value).
+// and once with blank ones (a one-column file takes a blank line between records as a missing
+// value; blank lines after the last record are no records).
 std::pair<long long, long long> linesBelowHeader(const std::string& text) {
-    long long filled = 0, all = 0;
+    long long filled = 0, all = 0, blankRun = 0;
     bool header = false;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -104,8 +105,13 @@ std::pair<long long, long long> linesBelowHeader(const std::string& text) {
             header = !isBlank(line);
             continue;
         }
-        ++all;
-        if (!isBlank(line)) ++filled;
+        if (isBlank(line)) {
+            ++blankRun;
+        } else {
+            all += blankRun + 1;
+            blankRun = 0;
+            ++filled;
+        }
     }
     return {filled, all};
 }

@@ -86,7 +86,16 @@ int runRules(const TBatchOptions& options, const TBatchOutput& io) {
                           [&](TTavSession& session) { printRules(session, io); });
 }
 
-int runRank(const TBatchOptions& options, const TBatchOutput& io) {
+// A ranking with no field selected scores every rule 0; without --select it ranks every field but
+// the class, which exploreSession deselects.
+TBatchOptions rankingEveryFieldByDefault(const TBatchOptions& given) {
+    TBatchOptions options = given;
+    options.select = options.select.value_or("all");
+    return options;
+}
+
+int runRank(const TBatchOptions& given, const TBatchOutput& io) {
+    const TBatchOptions options = rankingEveryFieldByDefault(given);
     return exploreSession(
         options, io, [](TTavSession& session) { session.computeEntropyGains(); },
         [&](TTavSession& session) { printRules(session, io); });
@@ -99,7 +108,8 @@ int runFrequency(const TBatchOptions& options, const TBatchOutput& io) {
         [&](TTavSession& session) { printFrequency(session, io); });
 }
 
-int runReport(const TBatchOptions& options, const TBatchOutput& io) {
+int runReport(const TBatchOptions& given, const TBatchOutput& io) {
+    const TBatchOptions options = given.rank ? rankingEveryFieldByDefault(given) : given;
     return exploreSession(
         options, io,
         [&](TTavSession& session) {
@@ -160,7 +170,7 @@ const std::vector<TBatchCommand> kCommands = {
      runRules},
     {"rank",
      "FILE",
-     "the simple rules ranked by their entropy gain",
+     "simple rules ranked by entropy gain (every field by default)",
      withSessionOptions({"--class"}),
      {"--class"},
      runRank},
@@ -172,7 +182,7 @@ const std::vector<TBatchCommand> kCommands = {
      runFrequency},
     {"report",
      "FILE",
-     "one block of the global simple-rules report",
+     "one block of the global report (--rank: every field by default)",
      withSessionOptions({"--class", "--rank"}),
      {"--class"},
      runReport},

@@ -18,6 +18,8 @@ std::string lineText(const std::string& text1250) {
 }
 
 std::string cellText(const TxField& field, const TxValue& value) {
+    // A value that does not exist (a row without records has no Signif) is blank, as in the grids.
+    if (value.isNull()) return "";
     switch (presentedType(static_cast<TxFieldType>(field.type))) {
         case TxPresentedType::Float: {
             // %.6f in the C locale, whatever the user's locale.

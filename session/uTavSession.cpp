@@ -45,6 +45,11 @@ class TNesting {
     int& m_depth;
 };
 
+// A filter text as it is recorded once applied: without the blanks around it.
+std::string appliedText(const std::string& text) {
+    return trimRightBlanks(trimLeftBlanks(text));
+}
+
 // The constants of one applied filter that lie outside their fields' codes, and how the
 // warning names the filter ("context filter").
 struct TFilterOutside {
@@ -184,6 +189,7 @@ void TTavSession::loadDataFile(const std::string& fileName) {
         ++m_loadNumber;
         m_scoresComputedUnder.reset();  // the new sets have no scores yet
         m_findingsComputedUnder.reset();
+        m_rulesScored = m_rulesToScore = 0;
         if (m_classField < 0 || m_classField >= m_data->FieldCount()) m_classField = 0;
 
         if (m_writesSummaryReport) {
@@ -327,13 +333,20 @@ void TTavSession::applyContext() {
     std::vector<TConstantOutsideField> outside;
     const std::string error = applyFilter(*m_sets->context(), m_context.text, outside);
     m_contextError = error;
-    m_appliedContext = error.empty() ? m_context.text : std::string();
+    // The list's blank entry " " is no filter, as "" is: both must record the same context, or
+    // re-applying it would mark the scores outdated.
+    m_appliedContext = error.empty() ? appliedText(m_context.text) : std::string();
     if (error.empty()) {
         rememberExpression(m_context);
     } else {
         showMessage("Error in context filter expression: " + error);
     }
-    const std::string warning = outsideWarning(*m_data, {{"context filter", std::move(outside)}});
+    std::string warning = outsideWarning(*m_data, {{"context filter", std::move(outside)}});
+    // Without records every estimate is the prior alone (0.500 for each of two values), which
+    // reads like a result; one message per update says both this and the warning.
+    if (error.empty() && m_sets->context()->bitCount() == 0) {
+        warning += (warning.empty() ? "" : "\n") + std::string(kEmptyContextMessage);
+    }
     if (!warning.empty()) showMessage(warning);
     progress(0);
     FillResultTables(false);
@@ -374,8 +387,8 @@ void TTavSession::applyCompare() {
     // Both expressions are one application: one warning for the two.
     const std::string warning = outsideWarning(*m_data, outside);
     if (!warning.empty()) showMessage(warning);
-    m_appliedCompare1 = m_compare1Error.empty() ? m_compare1.text : std::string();
-    m_appliedCompare2 = m_compare2Error.empty() ? m_compare2.text : std::string();
+    m_appliedCompare1 = m_compare1Error.empty() ? appliedText(m_compare1.text) : std::string();
+    m_appliedCompare2 = m_compare2Error.empty() ? appliedText(m_compare2.text) : std::string();
     m_usingCompareText =
         UseCompareFilters() ? "Using compare filters" : "Using simple rules as conditions";
     progress(0);

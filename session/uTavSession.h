@@ -32,6 +32,11 @@ struct TSessionHooks {
     std::function<bool()> cancelRequested;
 };
 
+// The message of a context update whose filter selects no record.
+inline constexpr const char* kEmptyContextMessage =
+    "The context holds no records: the filter selects none, so the estimates show the prior "
+    "alone.";
+
 // One filter drop-down: the text in its edit field and the expressions already applied.
 struct TFilterInput {
     std::string text;
@@ -119,6 +124,11 @@ class TTavSession {
     // What the scores of the last entropy-gain run were computed under, e.g. "Scores of
     // m(prior) = 1.00, m = 2.00, context SEX,1,=" ("" before a run).
     std::string scoresComputedUnder() const;
+    // The last entropy-gain run was cancelled: its scores cover only some rules.
+    bool scoresPartial() const { return m_rulesScored < m_rulesToScore; }
+    // "Cancelled after N of M rules: the ranking is partial" after a cancelled entropy-gain run,
+    // "" otherwise.
+    std::string partialRankingText() const;
     // How many values of the class field have their row hidden in the Frequency table (0
     // without a table).
     int hiddenClassRows() const;
@@ -160,7 +170,8 @@ class TTavSession {
     void setCompareTexts(const std::string& compare1, const std::string& compare2);
     // Applies the context expression to the Context set and refreshes the result tables. A valid
     // expression that compares a field with a constant outside the field's codes (or interval
-    // numbers) is applied all the same, with one warning message that names them. Recomputes.
+    // numbers) is applied all the same, with one warning message that names them; one that
+    // selects no record says so, in the same message. Recomputes.
     void updateContext();
     // Takes `text` as the context expression and applies it. Recomputes.
     void updateContext(const std::string& text);
@@ -193,8 +204,9 @@ class TTavSession {
     void captureChartRow(int row);
     // Ranks every simple rule by its entropy gain for the class field (nothing without a table).
     // Walks every rule, reporting progress every few rules and asking cancelRequested as often;
-    // a cancelled run keeps the scores computed so far and sorts the list as a finished one does.
-    // Then recomputes once for the first rule of the ranked list. Returns false when cancelled.
+    // a cancelled run keeps the scores computed so far, leaves the other rules without a score
+    // (Unscored, after the scored ones) and is partial until the next run or load. Then
+    // recomputes once for the first rule of the ranked list. Returns false when cancelled.
     bool computeEntropyGains();
     // Puts the simple rules back into their creation order (nothing without a table).
     // Recomputes.
@@ -214,6 +226,11 @@ class TTavSession {
     void selectActiveField(bool selected);
     // Marks every field. Recomputes.
     void selectAllFields(bool selected);
+    // Marks every field selected but the class field, which it deselects (a ranking's default).
+    // Recomputes.
+    void selectEveryFieldButTheClass();
+    // Some field is marked selected; without one every simple rule scores 0.
+    bool anyFieldSelected() const;
     // Marks the fields of `fields` selected, the others as they were. Recomputes.
     void selectFields(const std::vector<int>& fields);
     // Makes field `field` the class field. Recomputes.
@@ -323,6 +340,9 @@ class TTavSession {
     // restore.
     std::optional<TComputedUnder> m_scoresComputedUnder;
     std::optional<TComputedUnder> m_findingsComputedUnder;
+    // The rules the last entropy-gain run scored, of how many (equal unless it was cancelled).
+    int m_rulesScored = 0;
+    int m_rulesToScore = 0;
     // The filter texts as last applied (the edit fields may hold newer ones).
     std::string m_appliedContext;
     std::string m_appliedCompare1;

@@ -83,6 +83,18 @@ void TTavSession::selectAllFields(bool selected) {
     runCommand([&] { setSelection(all, selected ? kSelected : 0); });
 }
 
+void TTavSession::selectEveryFieldButTheClass() {
+    if (m_data == nullptr) return;
+    runCommand([this] {
+        selectAllFields(true);
+        setSelection({m_classField}, 0);
+    });
+}
+
+bool TTavSession::anyFieldSelected() const {
+    return !computedUnderNow().selected.empty();
+}
+
 void TTavSession::selectFields(const std::vector<int>& fields) {
     if (m_data == nullptr) return;
     runCommand([&] { setSelection(fields, kSelected); });

@@ -9,8 +9,10 @@
 
 namespace {
 
-// Score descending, ties by creation number: a total order, so every run gives the same list.
+// Scored rules first, score descending, ties by creation number: a total order, so every run
+// gives the same list.
 bool higherScore(const TMnozica& a, const TMnozica& b) {
+    if (a.Unscored != b.Unscored) return b.Unscored;
     if (a.Score != b.Score) return a.Score > b.Score;
     return a.SetNumber < b.SetNumber;
 }
@@ -67,8 +69,11 @@ void TTavSession::FillResultTables(bool full) {
             m_rules->setFieldValue(RuleColumns::kName,
                                    TxValue(set->SetName.substr(0, RuleColumns::kNameLength)));
             m_rules->setFieldValue(RuleColumns::kCount, TxValue(ruleCountText(*set)));
-            m_rules->setFieldValue(RuleColumns::kScore, TxValue(set->Score));
-            m_rules->setFieldValue(RuleColumns::kSignif, TxValue(set->Signif));
+            // A rule a cancelled run did not reach has no score, not a score of 0.
+            m_rules->setFieldValue(RuleColumns::kScore,
+                                   set->Unscored ? TxValue() : TxValue(set->Score));
+            m_rules->setFieldValue(RuleColumns::kSignif,
+                                   set->Unscored ? TxValue() : TxValue(set->Signif));
             m_rules->post();
         }
         m_rules->first();
@@ -141,6 +146,12 @@ void TTavSession::onTableDataChange() {
     });
 }
 
+std::string TTavSession::partialRankingText() const {
+    if (!scoresPartial()) return "";
+    return "Cancelled after " + std::to_string(m_rulesScored) + " of " +
+           std::to_string(m_rulesToScore) + " rules: the ranking is partial";
+}
+
 bool TTavSession::computeEntropyGains() {
     if (m_data == nullptr) return true;
     bool completed = true;
@@ -154,6 +165,11 @@ bool TTavSession::computeEntropyGains() {
         // Progress and the question to stop come every 1 % of the rules, not for each one, so
         // that a window repaints a hundred times at most.
         const int step = std::max(1, rules / 100);
+        const TMnozicaList& ruleSets = m_sets->SetLists[slRules];
+        for (int i = 0; i < ruleSets.count(); ++i)
+            ruleSets.item(i)->Unscored = true;
+        m_rulesToScore = rules;
+        m_rulesScored = 0;
         try {
             m_rules->first();
             for (int done = 0; m_rules->hasCurrentRecord() && !m_rules->eof(); ++done) {
@@ -165,11 +181,17 @@ bool TTavSession::computeEntropyGains() {
                     }
                 }
                 FillFrequencyTable(inputs, m_classField, activeRuleNumber(), true, true, 0);
+                if (TMnozica* rule = ruleSets.item(activeRuleNumber())) rule->Unscored = false;
+                ++m_rulesScored;
                 m_rules->next();
             }
         } catch (...) {
             // The scores computed so far stay, nothing is re-sorted, and the Frequency table
-            // follows the cursor again.
+            // follows the cursor again. The rules not reached keep their earlier scores: an
+            // error is no cancelled ranking.
+            for (int i = 0; i < ruleSets.count(); ++i)
+                ruleSets.item(i)->Unscored = false;
+            m_rulesScored = m_rulesToScore = 0;
             m_dataReady = true;
             progress(0);
             throw;

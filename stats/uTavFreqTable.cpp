@@ -12,7 +12,7 @@ namespace {
 
 // Writes the ten columns of one row into the current record buffer.
 void writeRow(TxDataSet& table, int number, const std::string& name, int nF, double pF, double sdF,
-              int nS, double pS, double sdS, double change, double signif) {
+              int nS, double pS, double sdS, double change, const TxValue& signif) {
     using namespace FrequencyColumns;
     table.setFieldValue(kNo, TxValue(number));
     table.setFieldValue(kName, TxValue(name.substr(0, kNameLength)));
@@ -23,7 +23,7 @@ void writeRow(TxDataSet& table, int number, const std::string& name, int nF, dou
     table.setFieldValue(kCondProbability, TxValue(pS));
     table.setFieldValue(kCondStdProb, TxValue(sdS));
     table.setFieldValue(kEntropyChange, TxValue(change));
-    table.setFieldValue(kSignif, TxValue(signif));
+    table.setFieldValue(kSignif, signif);
 }
 
 }  // namespace
@@ -37,7 +37,7 @@ void FillFrequencyTable(const TFrequencyInputs& in, int c, int r, bool store, bo
     if (fill) {
         emptyTable(table);
         table.append();
-        writeRow(table, -1, "Total", 0, 1.0, 0, 0, 1.0, 0, 0, 0);
+        writeRow(table, -1, "Total", 0, 1.0, 0, 0, 1.0, 0, 0, TxValue(0.0));
         table.post();
     }
 
@@ -114,7 +114,9 @@ void FillFrequencyTable(const TFrequencyInputs& in, int c, int r, bool store, bo
             } else {
                 table.append();
             }
-            writeRow(table, k, S->SetName, nF, pF, sdF, nS, pS, sdS, change, signif);
+            // Two priors compared say nothing: a row without records has no significance.
+            const TxValue shownSignif = nF == 0 && nS == 0 ? TxValue() : TxValue(signif);
+            writeRow(table, k, S->SetName, nF, pF, sdF, nS, pS, sdS, change, shownSignif);
             table.post();
         }
         if (k == kSubTotalSlot) ruleSignif = signif;

@@ -42,6 +42,8 @@ class TMnozica : public TStBits {
     TPravilo Rule;
     double Score = 0;
     double Signif = 0;
+    // Rules: a cancelled entropy-gain run stopped before this rule, so Score and Signif are none.
+    bool Unscored = false;
     std::int32_t SetNumber = 0;  // 1-based creation position in its list; 0 for fixed sets
     std::string SetName;
 };

@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "core/Win1250.h"
 #include "table/ExDataSetError.h"
@@ -127,8 +128,12 @@ TxValue readFieldValue(const TxField& field, const std::uint8_t* buffer, CodePag
             return TxValue(real48ToDouble(p));
         case xftSingle:
             return TxValue(static_cast<double>(load<float>(p)));
-        case xftDouble:
-            return TxValue(load<double>(p));
+        case xftDouble: {
+            // A stored double without a presence byte keeps "no value" as a quiet NaN.
+            const double d = load<double>(p);
+            if (std::isnan(d)) return {};
+            return TxValue(d);
+        }
         case xftExtended:
             return TxValue(extendedToDouble(p));
         case xftCurrency:
@@ -238,6 +243,8 @@ void writeFieldValue(const TxField& field, std::uint8_t* buffer, const TxValue& 
                 break;
         }
     }
+    if (value.isNull() && !presence && field.type == xftDouble)
+        store(image, std::numeric_limits<double>::quiet_NaN());
     std::memcpy(p, image, static_cast<std::size_t>(bytes));
     if (presence) *presence = value.isNull() ? 0 : 1;
 }

@@ -489,6 +489,77 @@ TEST_F(SessionTest, ScoresOfAnEarlierRunAreOutdatedUnderOtherSettingsOrContext) 
     EXPECT_FALSE(session->scoresOutdated());
 }
 
+TEST_F(SessionTest, ReapplyingTheSameContextLeavesTheScoresCurrent) {
+    session->selectField(1, true);
+    session->computeEntropyGains();
+    // The context list's blank entry is no filter, as an empty text is.
+    session->updateContext(" ");
+    EXPECT_FALSE(session->scoresOutdated());
+    session->updateContext("F,1,<");
+    session->computeEntropyGains();
+    session->updateContext("F,1,<");
+    EXPECT_FALSE(session->scoresOutdated());
+    session->updateContext(" F,1,< ");
+    EXPECT_FALSE(session->scoresOutdated());
+    session->updateContext("F,1,=");
+    EXPECT_TRUE(session->scoresOutdated());
+}
+
+TEST_F(SessionTest, ACancelledRankingLeavesTheRulesItDidNotReachWithoutAScore) {
+    int asks = 0;
+    TSessionHooks cancelling = hooks;
+    cancelling.cancelRequested = [&asks] { return ++asks == 2; };
+    TTavSession partial(cancelling);
+    partial.loadDataFile(path);
+    partial.selectField(1, true);
+    EXPECT_FALSE(partial.computeEntropyGains());
+    TxViewReader& rules = partial.rulesTable();
+    const int count = rules.RecordCount();
+    ASSERT_GT(count, 3);
+    EXPECT_TRUE(partial.scoresPartial());
+    EXPECT_EQ(partial.partialRankingText(),
+              "Cancelled after 2 of " + std::to_string(count) + " rules: the ranking is partial");
+    // The two scored rules first, then the others blank in creation order.
+    for (int row = 0; row < count; ++row) {
+        EXPECT_EQ(rules.valueAt(row, RuleColumns::kScore).isNull(), row >= 2) << row;
+        EXPECT_EQ(rules.valueAt(row, RuleColumns::kSignif).isNull(), row >= 2) << row;
+    }
+    EXPECT_LT(rules.valueAt(2, RuleColumns::kNo).toInteger(),
+              rules.valueAt(3, RuleColumns::kNo).toInteger());
+
+    EXPECT_TRUE(partial.computeEntropyGains());
+    EXPECT_FALSE(partial.scoresPartial());
+    EXPECT_EQ(partial.partialRankingText(), "");
+    for (int row = 0; row < count; ++row)
+        EXPECT_FALSE(rules.valueAt(row, RuleColumns::kScore).isNull()) << row;
+}
+
+TEST_F(SessionTest, AContextWithoutRecordsSaysSoInOneMessageAndShowsNoSignif) {
+    session->selectField(1, true);
+    session->computeEntropyGains();
+    messages.clear();
+    session->updateContext("F,1,<");
+    EXPECT_EQ(messages, std::vector<std::string>{kEmptyContextMessage});
+    EXPECT_EQ(session->sets().context()->bitCount(), 0);
+    TxViewReader& frequency = session->frequencyTable();
+    ASSERT_EQ(frequency.RecordCount(), 3);
+    EXPECT_FALSE(frequency.valueAt(0, FrequencyColumns::kSignif).isNull());  // the Total row
+    EXPECT_TRUE(frequency.valueAt(1, FrequencyColumns::kSignif).isNull());
+    EXPECT_TRUE(frequency.valueAt(2, FrequencyColumns::kSignif).isNull());
+
+    // Outside the codes and without records: still one message, saying both.
+    messages.clear();
+    session->updateContext("F,5,>");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("outside them"), std::string::npos) << messages[0];
+    EXPECT_NE(messages[0].find(kEmptyContextMessage), std::string::npos) << messages[0];
+
+    messages.clear();
+    session->updateContext("F,1,=");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_FALSE(frequency.valueAt(1, FrequencyColumns::kSignif).isNull());
+}
+
 TEST_F(SessionTest, RulesOnTheClassFieldScoreZeroWhateverTheSelection) {
     session->selectAllFields(true);
     session->setClassField(1);

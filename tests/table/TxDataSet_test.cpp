@@ -123,6 +123,25 @@ TEST_F(TxDataSetTest, NewRecordReadsZeroNullFalseAndTheDateOrigins) {
     EXPECT_EQ(all.fieldByName("Time").asDateTime(), 0.0);
 }
 
+TEST_F(TxDataSetTest, ADoubleFieldKeepsNoValueAndOtherNumbersStayZero) {
+    TXMLDataSet table;
+    table.OnGetHeader = [](TxDataSet& d) {
+        d.AddField("Score", xftDouble, 0);
+        d.AddField("Count", xftInteger, 0);
+    };
+    table.open();
+    table.append();
+    table.setFieldValue(0, TxValue());
+    table.setFieldValue(1, TxValue());
+    table.post();
+    EXPECT_TRUE(table.fieldValue(0).isNull());
+    EXPECT_FALSE(table.fieldValue(1).isNull());
+    table.edit();
+    table.setFieldValue(0, TxValue(1.5));
+    table.post();
+    EXPECT_EQ(table.fieldValue(0).toFloat(), 1.5);
+}
+
 TEST_F(TxDataSetTest, EveryTypeRoundTripsThroughFieldAccess) {
     TXMLDataSet all;
     all.OnGetHeader = [](TxDataSet& d) {

@@ -117,6 +117,7 @@ TEST_F(MainWindowTest, ContextUpdatesFilterTheRecordsAndRememberValidExpressions
 
 TEST_F(MainWindowTest, AnEditedContextWarnsOncePerRecomputation) {
     load(sample);
+    trigger("selectAll1");  // a ranking without a selected field would ask first
     window->cmbBxContextFilter->setEditText("SEX,1,=");
     ASSERT_TRUE(window->btnUpdateContext->isEnabled());
     EXPECT_TRUE(ui.messages.empty());

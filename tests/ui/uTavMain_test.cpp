@@ -453,6 +453,31 @@ TEST_F(MainWindowTest, ANewMOutdatesTheScoresAndTheStatusLineSaysUnderWhatTheyWe
     EXPECT_EQ(window->statusPanelText(4), "");
 }
 
+TEST_F(MainWindowTest, ARankingWithoutASelectedFieldAsksToRankEveryFieldButTheClass) {
+    load(sample);
+    makeClass(kLoanField);
+    ASSERT_FALSE(window->session().anyFieldSelected());
+    const std::string question = "No field is selected. Rank every field but the class?";
+    ui.confirmations.push_back(false);
+    window->tlbtnA->click();
+    ASSERT_EQ(ui.questions, std::vector<std::string>{question});
+    // No: nothing selected, nothing ranked.
+    EXPECT_FALSE(window->session().anyFieldSelected());
+    EXPECT_EQ(window->session().scoresComputedUnder(), "");
+    ui.confirmations.push_back(true);
+    window->tlbtnA->click();
+    ASSERT_EQ(ui.questions.size(), 2u);
+    EXPECT_EQ(cell(window->DBgrdFields, kLoanField, FieldsColumns::kSel), "0");
+    for (int field = 1; field < window->DBgrdFields->model()->rowCount(); ++field)
+        EXPECT_EQ(cell(window->DBgrdFields, field, FieldsColumns::kSel), "10") << field;
+    EXPECT_NE(window->session().scoresComputedUnder(), "");
+    EXPECT_GT(window->session().sets().SetLists[slRules].item(0)->Score, 0);
+    // With fields selected the run asks nothing.
+    window->tlbtnA->click();
+    EXPECT_EQ(ui.questions.size(), 2u);
+    EXPECT_TRUE(ui.errors.empty());
+}
+
 TEST_F(MainWindowTest, TheEntropyGainRunShowsProgressAndStopsOnCancelWithTheScoresSoFar) {
     load(sample);
     makeClass(kLoanField);
@@ -485,6 +510,39 @@ TEST_F(MainWindowTest, TheEntropyGainRunShowsProgressAndStopsOnCancelWithTheScor
     for (int i = 0; i < rules.count(); ++i)
         all += rules.item(i)->Score != 0;
     EXPECT_GT(all, scored);
+}
+
+TEST_F(MainWindowTest, ACancelledRankingSaysItIsPartialAndLeavesTheRestBlank) {
+    load(sample);
+    makeClass(kLoanField);
+    trigger("selectAll1");
+    int rounds = 0;
+    ui.duringEvents = [&] {
+        if (++rounds == 40) window->btnCancelRun->click();
+    };
+    window->tlbtnA->click();
+    ui.duringEvents = nullptr;
+    const TTavSession& session = window->session();
+    ASSERT_TRUE(session.scoresPartial());
+    EXPECT_EQ(window->statusPanelText(4), QString::fromStdString(session.partialRankingText()));
+    EXPECT_TRUE(window->statusPanelText(4).startsWith("Cancelled after "));
+    EXPECT_TRUE(window->statusPanelText(4).endsWith(" rules: the ranking is partial"));
+    const int rows = window->DBgrdSimpleRules->model()->rowCount();
+    EXPECT_NE(cell(window->DBgrdSimpleRules, 0, RuleColumns::kScore), "");
+    EXPECT_EQ(cell(window->DBgrdSimpleRules, rows - 1, RuleColumns::kScore), "");
+    // A finished run clears the word.
+    window->tlbtnA->click();
+    EXPECT_FALSE(session.scoresPartial());
+    EXPECT_EQ(window->statusPanelText(4), "");
+    EXPECT_NE(cell(window->DBgrdSimpleRules, rows - 1, RuleColumns::kScore), "");
+}
+
+TEST_F(MainWindowTest, AContextWithoutRecordsIsShownAsOneMessage) {
+    load(sample);
+    ui.messages.clear();
+    window->cmbBxContextFilter->setEditText("LOAN,1,<");
+    window->btnUpdateContext->click();
+    EXPECT_EQ(ui.messages, std::vector<std::string>{kEmptyContextMessage});
 }
 
 TEST_F(MainWindowTest, APlainCsvIsOfferedForImportAndThePreviousTableStaysOnNo) {

@@ -18,7 +18,8 @@ std::vector<TGridColumn> rulesGridColumns() {
              "not selected"},
             {"Score", 7, "0.000", false,
              "Entropy gain of the rule for the class field in the last run (greyed: computed "
-             "under other settings or another context)"},
+             "under other settings or another context, or by a cancelled run; blank: not "
+             "reached by it)"},
             {"Signif", 5, "0.000", false, "The rule's Signif from the last entropy-gain run"}};
 }
 

@@ -315,8 +315,9 @@ void TfrmTavMain::createResultsArea() {
         grid("DBgrdFields", m_session->fieldsTable(), fieldsGridColumns(), &m_fieldsModel);
     DBgrdSimpleRules =
         grid("DBgrdSimpleRules", m_session->rulesTable(), rulesGridColumns(), &m_rulesModel);
-    DBgrdSimpleRules->setItemDelegate(
-        new TTavScoreDelegate([this] { return m_session->scoresOutdated(); }, DBgrdSimpleRules));
+    DBgrdSimpleRules->setItemDelegate(new TTavScoreDelegate(
+        [this] { return m_session->scoresOutdated() || m_session->scoresPartial(); },
+        DBgrdSimpleRules));
     for (auto [grid, caption] :
          {std::pair{DBgrdFields, "Fields"}, std::pair{DBgrdSimpleRules, "Simple rules"}}) {
         auto* page = new QWidget(PageControl1);
@@ -485,12 +486,16 @@ void TfrmTavMain::UpdateStatusLine() {
         panel->setText(panel->fontMetrics().elidedText(m_statusTexts[i], Qt::ElideLeft, room));
         panel->setToolTip(i == 0 ? m_statusTexts[0] : QString());
     }
-    // Scores greyed in the rules grid say here what they were computed under; otherwise the
-    // panel names where the previous run's report was kept.
-    m_statusTexts[4] = m_session->scoresOutdated()
-                           ? qtText(m_session->scoresComputedUnder()) +
-                                 QStringLiteral(" (outdated: run the entropy gains again)")
-                           : qtText(m_report.startNote());
+    // Scores greyed in the rules grid say here why: a cancelled run, or what they were computed
+    // under; otherwise the panel names where the previous run's report was kept.
+    if (m_session->scoresPartial()) {
+        m_statusTexts[4] = qtText(m_session->partialRankingText());
+    } else if (m_session->scoresOutdated()) {
+        m_statusTexts[4] = qtText(m_session->scoresComputedUnder()) +
+                           QStringLiteral(" (outdated: run the entropy gains again)");
+    } else {
+        m_statusTexts[4] = qtText(m_report.startNote());
+    }
     StatusBar1[4]->setText(m_statusTexts[4]);
     StatusBar1[4]->setToolTip(m_statusTexts[4]);
     DBgrdSimpleRules->viewport()->update();

@@ -179,6 +179,11 @@ void TfrmTavMain::withRuleWalk(const std::function<void()>& body) {
 
 void TfrmTavMain::tlbtnAClick() {
     runCommand([this] {
+        // Without a selected field every rule would score 0 and the run would seem to do nothing.
+        if (m_session->CurrentData() != nullptr && !m_session->anyFieldSelected()) {
+            if (!m_ui.confirm("No field is selected. Rank every field but the class?")) return;
+            m_session->selectEveryFieldButTheClass();
+        }
         TWaitCursor wait;
         m_cancelRequested = false;
         btnCancelRun->setVisible(true);

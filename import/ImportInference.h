@@ -42,10 +42,10 @@ void codeColumnAs(TImportColumn& column, const TColumnProfile& profile, TImportT
 // equal, none at or above the largest value (one, the largest value, when nothing else is left).
 std::vector<double> quantileBoundaries(const std::vector<double>& sorted, int count);
 
-// The boundaries rounded to the fewest decimals that keep them strictly ascending and within
-// the values' range `lowest`..`highest` (so that no interval is emptied by rounding), as texts.
-std::vector<std::string> shortestBoundaryTexts(const std::vector<double>& boundaries, double lowest,
-                                               double highest);
+// The boundaries (values of `sorted`, ascending) as the shortest decimal texts at or above each
+// boundary and below the next greater value of `sorted`: every value keeps its interval.
+std::vector<std::string> shortestBoundaryTexts(const std::vector<double>& boundaries,
+                                               const std::vector<double>& sorted);
 
 // The label of interval code `code` (1..n+1) of an interval INT field: "<= b1", "b1 - b2", "> bn".
 std::string intervalLabel(const TImportColumn& column, int code);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/Errors.h"
 #include "import/ImportInference.h"
 #include "import/Importer.h"
@@ -90,23 +93,38 @@ TEST(ImportInference, QuantileBoundariesAreDistinctAndBelowTheLargestValue) {
         EXPECT_EQ(quantileBoundaries(c.sorted, c.count), c.expected) << c.count;
 }
 
-TEST(ImportInference, BoundariesAreRoundedToTheShortestDistinctDecimalsInTheRange) {
+TEST(ImportInference, BoundariesAreRoundedOnlyAsFarAsTheNextValue) {
     const struct {
-        std::vector<double> boundaries;
-        double lowest, highest;
+        std::vector<double> boundaries, sorted;
         Strings expected;
     } cases[] = {
-        {{1.234, 2.567, 3.891}, 0, 9, {"1", "3", "4"}},
-        {{1.234, 2.567, 3.891}, 1.2, 9, {"1.2", "2.6", "3.9"}},  // 1 is below every value
-        {{1.23, 1.27, 2.5}, 0, 9, {"1.2", "1.3", "2.5"}},
-        {{-0.04, 0.3}, -1, 1, {"0", "0.3"}},
-        {{100000.5, 100001.25}, 0, 1e6, {"100000", "100001"}},
-        {{2.5}, 2.5, 2.5, {"2.5"}},
-        {{1e-20, 2e-20}, 0, 1, {"1e-20", "2e-20"}},
+        {{1.234, 2.567, 3.891}, {0, 1.234, 2.567, 3.891, 9}, {"2", "3", "4"}},  // up, to 2
+        {{1.234, 2.567}, {1.234, 1.5, 2.567, 2.6}, {"1.3", "2.57"}},
+        {{11.37}, {10, 11.37, 11.52, 12}, {"11.4"}},  // not 11: 11.37 would change intervals
+        {{1.23, 1.27, 2.5}, {1.23, 1.27, 2.5, 9}, {"1.23", "2", "3"}},
+        {{-0.04, 0.3}, {-1, -0.04, 0.3, 1}, {"0", "0.3"}},
+        {{-2.75}, {-2.75, -2.5}, {"-2.7"}},
+        {{100000.5, 100001.25}, {100000.5, 100001.25, 1e6}, {"100001", "100002"}},
+        {{2.5}, {2.5, 2.5}, {"2.5"}},  // the largest value keeps its own text
+        {{1e-20, 2e-20}, {1e-20, 2e-20, 3e-20}, {"1e-20", "2e-20"}},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(shortestBoundaryTexts(c.boundaries, c.lowest, c.highest), c.expected)
-            << c.expected[0];
+    for (const auto& c : cases)
+        EXPECT_EQ(shortestBoundaryTexts(c.boundaries, c.sorted), c.expected) << c.expected[0];
+}
+
+// Rounded boundaries put every value in the interval the exact quantiles put it in.
+TEST(ImportInference, RoundedBoundariesKeepEveryValueInItsInterval) {
+    std::vector<double> sorted;
+    for (int i = 0; i < 400; ++i)
+        sorted.push_back(std::round(1000 * (5 + 7 * std::sin(i * 1.7))) / 1000);
+    std::sort(sorted.begin(), sorted.end());
+    for (int count : {1, 3, 4, 9, 30}) {
+        const std::vector<double> exact = quantileBoundaries(sorted, count);
+        std::vector<double> rounded;
+        for (const std::string& text : shortestBoundaryTexts(exact, sorted))
+            rounded.push_back(std::stod(text));
+        for (double value : sorted)
+            ASSERT_EQ(intervalCode(rounded, value), intervalCode(exact, value)) << value;
     }
 }
 

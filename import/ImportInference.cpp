@@ -164,6 +164,15 @@ bool codeAsIntegers(TImportColumn& column, const TColumnProfile& profile) {
     return true;
 }
 
+// Counted on the numbers, not the texts: "7" and "07" are one value.
+int distinctNumberCount(const TColumnProfile& profile) {
+    int count = 0;
+    for (size_t i = 0; i < profile.numbers.size(); ++i) {
+        if (i == 0 || profile.numbers[i] != profile.numbers[i - 1]) ++count;
+    }
+    return count;
+}
+
 void checkBoundaries(const TImportColumn& column, int boundaries) {
     if (boundaries < 1 || boundaries > kMaxImportBoundaries) {
         throw EConvertError("Column " + column.name + ": " + std::to_string(boundaries) +
@@ -203,8 +212,10 @@ TColumnProfile profileColumn(const std::vector<std::vector<std::string>>& record
     return profile;
 }
 
-void inferColumn(TImportColumn& column, const TColumnProfile& profile, int boundaries,
-                 int setLimit) {
+void inferColumn(TImportColumn& column, const TColumnProfile& profile,
+                 const TImportOptions& options) {
+    const int boundaries = options.boundaries;
+    const int setLimit = options.setLimit;
     column.distinctCount = static_cast<int>(profile.distinct.size());
     column.missingCount = profile.missingCount;
     if (column.declaredValues) {
@@ -215,7 +226,10 @@ void inferColumn(TImportColumn& column, const TColumnProfile& profile, int bound
         }
     }
     if (profile.numeric) {
-        if (codeAsIntegers(column, profile)) return;
+        // Many whole numbers as values of their own flood the rankings with tiny rules: past the
+        // limit they are intervals, as decimals are.
+        if (distinctNumberCount(profile) <= options.intLimit && codeAsIntegers(column, profile))
+            return;
         codeAsIntervals(column, profile, boundaries, profile.missingCount == 0);
         return;
     }

@@ -31,6 +31,10 @@ void checkOptions(const TImportOptions& options) {
         throw EConvertError("The SET limit " + std::to_string(options.setLimit) +
                             " is outside 1.." + std::to_string(kMaxValueCode));
     }
+    if (options.intLimit < 1 || options.intLimit > kMaxIntLimit) {
+        throw EConvertError("The INT limit " + std::to_string(options.intLimit) +
+                            " is outside 1.." + std::to_string(kMaxIntLimit));
+    }
 }
 
 std::string columnName(const TImportPlan& plan, int column) {
@@ -142,7 +146,7 @@ TImportPlan inferImportBytes(const std::string& bytes, const std::string& fileNa
         column.declaredValues = std::move(header.declaredValues[i]);
         const TColumnProfile profile =
             profileColumn(plan.records, static_cast<int>(i), plan.decimalComma);
-        inferColumn(column, profile, options.boundaries, options.setLimit);
+        inferColumn(column, profile, options);
         plan.columns.push_back(std::move(column));
     }
     addWarnings(plan, decoder);

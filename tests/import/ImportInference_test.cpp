@@ -31,6 +31,11 @@ Strings numbered(const std::string& prefix, int count) {
     return values;
 }
 
+Strings with(Strings values, const std::string& value) {
+    values.push_back(value);
+    return values;
+}
+
 }  // namespace
 
 TEST(ImportInference, EachRuleGivesItsTypeSpec) {
@@ -44,6 +49,9 @@ TEST(ImportInference, EachRuleGivesItsTypeSpec) {
         {"integers from 1, missing", {"3", "NA", "1"}, "INT:1..3:UNK=0"},
         {"integers from 0, missing", {"3", "?", "0"}, "INT:0..3:UNK=127"},
         {"integers 0..127, missing", {"127", "null", "0"}, "INT:1..2:UNK=0"},
+        {"12 integers", with(numbered("", 12), "011"), "INT:0..11"},
+        {"13 integers", numbered("", 13), "REAL:::4"},
+        {"13 integers, missing", with(numbered("", 13), "NA"), "INT:1..5:UNK=0"},
         {"negative integers", {"-1", "5", "6", "7", "8"}, "REAL:::4"},
         {"reals", {"1.5", "2.5", "3.5", "4.5", "5.5", "6.5"}, "REAL:::4"},
         {"reals, missing", {"1.5", "2.5", "N/A", "3.5", "4.5", "5.5", "6.5"}, "INT:1..5:UNK=0"},
@@ -147,6 +155,14 @@ TEST(ImportInference, OptionsSteerBoundariesAndTheSetLimit) {
     EXPECT_EQ(importTypeSpec(inferred({"a", "b", "c"}, TImportOptions{.setLimit = 2})), "STRING");
     const Strings reals = {"0.5", "1.5", "2.5", "3.5", "4.5", "5.5", "6.5", "7.5"};
     EXPECT_EQ(importTypeSpec(inferred(reals, TImportOptions{.boundaries = 7})), "REAL:::7");
+    EXPECT_EQ(importTypeSpec(inferred(numbered("", 13), TImportOptions{.intLimit = 13})),
+              "INT:0..12");
+    EXPECT_EQ(importTypeSpec(inferred(numbered("", 128), TImportOptions{.intLimit = 128})),
+              "INT:0..127");
+    for (int bad : {0, 129}) {
+        EXPECT_NE(errorOf<EConvertError>([&] { inferred(reals, TImportOptions{.intLimit = bad}); }),
+                  "");
+    }
     for (int bad : {0, 127}) {
         EXPECT_NE(
             errorOf<EConvertError>([&] { inferred(reals, TImportOptions{.boundaries = bad}); }),

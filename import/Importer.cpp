@@ -175,6 +175,34 @@ void setColumnType(TImportPlan& plan, int column, TImportType type, int boundari
     plan.columns[column] = std::move(changed);
 }
 
+bool canBeClassColumn(const TImportColumn& column) {
+    return column.type != TImportType::String;
+}
+
+int proposedClassColumn(const TImportPlan& plan) {
+    const int last = static_cast<int>(plan.columns.size()) - 1;
+    if (plan.format == TImportFormat::Arff && last >= 0 && canBeClassColumn(plan.columns[last]))
+        return last;
+    const int records = static_cast<int>(plan.records.size());
+    auto isIdentifier = [&](const TImportColumn& column) {
+        const std::string& name = column.name;
+        if (name == "ID" || name.ends_with("_ID") || name.starts_with("ID_")) return true;
+        // A value per record tells records apart and says nothing about a class; with one
+        // record every column would be one.
+        const bool coded =
+            column.coding == TImportCoding::Labels || column.coding == TImportCoding::Integers;
+        return coded && records > 1 && column.distinctCount == records - column.missingCount;
+    };
+    int fallback = -1;
+    for (int i = last; i >= 0; --i) {
+        const TImportColumn& column = plan.columns[i];
+        if (!canBeClassColumn(column)) continue;
+        if (!isIdentifier(column)) return i;
+        if (fallback < 0) fallback = i;
+    }
+    return fallback;
+}
+
 int importColumnIndex(const TImportPlan& plan, const std::string& name) {
     const std::string upper = upperCase1250(name);
     for (size_t i = 0; i < plan.columns.size(); ++i) {

@@ -240,3 +240,27 @@ TEST(ImportInference, TypesByName) {
     EXPECT_EQ(importTypeFromText("date"), std::nullopt);
     EXPECT_STREQ(importTypeText(TImportType::String), "STRING");
 }
+
+TEST(ImportInference, TheProposedClassIsTheLastColumnThatCanBeOne) {
+    const std::string arff = "@relation r\n@attribute a {p,q}\n@attribute b {x,y}\n@data\n";
+    const struct {
+        const char* rule;
+        std::string file;
+        int setLimit;
+        int expected;
+    } cases[] = {
+        {"last column", "grade,loan\n1,no\n2,yes\n1,no\n", 127, 1},
+        {"a value per record", "grade,name\na,x\nb,y\na,z\n", 127, 0},
+        {"named an identifier", "grade,id\na,1\nb,1\na,2\n", 127, 0},
+        {"a text", "grade,note\n1,x\n2,y\n1,z\n", 1, 0},
+        {"only identifiers: the last", "a,b\n1,x\n2,y\n", 127, 1},
+        {"nothing but texts", "a\nx\ny\n", 1, -1},
+        {"ARFF: the last, identifier or not", arff + "p,x\nq,y\n", 127, 1},
+        {"ARFF: not a text", arff + "p,x\np,y\n", 1, 0},
+    };
+    for (const auto& c : cases) {
+        const TImportPlan plan = inferImportBytes(c.file, c.file[0] == '@' ? "t.arff" : "t.csv",
+                                                  TImportOptions{.setLimit = c.setLimit});
+        EXPECT_EQ(proposedClassColumn(plan), c.expected) << c.rule;
+    }
+}

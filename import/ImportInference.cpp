@@ -47,13 +47,20 @@ std::string shortestText(double x) {
     return std::string(buffer, result.ptr);
 }
 
-bool fitsRange(const std::vector<std::string>& texts, double lowest, double highest) {
-    for (size_t i = 0; i < texts.size(); ++i) {
-        const double b = parseReal(texts[i]);
-        if (b < lowest || b > highest) return false;
-        if (i > 0 && !(parseReal(texts[i - 1]) < b)) return false;
+// The shortest decimal text of a number in `b`..below `next`: rounded to nearest or up, since a
+// boundary rounded below its data value would move that value to the next interval.
+std::string boundaryText(double b, double next) {
+    for (int decimals = 0; decimals <= kMaxFixedDecimals; ++decimals) {
+        const double scale = std::pow(10.0, decimals);
+        for (double candidate : {b, std::ceil(b * scale) / scale}) {
+            if (!std::isfinite(candidate)) continue;
+            const std::string text = fixedText(candidate, decimals);
+            const double rounded = parseReal(text);
+            if (rounded >= b && rounded < next) return text;
+        }
     }
-    return true;
+    // Numbers too small for fixed decimals: the shortest text that reads back as the number.
+    return shortestText(b);
 }
 
 // The texts of a column as SET labels: the declared values of a nominal attribute in their
@@ -115,8 +122,8 @@ void codeAsLabels(TImportColumn& column, std::vector<std::string> labels) {
 void codeAsIntervals(TImportColumn& column, const TColumnProfile& profile, int boundaries,
                      bool real) {
     resetCoding(column);
-    column.boundaryTexts = shortestBoundaryTexts(quantileBoundaries(profile.numbers, boundaries),
-                                                 profile.numbers.front(), profile.numbers.back());
+    column.boundaryTexts =
+        shortestBoundaryTexts(quantileBoundaries(profile.numbers, boundaries), profile.numbers);
     for (const std::string& text : column.boundaryTexts)
         column.boundaries.push_back(parseReal(text));
     if (real) {
@@ -155,6 +162,15 @@ bool codeAsIntegers(TImportColumn& column, const TColumnProfile& profile) {
     column.high = static_cast<int>(high);
     column.unknownCode = unknown;
     return true;
+}
+
+// Counted on the numbers, not the texts: "7" and "07" are one value.
+int distinctNumberCount(const TColumnProfile& profile) {
+    int count = 0;
+    for (size_t i = 0; i < profile.numbers.size(); ++i) {
+        if (i == 0 || profile.numbers[i] != profile.numbers[i - 1]) ++count;
+    }
+    return count;
 }
 
 void checkBoundaries(const TImportColumn& column, int boundaries) {
@@ -196,8 +212,10 @@ TColumnProfile profileColumn(const std::vector<std::vector<std::string>>& record
     return profile;
 }
 
-void inferColumn(TImportColumn& column, const TColumnProfile& profile, int boundaries,
-                 int setLimit) {
+void inferColumn(TImportColumn& column, const TColumnProfile& profile,
+                 const TImportOptions& options) {
+    const int boundaries = options.boundaries;
+    const int setLimit = options.setLimit;
     column.distinctCount = static_cast<int>(profile.distinct.size());
     column.missingCount = profile.missingCount;
     if (column.declaredValues) {
@@ -208,7 +226,10 @@ void inferColumn(TImportColumn& column, const TColumnProfile& profile, int bound
         }
     }
     if (profile.numeric) {
-        if (codeAsIntegers(column, profile)) return;
+        // Many whole numbers as values of their own flood the rankings with tiny rules: past the
+        // limit they are intervals, as decimals are.
+        if (distinctNumberCount(profile) <= options.intLimit && codeAsIntegers(column, profile))
+            return;
         codeAsIntervals(column, profile, boundaries, profile.missingCount == 0);
         return;
     }
@@ -263,17 +284,15 @@ std::vector<double> quantileBoundaries(const std::vector<double>& sorted, int co
     return boundaries;
 }
 
-std::vector<std::string> shortestBoundaryTexts(const std::vector<double>& boundaries, double lowest,
-                                               double highest) {
-    std::vector<std::string> texts(boundaries.size());
-    for (int decimals = 0; decimals <= kMaxFixedDecimals; ++decimals) {
-        for (size_t i = 0; i < boundaries.size(); ++i)
-            texts[i] = fixedText(boundaries[i], decimals);
-        if (fitsRange(texts, lowest, highest)) return texts;
+std::vector<std::string> shortestBoundaryTexts(const std::vector<double>& boundaries,
+                                               const std::vector<double>& sorted) {
+    std::vector<std::string> texts;
+    for (double b : boundaries) {
+        // A boundary at the largest value has no next value: it keeps its own.
+        const auto next = std::upper_bound(sorted.begin(), sorted.end(), b);
+        texts.push_back(
+            boundaryText(b, next == sorted.end() ? std::nextafter(b, HUGE_VAL) : *next));
     }
-    // Numbers too small for fixed decimals: the shortest text that reads back as the number.
-    for (size_t i = 0; i < boundaries.size(); ++i)
-        texts[i] = shortestText(boundaries[i]);
     return texts;
 }
 

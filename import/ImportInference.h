@@ -22,13 +22,14 @@ struct TColumnProfile {
 TColumnProfile profileColumn(const std::vector<std::vector<std::string>>& records, int column,
                              bool decimalComma);
 
-// Codes `column` by the inference rules: a nominal attribute with at most `setLimit` values a SET
-// in declared order; integers in 0..127 an INT; other numbers a REAL with `boundaries`
-// boundaries, or an INT of interval numbers when values are missing; a text with at most
-// `setLimit` distinct values a SET (of a nominal attribute that declares more: the values used,
-// in declared order); anything else a STRING.
-void inferColumn(TImportColumn& column, const TColumnProfile& profile, int boundaries,
-                 int setLimit);
+// Codes `column` by the inference rules: a nominal attribute with at most `options.setLimit`
+// values a SET in declared order; integers in 0..127 with at most `options.intLimit` distinct
+// values an INT; other numbers a REAL with `options.boundaries` boundaries, or an INT of interval
+// numbers when values are missing; a text with at most `options.setLimit` distinct values a SET
+// (of a nominal attribute that declares more: the values used, in declared order); anything else
+// a STRING.
+void inferColumn(TImportColumn& column, const TColumnProfile& profile,
+                 const TImportOptions& options);
 
 // Codes `column` as `type`. SET takes up to 127 distinct texts (every declared value of a
 // nominal attribute when they fit, else the values used); INT and REAL need numbers; REAL
@@ -42,10 +43,10 @@ void codeColumnAs(TImportColumn& column, const TColumnProfile& profile, TImportT
 // equal, none at or above the largest value (one, the largest value, when nothing else is left).
 std::vector<double> quantileBoundaries(const std::vector<double>& sorted, int count);
 
-// The boundaries rounded to the fewest decimals that keep them strictly ascending and within
-// the values' range `lowest`..`highest` (so that no interval is emptied by rounding), as texts.
-std::vector<std::string> shortestBoundaryTexts(const std::vector<double>& boundaries, double lowest,
-                                               double highest);
+// The boundaries (values of `sorted`, ascending) as the shortest decimal texts at or above each
+// boundary and below the next greater value of `sorted`: every value keeps its interval.
+std::vector<std::string> shortestBoundaryTexts(const std::vector<double>& boundaries,
+                                               const std::vector<double>& sorted);
 
 // The label of interval code `code` (1..n+1) of an interval INT field: "<= b1", "b1 - b2", "> bn".
 std::string intervalLabel(const TImportColumn& column, int code);

@@ -25,6 +25,8 @@ enum class TImportFormat {
 inline constexpr int kDefaultImportBoundaries = 4;
 inline constexpr int kMaxImportBoundaries = 126;  // an interval INT field has codes 1..n+1 <= 127
 inline constexpr int kDefaultSetLimit = 127;      // SET codes 1..k with 0 as the unknown code
+inline constexpr int kDefaultIntLimit = 12;       // more distinct whole numbers become intervals
+inline constexpr int kMaxIntLimit = 128;          // every whole number of 0..127 a value of its own
 inline constexpr std::uint64_t kDefaultSampleSeed = 1;
 
 // What the caller asks of an import.
@@ -33,6 +35,7 @@ struct TImportOptions {
     TImportEncoding encoding = TImportEncoding::Detect;
     int boundaries = kDefaultImportBoundaries;  // of inferred REAL and interval INT fields, 1..126
     int setLimit = kDefaultSetLimit;            // most distinct texts of a SET field, 1..127
+    int intLimit = kDefaultIntLimit;  // most distinct whole numbers of an inferred INT, 1..128
     bool sample = false;  // more than 65,001 records: keep a uniform random sample of them
     bool strict = false;  // a CSV row with fewer values than the header is an error, not filled
     std::uint64_t seed = kDefaultSampleSeed;

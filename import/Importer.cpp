@@ -31,6 +31,10 @@ void checkOptions(const TImportOptions& options) {
         throw EConvertError("The SET limit " + std::to_string(options.setLimit) +
                             " is outside 1.." + std::to_string(kMaxValueCode));
     }
+    if (options.intLimit < 1 || options.intLimit > kMaxIntLimit) {
+        throw EConvertError("The INT limit " + std::to_string(options.intLimit) +
+                            " is outside 1.." + std::to_string(kMaxIntLimit));
+    }
 }
 
 std::string columnName(const TImportPlan& plan, int column) {
@@ -142,7 +146,7 @@ TImportPlan inferImportBytes(const std::string& bytes, const std::string& fileNa
         column.declaredValues = std::move(header.declaredValues[i]);
         const TColumnProfile profile =
             profileColumn(plan.records, static_cast<int>(i), plan.decimalComma);
-        inferColumn(column, profile, options.boundaries, options.setLimit);
+        inferColumn(column, profile, options);
         plan.columns.push_back(std::move(column));
     }
     addWarnings(plan, decoder);
@@ -169,6 +173,34 @@ void setColumnType(TImportPlan& plan, int column, TImportType type, int boundari
     TImportColumn changed = plan.columns[column];
     codeColumnAs(changed, profileColumn(plan.records, column, plan.decimalComma), type, boundaries);
     plan.columns[column] = std::move(changed);
+}
+
+bool canBeClassColumn(const TImportColumn& column) {
+    return column.type != TImportType::String;
+}
+
+int proposedClassColumn(const TImportPlan& plan) {
+    const int last = static_cast<int>(plan.columns.size()) - 1;
+    if (plan.format == TImportFormat::Arff && last >= 0 && canBeClassColumn(plan.columns[last]))
+        return last;
+    const int records = static_cast<int>(plan.records.size());
+    auto isIdentifier = [&](const TImportColumn& column) {
+        const std::string& name = column.name;
+        if (name == "ID" || name.ends_with("_ID") || name.starts_with("ID_")) return true;
+        // A value per record tells records apart and says nothing about a class; with one
+        // record every column would be one.
+        const bool coded =
+            column.coding == TImportCoding::Labels || column.coding == TImportCoding::Integers;
+        return coded && records > 1 && column.distinctCount == records - column.missingCount;
+    };
+    int fallback = -1;
+    for (int i = last; i >= 0; --i) {
+        const TImportColumn& column = plan.columns[i];
+        if (!canBeClassColumn(column)) continue;
+        if (!isIdentifier(column)) return i;
+        if (fallback < 0) fallback = i;
+    }
+    return fallback;
 }
 
 int importColumnIndex(const TImportPlan& plan, const std::string& name) {

@@ -27,6 +27,15 @@ TImportPlan inferImportBytes(const std::string& bytes, const std::string& fileNa
 void setColumnType(TImportPlan& plan, int column, TImportType type,
                    int boundaries = kDefaultImportBoundaries);
 
+// Whether `column` may be the class field: a STRING column has no values to count.
+bool canBeClassColumn(const TImportColumn& column);
+
+// The class column proposed for `plan`: the last column of an ARFF file (that format's
+// convention) when it can be the class, otherwise the last column that is neither a STRING nor
+// an identifier (named ID, or a SET or INT of whole numbers with a distinct value per known
+// one), else the last that can be the class; -1 when none can.
+int proposedClassColumn(const TImportPlan& plan);
+
 // The column whose name (upper-cased) or original name equals `name`, or -1.
 int importColumnIndex(const TImportPlan& plan, const std::string& name);
 

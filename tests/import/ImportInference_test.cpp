@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/Errors.h"
 #include "import/ImportInference.h"
 #include "import/Importer.h"
@@ -28,6 +31,11 @@ Strings numbered(const std::string& prefix, int count) {
     return values;
 }
 
+Strings with(Strings values, const std::string& value) {
+    values.push_back(value);
+    return values;
+}
+
 }  // namespace
 
 TEST(ImportInference, EachRuleGivesItsTypeSpec) {
@@ -41,6 +49,9 @@ TEST(ImportInference, EachRuleGivesItsTypeSpec) {
         {"integers from 1, missing", {"3", "NA", "1"}, "INT:1..3:UNK=0"},
         {"integers from 0, missing", {"3", "?", "0"}, "INT:0..3:UNK=127"},
         {"integers 0..127, missing", {"127", "null", "0"}, "INT:1..2:UNK=0"},
+        {"12 integers", with(numbered("", 12), "011"), "INT:0..11"},
+        {"13 integers", numbered("", 13), "REAL:::4"},
+        {"13 integers, missing", with(numbered("", 13), "NA"), "INT:1..5:UNK=0"},
         {"negative integers", {"-1", "5", "6", "7", "8"}, "REAL:::4"},
         {"reals", {"1.5", "2.5", "3.5", "4.5", "5.5", "6.5"}, "REAL:::4"},
         {"reals, missing", {"1.5", "2.5", "N/A", "3.5", "4.5", "5.5", "6.5"}, "INT:1..5:UNK=0"},
@@ -90,23 +101,38 @@ TEST(ImportInference, QuantileBoundariesAreDistinctAndBelowTheLargestValue) {
         EXPECT_EQ(quantileBoundaries(c.sorted, c.count), c.expected) << c.count;
 }
 
-TEST(ImportInference, BoundariesAreRoundedToTheShortestDistinctDecimalsInTheRange) {
+TEST(ImportInference, BoundariesAreRoundedOnlyAsFarAsTheNextValue) {
     const struct {
-        std::vector<double> boundaries;
-        double lowest, highest;
+        std::vector<double> boundaries, sorted;
         Strings expected;
     } cases[] = {
-        {{1.234, 2.567, 3.891}, 0, 9, {"1", "3", "4"}},
-        {{1.234, 2.567, 3.891}, 1.2, 9, {"1.2", "2.6", "3.9"}},  // 1 is below every value
-        {{1.23, 1.27, 2.5}, 0, 9, {"1.2", "1.3", "2.5"}},
-        {{-0.04, 0.3}, -1, 1, {"0", "0.3"}},
-        {{100000.5, 100001.25}, 0, 1e6, {"100000", "100001"}},
-        {{2.5}, 2.5, 2.5, {"2.5"}},
-        {{1e-20, 2e-20}, 0, 1, {"1e-20", "2e-20"}},
+        {{1.234, 2.567, 3.891}, {0, 1.234, 2.567, 3.891, 9}, {"2", "3", "4"}},  // up, to 2
+        {{1.234, 2.567}, {1.234, 1.5, 2.567, 2.6}, {"1.3", "2.57"}},
+        {{11.37}, {10, 11.37, 11.52, 12}, {"11.4"}},  // not 11: 11.37 would change intervals
+        {{1.23, 1.27, 2.5}, {1.23, 1.27, 2.5, 9}, {"1.23", "2", "3"}},
+        {{-0.04, 0.3}, {-1, -0.04, 0.3, 1}, {"0", "0.3"}},
+        {{-2.75}, {-2.75, -2.5}, {"-2.7"}},
+        {{100000.5, 100001.25}, {100000.5, 100001.25, 1e6}, {"100001", "100002"}},
+        {{2.5}, {2.5, 2.5}, {"2.5"}},  // the largest value keeps its own text
+        {{1e-20, 2e-20}, {1e-20, 2e-20, 3e-20}, {"1e-20", "2e-20"}},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(shortestBoundaryTexts(c.boundaries, c.lowest, c.highest), c.expected)
-            << c.expected[0];
+    for (const auto& c : cases)
+        EXPECT_EQ(shortestBoundaryTexts(c.boundaries, c.sorted), c.expected) << c.expected[0];
+}
+
+// Rounded boundaries put every value in the interval the exact quantiles put it in.
+TEST(ImportInference, RoundedBoundariesKeepEveryValueInItsInterval) {
+    std::vector<double> sorted;
+    for (int i = 0; i < 400; ++i)
+        sorted.push_back(std::round(1000 * (5 + 7 * std::sin(i * 1.7))) / 1000);
+    std::sort(sorted.begin(), sorted.end());
+    for (int count : {1, 3, 4, 9, 30}) {
+        const std::vector<double> exact = quantileBoundaries(sorted, count);
+        std::vector<double> rounded;
+        for (const std::string& text : shortestBoundaryTexts(exact, sorted))
+            rounded.push_back(std::stod(text));
+        for (double value : sorted)
+            ASSERT_EQ(intervalCode(rounded, value), intervalCode(exact, value)) << value;
     }
 }
 
@@ -129,6 +155,14 @@ TEST(ImportInference, OptionsSteerBoundariesAndTheSetLimit) {
     EXPECT_EQ(importTypeSpec(inferred({"a", "b", "c"}, TImportOptions{.setLimit = 2})), "STRING");
     const Strings reals = {"0.5", "1.5", "2.5", "3.5", "4.5", "5.5", "6.5", "7.5"};
     EXPECT_EQ(importTypeSpec(inferred(reals, TImportOptions{.boundaries = 7})), "REAL:::7");
+    EXPECT_EQ(importTypeSpec(inferred(numbered("", 13), TImportOptions{.intLimit = 13})),
+              "INT:0..12");
+    EXPECT_EQ(importTypeSpec(inferred(numbered("", 128), TImportOptions{.intLimit = 128})),
+              "INT:0..127");
+    for (int bad : {0, 129}) {
+        EXPECT_NE(errorOf<EConvertError>([&] { inferred(reals, TImportOptions{.intLimit = bad}); }),
+                  "");
+    }
     for (int bad : {0, 127}) {
         EXPECT_NE(
             errorOf<EConvertError>([&] { inferred(reals, TImportOptions{.boundaries = bad}); }),
@@ -205,4 +239,28 @@ TEST(ImportInference, TypesByName) {
     EXPECT_EQ(importTypeFromText("Set"), TImportType::Set);
     EXPECT_EQ(importTypeFromText("date"), std::nullopt);
     EXPECT_STREQ(importTypeText(TImportType::String), "STRING");
+}
+
+TEST(ImportInference, TheProposedClassIsTheLastColumnThatCanBeOne) {
+    const std::string arff = "@relation r\n@attribute a {p,q}\n@attribute b {x,y}\n@data\n";
+    const struct {
+        const char* rule;
+        std::string file;
+        int setLimit;
+        int expected;
+    } cases[] = {
+        {"last column", "grade,loan\n1,no\n2,yes\n1,no\n", 127, 1},
+        {"a value per record", "grade,name\na,x\nb,y\na,z\n", 127, 0},
+        {"named an identifier", "grade,id\na,1\nb,1\na,2\n", 127, 0},
+        {"a text", "grade,note\n1,x\n2,y\n1,z\n", 1, 0},
+        {"only identifiers: the last", "a,b\n1,x\n2,y\n", 127, 1},
+        {"nothing but texts", "a\nx\ny\n", 1, -1},
+        {"ARFF: the last, identifier or not", arff + "p,x\nq,y\n", 127, 1},
+        {"ARFF: not a text", arff + "p,x\np,y\n", 1, 0},
+    };
+    for (const auto& c : cases) {
+        const TImportPlan plan = inferImportBytes(c.file, c.file[0] == '@' ? "t.arff" : "t.csv",
+                                                  TImportOptions{.setLimit = c.setLimit});
+        EXPECT_EQ(proposedClassColumn(plan), c.expected) << c.rule;
+    }
 }

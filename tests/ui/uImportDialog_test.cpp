@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 
@@ -23,6 +24,31 @@ TEST(ImportDialog, TypeChangesReachThePlanAndTheClassIsChosen) {
     type->setCurrentText("STRING");
     EXPECT_EQ(plan.columns[1].type, TImportType::String);
     EXPECT_FALSE(dialog.grdColumns->cellWidget(1, 2)->isEnabled());
-    dialog.cmbBxClass->setCurrentIndex(2);
+    ASSERT_EQ(dialog.cmbBxClass->count(), 2);  // AGE, now a STRING, is no longer offered
+    dialog.cmbBxClass->setCurrentIndex(1);
     EXPECT_EQ(dialog.classColumn(), 2);
+}
+
+TEST(ImportDialog, OffersNoTextAsTheClassAndKeepsTheChoiceWhileItCan) {
+    TImportPlan plan = inferImportBytes("ID,GRADE,NOTE\n1,a,x\n2,b,y\n3,a,z\n", "t.csv");
+    setColumnType(plan, 2, TImportType::String);
+    TfrmImport dialog(plan);
+    auto type = [&](int row) {
+        return static_cast<QComboBox*>(dialog.grdColumns->cellWidget(row, 1));
+    };
+    EXPECT_EQ(dialog.cmbBxClass->count(), 2);
+    EXPECT_EQ(dialog.classColumn(), 1);  // the identifier and the text are not proposed
+    type(2)->setCurrentText("SET");
+    EXPECT_EQ(dialog.cmbBxClass->count(), 3);
+    EXPECT_EQ(dialog.classColumn(), 1);
+    type(1)->setCurrentText("STRING");
+    EXPECT_EQ(dialog.classColumn(), 2);
+    type(2)->setCurrentText("STRING");
+    EXPECT_EQ(dialog.classColumn(), 0);
+    type(0)->setCurrentText("STRING");
+    EXPECT_EQ(dialog.classColumn(), -1);
+    EXPECT_FALSE(dialog.btnImport->isEnabled());
+    type(1)->setCurrentText("SET");
+    EXPECT_EQ(dialog.classColumn(), 1);
+    EXPECT_TRUE(dialog.btnImport->isEnabled());
 }

@@ -66,13 +66,14 @@ TfrmImport::TfrmImport(TImportPlan& plan, QWidget* parent) : QDialog(parent), m_
     classRow->addWidget(new QLabel(QStringLiteral("Class field:"), this));
     cmbBxClass = new QComboBox(this);
     cmbBxClass->setObjectName(QStringLiteral("cmbBxClass"));
-    for (const TImportColumn& column : m_plan.columns)
-        cmbBxClass->addItem(qtText(column.name));
+    cmbBxClass->setToolTip(QStringLiteral("Every column but a STRING one can be the class"));
     classRow->addWidget(cmbBxClass, 1);
     layout->addLayout(classRow);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Import and load"));
+    btnImport = buttons->button(QDialogButtonBox::Ok);
+    btnImport->setText(QStringLiteral("Import and load"));
+    showClassChoices();
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
@@ -80,7 +81,23 @@ TfrmImport::TfrmImport(TImportPlan& plan, QWidget* parent) : QDialog(parent), m_
 }
 
 int TfrmImport::classColumn() const {
-    return std::max(0, cmbBxClass->currentIndex());
+    return cmbBxClass->currentIndex() < 0 ? -1 : cmbBxClass->currentData().toInt();
+}
+
+void TfrmImport::showClassChoices() {
+    // A type change may take a column out of the choices or bring one in; the choice made stays
+    // while it can.
+    const int chosen = cmbBxClass->count() > 0 ? classColumn() : proposedClassColumn(m_plan);
+    const QSignalBlocker quiet(cmbBxClass);
+    cmbBxClass->clear();
+    for (size_t i = 0; i < m_plan.columns.size(); ++i) {
+        if (canBeClassColumn(m_plan.columns[i]))
+            cmbBxClass->addItem(qtText(m_plan.columns[i].name), static_cast<int>(i));
+    }
+    int index = cmbBxClass->findData(chosen);
+    if (index < 0) index = cmbBxClass->findData(proposedClassColumn(m_plan));
+    cmbBxClass->setCurrentIndex(index);
+    btnImport->setEnabled(index >= 0);
 }
 
 void TfrmImport::showColumn(int row) {
@@ -115,4 +132,5 @@ void TfrmImport::typeChanged(int row) {
         QMessageBox::information(this, windowTitle(), qtText(refused.what()));
     }
     showColumn(row);
+    showClassChoices();
 }

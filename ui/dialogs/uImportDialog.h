@@ -5,6 +5,7 @@
 #include "import/ImportTypes.h"
 
 class QComboBox;
+class QPushButton;
 class QTableWidget;
 
 // "Import data file": the columns the importer inferred, one row each (name, type, distinct
@@ -18,16 +19,20 @@ class TfrmImport : public QDialog {
     // Requires: `plan` outlives the dialog.
     TfrmImport(TImportPlan& plan, QWidget* parent = nullptr);
 
-    // The class column chosen (0 at first).
+    // The class column chosen (proposedClassColumn at first), or -1 when no column can be the
+    // class (then the import cannot be accepted).
     int classColumn() const;
 
     QTableWidget* grdColumns = nullptr;
-    QComboBox* cmbBxClass = nullptr;
+    QComboBox* cmbBxClass = nullptr;  // the columns that are not STRING
+    QPushButton* btnImport = nullptr;
 
   private:
     // Writes the plan's column `row` into its row of the grid.
     void showColumn(int row);
     void typeChanged(int row);
+    // Lists the columns that can be the class, keeping the choice made or else the proposal.
+    void showClassChoices();
 
     TImportPlan& m_plan;
 };

@@ -202,7 +202,8 @@ const std::vector<TBatchCommand> kCommands = {
     {"import",
      "IN OUT",
      "write the data file OUT from a plain CSV, TSV or ARFF file IN",
-     {"--delimiter", "--encoding", "--boundaries", "--set-limit", "--strict", "--sample", "--seed"},
+     {"--delimiter", "--encoding", "--boundaries", "--set-limit", "--int-limit", "--strict",
+      "--sample", "--seed"},
      {},
      runImport},
 };

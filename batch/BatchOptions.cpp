@@ -170,6 +170,10 @@ const std::vector<TBatchOption> kOptions = {
      [](TOptions& o, TText opt, TText v) {
          o.import.setLimit = static_cast<int>(wholeNumber(opt, v, 1, 127));
      }},
+    {"--int-limit", "N", "the most distinct whole numbers of an INT field (default 12)",
+     [](TOptions& o, TText opt, TText v) {
+         o.import.intLimit = static_cast<int>(wholeNumber(opt, v, 1, kMaxIntLimit));
+     }},
     {"--strict", "", "refuse a row with fewer values than the header (default: filled)",
      [](TOptions& o, TText, TText) { o.import.strict = true; }},
     {"--sample", "", "keep a random sample of a table of more than 65,001 records",

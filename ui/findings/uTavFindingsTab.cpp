@@ -69,9 +69,10 @@ TTavFindingsTab::TTavFindingsTab(TTavSession& session, TTavUiOps& ui, CommandRun
     lblMultiplicity = new QLabel(this);
     lblMultiplicity->setObjectName(QStringLiteral("lblMultiplicity"));
     lblMultiplicity->setToolTip(
-        QStringLiteral("Flagged: the longest list of rules, by increasing chance of a wrong "
-                       "direction, whose average chance is within the significance level. "
-                       "Coloured row by row: rules whose P(higher) alone passes the level."));
+        QStringLiteral("Flagged: rules whose local false sign rate (lfsr: the chance that the "
+                       "direction is wrong, given how large the rules' effects tend to be) is "
+                       "within the significance level; expected wrong signs: the sum of their "
+                       "lfsr. Coloured row by row: rules whose P(higher) alone passes the level."));
     layout->addWidget(lblMultiplicity);
 
     m_model = new TFindingsModel(this);

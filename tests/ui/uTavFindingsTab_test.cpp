@@ -19,6 +19,7 @@
 #include "tests/support/InjectedFault.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/findings/FindingsIntervalDelegate.h"
+#include "ui/findings/FindingsModel.h"
 #include "ui/findings/uThresholdSweep.h"
 
 namespace {
@@ -71,6 +72,16 @@ TEST_F(FindingsTabTest, ShowsTheSessionsFindingsForTheChosenTarget) {
               expected.ranked.front().condition);
     const QVariant tip = tab->grdFindings->model()->headerData(7, Qt::Horizontal, Qt::ToolTipRole);
     EXPECT_TRUE(tip.toString().contains("probability"));
+    // The local false sign rate decides the flag, row by row.
+    QAbstractItemModel* grid = tab->grdFindings->model();
+    for (int row = 0; row < static_cast<int>(expected.ranked.size()); ++row) {
+        const TFinding& f = expected.ranked[row];
+        EXPECT_EQ(grid->index(row, TFindingsModel::kLfsr).data().toString(),
+                  QString::number(f.lfsr, 'f', 3));
+        if (f.flagged) {
+            EXPECT_LE(f.lfsr, expected.significancePct / 100) << f.name;
+        }
+    }
 }
 
 TEST_F(FindingsTabTest, RecomputesWhenTheContextMinimumOrSettingsChange) {

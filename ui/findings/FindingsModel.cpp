@@ -29,6 +29,12 @@ const TColumnText kColumnTexts[] = {
      "on a 0 to 1 axis. Blue or red when the rule is flagged as raising or lowering the rate."},
     {"Difference", "Rule rate minus context rate."},
     {"P(higher)", "The probability that the rule's rate is higher than the context's."},
+    {"lfsr",
+     "Local false sign rate: the probability that the rule's direction is wrong, given how large "
+     "the rules' effects tend to be. A rule is flagged when it is within the significance level."},
+    {"s-value",
+     "The average lfsr of all rules with an lfsr at most this rule's: the expected share of "
+     "wrong directions if the list were cut here."},
     {"Score", "The signed change of the entropy scale: positive when the rule raises the rate."},
     {"Ranks",
      "Best and worst rank when the rules are re-ranked with m = 0.5, 2 and 10; \"robust\" when "
@@ -105,6 +111,10 @@ QVariant TFindingsModel::data(const QModelIndex& index, int role) const {
             return number(f->difference, 3);
         case kPHigher:
             return number(f->pHigher, 3);
+        case kLfsr:
+            return ranked ? number(f->lfsr, 3) : QString();
+        case kSValue:
+            return ranked ? number(f->svalue, 3) : QString();
         case kScore:
             return number(f->score, 3);
         case kRanks:

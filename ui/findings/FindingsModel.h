@@ -19,6 +19,8 @@ class TFindingsModel : public QAbstractTableModel {
         kInterval,
         kDifference,
         kPHigher,
+        kLfsr,
+        kSValue,
         kScore,
         kRanks,
         kColumnCount

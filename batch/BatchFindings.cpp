@@ -11,17 +11,9 @@
 
 namespace {
 
-bool isDigits(const std::string& text) {
-    if (text.empty() || text.size() > 9) return false;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-    }
-    return true;
-}
-
 // A value by its code (digits) or by its label, compared upper-cased.
 int targetOf(const TBaza& data, int field, const std::string& text) {
-    if (isDigits(text)) {
+    if (text.size() <= 9 && isDecimalDigits(text)) {
         const int code = std::stoi(text);
         if (code <= kMaxValueCode && data.valueSet(field, code) != nullptr) return code;
     } else {

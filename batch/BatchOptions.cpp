@@ -22,12 +22,8 @@ double mSetting(const std::string& option, const std::string& text) {
     return value;
 }
 
-bool isDigits(const std::string& text) {
-    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-}
-
 int plainIndex(const std::string& option, const std::string& text) {
-    if (!isDigits(text) || text.size() > 9)
+    if (!isDecimalDigits(text) || text.size() > 9)
         throw EBatchUsage{option + ": \"" + text + "\" is not an index"};
     return std::stoi(text);
 }
@@ -46,7 +42,7 @@ std::vector<int> indexList(const std::string& option, const std::string& text) {
 // A whole decimal number in min..max, or a usage error naming the option.
 std::int64_t wholeNumber(const std::string& option, const std::string& text, std::int64_t min,
                          std::int64_t max) {
-    const bool digits = isDigits(text) && text.size() <= 18;
+    const bool digits = isDecimalDigits(text) && text.size() <= 18;
     const std::int64_t value = digits ? std::stoll(text) : 0;
     if (!digits || value < min || value > max) {
         throw EBatchUsage{option + ": \"" + text + "\" is not a whole number in " +
@@ -77,7 +73,7 @@ const std::vector<TBatchOption> kOptions = {
      "the class field: its number or its name",
      [](TOptions& o, TText, TText v) {
          // A number is the field's index, anything else its name.
-         if (isDigits(v)) {
+         if (isDecimalDigits(v)) {
              o.classField = plainIndex("--class", v);
          } else {
              o.className = v;
@@ -97,7 +93,7 @@ const std::vector<TBatchOption> kOptions = {
      "the class value"},
     {"--min-count", "N", "the fewest records of a ranked finding (default 5)",
      [](TOptions& o, TText opt, TText v) {
-         if (!isDigits(v) || v.size() > 9)
+         if (!isDecimalDigits(v) || v.size() > 9)
              throw EBatchUsage{opt + ": \"" + v + "\" is not a count"};
          o.minCount = std::stoi(v);
      }},

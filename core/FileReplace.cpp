@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "core/Errors.h"
+#include "core/TextUtils.h"
 #include "core/uTavObj.h"
 
 namespace fs = std::filesystem;
@@ -47,8 +48,7 @@ pid_t writerOfTemporary(const std::string& target, const std::string& name) {
     const std::string middle = name.substr(lead.size(), name.size() - lead.size() - tail.size());
     const size_t dash = middle.find('-');
     const auto digits = [](const std::string& text) {
-        return !text.empty() && text.size() <= 9 &&
-               text.find_first_not_of("0123456789") == std::string::npos;
+        return text.size() <= 9 && isDecimalDigits(text);
     };
     if (dash == std::string::npos || !digits(middle.substr(0, dash)) ||
         !digits(middle.substr(dash + 1)))

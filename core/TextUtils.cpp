@@ -56,6 +56,10 @@ bool isDecimalSyntax(const std::string& text) {
 
 }  // namespace
 
+bool isDecimalDigits(std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 std::optional<double> tryParsePlainDecimal(const std::string& text) {
     if (!isDecimalSyntax(text)) return std::nullopt;
     // from_chars takes no "+" and never depends on the C locale.

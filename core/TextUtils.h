@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -30,6 +31,9 @@ std::optional<double> tryParseReal(const std::string& text);
 // Like tryParseReal without the "," rule: a plain decimal number with "." as its only separator,
 // as typed into the settings.
 std::optional<double> tryParsePlainDecimal(const std::string& text);
+
+// Whether `text` is one or more decimal digits and nothing else (no sign, no blanks).
+bool isDecimalDigits(std::string_view text);
 
 // The signed 32-bit integer in `text` as a whole: leading blanks and a sign allowed; "$", "x",
 // "X", "0x" or "0X" introduce hexadecimal digits. None for anything else, overflow included.

@@ -44,20 +44,22 @@ std::string columnName(const TImportPlan& plan, int column) {
 }
 
 void addWarnings(TImportPlan& plan, const TTextDecoder& decoder) {
+    // "COUNT WHAT became "?"; the first is in column NAME, line N".
+    const auto replaced = [&plan](long long count, const std::string& what, int column,
+                                  long long line) {
+        plan.warnings.push_back(std::to_string(count) + what + " became \"?\"; the first is in " +
+                                "column " + columnName(plan, column) + ", line " +
+                                std::to_string(line));
+    };
     if (decoder.malformedCount() > 0) {
-        plan.warnings.push_back(
-            std::to_string(decoder.malformedCount()) +
-            (decoder.malformedCount() == 1 ? " byte sequence" : " byte sequences") +
-            " not in UTF-8 became \"?\"; the first is in column " +
-            columnName(plan, decoder.firstMalformedColumn()) + ", line " +
-            std::to_string(decoder.firstMalformedLine()));
+        replaced(decoder.malformedCount(),
+                 decoder.malformedCount() == 1 ? " byte sequence not in UTF-8"
+                                               : " byte sequences not in UTF-8",
+                 decoder.firstMalformedColumn(), decoder.firstMalformedLine());
     }
     if (decoder.replacedCount() > 0) {
-        plan.warnings.push_back(std::to_string(decoder.replacedCount()) +
-                                " characters that Windows-1250 cannot hold became \"?\"; the "
-                                "first is in column " +
-                                columnName(plan, decoder.firstReplacedColumn()) + ", line " +
-                                std::to_string(decoder.firstReplacedLine()));
+        replaced(decoder.replacedCount(), " characters that Windows-1250 cannot hold",
+                 decoder.firstReplacedColumn(), decoder.firstReplacedLine());
     }
     if (decoder.semicolonCount() > 0) {
         plan.warnings.push_back(std::to_string(decoder.semicolonCount()) +

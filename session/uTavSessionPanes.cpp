@@ -35,34 +35,17 @@ void TTavSession::setSelection(const std::vector<int>& fields, int selected) {
 }
 
 void TTavSession::refreshSelectionMarks() {
-    {
-        TSuspendedViews bulk(*m_fields);
-        const TxBookmark remembered = m_fields->getBookmark();
-        const TMnozicaList& fieldSets = m_sets->SetLists[slFields];
-        m_fields->first();
-        for (int i = 0; m_fields->hasCurrentRecord() && !m_fields->eof(); ++i) {
-            const TMnozica* set = fieldSets.item(i);
-            m_fields->edit();
-            m_fields->setFieldValue(FieldsColumns::kSel, TxValue(set ? set->Selected : 0));
-            m_fields->post();
-            m_fields->next();
-        }
-        if (m_fields->bookmarkValid(remembered)) m_fields->gotoBookmark(remembered);
-    }
+    const TMnozicaList& fieldSets = m_sets->SetLists[slFields];
+    rewriteRows(*m_fields, [&](int i) {
+        const TMnozica* set = fieldSets.item(i);
+        m_fields->setFieldValue(FieldsColumns::kSel, TxValue(set ? set->Selected : 0));
+    });
     // A rule on a field that is not selected is marked "*** " in its count.
-    TSuspendedViews bulk(*m_rules);
-    const TxBookmark remembered = m_rules->getBookmark();
     const TMnozicaList& rules = m_sets->SetLists[slRules];
-    m_rules->first();
-    for (int i = 0; m_rules->hasCurrentRecord() && !m_rules->eof(); ++i) {
-        if (const TMnozica* set = rules.item(i)) {
-            m_rules->edit();
+    rewriteRows(*m_rules, [&](int i) {
+        if (const TMnozica* set = rules.item(i))
             m_rules->setFieldValue(RuleColumns::kCount, TxValue(ruleCountText(*set)));
-            m_rules->post();
-        }
-        m_rules->next();
-    }
-    if (m_rules->bookmarkValid(remembered)) m_rules->gotoBookmark(remembered);
+    });
 }
 
 void TTavSession::selectField(int field, bool selected) {

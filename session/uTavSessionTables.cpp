@@ -44,18 +44,12 @@ void TTavSession::FillResultTables(bool full) {
             }
             m_fields->first();
         } else {
-            const TxBookmark remembered = m_fields->getBookmark();
-            m_fields->first();
-            for (int i = 0; m_fields->hasCurrentRecord() && !m_fields->eof(); ++i) {
+            rewriteRows(*m_fields, [&](int i) {
                 const TMnozica* set = fieldSets.item(i);
-                m_fields->edit();
                 m_fields->setFieldValue(FieldsColumns::kSel, TxValue(set ? set->Selected : 0));
                 m_fields->setFieldValue(FieldsColumns::kCount,
                                         TxValue(set ? CountInContext(*m_sets, *set) : 0));
-                m_fields->post();
-                m_fields->next();
-            }
-            if (m_fields->bookmarkValid(remembered)) m_fields->gotoBookmark(remembered);
+            });
         }
     }
     {

@@ -38,6 +38,19 @@ void emptyTable(TxDataSet& table) {
         table.deleteRecord();
 }
 
+void rewriteRows(TxDataSet& table, const std::function<void(int row)>& write) {
+    TSuspendedViews bulk(table);
+    const TxBookmark remembered = table.getBookmark();
+    table.first();
+    for (int row = 0; table.hasCurrentRecord() && !table.eof(); ++row) {
+        table.edit();
+        write(row);
+        table.post();
+        table.next();
+    }
+    if (table.bookmarkValid(remembered)) table.gotoBookmark(remembered);
+}
+
 TSuspendedViews::TSuspendedViews(TxDataSet& table) : m_table(table) {
     m_table.disableControls();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <string>
 
 class TxDataSet;
@@ -44,6 +46,10 @@ void XMLdtstFrequencyGetHeader(TxDataSet& table);
 
 // Deletes every record of an open table.
 void emptyTable(TxDataSet& table);
+
+// Rewrites every row of an open table in place, as one bulk change: `write(row)` sets fields of
+// row `row` in edit, and the row is posted. The table keeps its active row.
+void rewriteRows(TxDataSet& table, const std::function<void(int row)>& write);
 
 // Holds a table's view notifications for the length of a bulk change, also when it fails; the
 // views hear of it once at the end.

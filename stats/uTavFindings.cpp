@@ -50,7 +50,10 @@ void rankPriorSensitivity(std::vector<TFinding>& ranked, int kC, int nC, double 
     std::vector<size_t> order(ranked.size());
     for (double m : kSensitivityM) {
         for (size_t i = 0; i < ranked.size(); ++i) {
-            scores[i] = priorScore(ranked[i].targetCount, ranked[i].count, kC, nC, m, mPrior);
+            // The size of the change ranks: a rule that lowers the rate as strongly as another
+            // raises it is as robust a finding.
+            scores[i] =
+                std::fabs(priorScore(ranked[i].targetCount, ranked[i].count, kC, nC, m, mPrior));
         }
         std::iota(order.begin(), order.end(), size_t{0});
         std::stable_sort(order.begin(), order.end(),

@@ -54,7 +54,7 @@ struct TFinding {
     bool coloured = false;    // coloured by the plain per-row rule (FrequencyRowColor)
     int rankLow = 0;          // best and worst 1-based rank over m = 0.5, 2 and 10 (ranked only)
     int rankHigh = 0;
-    bool robust = false;  // in the top 10 for all three m
+    bool robust = false;  // in the top 10 by the size of the change for all three m
 };
 
 // The findings of one class value.
@@ -97,8 +97,8 @@ bool directionCanShow(int count, double rate, bool rises, double level);
 // and the context prior of m(prior) give them: EntropyScale(rule) - EntropyScale(context).
 double priorScore(int k, int n, int kC, int nC, double m, double mPrior);
 
-// Fills rankLow, rankHigh and robust of `ranked` by re-ranking on priorScore for each m of
-// kSensitivityM (largest first, ties in list order).
+// Fills rankLow, rankHigh and robust of `ranked` by re-ranking on the size of priorScore, either
+// direction, for each m of kSensitivityM (largest first, ties in list order).
 void rankPriorSensitivity(std::vector<TFinding>& ranked, int kC, int nC, double mPrior);
 
 // Orders findings by `sort`, largest first; equal keys keep the creation order.

@@ -248,9 +248,10 @@ TEST_F(FindingsTest, PriorScoreAtTheSetsMIsTheFindingsScore) {
 }
 
 // Two rules swap places as m grows: a tiny pure rule wins at small m, a large strong one at
-// large m; a rule within the top ten everywhere is robust.
+// large m; a rule within the top ten by the size of its change everywhere is robust, whichever
+// way it moves the rate.
 TEST(FindingsPrior, RankRangeOverTheThreeMAndRobustInTheTopTen) {
-    std::vector<TFinding> ranked(12);
+    std::vector<TFinding> ranked(13);
     for (int i = 0; i < 12; ++i) {
         ranked[i].setNumber = i;
         ranked[i].count = 50;
@@ -258,16 +259,18 @@ TEST(FindingsPrior, RankRangeOverTheThreeMAndRobustInTheTopTen) {
     }
     ranked[10].count = 3, ranked[10].targetCount = 3;      // 3 of 3: first only for small m
     ranked[11].count = 400, ranked[11].targetCount = 400;  // strong and large: always first
+    ranked[12].setNumber = 12;
+    ranked[12].count = 400, ranked[12].targetCount = 0;  // lowers the rate as surely
     rankPriorSensitivity(ranked, 300, 1000, 1.0);
     const struct {
         int rule, low, high;
         bool robust;
     } expected[] = {
-        {11, 1, 1, true},   // 400 of 400
-        {10, 2, 8, true},   // 3 of 3: 0.90 at m = 0.5, 0.46 at m = 10 (below 25 of 50)
-        {0, 2, 3, true},    // 30 of 50: behind 3 of 3 for the two small m
-        {7, 10, 10, true},  // 23 of 50
-        {8, 11, 11, false},
+        {11, 1, 1, true},    // 400 of 400
+        {12, 2, 2, true},    // 0 of 400: the largest fall
+        {10, 3, 9, true},    // 3 of 3: 0.90 at m = 0.5, 0.46 at m = 10 (below 25 of 50)
+        {0, 3, 4, true},     // 30 of 50: behind 3 of 3 for the two small m
+        {7, 11, 11, false},  // 23 of 50
     };
     for (const auto& e : expected) {
         EXPECT_EQ(ranked[e.rule].rankLow, e.low) << e.rule;

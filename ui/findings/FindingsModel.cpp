@@ -38,7 +38,8 @@ const TColumnText kColumnTexts[] = {
     {"Score", "The signed change of the entropy scale: positive when the rule raises the rate."},
     {"Ranks",
      "Best and worst rank when the rules are re-ranked with m = 0.5, 2 and 10; \"robust\" when "
-     "in the top 10 for all three. Rules with too few records are not ranked."},
+     "in the top 10 for all three, by the size of the change in either direction. Rules with too "
+     "few records are not ranked."},
 };
 
 }  // namespace

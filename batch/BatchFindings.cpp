@@ -51,7 +51,8 @@ int runFindings(const TBatchOptions& given, const TBatchOutput& io) {
                     io.printLine(line);
                 return;
             }
-            io.out << exportFindings(findings, options.format) << '\n';
+            io.out << exportFindings(findings, session.findingsProvenance(), options.format)
+                   << '\n';
             io.printLine(multiplicityLine(findings));
         });
 }

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <numeric>
 #include <system_error>
+#include <unordered_map>
 
 #include "core/Errors.h"
 #include "core/FieldTypes.h"
@@ -247,6 +248,56 @@ void markMultiplicity(TFindings& findings) {
     findings.expectedWrong = static_cast<double>(expected);
 }
 
+// A hash of the Context records of a set.
+uint64_t recordsHash(const TStBits& set, const TStBits& context) {
+    const std::vector<uint64_t>& a = set.words();
+    const std::vector<uint64_t>& c = context.words();
+    uint64_t hash = 1469598103934665603ull;
+    for (size_t k = 0; k < a.size(); ++k)
+        hash = (hash ^ (a[k] & c[k])) * 1099511628211ull;
+    return hash;
+}
+
+// Whether two sets hold the same Context records.
+bool sameRecords(const TStBits& a, const TStBits& b, const TStBits& context) {
+    const std::vector<uint64_t>& x = a.words();
+    const std::vector<uint64_t>& y = b.words();
+    const std::vector<uint64_t>& c = context.words();
+    for (size_t k = 0; k < c.size(); ++k) {
+        if ((x[k] & c[k]) != (y[k] & c[k])) return false;
+    }
+    return true;
+}
+
+// Folds each finding into the first earlier one with the same Context records and the same
+// numbers; `sets` holds each finding's rule set. Equal numbers alone are not enough (two fields
+// can split the records alike by chance and still be different rules of the same size), nor are
+// equal records (the known values of the two fields can differ, and with them the numbers).
+void mergeEquivalentRules(std::vector<TFinding>& findings, const std::vector<const TMnozica*>& sets,
+                          const TStBits& context) {
+    // Per hash of the records, the kept findings: their index in `merged` and their sets.
+    std::unordered_map<uint64_t, std::vector<std::pair<size_t, const TMnozica*>>> kept;
+    std::vector<TFinding> merged;
+    auto sameNumbers = [](const TFinding& a, const TFinding& b) {
+        return a.count == b.count && a.targetCount == b.targetCount &&
+               a.difference == b.difference && a.pHigher == b.pHigher && a.score == b.score;
+    };
+    for (size_t i = 0; i < findings.size(); ++i) {
+        auto& bucket = kept[recordsHash(*sets[i], context)];
+        auto same = std::find_if(bucket.begin(), bucket.end(), [&](const auto& k) {
+            return sameNumbers(merged[k.first], findings[i]) &&
+                   sameRecords(*k.second, *sets[i], context);
+        });
+        if (same != bucket.end()) {
+            merged[same->first].equivalents.push_back(findings[i].name);
+            continue;
+        }
+        bucket.emplace_back(merged.size(), sets[i]);
+        merged.push_back(std::move(findings[i]));
+    }
+    findings = std::move(merged);
+}
+
 }  // namespace
 
 TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptions& options,
@@ -283,6 +334,8 @@ TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptio
     findings.context.rate = contextRow.probability;
 
     const TMnozicaList& rules = sets.SetLists[slRules];
+    std::vector<TFinding> all;
+    std::vector<const TMnozica*> allSets;
     for (int i = 0; i < rules.count(); ++i) {
         if (hooks.cancelled && hooks.cancelled()) {
             if (hooks.progress) hooks.progress(0);
@@ -315,9 +368,14 @@ TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptio
         finding.coloured =
             !FrequencyRowColor(kSubTotalSlot, row.frequency, row.condFrequency, row.signif)
                  .isDefault;
-        (finding.count >= options.minCount ? findings.ranked : findings.small).push_back(finding);
+        all.push_back(std::move(finding));
+        allSets.push_back(&rule);
     }
     if (hooks.progress) hooks.progress(0);
+    mergeEquivalentRules(all, allSets, *sets.context());
+    for (TFinding& finding : all)
+        (finding.count >= options.minCount ? findings.ranked : findings.small)
+            .push_back(std::move(finding));
 
     sortFindings(findings.ranked, options.sort);
     findings.note = nothingToFind(findings);

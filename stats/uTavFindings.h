@@ -55,6 +55,9 @@ struct TFinding {
     int rankLow = 0;          // best and worst 1-based rank over m = 0.5, 2 and 10 (ranked only)
     int rankHigh = 0;
     bool robust = false;  // in the top 10 by the size of the change for all three m
+    // Names of the other rules that hold the same records of the Context with the same numbers
+    // (33 thresholds between two data values, say): they are listed once, as this rule.
+    std::vector<std::string> equivalents;
 };
 
 // The findings of one class value.
@@ -119,15 +122,17 @@ struct TFindingsHooks {
 };
 
 // Computes the findings of options.target in the current Context through FillFrequencyTable with
-// only the target's row visible. The effect of a rule is its difference, with the standard error
-// of the two beta posteriors taken as independent (the rule's records are among the Context's, so
-// the true error is smaller and the lfsr errs on the safe side); the prior of the shrinkage
-// (SignShrinkage.h) is fitted to the ranked rules whose direction can show (directionCanShow),
-// and only those are flagged, when their lfsr is at most the significance level; a target without
-// records in the Context, or with nothing else there, flags nothing and says so in `note`. Leaves
-// the global row flags, the rules' scores and every result table as they were (the class value sets
-// keep the results of their last evaluation, as after any computation). Throws ETavError when the
-// class field has fewer than two values or the target value has no record set, and EStStatError
-// from the beta functions.
+// only the target's row visible. Rules that hold the same records of the Context, with the same
+// counts and numbers, are one finding: the first in the list of rules, naming the others in
+// `equivalents`; the shrinkage and the ranks count it once. The effect of a rule is its difference,
+// with the standard error of the two beta posteriors taken as independent (the rule's records are
+// among the Context's, so the true error is smaller and the lfsr errs on the safe side); the prior
+// of the shrinkage (SignShrinkage.h) is fitted to the ranked rules whose direction can show
+// (directionCanShow), and only those are flagged, when their lfsr is at most the significance
+// level; a target without records in the Context, or with nothing else there, flags nothing and
+// says so in `note`. Leaves the global row flags, the rules' scores and every result table as they
+// were (the class value sets keep the results of their last evaluation, as after any computation).
+// Throws ETavError when the class field has fewer than two values or the target value has no record
+// set, and EStStatError from the beta functions.
 TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptions& options,
                           const TFindingsHooks& hooks = {});

@@ -68,10 +68,10 @@ std::string plainField(const std::string& text, TFindingsFormat format) {
 }
 
 const char* const kColumns[] = {
-    "rule",         "condition", "records",  "target_records", "context_rate", "context_low",
-    "context_high", "rule_rate", "rule_low", "rule_high",      "difference",   "p_higher",
-    "score",        "error",     "lfsr",     "s_value",        "flagged",      "rank_low",
-    "rank_high",    "robust",    "ranked"};
+    "rule",         "condition", "records",  "target_records",   "context_rate",    "context_low",
+    "context_high", "rule_rate", "rule_low", "rule_high",        "difference",      "p_higher",
+    "score",        "error",     "lfsr",     "s_value",          "flagged",         "rank_low",
+    "rank_high",    "robust",    "ranked",   "equivalent_rules", "equivalent_names"};
 
 void appendLine(std::string& out, const std::vector<std::string>& cells, TFindingsFormat format) {
     const char* separator = format == TFindingsFormat::Csv   ? ","
@@ -84,6 +84,30 @@ void appendLine(std::string& out, const std::vector<std::string>& cells, TFindin
     }
     if (format == TFindingsFormat::Markdown) out += " |";
     out += '\n';
+}
+
+std::string joinedNames(const std::vector<std::string>& names) {
+    std::string joined;
+    for (const std::string& name : names)
+        joined += (joined.empty() ? "" : "; ") + name;
+    return joined;
+}
+
+// The lines that say what the table is, in UTF-8: "# " comment lines before a CSV or TSV
+// table (what a reader's comment option skips), a list before a Markdown table.
+std::string exportPreamble(const TFindings& findings, const TFindingsProvenance& origin,
+                           TFindingsFormat format) {
+    const std::string lines = win1250ToUtf8(reproducibilityHeader(findings, origin)) + "# " +
+                              multiplicityLine(findings) + "\n";
+    if (format != TFindingsFormat::Markdown) return lines;
+    std::string list;
+    size_t start = 0;
+    while (start < lines.size()) {
+        const size_t end = lines.find('\n', start);
+        list += "- " + plainField(lines.substr(start + 2, end - start - 2), format) + "\n";
+        start = end + 1;
+    }
+    return list + "\n";
 }
 
 std::vector<std::string> findingCells(const TFindings& findings, const TFinding& f, bool ranked) {
@@ -108,7 +132,9 @@ std::vector<std::string> findingCells(const TFindings& findings, const TFinding&
             ranked ? std::to_string(f.rankLow) : "",
             ranked ? std::to_string(f.rankHigh) : "",
             yesNo(f.robust),
-            yesNo(ranked)};
+            yesNo(ranked),
+            std::to_string(f.equivalents.size()),
+            win1250ToUtf8(joinedNames(f.equivalents))};
 }
 
 std::string sortName(TFindingsSort sort) {
@@ -130,8 +156,9 @@ std::string interval(const TRateEstimate& estimate) {
 
 }  // namespace
 
-std::string exportFindings(const TFindings& findings, TFindingsFormat format) {
-    std::string out;
+std::string exportFindings(const TFindings& findings, const TFindingsProvenance& origin,
+                           TFindingsFormat format) {
+    std::string out = exportPreamble(findings, origin, format);
     const std::vector<std::string> header(std::begin(kColumns), std::end(kColumns));
     appendLine(out, header, format);
     if (format == TFindingsFormat::Markdown) {
@@ -225,10 +252,14 @@ std::string findingSentence(const TFindings& findings, const TFinding& finding) 
     const char* movement = finding.pHigher > 0.5   ? " rises from "
                            : finding.pHigher < 0.5 ? " falls from "
                                                    : " stays the same, from ";
+    const size_t alike = finding.equivalents.size();
+    const std::string same = alike == 0   ? std::string()
+                             : alike == 1 ? std::string(", as under 1 other rule")
+                                          : ", as under " + std::to_string(alike) + " other rules";
     return "Under " + finding.condition + " (" + std::to_string(finding.count) +
-           (finding.count == 1 ? " record" : " records") + "), the rate of " + findings.targetName +
-           movement + interval(findings.context) + " to " + interval(finding.rule) +
-           "; P(higher) = " + fixed(finding.pHigher, 3) + ".";
+           (finding.count == 1 ? " record" : " records") + same + "), the rate of " +
+           findings.targetName + movement + interval(findings.context) + " to " +
+           interval(finding.rule) + "; P(higher) = " + fixed(finding.pHigher, 3) + ".";
 }
 
 std::string findingsText(const TFindings& findings, const TFindingsProvenance& origin) {

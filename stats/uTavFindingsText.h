@@ -27,9 +27,13 @@ struct TFindingsProvenance {
 // The export formats: comma- or tab-separated UTF-8 with a header line, or a Markdown table.
 enum class TFindingsFormat { Csv, Tsv, Markdown };
 
-// The ranked findings, then the rules below the minimum count (marked in the "ranked" column),
-// one line each in `format`, with "." decimals; UTF-8, LF line ends.
-std::string exportFindings(const TFindings& findings, TFindingsFormat format);
+// The lines that say what the table is (the reproducibility header and the multiplicity line; as
+// "# " lines before CSV and TSV, as a list before Markdown), then the ranked findings and the
+// rules below the minimum count (marked in the "ranked" column), one line each in `format`, with
+// "." decimals; UTF-8, LF line ends. Each row ends with the number and the names ("; " between
+// them) of the rules folded into it.
+std::string exportFindings(const TFindings& findings, const TFindingsProvenance& origin,
+                           TFindingsFormat format);
 
 // The tav-batch command line that computes the same findings from the same file (Windows-1250):
 // every setting, the selection, the class, the target, the minimum count, the order and the
@@ -42,7 +46,8 @@ std::string reproducibilityHeader(const TFindings& findings, const TFindingsProv
 
 // One sentence for a finding: "Under CHECKING = <0 (274 records), the rate of bad rises from
 // 0.30 [0.27-0.33] to 0.49 [0.43-0.55]; P(higher) = 1.000." It rises when P(higher) > 0.5,
-// falls when below and stays the same at 0.5.
+// falls when below and stays the same at 0.5. A rule standing for others with the same records
+// says so: "(89 records, as under 32 other rules)".
 std::string findingSentence(const TFindings& findings, const TFinding& finding);
 
 // The header, a blank line, the multiplicity line and one sentence per flagged finding in the

@@ -88,7 +88,8 @@ TEST(BatchFindings, TheHeadersCommandLineReproducesTheSessionsTable) {
     session.updateContext("G,3,<>");
     const TFindings findings = session.computeFindings(1, 4, TFindingsSort::Diff);
     const std::string expected =
-        exportFindings(findings, TFindingsFormat::Tsv) + "\n" + multiplicityLine(findings) + "\n";
+        exportFindings(findings, session.findingsProvenance(), TFindingsFormat::Tsv) + "\n" +
+        multiplicityLine(findings) + "\n";
     const std::string line = findingsCommandLine(findings, session.findingsProvenance());
     std::vector<std::string> args = shellWords(line);
     ASSERT_GE(args.size(), 2u);

@@ -484,3 +484,31 @@ TEST_F(FindingsTest, SweepPlacesEveryThresholdOfTheFieldOnItsAxis) {
 }
 
 }  // namespace
+
+// 99 records: F (INT 1..5) takes only 1..3 in turn, so the thresholds at 4 and 5 and the
+// values 4 and 5 split nothing new; H (SET) is x exactly where F is 1. Each group of rules with
+// the same records is one finding, named after the first rule.
+TEST_F(FindingsTest, RulesWithTheSameRecordsAreOneFindingNamingTheOthers) {
+    std::string text =
+        "TAV DATA:3/TXT/1250\nC;F;H\nSET:1..2;INT:1..5;SET:1..2\nbad;a;x\ngood;b;y\n";
+    for (int r = 0; r < 99; ++r) {
+        const int f = 1 + r % 3;
+        text += std::string(r < 30 || r % 7 == 0 ? "1" : "2") + ";" + std::to_string(f) + ";" +
+                (f == 1 ? "1" : "2") + "\n";
+    }
+    session->loadDataFile(dir.write("alike.tav", text));
+    session->selectAllFields(true);
+    session->setClassFieldDeselected(0);
+    auto equivalents = [this](const TFindings& findings, const std::string& name) {
+        const TFinding* f = findingNamed(findings, name);
+        return f == nullptr ? std::vector<std::string>{"(missing)"} : f->equivalents;
+    };
+    const TFindings findings = session->computeFindings(1);
+    EXPECT_EQ(equivalents(findings, "(1) F= 1-a"), std::vector<std::string>{"(2) H= 1-x"});
+    EXPECT_EQ(equivalents(findings, "(1) F< 4-"), std::vector<std::string>{"(1) F< 5-"});
+    EXPECT_EQ(equivalents(findings, "(1) F= 4-"),
+              (std::vector<std::string>{"(1) F= 5-", "(1) F> 3-1"}));
+    EXPECT_TRUE(equivalents(findings, "(1) F= 2-b").empty()) << "the same count, other records";
+    for (const char* folded : {"(2) H= 1-x", "(1) F< 5-", "(1) F= 5-", "(1) F> 3-1"})
+        EXPECT_EQ(findingNamed(findings, folded), nullptr) << folded;
+}

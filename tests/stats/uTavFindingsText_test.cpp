@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace {
@@ -69,8 +70,18 @@ TFindingsProvenance madeOrigin() {
     return o;
 }
 
+// The lines after the "# " lines that say what the table is.
+std::string tableOf(const std::string& exported) {
+    size_t start = 0;
+    while (exported.compare(start, 2, "# ") == 0)
+        start = exported.find('\n', start) + 1;
+    return exported.substr(start);
+}
+
 TEST(FindingsExport, CsvHasAHeaderLineQuotedTextsAndPointDecimals) {
-    const std::string csv = exportFindings(madeFindings(), TFindingsFormat::Csv);
+    TFindings findings = madeFindings();
+    findings.ranked[0].equivalents = {"(1) CHECKING= 2-0..200", "(1) CHECKING< 3-x"};
+    const std::string csv = tableOf(exportFindings(findings, madeOrigin(), TFindingsFormat::Csv));
     std::istringstream lines(csv);
     std::string header, first, second, small;
     std::getline(lines, header);
@@ -80,26 +91,38 @@ TEST(FindingsExport, CsvHasAHeaderLineQuotedTextsAndPointDecimals) {
     EXPECT_EQ(header,
               "rule,condition,records,target_records,context_rate,context_low,context_high,"
               "rule_rate,rule_low,rule_high,difference,p_higher,score,error,lfsr,s_value,flagged,"
-              "rank_low,"
-              "rank_high,robust,ranked");
+              "rank_low,rank_high,robust,ranked,equivalent_rules,equivalent_names");
     EXPECT_EQ(first,
               "(1) CHECKING= 1-<0,CHECKING = <0,274,135,0.300000,0.272000,0.329000,0.492100,"
               "0.433400,0.550900,0.192100,1.000000,0.123457,0.000000,0.000012,0.000012,yes,1,2,"
-              "yes,yes");
+              "yes,yes,2,(1) CHECKING= 2-0..200; (1) CHECKING< 3-x");
     EXPECT_EQ(second.substr(0, 46), "\"(2) PURPOSE= 3-car, new\",\"PURPOSE = car, new\"");
     EXPECT_EQ(small.substr(0, 13), "\"(3) \"\"Q\"\"\tX\"");
     // No lfsr, no s-value and no rank: a small rule takes no part in the shrinkage.
-    EXPECT_EQ(small.substr(small.size() - 21), "0.200000,,,no,,,no,no");
+    EXPECT_EQ(small.substr(small.size() - 24), "0.200000,,,no,,,no,no,0,");
 }
 
-TEST(FindingsExport, TsvAndMarkdownKeepOneRecordALine) {
-    const std::string tsv = exportFindings(madeFindings(), TFindingsFormat::Tsv);
+// Each export says first what it is: the reproducibility header and the multiplicity line, as
+// comment lines before CSV and TSV and as a list before Markdown; one record a line after them.
+TEST(FindingsExport, EveryFormatStartsWithWhatTheTableIsAndKeepsOneRecordALine) {
+    const std::string header = reproducibilityHeader(madeFindings(), madeOrigin());
+    const std::string multiplicity =
+        "# 1 rule flagged; expected wrong signs 0.00; 0 coloured row by row\n";
+    const std::string csv = exportFindings(madeFindings(), madeOrigin(), TFindingsFormat::Csv);
+    EXPECT_EQ(csv.substr(0, header.size() + multiplicity.size()), header + multiplicity);
+    EXPECT_NE(header.find("# SHA-256: " + std::string(64, 'a')), std::string::npos);
+    EXPECT_NE(header.find("# Context: 3 2 >"), std::string::npos);
+    const std::string tsv =
+        tableOf(exportFindings(madeFindings(), madeOrigin(), TFindingsFormat::Tsv));
     EXPECT_NE(tsv.find("(3) \"Q\" X\t"), std::string::npos);  // a tab inside a text is a blank
     EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\n'), 4);
-    const std::string md = exportFindings(madeFindings(), TFindingsFormat::Markdown);
-    EXPECT_EQ(md.substr(0, 17), "| rule | conditio");
-    EXPECT_NE(md.find("\n| --- | --- |"), std::string::npos);
-    EXPECT_EQ(std::count(md.begin(), md.end(), '\n'), 5);
+    const std::string md = exportFindings(madeFindings(), madeOrigin(), TFindingsFormat::Markdown);
+    EXPECT_EQ(md.substr(0, 47), "- Findings of CREDIT = bad (code 1, field 0)\n- ");
+    EXPECT_NE(md.find("\n- 1 rule flagged; expected wrong signs 0.00;"), std::string::npos);
+    const std::string table = md.substr(md.find("\n\n") + 2);
+    EXPECT_EQ(table.substr(0, 17), "| rule | conditio");
+    EXPECT_NE(table.find("\n| --- | --- |"), std::string::npos);
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 5);
 }
 
 TEST(FindingsText, SentenceSaysTheDirectionWithBothIntervals) {
@@ -110,6 +133,13 @@ TEST(FindingsText, SentenceSaysTheDirectionWithBothIntervals) {
     EXPECT_EQ(findingSentence(f, f.ranked[1]),
               "Under PURPOSE = car, new (1 record), the rate of bad falls from 0.30 [0.27-0.33] "
               "to 0.10 [0.00-0.50]; P(higher) = 0.200.");
+    TFinding alike = f.ranked[0];
+    alike.equivalents = {"a"};
+    EXPECT_NE(findingSentence(f, alike).find("(274 records, as under 1 other rule), the rate"),
+              std::string::npos);
+    alike.equivalents = {"a", "b"};
+    EXPECT_NE(findingSentence(f, alike).find("(274 records, as under 2 other rules), the rate"),
+              std::string::npos);
 }
 
 // Two posteriors with a shape near zero order their means one way and P(higher) the other; the

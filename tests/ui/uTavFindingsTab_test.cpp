@@ -123,11 +123,12 @@ TEST_F(FindingsTabTest, ExportWritesCsvOrTsvAndCopyPutsTheSentences) {
     ui.saves.push_back(dir.file("out.csv"));
     tab->btnExport->click();
     const std::string csv = fileText(dir.file("out.csv"));
-    EXPECT_EQ(csv, exportFindings(tab->findings(), TFindingsFormat::Csv));
-    EXPECT_EQ(csv.substr(0, 15), "rule,condition,");
+    EXPECT_EQ(csv, exportFindings(tab->findings(), window->session().findingsProvenance(),
+                                  TFindingsFormat::Csv));
+    EXPECT_NE(csv.find("\nrule,condition,"), std::string::npos);
     ui.saves.push_back(dir.file("out.tsv"));
     tab->btnExport->click();
-    EXPECT_EQ(fileText(dir.file("out.tsv")).substr(0, 15), "rule\tcondition\t");
+    EXPECT_NE(fileText(dir.file("out.tsv")).find("\nrule\tcondition\t"), std::string::npos);
     ui.saves.push_back(std::nullopt);  // cancelled: nothing written, no message
     tab->btnExport->click();
     EXPECT_TRUE(ui.errors.empty());
@@ -162,7 +163,9 @@ TEST_F(FindingsTabTest, AFullDiskLeavesTheEarlierExportWholeAndARetryReplacesIt)
     ui.saves.push_back(path);
     tab->btnExport->click();
     EXPECT_EQ(ui.errors.size(), 1u);
-    EXPECT_EQ(fileText(path), exportFindings(tab->findings(), TFindingsFormat::Csv));
+    EXPECT_EQ(fileText(path),
+              exportFindings(tab->findings(), window->session().findingsProvenance(),
+                             TFindingsFormat::Csv));
     EXPECT_FALSE(leftBeside("out.csv"));
 }
 
@@ -297,6 +300,36 @@ TEST(ThresholdSweepPlot, PointHitTestPicksTheNearestWithinTheRadius) {
     EXPECT_EQ(sweepPointAt(plot, 10, 11), 0);
     EXPECT_EQ(sweepPointAt(plot, 50, 50), -1);
     EXPECT_EQ(sweepPointAt(TSweepPlot{}, 0, 0), -1);
+}
+
+}  // namespace
+
+namespace {
+
+// A finding standing for others says how many in its Rule cell and names them in the tip, at
+// most forty of them.
+TEST(FindingsModelTest, ARuleStandingForOthersCountsThemAndNamesThemInTheTip) {
+    TFindings findings;
+    TFinding alone;
+    alone.name = "(1) A= 1-x";
+    alone.condition = "A = x";
+    TFinding many = alone;
+    many.name = "(2) SKIN> 1-64";
+    many.condition = "SKIN > 64";
+    for (int i = 65; i < 65 + 42; ++i)
+        many.equivalents.push_back("(2) SKIN> " + std::to_string(i));
+    findings.ranked = {alone, many};
+    TFindingsModel model;
+    model.setFindings(findings);
+    EXPECT_EQ(model.index(0, TFindingsModel::kRule).data().toString(), "A = x");
+    EXPECT_EQ(model.index(0, TFindingsModel::kRule).data(Qt::ToolTipRole).toString(), "(1) A= 1-x");
+    EXPECT_EQ(model.index(1, TFindingsModel::kRule).data().toString(), "SKIN > 64 (+42 alike)");
+    const QString tip = model.index(1, TFindingsModel::kRule).data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(
+        tip.startsWith("(2) SKIN> 1-64\nThe same records and numbers as 42 other rules:\n"
+                       "(2) SKIN> 65\n"))
+        << tip.toStdString();
+    EXPECT_TRUE(tip.endsWith("(2) SKIN> 104\n... and 2 more")) << tip.toStdString();
 }
 
 }  // namespace

@@ -42,6 +42,22 @@ const TColumnText kColumnTexts[] = {
      "few records are not ranked."},
 };
 
+// The rule's name and, for a rule standing for others with the same records, theirs (at most
+// 40 of them, so that the tip fits on the screen).
+QString ruleTip(const TFinding& f) {
+    QString tip = qtText(f.name);
+    if (f.equivalents.empty()) return tip;
+    constexpr size_t kShown = 40;
+    tip += QStringLiteral("\nThe same records and numbers as %1 other rule%2:")
+               .arg(f.equivalents.size())
+               .arg(f.equivalents.size() == 1 ? "" : "s");
+    for (size_t i = 0; i < f.equivalents.size() && i < kShown; ++i)
+        tip += QStringLiteral("\n") + qtText(f.equivalents[i]);
+    if (f.equivalents.size() > kShown)
+        tip += QStringLiteral("\n... and %1 more").arg(f.equivalents.size() - kShown);
+    return tip;
+}
+
 }  // namespace
 
 void TFindingsModel::setFindings(const TFindings& findings) {
@@ -92,11 +108,12 @@ QVariant TFindingsModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::TextAlignmentRole && index.column() != kRule) {
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     }
-    if (role == Qt::ToolTipRole && index.column() == kRule) return qtText(f->name);
+    if (role == Qt::ToolTipRole && index.column() == kRule) return ruleTip(*f);
     if (role != Qt::DisplayRole) return {};
     switch (index.column()) {
         case kRule:
-            return qtText(f->condition);
+            if (f->equivalents.empty()) return qtText(f->condition);
+            return qtText(f->condition) + QStringLiteral(" (+%1 alike)").arg(f->equivalents.size());
         case kRecords:
             return f->count;
         case kTarget:

@@ -212,8 +212,8 @@ void TTavFindingsTab::btnExportClick() {
         if (!path) return;
         const bool tab = path->size() >= 4 && (path->compare(path->size() - 4, 4, ".tsv") == 0 ||
                                                path->compare(path->size() - 4, 4, ".txt") == 0);
-        const std::string bytes =
-            exportFindings(findings(), tab ? TFindingsFormat::Tsv : TFindingsFormat::Csv);
+        const std::string bytes = exportFindings(findings(), m_session.findingsProvenance(),
+                                                 tab ? TFindingsFormat::Tsv : TFindingsFormat::Csv);
         try {
             replaceFileWhole(*path, bytes);
         } catch (const EInOutError& error) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QCoreApplication>
+#include <QScrollBar>
 #include <QSignalSpy>
 
 #include "core/LocaleFormat.h"
@@ -170,6 +172,47 @@ TEST_F(TableModelTest, GridFollowsTheCursorAndOffersTheUsersMoves) {
     table.enableControls();
     EXPECT_EQ(model->rowCount(), 0);
     EXPECT_FALSE(grid.currentIndex().isValid());
+}
+
+// In a grid narrower than its columns, beside a vertical scroll bar, the name gives up width
+// and every number stays whole and in view; a number rewritten in place widens its column.
+TEST_F(TableModelTest, NumbersAreNeverCutWhenTheColumnsDoNotFit) {
+    for (int i = 3; i < 200; ++i)
+        append(i * 1000, std::string(20, 'N'), i * 0.25);
+    TTavGrid grid;
+    grid.setGridModel(model.get());
+    grid.setElasticColumn(1);
+    grid.show();
+    QCoreApplication::processEvents();
+    // The room beside the row indicator and the vertical scroll bar: the numbers and 16 digits.
+    const int digit = grid.fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    grid.resize(grid.width() - grid.viewport()->width() + grid.columnWidth(0) +
+                    grid.columnWidth(2) + 16 * digit,
+                200);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(grid.verticalScrollBar()->isVisible());
+    auto wholeInView = [&](int column, int row) {
+        const int right = grid.columnViewportPosition(column) + grid.columnWidth(column);
+        return grid.columnViewportPosition(column) >= 0 && right <= grid.viewport()->width() &&
+               grid.fontMetrics().horizontalAdvance(model->index(row, column).data().toString()) <
+                   grid.columnWidth(column);
+    };
+    EXPECT_TRUE(wholeInView(0, 199));
+    EXPECT_TRUE(wholeInView(2, 199));
+    EXPECT_TRUE(grid.wholeTextIfCut(model->index(199, 1)).endsWith("NNN"));
+
+    table.last();
+    table.edit();
+    table.setFieldValue(0, TxValue(12345678));
+    table.post();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(wholeInView(0, 199));
+    EXPECT_TRUE(wholeInView(2, 199));
+
+    // With room again the name takes back the width its texts ask for.
+    grid.resize(grid.fontMetrics().horizontalAdvance(QString(80, QLatin1Char('0'))), 200);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(grid.wholeTextIfCut(model->index(199, 1)).isEmpty());
 }
 
 TEST(GridColumns, EveryHeadingOfTheThreeGridsHasATooltip) {

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QItemSelectionModel>
+#include <QTimer>
 #include <QToolTip>
 #include <algorithm>
 
@@ -49,6 +50,7 @@ void TTavGrid::setGridModel(TxTableModel* model) {
     connect(model, &TxTableModel::currentRowChanged, this, &TTavGrid::onModelRowChanged);
     connect(model, &QAbstractItemModel::modelReset, this, &TTavGrid::followTable);
     connect(model, &QAbstractItemModel::modelReset, this, &TTavGrid::fitColumns);
+    connect(model, &QAbstractItemModel::dataChanged, this, &TTavGrid::fitColumnsLater);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &TTavGrid::onViewRowChanged);
     m_userSized.assign(model->columnCount(), false);
@@ -68,8 +70,45 @@ void TTavGrid::fitColumns() {
                                    headerMetrics.horizontalAdvance(title) + 6);
         const int width = std::max(least, std::min(widestText(c), kMaxFitChars * digit));
         setColumnWidth(c, width + kCellMargin);
+        if (c == m_elastic) m_elasticFitted = width + kCellMargin;
     }
     m_fitting = false;
+    fitElasticColumn();
+}
+
+void TTavGrid::setElasticColumn(int column) {
+    m_elastic = column;
+    m_elasticFitted = m_model != nullptr && column >= 0 && column < m_model->columnCount()
+                          ? columnWidth(column)
+                          : 0;
+    fitElasticColumn();
+}
+
+void TTavGrid::fitElasticColumn() {
+    if (m_model == nullptr || m_elastic < 0 || m_elastic >= m_model->columnCount() ||
+        m_userSized[m_elastic]) {
+        return;
+    }
+    int others = 0;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        others += c == m_elastic ? 0 : columnWidth(c);
+    // The viewport is what the vertical scroll bar, when shown, leaves.
+    const int room = viewport()->width() - others;
+    const int least = kLeastElasticChars * fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    const int width = std::max(least + kCellMargin, std::min(m_elasticFitted, room));
+    if (width == columnWidth(m_elastic)) return;
+    m_fitting = true;
+    setColumnWidth(m_elastic, width);
+    m_fitting = false;
+}
+
+void TTavGrid::fitColumnsLater() {
+    if (m_fitPending) return;
+    m_fitPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_fitPending = false;
+        if (m_model != nullptr) fitColumns();
+    });
 }
 
 int TTavGrid::widestText(int column) const {
@@ -106,6 +145,11 @@ QString TTavGrid::wholeTextIfCut(const QModelIndex& index) const {
 }
 
 bool TTavGrid::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::Resize) {
+        const bool handled = QTableView::viewportEvent(event);
+        fitElasticColumn();
+        return handled;
+    }
     if (event->type() != QEvent::ToolTip) return QTableView::viewportEvent(event);
     const auto* help = static_cast<QHelpEvent*>(event);
     const QModelIndex index = indexAt(help->pos());

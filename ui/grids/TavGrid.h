@@ -6,12 +6,14 @@
 class TxTableModel;
 
 // A data grid bound to a result table: column titles, widths in characters, a row indicator,
-// whole-row selection, read-only. After every fill each column fits its title and its widest
-// text, up to a limit past which texts are elided and their cell's tooltip shows them whole; a
-// column the user resized keeps the user's width. Its current row is the table's cursor: the
-// table's moves show in the grid at once, and the user's moves are offered to the window
-// (rowMoveRequested), which moves the table or, while a command runs, puts the grid back on the
-// table's row.
+// whole-row selection, read-only. After every fill, and after rows rewritten in place, each
+// column fits its title and its widest text, up to a limit past which texts are elided and their
+// cell's tooltip shows them whole; a column the user resized keeps the user's width. Numbers are
+// never cut: when the columns are wider than the room beside the vertical scroll bar, the
+// elastic column (a name) gives up width, down to a few characters, before any other does. Its
+// current row is the table's cursor: the table's moves show in the grid at once, and the user's
+// moves are offered to the window (rowMoveRequested), which moves the table or, while a command
+// runs, puts the grid back on the table's row.
 class TTavGrid : public QTableView {
     Q_OBJECT
   public:
@@ -28,8 +30,13 @@ class TTavGrid : public QTableView {
     // the cell shows all of it. The cell's tooltip.
     QString wholeTextIfCut(const QModelIndex& index) const;
 
+    // Makes `column` (a text column) the one that narrows when the columns do not fit.
+    void setElasticColumn(int column);
+
     // The widest a column grows to fit its texts, in characters of the grid's font.
     static constexpr int kMaxFitChars = 60;
+    // The narrowest the elastic column gets to fit the others in, in characters.
+    static constexpr int kLeastElasticChars = 10;
 
   protected:
     bool viewportEvent(QEvent* event) override;
@@ -40,6 +47,12 @@ class TTavGrid : public QTableView {
 
   private:
     void fitColumns();
+    // Narrows the elastic column to the room the other columns leave, or widens it back to
+    // its fitted width.
+    void fitElasticColumn();
+    // Fits the columns once, after the current event: rows rewritten one by one change their
+    // texts many times in a row.
+    void fitColumnsLater();
     int widestText(int column) const;
     void onSectionResized(int column, int oldWidth, int newWidth);
     void onModelRowChanged(int row);
@@ -48,6 +61,9 @@ class TTavGrid : public QTableView {
     TxTableModel* m_model = nullptr;
     bool m_following = false;
     bool m_fitting = false;
+    bool m_fitPending = false;
+    int m_elastic = -1;
+    int m_elasticFitted = 0;  // the elastic column's width as its texts ask
     // Per column: the user set its width, so fitting leaves it alone.
     std::vector<bool> m_userSized;
 };

@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStackedLayout>
@@ -315,6 +316,8 @@ void TfrmTavMain::createResultsArea() {
         grid("DBgrdFields", m_session->fieldsTable(), fieldsGridColumns(), &m_fieldsModel);
     DBgrdSimpleRules =
         grid("DBgrdSimpleRules", m_session->rulesTable(), rulesGridColumns(), &m_rulesModel);
+    DBgrdFields->setElasticColumn(FieldsColumns::kName);
+    DBgrdSimpleRules->setElasticColumn(RuleColumns::kName);
     DBgrdSimpleRules->setItemDelegate(new TTavScoreDelegate(
         [this] { return m_session->scoresOutdated() || m_session->scoresPartial(); },
         DBgrdSimpleRules));
@@ -335,6 +338,7 @@ void TfrmTavMain::createResultsArea() {
     PageControl2->setObjectName(QStringLiteral("PageControl2"));
     DBgrdFrequency = grid("DBgrdFrequency", m_session->frequencyTable(), frequencyGridColumns(),
                           &m_frequencyModel);
+    DBgrdFrequency->setElasticColumn(FrequencyColumns::kName);
     DBgrdFrequency->setItemDelegate(new TTavSignifDelegate(DBgrdFrequency));
     auto* page = new QWidget(PageControl2);
     auto* pageLayout = new QVBoxLayout(page);
@@ -364,8 +368,9 @@ void TfrmTavMain::createResultsArea() {
     results->addWidget(pnlDisplay);
     results->setStretchFactor(1, 1);
     // The design's 433 pixels, or more when the grids' font needs more for the columns of the
-    // Fields grid, the tab shown first.
-    int fieldsWidth = DBgrdFields->verticalHeader()->width() + 2 * DBgrdFields->frameWidth() + 8;
+    // Fields grid, the tab shown first, and its vertical scroll bar.
+    int fieldsWidth = DBgrdFields->verticalHeader()->width() + 2 * DBgrdFields->frameWidth() +
+                      DBgrdFields->verticalScrollBar()->sizeHint().width() + 8;
     for (int c = 0; c < m_fieldsModel->columnCount(); ++c)
         fieldsWidth += DBgrdFields->columnWidth(c);
     results->setSizes({std::max(433, fieldsWidth), 544});

@@ -1,10 +1,15 @@
 // Google Benchmark of the beta distribution: ProbAbove for the
 // rows a Frequency table of a 32,561-record table meets (a frequent, a rare and an absent class
-// value), against the plain 200-bin loop, and Overlap, Cdf and Quantile for the chart.
+// value), against the plain 200-bin loop, and Overlap, Cdf and Quantile for the chart; and the
+// cost per ProbAbove, Cdf and Quantile as the table grows from 10^4 to 10^7 records (BM_*Records).
 
 #include <benchmark/benchmark.h>
 
 #include "stats/uTavBeta.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -84,8 +89,66 @@ void BM_Quantile(benchmark::State& state) {
         benchmark::DoNotOptimize(d.Quantile(0.05));
 }
 
+// A table of N = range(0) records, a class value of rate range(1) per mille in it (the context,
+// m = 2, m(prior) = 1) and a rule of N/10 records whose rate is one standard error higher (its
+// m-estimate with the context's mean as prior): what the frequency table compares.
+struct TRecordsCase {
+    TBeta context;
+    TBeta rule;
+};
+
+TRecordsCase RecordsCase(const benchmark::State& state) {
+    const double n = static_cast<double>(state.range(0));
+    const double rate = static_cast<double>(state.range(1)) / 1000.0;
+    const TBeta context = Evaluated(std::floor(n * rate), n);
+    const double nr = n / 10.0;
+    const double kr = std::floor(nr * rate + std::sqrt(nr * rate * (1.0 - rate)));
+    const double q = context.Mean();
+    return {context, Make(kr + 2.0 * q, (nr - kr) + 2.0 * (1.0 - q))};
+}
+
+// rule.ProbAbove(context) as the frequency table calls it, the window made afresh each time.
+void BM_ProbAbove_Records(benchmark::State& state) {
+    const TRecordsCase c = RecordsCase(state);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(c.rule.ProbAbove(c.context));
+    state.counters["bins"] =
+        static_cast<double>(TBeta::ProbAboveBins(std::min(c.rule.StdDev(), c.context.StdDev())));
+}
+
+// The Cdf of the context at 41 points across its middle (mean +- 2 sd), per point.
+void BM_Cdf_Records(benchmark::State& state) {
+    const TRecordsCase c = RecordsCase(state);
+    const double mean = c.context.Mean();
+    const double sd = c.context.StdDev();
+    for (auto _ : state) {
+        for (int z = -20; z <= 20; ++z)
+            benchmark::DoNotOptimize(c.context.Cdf(mean + 0.1 * z * sd));
+    }
+    state.SetItemsProcessed(state.iterations() * 41);
+}
+
+// The two quantiles of the 95 % credible interval of the context.
+void BM_Quantile_Records(benchmark::State& state) {
+    const TRecordsCase c = RecordsCase(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(c.context.Quantile(0.025));
+        benchmark::DoNotOptimize(c.context.Quantile(0.975));
+    }
+}
+
+void RecordsArgs(benchmark::internal::Benchmark* b) {
+    for (const std::int64_t n : {10'000, 100'000, 1'000'000, 10'000'000}) {
+        for (const std::int64_t perMille : {500, 10})
+            b->Args({n, perMille});
+    }
+}
+
 }  // namespace
 
+BENCHMARK(BM_ProbAbove_Records)->Apply(RecordsArgs)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Cdf_Records)->Apply(RecordsArgs)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Quantile_Records)->Apply(RecordsArgs)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ProbAbove_Wide);
 BENCHMARK(BM_ProbAbove_Frequent32561);
 BENCHMARK(BM_ProbAbove_Equal32561);

@@ -1,14 +1,17 @@
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 
-// Special functions of the beta distribution. LnGamma and the prefactor of the incomplete beta
-// function (the log-gamma sum, a ln x + b ln(1 - x) and its exponential) work in 64-bit floats:
-// at tens of thousands of records the log-gamma values reach 1e5 to 1e6, where a 32-bit float
-// keeps only a tenth or a hundredth of a unit and the distribution would shift visibly. The
-// continued fraction stays in 32-bit floats with its tolerance of 3e-7. The numbers are the same
-// on every build (the library is compiled with -ffp-contract=off and without -ffast-math). The
+// Special functions of the beta distribution, in 64-bit floats throughout: the parameters and the
+// point are used as given (nothing is rounded to 32 bits), so the results hold at any record count
+// (tables of 10 million records and more give parameters far beyond 2^24). The regularised
+// incomplete beta function costs a bounded amount of work at any size of the parameters: the
+// continued fraction where it converges in a few dozen steps, and in the middle of a distribution
+// with both parameters at least 100 (where the fraction would need about sqrt(parameter) steps) an
+// integral of the density from a point three standard deviations out. The numbers are the same on
+// every build (the library is compiled with -ffp-contract=off and without -ffast-math). The
 // functions keep no state.
 
 // Error codes of EStStatError.
@@ -35,58 +38,67 @@ class EStStatError : public std::runtime_error {
 double LnGamma(double x);
 
 // The continued fraction of the regularised incomplete beta function (modified Lentz, Numerical
-// Recipes betacf), tolerance 3e-7, at most BetaCfMaxIterations(a, b) iterations; 173 when it does
-// not converge within them.
-float BetaContinuedFraction(float a, float b, float x);
+// Recipes betacf) in 64-bit floats, tolerance 1e-15 (guard 1e-300), at most
+// BetaCfMaxIterations(a, b) iterations; 173 when it does not converge within them.
+double BetaContinuedFraction(double a, double b, double x);
 
 // The same with an explicit iteration cap (the plain fraction is maxIterations = 100).
-float BetaContinuedFraction(float a, float b, float x, long long maxIterations);
+double BetaContinuedFraction(double a, double b, double x, long long maxIterations);
 
 // The iteration cap of the continued fraction: max(100, 10 x sqrt(max(a, b))), rounded down. For
-// parameters up to 100 it is the plain 100.
-long long BetaCfMaxIterations(float a, float b);
+// parameters up to 100 it is the plain 100. The evaluations below never come near it: they use the
+// fraction only where it converges within about 70 steps.
+long long BetaCfMaxIterations(double a, double b);
 
-// The regularised incomplete beta function of (x - A)/(B - A): the cumulative distribution of a
-// beta distribution on [A, B]. The point is rounded to a 32-bit float (the continued fraction
-// works in floats, with alpha and beta rounded likewise); the prefactor is computed at that point
-// with the 64-bit parameters. The result lies in [0, 1]. 171 when x is outside [A, B] (or NaN),
-// A = B, or alpha or beta is not a positive finite number as a 32-bit float. Where the exponential
-// term is 0 (x = 0, x = 1, or underflow) the result is 0 or 1 without the continued fraction.
+// The regularised incomplete beta function I_t(alpha, beta) at t = (x - A)/(B - A): the cumulative
+// distribution of a beta distribution on [A, B], to about 1e-14 absolute, computed as
+// TBetaCdfFixed(alpha, beta)(t). The result lies in [0, 1]. 171 when x is outside [A, B] (or NaN),
+// A = B, or alpha or beta is not a positive finite number. Where the term t^alpha (1 - t)^beta /
+// B(alpha, beta) is 0 in 64-bit floats (t = 0, t = 1, or underflow) the result is 0 or 1.
 double BetaCdf(double x, double alpha, double beta, double A, double B);
 
 // The x in [A, B] with BetaCdf(x, alpha, beta, A, B) = p (Ridders' method, Numerical Recipes
-// zriddr, accuracy 3e-7, at most 100 iterations). 171 for p outside [0, 1] (or NaN), A = B, or
-// alpha or beta not a positive finite number; 173 when it does not converge or the bracket is lost.
+// zriddr, accuracy 1e-12 x (B - A), at most 100 iterations). 171 for p outside [0, 1] (or NaN),
+// A = B, or alpha or beta not a positive finite number; 173 when it does not converge or the
+// bracket is lost.
 double BetaQuantile(double p, double alpha, double beta, double A, double B);
 
 // |a| with the sign of b (b >= 0 counts as positive).
 double SignOf(double a, double b);
 
 // BetaCdf(x, alpha, beta, 0, 1) for many x with the same parameters: the terms that do not depend
-// on x are computed once, and the two logarithms of a point can be shared by several distributions.
-// Every result is bit-identical to BetaCdf's (the same operations in the same order).
+// on x (and, for large parameters, the two tails beyond three standard deviations) are computed
+// once. Every result is bit-identical to BetaCdf's (BetaCdf is this). How a point is evaluated:
+// - The term T(x) = x^alpha (1 - x)^beta / B(alpha, beta) in logarithms: ln B from Stirling's
+// series
+//   with its correction terms (no large log-gamma values are subtracted), and for both parameters
+//   at least 10 as ln T = ln(sqrt(alpha beta / (2 pi (alpha + beta)))) + corrections
+//   + alpha f((x - p)/p) + beta f((p - x)/q) with p, q the mean and 1 - mean and
+//   f(y) = ln(1 + y) - y, so that it stays exact to rounding near the mean at any size.
+// - Both parameters at least 100 and x within three standard deviations of the mean: I (up to the
+//   mean) or 1 - I (beyond it) at the nearest of seven anchors a whole number of deviations from
+//   the mean, plus the integral of the density from there to x (8-point Gauss-Legendre over at most
+//   half a deviation). The anchors are computed once: the continued fraction at three deviations
+//   out (a few dozen steps at any size) and 10-point Gauss-Legendre between neighbours.
+// - Otherwise T(x) CF(alpha, beta, x)/alpha below (alpha + 1)/(alpha + beta + 2), else
+//   1 - T(x) CF(beta, alpha, 1 - x)/beta; where T(x) is 0, the result is Step(x).
 class TBetaCdfFixed {
   public:
-    // 171 when alpha or beta is not a positive finite number as a 32-bit float.
+    // 171 when alpha or beta is not a positive finite number.
     TBetaCdfFixed(double alpha, double beta);
 
-    // BetaCdf(x, alpha, beta, 0, 1); x must lie in [0, 1].
-    double operator()(float x) const;
+    // BetaCdf(x, alpha, beta, 0, 1); 0 for x <= 0 and 1 for x >= 1.
+    double operator()(double x) const;
 
-    // The same, given lnX = std::log(double(x)) and ln1mX = std::log(1.0 - x) (unused for x = 0
-    // and 1).
-    double Eval(float x, double lnX, double ln1mX) const;
-
-    // What BetaCdf gives where its exponential term is 0: 0 below (alpha + 1)/(alpha + beta + 2),
+    // What BetaCdf gives where the term T(x) is 0: 0 below (alpha + 1)/(alpha + beta + 2),
     // else 1.
-    double Step(float x) const { return x < threshold_ ? 0.0 : 1.0; }
+    double Step(double x) const { return x < threshold_ ? 0.0 : 1.0; }
     double Threshold() const { return threshold_; }
 
-    // Bounds lo and hi of the bulk: for every float x in [0, 1] with x <= lo or x >= hi the
-    // exponential term is 0, so the result is Step(x) (x = 0 and x = 1 always are). The bounds come
-    // from the exact exponent (concave in x) and a generous bound on the rounding of its
-    // evaluation; lo < 0 and hi > 1 when no such x is known (parameters above 1e7, where that bound
-    // would not be small).
+    // Bounds lo and hi of the bulk: for every x in [0, 1] with x <= lo or x >= hi the term T(x) is
+    // 0, so the result is Step(x) (x = 0 and x = 1 always are). The bounds come from the computed
+    // exponent with a margin of 1 (far more than its rounding), the exact one being concave in x;
+    // lo < 0 and hi > 1 when no such x exists.
     struct TBounds {
         double lo;
         double hi;
@@ -94,10 +106,26 @@ class TBetaCdfFixed {
     TBounds ZeroTermBounds() const;
 
   private:
+    enum class TForm { Centred, Logs };
+    double LnTerm(double x) const;     // ln T(x) for 0 < x < 1
+    double LowerTail(double x) const;  // T(x) CF(alpha, beta, x)/alpha
+    double UpperTail(double x) const;  // T(x) CF(beta, alpha, 1 - x)/beta
+    // The integral of the density from `from` to `to` by the Gauss-Legendre rule (its positive
+    // nodes and weights).
+    template <std::size_t N>
+    double Integral(double from, double to, const double (&rule)[N][2]) const;
+
+    static constexpr int kAnchors = 7;  // mean - 3 sd, ..., mean + 3 sd
+
     double alpha_;
     double beta_;
-    float alphaF_;  // the parameters of the continued fraction
-    float betaF_;
-    double lnFactor_;   // LnGamma(alpha + beta) - LnGamma(alpha) - LnGamma(beta)
-    double threshold_;  // (alpha + 1)/(alpha + beta + 2)
+    double p_ = 0.0;  // alpha/(alpha + beta)
+    double q_ = 0.0;  // beta/(alpha + beta)
+    TForm form_ = TForm::Logs;
+    double lnFactor_ = 0.0;         // the part of ln T(x) that does not depend on x
+    double threshold_ = 0.0;        // (alpha + 1)/(alpha + beta + 2)
+    bool middle_ = false;           // both parameters at least 100: the middle is integrated
+    double sd_ = 0.0;               // sqrt(p q / (alpha + beta + 1))
+    double anchor_[kAnchors] = {};  // mean + k sd for k = -3 .. 3
+    double mass_[kAnchors] = {};    // I at the anchors up to the mean, 1 - I beyond it
 };

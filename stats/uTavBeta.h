@@ -12,7 +12,9 @@ class TCdfWindowCache;
 
 // A beta distribution with its two parameters. Both are 0 after creation; the owner
 // writes them directly. No invariant is enforced: Cdf, Quantile, ProbAbove and Overlap raise
-// EStStatError 171 unless both parameters, converted to 32-bit floats, are positive and finite.
+// EStStatError 171 unless both parameters are positive and finite. Everything is in 64-bit floats
+// (parameters, points and bin edges), so it holds at any record count; each Cdf costs a bounded
+// amount of work however large the parameters (see stats/StStat.h).
 // The arithmetic is in stats/uTavBeta.cpp (compiled with -ffp-contract=off), none in this header.
 class TBeta {
   public:
@@ -25,7 +27,7 @@ class TBeta {
     // sqrt(Alpha Beta / ((Alpha + Beta)^2 (Alpha + Beta + 1))).
     double StdDev() const;
 
-    // BetaCdf(x, Alpha, Beta, 0, 1): x rounded to a 32-bit float, the prefactor in 64 bits.
+    // BetaCdf(x, Alpha, Beta, 0, 1), in 64-bit floats.
     double Cdf(double x) const;
 
     // BetaQuantile(p, Alpha, Beta, 0, 1).
@@ -34,7 +36,7 @@ class TBeta {
     // The probability that a draw from this distribution is larger than a draw from other: over n
     // bins of width 1/n (n = ProbAboveBins of the smaller StdDev), the sum of this distribution's
     // mass in bin i, from (i - 1)/n to i/n, times other's Cdf at the bin's lower edge. Each edge is
-    // the 64-bit i/n converted to a 32-bit float. The sum is evaluated only inside other's window
+    // the 64-bit i/n. The sum is evaluated only inside other's window
     // (TCdfWindow with kProbAboveTail); the bins above it add this distribution's mass there. So
     // the result is within 2^-30 (below 1e-9) of the full sum, and it is clamped to [0, 1]. It lies
     // a little below the exact probability (for two equal distributions a little below 0.5, about
@@ -58,12 +60,18 @@ class TBeta {
     static std::int64_t ProbAboveBins(double s);
     static std::int64_t OverlapBins(double s);
 
-    // The cap of the bin counts. No distribution with both parameters at least 1 and their sum up
-    // to 250,000 reaches it. It is reached by a parameter well below 1, which Evaluate gives a
-    // class value without records (alpha about 1/d for d records): there the 32-bit Cdf holds
-    // nearly all the mass at 0 at any bin width, the sum stays near 0 however fine the grid, and
-    // the cap only bounds the work (the formula alone asks for 23 million bins at d = 32,561 and 9
-    // billion at m = m(prior) = 0.01 and d = 65,000).
+    // The cap of the bin counts: reached where the smaller standard deviation is below 4e-6. No
+    // distribution with both parameters at least 1 and their sum up to 250,000 reaches it. It is
+    // reached by a parameter well below 1, which Evaluate gives a class value without records
+    // (alpha about 1/d for d records; nearly all the mass lies in the first bin at any bin width,
+    // so the sum stays near 0 however fine the grid, and the cap only bounds the work: the formula
+    // alone asks for 23 million bins at d = 32,561 and 9 billion at m = m(prior) = 0.01 and
+    // d = 65,000), and in tables of millions of records also by a rare class value (s below 4e-6
+    // is a rate below about 1.6e-11 x d: 1,600 of 10 million records). There the bins are wider
+    // than a quarter of the narrower distribution; the sums are still those over kMaxBins bins.
+    // With or without the cap a window holds about 50 bins of the distribution that set the
+    // count (ProbAbove sums over the window of `other`: for a rule against its context, about 50
+    // bins at any record count).
     static constexpr std::int64_t kMaxBins = 1'000'000;
 
     // The tails outside the windows: 2^-30 for ProbAbove (its sum moves by at most that much), and
@@ -72,8 +80,8 @@ class TBeta {
     static constexpr double kOverlapTail = 1.0 / 4294967296.0;
 };
 
-// The Cdf of one distribution at the edges of a grid of n bins on [0, 1] (edge k is the 64-bit k/n
-// converted to a 32-bit float), where a comparison can feel it: from First(), the first edge where
+// The Cdf of one distribution at the edges of a grid of n bins on [0, 1] (edge k is the 64-bit
+// k/n), where a comparison can feel it: from First(), the first edge where
 // it is at least `tail`, to Last(), the first edge where it is at least 1 - tail. Below First()
 // it is under `tail`, from Last() on over 1 - tail. The values there are computed once. 171 for
 // invalid parameters; 173 from a point that does not converge.
@@ -88,8 +96,8 @@ class TCdfWindow {
     double At(std::int64_t k) const { return m_values[static_cast<std::size_t>(k - m_first)]; }
 
     // Edge k of a grid of `bins` bins.
-    static float Edge(std::int64_t k, std::int64_t bins) {
-        return static_cast<float>(static_cast<double>(k) / static_cast<double>(bins));
+    static double Edge(std::int64_t k, std::int64_t bins) {
+        return static_cast<double>(k) / static_cast<double>(bins);
     }
 
   private:

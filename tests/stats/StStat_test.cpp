@@ -1,7 +1,7 @@
 // Tests of the special functions (stats/StStat). Reference values were computed
 // independently with Python's math.lgamma and mpmath (betainc, beta, findroot at 30-40 digits), at
-// the 32-bit float value of each argument where that matters; tests/stats/beta_reference.py prints
-// them.
+// the 64-bit value of each argument (some older ones at the 32-bit float value a test passes);
+// tests/stats/beta_reference.py prints them, large_count_reference.py those of LargeCount_test.
 
 #include "stats/StStat.h"
 
@@ -95,12 +95,11 @@ TEST(LnGamma, KnownValuesOfTheBetaFunction) {
     EXPECT_NEAR(BetaFunction(1.5f, 2.5f), 0.19634954084936207, 1e-6);  // pi / 16
 }
 
-// LnGamma and the prefactor of BetaCdf work in 64-bit floats, the continued fraction in 32-bit
-// floats: these values come from a step-by-step emulation of the formulas in Python
-// (tests/stats/beta_reference.py: 64-bit floats where the code has them, every operation of the
-// fraction rounded to a 32-bit float). A 32-bit LnGamma misses the large values by whole units in
-// the last float place (0.03 at 32563, 0.06 at 65001) and BetaCdf by up to 1e-3 there.
-TEST(SpecialFunctions, SixtyFourBitPrefactorThirtyTwoBitFraction) {
+// Everything is in 64-bit floats: LnGamma is Numerical Recipes' gammln step by step, the continued
+// fraction and BetaCdf are the exact values at the 64-bit arguments to rounding (mpmath;
+// tests/stats/beta_reference.py prints all of them). The 32-bit fraction of before missed these
+// by up to 2e-7.
+TEST(SpecialFunctions, SixtyFourBitThroughout) {
     const std::pair<double, double> lnGamma[] = {
         {0.5, 0.572364942924743},   {1.5, -0.12078223763524987}, {3.5, 1.2009736023470738},
         {10.0, 12.801827480081961}, {100.0, 359.1342053696796},  {0.001, 6.907178885383853},
@@ -109,27 +108,33 @@ TEST(SpecialFunctions, SixtyFourBitPrefactorThirtyTwoBitFraction) {
     for (const auto& [x, value] : lnGamma)
         EXPECT_DOUBLE_EQ(LnGamma(x), value) << x;
     struct TCase {
-        float a, b, x;
-        std::uint32_t bits;
-    };
-    const TCase fraction[] = {{50, 50, 0.49f, 0x412ca8df},
-                              {200, 180, 0.5f, 0x4154676f},
-                              {30.6f, 71.4f, 0.3f, 0x41080dbf},
-                              {12, 15, 0.44f, 0x40b79af8}};
-    for (const auto& c : fraction) {
-        EXPECT_EQ(Bits(BetaContinuedFraction(c.a, c.b, c.x)), c.bits) << c.a << " " << c.b;
-    }
-    struct TCdfCase {
-        float x, a, b;
+        double a, b, x;
         double value;
     };
-    const TCdfCase cdf[] = {
-        {0.3f, 2, 5, 0.579824841193005},    {0.1f, 0.5f, 0.5f, 0.20483277557117746},
-        {0.9f, 10, 3, 0.8891299958402367},  {0.25f, 7.5f, 2.5f, 0.0004086155815469219},
-        {0.7f, 3, 3, 0.8369199467911013},   {0.35f, 30.6f, 71.4f, 0.8638376938605647},
-        {0.42f, 12, 15, 0.4051958326034482}};
+    const TCase fraction[] = {{50, 50, 0.49, 10.791227584425414},
+                              {200, 180, 0.5, 13.275244359653952},
+                              {30.6, 71.4, 0.3, 8.503362484189005},
+                              {12, 15, 0.44, 5.737667645248053}};
+    for (const auto& c : fraction) {
+        EXPECT_NEAR(BetaContinuedFraction(c.a, c.b, c.x), c.value, 1e-13 * c.value)
+            << c.a << " " << c.b;
+    }
+    struct TCdfCase {
+        double x, a, b;
+        double value;
+    };
+    const TCdfCase cdf[] = {{0.3, 2, 5, 0.5798249999999999},
+                            {0.1, 0.5, 0.5, 0.20483276469913345},
+                            {0.9, 10, 3, 0.889130022255},
+                            {0.25, 7.5, 2.5, 0.00040861560216952044},
+                            {0.7, 3, 3, 0.8369199999999999},
+                            {0.35, 30.6, 71.4, 0.8638375652560192},
+                            {0.42, 12, 15, 0.40519596720175965},
+                            {0.0001, 1, 32562, 0.9614717222721855},
+                            {0.49998, 32500, 32500, 0.49593165721853527}};
     for (const auto& c : cdf) {
-        EXPECT_DOUBLE_EQ(BetaCdf(c.x, c.a, c.b, 0, 1), c.value) << c.x << " " << c.a << " " << c.b;
+        EXPECT_NEAR(BetaCdf(c.x, c.a, c.b, 0, 1), c.value, 1e-14)
+            << c.x << " " << c.a << " " << c.b;
     }
     // Large arguments: within the Lanczos formula's own error of the exact ln Gamma.
     for (const double x : {32563.0, 65001.0, 250000.0})
@@ -169,10 +174,10 @@ TEST(BetaContinuedFraction, LargeParametersNeedMoreThan100) {
     int points = 0;
     for (float x = 0.49997f; x < 0.49999f; x = std::nextafter(x, 1.0f)) {
         ++points;
-        float plain = 0.0f;
+        double plain = 0.0;
         const int plainCode =
             ErrorCode([&] { plain = BetaContinuedFraction(32500, 32500, x, 100); });
-        float mended = 0.0f;
+        double mended = 0.0;
         ASSERT_EQ(ErrorCode([&] { mended = BetaContinuedFraction(32500, 32500, x); }), 0) << x;
         if (plainCode == 173) {
             ++neededMore;
@@ -194,7 +199,7 @@ TEST(BetaContinuedFraction, SameAsPlainWhereHundredSuffices) {
         for (const float b : params) {
             for (int k = 1; k < 64; ++k) {
                 const float x = static_cast<float>(k) / 64.0f;
-                float plain = 0.0f;
+                double plain = 0.0;
                 if (ErrorCode([&] { plain = BetaContinuedFraction(a, b, x, 100); }) != 0) continue;
                 ASSERT_EQ(Bits(plain), Bits(BetaContinuedFraction(a, b, x))) << a << " " << b;
                 ++compared;
@@ -226,19 +231,15 @@ TEST(BetaCdf, KnownValues) {
     EXPECT_NEAR(BetaCdf(0.25f, 7.5f, 2.5f, 0, 1), 0.00040861560216952044, 2e-8);
     EXPECT_NEAR(BetaCdf(0.2f, 1, 1, 0, 1), 0.2, 1e-6);
     EXPECT_NEAR(BetaCdf(0.7f, 3, 3, 0, 1), 0.8369199842286106, 2e-6);
-    // With the 64-bit LnGamma of 32563 (about 3e5; the 32-bit one cost some 1e-4 here) what is
-    // left is the 32-bit continued fraction just above its threshold, where 1 - x in floats and
-    // its first step 1 - qab x / qap lose digits: 3e-5.
-    EXPECT_NEAR(BetaCdf(0.0001f, 1, 32562, 0, 1), 0.9614717191025888, 5e-5);
+    // Large parameters, where the 32-bit fraction of before missed by 3e-5: now to rounding.
+    EXPECT_NEAR(BetaCdf(0.0001f, 1, 32562, 0, 1), 0.9614717191025888, 1e-13);
     EXPECT_NEAR(BetaCdf(0.5f, 2, 2, 0, 1), 0.5, 1e-6);
-    // At a = b = 32500 (log-gamma values near 6.5e5) the 32-bit LnGamma cost a few per cent; now
-    // the 32-bit fraction near its threshold is what is left (3e-5): exact 0.4959 at the float of
-    // 0.49998.
-    EXPECT_NEAR(BetaCdf(0.49998f, 32500, 32500, 0, 1), 0.4959321945624672, 5e-5);
+    // At a = b = 32500: exact 0.4959 at the float of 0.49998.
+    EXPECT_NEAR(BetaCdf(0.49998f, 32500, 32500, 0, 1), 0.4959321945624672, 1e-13);
 }
 
-// The error of the 32-bit arithmetic grows with the log-gamma values it subtracts (each
-// known to about 2^-23 of its size): the tolerance of the identities below.
+// The tolerance of the identities below, kept from the 32-bit arithmetic (whose error grew with
+// the log-gamma values it subtracted); the 64-bit functions meet them with a wide margin.
 double Tolerance(float a, float b) {
     return 2e-6 + (std::fabs(std::lgamma(static_cast<double>(a) + b)) +
                    std::fabs(std::lgamma(static_cast<double>(a))) +
@@ -417,8 +418,15 @@ TEST(TBetaCdfFixed, InvalidParameters) {
     EXPECT_EQ(ErrorCode([] { TBetaCdfFixed(0, 1); }), 171);
     EXPECT_EQ(ErrorCode([] { TBetaCdfFixed(1, -1); }), 171);
     EXPECT_EQ(ErrorCode([] { TBetaCdfFixed(kNaN, 1); }), 171);
-    // Beyond 1e7 nothing is skipped.
-    const TBetaCdfFixed::TBounds none = TBetaCdfFixed(2e7f, 2e7f).ZeroTermBounds();
-    EXPECT_LT(none.lo, 0.0);
-    EXPECT_GT(none.hi, 1.0);
+    // Beyond 1e7 the bounds hold too (the exponent is computed around the mean, exact to rounding).
+    const TBetaCdfFixed wide(2e7, 2e7);
+    const TBetaCdfFixed::TBounds bounds = wide.ZeroTermBounds();
+    EXPECT_GT(bounds.lo, 0.49);
+    EXPECT_LT(bounds.lo, 0.5);
+    EXPECT_GT(bounds.hi, 0.5);
+    EXPECT_LT(bounds.hi, 0.51);
+    EXPECT_EQ(wide(bounds.lo), 0.0);
+    EXPECT_EQ(wide(bounds.hi), 1.0);
+    EXPECT_GT(wide(bounds.lo + 0.001), 0.0);
+    EXPECT_NEAR(bounds.hi - 0.5, 0.5 - bounds.lo, 1e-9);  // the distribution is symmetric
 }

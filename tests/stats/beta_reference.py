@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """Independent reference values for tests/stats/StStat_test.cpp and uTavBeta_test.cpp.
 
-First: a step-by-step emulation of the formulas: LnGamma and the prefactor of BetaCdf in 64-bit
-floats (Python's own floats), the continued fraction in 32-bit floats (every operation rounded to
-float32 with struct; log and exp taken in 64 bits and rounded, i.e. correctly rounded), printing
-the values of LnGamma and BetaCdf and the bit patterns of BetaContinuedFraction that the C++ code
-must give.
-Second (needs mpmath): exact values of the incomplete beta function, quantiles and P(X > Y).
+First: the values of LnGamma (Numerical Recipes gammln, step by step in Python's 64-bit floats),
+the exact continued fraction of the incomplete beta function and the exact BetaCdf at the 64-bit
+points (mpmath), which the 64-bit code must give to rounding.
+Second (needs mpmath): exact values of the incomplete beta function, quantiles and P(X > Y); the
+values "at the float of x" are kept from the time the point was rounded to 32 bits.
+The large counts (10^4 to 10^7 records) are in large_count_reference.py.
 """
 import math
 import struct
@@ -79,13 +79,25 @@ def betacdf(x, a, b):
 
 
 def part1():
+    import mpmath as mp
+    mp.mp.dps = 40
     for x in (0.5, 1.5, 3.5, 10, 100, 0.001, 7.25, 30.6, 32563, 65001):
         print('LnGamma', x, repr(lngamma(x)), 'lgamma', repr(math.lgamma(x)))
     for a, b, x in ((50, 50, 0.49), (200, 180, 0.5), (30.6, 71.4, 0.3), (12, 15, 0.44)):
-        print('BetaContinuedFraction', a, b, x, hexf(betacf(a, b, x)))
+        a, b, x = mp.mpf(a), mp.mpf(b), mp.mpf(x)
+        # The fraction is I_x(a, b) a B(a, b) / (x^a (1 - x)^b).
+        cf = mp.betainc(a, b, 0, x, regularized=True) * a * mp.beta(a, b) / (x**a * (1 - x)**b)
+        print('BetaContinuedFraction', a, b, x, repr(float(cf)))
     for x, a, b in ((0.3, 2, 5), (0.1, 0.5, 0.5), (0.9, 10, 3), (0.25, 7.5, 2.5), (0.7, 3, 3),
-                    (0.35, 30.6, 71.4), (0.42, 12, 15)):
-        print('BetaCdf', x, a, b, repr(betacdf(x, f(a), f(b))))
+                    (0.35, 30.6, 71.4), (0.42, 12, 15), (0.0001, 1, 32562)):
+        print('BetaCdf', x, a, b,
+              repr(float(mp.betainc(mp.mpf(a), mp.mpf(b), 0, mp.mpf(x), regularized=True))))
+    # Too large for betainc's series: 1/2 less the integral of the density from x to 1/2.
+    a = b = mp.mpf(32500)
+    lb = mp.loggamma(a) + mp.loggamma(b) - mp.loggamma(a + b)
+    dens = lambda t: mp.exp((a - 1) * mp.log(t) + (b - 1) * mp.log(1 - t) - lb)
+    for x in (0.49998,):
+        print('BetaCdf', x, 32500, 32500, repr(float(0.5 - mp.quad(dens, [mp.mpf(x), 0.5]))))
 
 
 def part2():

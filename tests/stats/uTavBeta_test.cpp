@@ -132,8 +132,11 @@ TEST(TBeta, CdfEdgeCases) {
     EXPECT_EQ(ErrorCode([] { Make(1, 0).Cdf(0.5); }), 171);
     EXPECT_EQ(ErrorCode([] { Make(1, 1).Cdf(-0.001); }), 171);
     EXPECT_EQ(ErrorCode([] { Make(1, 1).Cdf(1.001); }), 171);
-    // A parameter below the smallest 32-bit float becomes 0: invalid.
-    EXPECT_EQ(ErrorCode([] { Make(1e-300, 1).Cdf(0.5); }), 171);
+    // A parameter below the smallest 32-bit float is a valid 64-bit one (it made 171 while the
+    // parameters were rounded to 32 bits): I_0.5(1e-300, 1) = 0.5^1e-300 = 1.
+    EXPECT_EQ(ErrorCode([] { Make(1e-300, 1).Cdf(0.5); }), 0);
+    EXPECT_EQ(Make(1e-300, 1).Cdf(0.5), 1.0);
+    EXPECT_EQ(ErrorCode([] { Make(-1e-300, 1).Cdf(0.5); }), 171);
 }
 
 TEST(TBeta, QuantileEdgeCasesAndInverse) {

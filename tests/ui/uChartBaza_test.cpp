@@ -7,12 +7,14 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/LocaleFormat.h"
 #include "stats/uTavSets.h"
 #include "tests/support/InjectedFault.h"
 #include "ui/charts/ChartDrawingSurface.h"
@@ -219,12 +221,45 @@ TEST_F(ChartBaza, NothingIsDrawnBeyondTheSurface) {
     const TBazaLayout& layout = window.layoutOfPicture();
     EXPECT_EQ(layout.right, 15 + 40 * 26);
     EXPECT_EQ(layout.FieldColumnX[39], 15 + 39 * 26);
-    // Record 623 (code 4, blue) has its first row on the surface's last one.
+    // Row 623 has its first pixel row on the surface's last one; it shows record 698 of the
+    // sample (code 4, blue).
     EXPECT_EQ(at(image(), 15 + 9, 1899), qRgb(0, 0, 255));
     EXPECT_EQ(at(image(), 15 + 34 * 26, rowOf(0)), qRgb(0, 255, 255));
     // A click past the last visible column finds the last field that starts before it.
     window.imgBazaDblClick(QPoint(899, 20));
     EXPECT_EQ(ops.messages, (std::vector<std::string>{"899 20 33"}));
+}
+
+TEST_F(ChartBaza, MoreRecordsThanRowsShowAnEvenSampleAndSaySo) {
+    const TLocaleFormat saved = localeFormat();
+    localeFormat() = TLocaleFormat{};
+    // 1,248 records in 624 rows: row i shows record 2i, always code 1 (aqua); the odd records,
+    // code 2, are never drawn.
+    const auto wide = table("A", "SET:1..2", 1, 1248, 2, 1);
+    window.setData(&wide->data);
+    window.FormShow();
+    EXPECT_EQ(window.layoutOfPicture().Records.rows(), 624);
+    for (const int row : {0, 1, 2, 311, 623}) {
+        EXPECT_EQ(at(image(), 15, rowOf(row)), qRgb(0, 255, 255)) << row;
+        EXPECT_EQ(at(image(), 18, rowOf(row)), row >= 11 && row <= 64 ? kSilver : kWhite) << row;
+    }
+    EXPECT_EQ(window.lblRecordSample->text(),
+              "624 of 1,248 records shown, evenly spaced (one in 2)");
+    // The separator runs through every row and no further.
+    EXPECT_EQ(at(image(), 9, 1899), kMaroon);
+
+    // A table that fits draws every record in its row and says nothing.
+    window.imgBaza->image().fill(Qt::white);
+    const auto narrow = table("A", "SET:1..2", 1, 624, 2, 1);
+    window.setData(&narrow->data);
+    window.FormShow();
+    EXPECT_FALSE(window.layoutOfPicture().Records.sampled());
+    EXPECT_EQ(at(image(), 15, rowOf(1)), kWhite);
+    EXPECT_EQ(at(image(), 18, rowOf(1)), qRgb(255, 0, 255));
+    EXPECT_EQ(at(image(), 18, rowOf(623)), qRgb(255, 0, 255));
+    EXPECT_EQ(window.lblRecordSample->text(), "");
+    EXPECT_TRUE(ops.messages.empty());
+    localeFormat() = saved;
 }
 
 TEST_F(ChartBaza, EveryShowingDrawsOverWhatIsThere) {

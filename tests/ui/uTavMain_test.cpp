@@ -512,6 +512,34 @@ TEST_F(MainWindowTest, TheEntropyGainRunShowsProgressAndStopsOnCancelWithTheScor
     EXPECT_GT(all, scored);
 }
 
+TEST_F(MainWindowTest, AFastRankingRepaintsTheProgressAtItsStartAndItsEndOnly) {
+    load(sample);
+    makeClass(kLoanField);
+    trigger("selectAll1");
+    // A clock that never moves: the whole run falls within one interval.
+    window->setProgressClock([] { return std::chrono::steady_clock::time_point{}; });
+    std::vector<int> shown;
+    ui.duringEvents = [&] {
+        shown.push_back(window->ProgressBar1->value());
+        if (shown.size() == 1) window->btnCancelRun->click();
+    };
+    window->tlbtnA->click();
+    ui.duringEvents = nullptr;
+    // Cancel, seen at the first repaint, still stops the run at its next question.
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_GT(shown[0], 0);
+    EXPECT_EQ(shown[1], 0);
+    EXPECT_TRUE(window->session().scoresPartial());
+    // A run to its end is shown at its start and its end too.
+    shown.clear();
+    ui.duringEvents = [&] { shown.push_back(window->ProgressBar1->value()); };
+    window->tlbtnA->click();
+    ui.duringEvents = nullptr;
+    EXPECT_EQ(shown.size(), 2u);
+    EXPECT_FALSE(window->session().scoresPartial());
+    EXPECT_EQ(window->ProgressBar1->value(), 0);
+}
+
 TEST_F(MainWindowTest, ACancelledRankingSaysItIsPartialAndLeavesTheRestBlank) {
     load(sample);
     makeClass(kLoanField);

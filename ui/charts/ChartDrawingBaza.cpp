@@ -11,7 +11,7 @@
 namespace {
 
 constexpr int kFirstRecordY = 30;
-constexpr int kFirstDotted = 11;  // records 11..64 carry the silver dots
+constexpr int kFirstDotted = 11;  // rows 11..64 carry the silver dots
 constexpr int kLastDotted = 64;
 const QColor kSilver(192, 192, 192);
 const QColor kMaroon(128, 0, 0);
@@ -30,15 +30,15 @@ bool dotted(int r) {
     return r >= kFirstDotted && r <= kLastDotted;
 }
 
-// The records whose rows reach into the image.
-int visibleRecords(const QImage& image, int recordCount) {
-    const int rows = std::max(0, image.height() - kFirstRecordY);
-    return std::min(recordCount, (rows + 2) / 3);
+// The record rows that reach into the image.
+int rowsThatFit(const QImage& image) {
+    const int pixels = std::max(0, image.height() - kFirstRecordY);
+    return (pixels + 2) / 3;
 }
 
 // The 11-pixel separator at x: silver dots, a maroon line through every record, silver dots.
-void drawSeparator(QImage& image, int records, long long& x) {
-    for (int r = 0; r < records; ++r) {
+void drawSeparator(QImage& image, int rows, long long& x) {
+    for (int r = 0; r < rows; ++r) {
         const long long y = kFirstRecordY + 3LL * r;
         for (int b = 0; b <= 2; ++b) {
             if (dotted(r)) {
@@ -54,12 +54,14 @@ void drawSeparator(QImage& image, int records, long long& x) {
 }
 
 // The column of value code v of field i at x.
-void drawValueColumn(QImage& image, const TBaza& data, int i, int v, int records, long long x) {
+void drawValueColumn(QImage& image, const TBaza& data, int i, int v, const TRecordSample& sample,
+                     long long x) {
     const QColor color = ValueColor(v);
     const TMnozica* set = data.valueSet(i, v);
-    for (int r = 0; r < records; ++r) {
+    for (int r = 0; r < sample.rows(); ++r) {
         const long long y = kFirstRecordY + 3LL * r;
-        const bool member = set != nullptr && r <= set->maxIndex() && set->testBit(r);
+        const int record = sample.recordOfRow(r);
+        const bool member = set != nullptr && record <= set->maxIndex() && set->testBit(record);
         for (int a = 0; a <= 2; ++a) {
             for (int b = 0; b <= 2; ++b) {
                 if (member) {
@@ -90,10 +92,11 @@ QColor ValueColor(int v) {
 }
 
 void drawBazaPicture(QImage& image, const TBaza& data, TBazaLayout& layout) {
-    const int records = visibleRecords(image, data.RecordCount());
+    layout.Records = TRecordSample(data.RecordCount(), rowsThatFit(image));
+    const TRecordSample& sample = layout.Records;
     const int fields = std::min(data.FieldCount(), kMaxFields);
     long long x = 4;
-    drawSeparator(image, records, x);
+    drawSeparator(image, sample.rows(), x);
     layout.left = 4;
     for (int i = 0; i < fields; ++i) {
         layout.FieldColumnX[i] = -1;
@@ -108,10 +111,10 @@ void drawBazaPicture(QImage& image, const TBaza& data, TBazaLayout& layout) {
                 x += 3 * (high - v + 1);
                 break;
             }
-            drawValueColumn(image, data, i, int(v), records, x);
+            drawValueColumn(image, data, i, int(v), sample, x);
             x += 3;
         }
-        drawSeparator(image, records, x);
+        drawSeparator(image, sample.rows(), x);
         layout.right = clampToInt(x);
     }
     QPainter painter(&image);

@@ -1,6 +1,7 @@
 #include "ui/charts/uChartBaza.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -9,6 +10,7 @@
 #include "ui/charts/ChartDrawingSurface.h"
 #include "ui/charts/PngBytes.h"
 #include "ui/dialogs/TavUiOps.h"
+#include "ui/text/QtText.h"
 
 TfrmChartBaza::TfrmChartBaza(TTavUiOps& ui, QWidget* parent) : QWidget(parent), m_ui(ui) {
     setWindowFlag(Qt::Window);
@@ -19,9 +21,12 @@ TfrmChartBaza::TfrmChartBaza(TTavUiOps& ui, QWidget* parent) : QWidget(parent), 
     scrlbx->setBackgroundRole(QPalette::Base);
     btnSave = new QPushButton("Save picture as PNG...");
     btnSave->setAutoDefault(false);
+    lblRecordSample = new QLabel;
+    lblRecordSample->setObjectName(QStringLiteral("lblRecordSample"));
 
     auto* commands = new QHBoxLayout;
     commands->addWidget(btnSave);
+    commands->addWidget(lblRecordSample);
     commands->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -51,6 +56,7 @@ void TfrmChartBaza::showEvent(QShowEvent* event) {
 void TfrmChartBaza::FormShow() {
     if (m_data == nullptr) return;
     drawBazaPicture(imgBaza->image(), *m_data, m_layout);
+    lblRecordSample->setText(qtText(sampleCaption(m_layout.Records)));
     imgBaza->update();
 }
 

@@ -5,6 +5,7 @@
 
 #include "ui/charts/ChartDrawingBaza.h"
 
+class QLabel;
 class QPushButton;
 class QScrollArea;
 class TBaza;
@@ -40,6 +41,9 @@ class TfrmChartBaza : public QWidget {
     TChartSurface* imgBaza;
     // The save command (the surface's right click belongs to the field query).
     QPushButton* btnSave;
+    // Beside it: which records the picture shows when the table has more than its rows hold,
+    // empty otherwise.
+    QLabel* lblRecordSample;
 
   public slots:
     // Remembers the mouse position over the surface.

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/window/ProgressPacer.h"
+
 class QAction;
 class QComboBox;
 class QFrame;
@@ -62,8 +64,14 @@ class TfrmTavMain : public QMainWindow {
     // returned; used for a file named at start.
     void loadFile(const std::string& path);
 
-    // Sets the progress bar to the fraction 0..1 (0 empties it) and processes pending events.
+    // Sets the progress bar to the fraction 0..1 (0 empties it) and processes pending events,
+    // paced by time: the first report of a run and its end at once, between them one report per
+    // interval of the progress clock, the others skipped.
     void ReportProgress(double fraction);
+    // Paces the progress reports by `clock` instead of the steady clock (tests).
+    void setProgressClock(TProgressPacer::TClock clock) {
+        m_progressPacer.setClock(std::move(clock));
+    }
     // Rewrites status panels 0 to 3 from the file name and the three settings.
     void UpdateStatusLine();
     // The text of status panel 0..4 (panel 0 shows the file's full path, shortened to fit).
@@ -178,6 +186,7 @@ class TfrmTavMain : public QMainWindow {
     bool m_busy = false;
     // Cancel (or Escape) was pressed during the entropy-gain run.
     bool m_cancelRequested = false;
+    TProgressPacer m_progressPacer;
     bool m_closeRequested = false;
     bool m_contextEditDeferred = false;
     std::array<QString, 5> m_statusTexts;

@@ -13,13 +13,9 @@ extern double MPrior;           // m of the prior estimate, default 1.0
 extern double MParam;           // m of the m-estimate, default 2.0
 extern double SignificancePct;  // significance level in per cent, default 5.0
 
-// The largest m and m(prior) whose comparisons keep their meaning. Evaluate's parameters are
-// record counts plus about m, and the continued fraction works in 32-bit floats: measured on a
-// class value of 30 % in 100 and in 65,001 records, the Cdf at the mean stays within 1e-5 of its
-// exact value (0.5 plus the skewness term) up to m = 1e6 (alpha + beta about 1.07e6); at 1e7 it is
-// off by 4e-4, at 1e9 by 3e-3 (parameters above 2^24, where a float no longer holds a + 1), and
-// from 1e12 on ProbAbove of a distribution with itself falls from 0.465 to 0.25 and then to 0.
-// A setting above this limit is to be refused like a non-finite one.
+// The largest m and m(prior) a setting takes. With m far beyond the record counts every estimate
+// is the prior and every comparison says nothing; a setting above this limit is refused like a
+// non-finite one, so that a mistyped exponent does not pass for an analysis.
 inline constexpr double kMaxSetting = 1e6;
 
 // Which rows of the Frequency table show: one flag per value code 0..127 and one for the

@@ -20,12 +20,6 @@
 
 namespace {
 
-std::uint32_t Bits(float v) {
-    std::uint32_t b;
-    std::memcpy(&b, &v, sizeof b);
-    return b;
-}
-
 std::uint64_t Bits(double v) {
     std::uint64_t b;
     std::memcpy(&b, &v, sizeof b);

@@ -14,9 +14,9 @@ constexpr double kCfEps = 1e-15;        // the tolerance of the continued fracti
 constexpr double kQuantileEps = 1e-12;  // the accuracy of Ridders' method, times B - A
 constexpr double kHalfLn2Pi = 0.91893853320467274178;  // ln sqrt(2 pi)
 
-// A valid shape parameter: a positive finite number (so NaN and infinity are invalid).
+// A valid shape parameter: a positive number up to kMaxShape (so NaN and infinity are invalid).
 bool ValidShape64(double v) {
-    return v > 0.0 && std::isfinite(v);
+    return v > 0.0 && v <= kMaxShape;
 }
 
 // The Lentz guard: a value whose magnitude is below 1e-300 becomes 1e-300.

@@ -16,7 +16,12 @@
 
 // Error codes of EStStatError.
 inline constexpr int kStErrInvalidParameter = 171;  // "Invalid parameter"
-inline constexpr int kStErrNoConvergence = 173;     // "no convergence in numerical routine"
+
+// The largest shape parameter taken. Record counts plus m stay far below it; past 2^53 a count is
+// no longer a whole number in a double, and squares of sums such as (alpha + beta)^2 (alpha +
+// beta + 1) in a standard deviation head for overflow.
+inline constexpr double kMaxShape = 1e15;
+inline constexpr int kStErrNoConvergence = 173;  // "no convergence in numerical routine"
 
 // The exception the special functions raise; what() is the message text of the code.
 class EStStatError : public std::runtime_error {
@@ -53,14 +58,14 @@ long long BetaCfMaxIterations(double a, double b);
 // The regularised incomplete beta function I_t(alpha, beta) at t = (x - A)/(B - A): the cumulative
 // distribution of a beta distribution on [A, B], to about 1e-14 absolute, computed as
 // TBetaCdfFixed(alpha, beta)(t). The result lies in [0, 1]. 171 when x is outside [A, B] (or NaN),
-// A = B, or alpha or beta is not a positive finite number. Where the term t^alpha (1 - t)^beta /
-// B(alpha, beta) is 0 in 64-bit floats (t = 0, t = 1, or underflow) the result is 0 or 1.
+// A = B, or alpha or beta is not a positive number up to kMaxShape. Where the term t^alpha (1 -
+// t)^beta / B(alpha, beta) is 0 in 64-bit floats (t = 0, t = 1, or underflow) the result is 0 or 1.
 double BetaCdf(double x, double alpha, double beta, double A, double B);
 
 // The x in [A, B] with BetaCdf(x, alpha, beta, A, B) = p (Ridders' method, Numerical Recipes
 // zriddr, accuracy 1e-12 x (B - A), at most 100 iterations). 171 for p outside [0, 1] (or NaN),
-// A = B, or alpha or beta not a positive finite number; 173 when it does not converge or the
-// bracket is lost.
+// A = B, or alpha or beta not a positive number up to kMaxShape; 173 when it does not converge or
+// the bracket is lost.
 double BetaQuantile(double p, double alpha, double beta, double A, double B);
 
 // |a| with the sign of b (b >= 0 counts as positive).
@@ -84,7 +89,7 @@ double SignOf(double a, double b);
 //   1 - T(x) CF(beta, alpha, 1 - x)/beta; where T(x) is 0, the result is Step(x).
 class TBetaCdfFixed {
   public:
-    // 171 when alpha or beta is not a positive finite number.
+    // 171 when alpha or beta is not a positive number up to kMaxShape.
     TBetaCdfFixed(double alpha, double beta);
 
     // BetaCdf(x, alpha, beta, 0, 1); 0 for x <= 0 and 1 for x >= 1.

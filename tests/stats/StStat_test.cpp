@@ -281,6 +281,9 @@ TEST(BetaCdf, InvalidParameters) {
     EXPECT_EQ(ErrorCode([] { BetaCdf(0.5f, kNaN, 2, 0, 1); }), 171);
     EXPECT_EQ(ErrorCode([] { BetaCdf(0.0f, 2, kNaN, 0, 1); }), 171);
     EXPECT_EQ(ErrorCode([] { BetaCdf(0.5f, kInf, 2, 0, 1); }), 171);
+    // Past kMaxShape a parameter is no count plus m of any table.
+    EXPECT_EQ(ErrorCode([] { BetaCdf(0.5f, 2, 2 * kMaxShape, 0, 1); }), 171);
+    EXPECT_EQ(ErrorCode([] { BetaCdf(0.5f, kMaxShape, kMaxShape, 0, 1); }), 0);
 }
 
 // Where the exponential term is 0 the continued fraction is not needed: the result is 0 or 1 at

@@ -309,7 +309,7 @@ TEST_F(ChartM, ShowBetaCapturesBothDistributions) {
 
 TEST_F(ChartM, FailingBetaFunctionsDrawWhatTheyCanAndReportOncePerAction) {
     TChartParams params;
-    params.ChartAlpha1 = 1e39;  // beyond a 32-bit float: the beta functions refuse it
+    params.ChartAlpha1 = 1e39;  // past kMaxShape: the beta functions refuse it
     params.ChartBeta1 = 2;
     params.ChartAlpha2 = 2;
     params.ChartBeta2 = 3;

@@ -33,9 +33,13 @@ void XMLdtstFrequencyGetHeader(TxDataSet& table) {
 }
 
 void emptyTable(TxDataSet& table) {
-    table.first();
-    while (table.hasCurrentRecord())
+    // From the back: each row then leaves the store without moving the ones after it, where
+    // deleting from the front moved them all, once per row.
+    TSuspendedViews bulk(table);
+    while (!table.isEmpty()) {
+        table.last();
         table.deleteRecord();
+    }
 }
 
 void rewriteRows(TxDataSet& table, const std::function<void(int row)>& write) {

@@ -9,6 +9,7 @@
 
 #include "core/CodePage.h"
 #include "core/Errors.h"
+#include "core/MemoryBudget.h"
 #include "core/TextUtils.h"
 #include "core/uTavObj.h"
 
@@ -170,9 +171,12 @@ void TDataFileReader::run(const std::string& bytes, TDataFileKind fileKind, Code
     m_data.splitLine(readLine(), headerKind, page, types, kFieldsAndOne);
     readFields(names, types);
 
-    // The value codes are allocated from the counted lines, never beyond the limit.
-    m_data.reserveRecords(static_cast<int>(std::min<size_t>(lineCount, kMaxRecords)),
-                          std::min(bytes.size(), size_t{1} << 30));
+    // The value codes are allocated from the counted lines, once it is known that they fit.
+    const size_t records = lineCount > m_next ? lineCount - m_next : 0;
+    checkMemoryFor(m_data.recordStorageBytes(records) + bytes.size(),
+                   "The table of \"" + m_fileName + "\" (" + std::to_string(records) +
+                       " records of " + std::to_string(m_data.FieldCount()) + " fields)");
+    m_data.reserveRecords(records, bytes.size());
     m_keepsBytes = keepsEveryByte(page);
     std::vector<std::string> previous(m_data.FieldCount());
     std::vector<std::string> values;
@@ -182,8 +186,7 @@ void TDataFileReader::run(const std::string& bytes, TDataFileKind fileKind, Code
         if (j > labelCount) {
             if (m_data.RecordCount() >= kMaxRecords) {
                 failAt(lineNumber, "more than " + std::to_string(kMaxRecords) +
-                                       " records; a table holds at most " +
-                                       std::to_string(kMaxRecords));
+                                       " records; record numbers stop there");
             }
             addRecord(line, kind, page);
             const int r = m_data.RecordCount() - 1;

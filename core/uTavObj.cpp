@@ -240,7 +240,10 @@ int TBaza::fieldValueAsInteger(int r, int i) const {
 
 int TBaza::fieldValueCode(int r, int i) const {
     if (r < 0 || r >= RecordCount() || i < 0 || i >= FieldCount()) return 0;
-    return m_codes[static_cast<size_t>(r) * FieldCount() + i];
+    const size_t at = static_cast<size_t>(r) * FieldCount() + i;
+    if (m_codes[at] != kOtherCode) return m_codes[at];
+    const auto other = m_otherCodes.find(at);
+    return other == m_otherCodes.end() ? kOtherCode : other->second;
 }
 
 const std::string& TBaza::valueName(int i, int v) const {
@@ -291,15 +294,19 @@ void TBaza::setFields(std::vector<std::string> names, std::vector<std::string> t
     m_valueBytes.clear();
     m_recordStarts.clear();
     m_codes.clear();
+    m_otherCodes.clear();
     m_currentRecord = -1;
 }
 
-void TBaza::reserveRecords(int records, size_t textBytes) {
+void TBaza::reserveRecords(size_t records, size_t textBytes) {
     m_valueBytes.reserve(textBytes);
-    if (records <= 0) return;
-    const int capped = records < kMaxRecords ? records : kMaxRecords;
+    const size_t capped = std::min(records, static_cast<size_t>(kMaxRecords));
     m_recordStarts.reserve(capped);
-    m_codes.reserve(static_cast<size_t>(capped) * FieldCount());
+    m_codes.reserve(capped * FieldCount());
+}
+
+size_t TBaza::recordStorageBytes(size_t records) const {
+    return records * (sizeof(size_t) + static_cast<size_t>(FieldCount()));
 }
 
 void TBaza::appendRecord(const std::vector<std::string>& values) {
@@ -325,14 +332,23 @@ void TBaza::addValue(std::string_view text) {
     if (i >= FieldCount() || !isCodedType(m_info[i].type)) return;
     const int r = RecordCount() - 1;
     // Codes come from the texts as stored: upper-casing changes neither integers nor reals.
-    m_codes[static_cast<size_t>(r) * FieldCount() + i] = codeOfText(r, i, text);
+    storeCode(i, codeOfText(r, i, text));
+}
+
+void TBaza::storeCode(int i, int code) {
+    const size_t at = static_cast<size_t>(RecordCount() - 1) * FieldCount() + i;
+    if (code >= 0 && code < kOtherCode) {
+        m_codes[at] = static_cast<uint8_t>(code);
+    } else {
+        m_codes[at] = kOtherCode;
+        m_otherCodes[at] = code;
+    }
 }
 
 void TBaza::endRecord() {
     const int r = RecordCount() - 1;
-    int32_t* row = m_codes.data() + static_cast<size_t>(r) * FieldCount();
     for (int i = m_valuesInRecord; i < FieldCount(); ++i) {
-        if (isCodedType(m_info[i].type)) row[i] = codeOfText(r, i, std::string_view());
+        if (isCodedType(m_info[i].type)) storeCode(i, codeOfText(r, i, std::string_view()));
     }
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/FieldTypes.h"
@@ -29,8 +30,9 @@ struct TLoadHooks {
     SetBuilderHook buildSets;
 };
 
-// Limits of the data model.
-inline constexpr int kMaxRecords = 65001;
+// Limits of the data model. Records are bounded by memory (checked before a load allocates);
+// their indexes are ints, and the record sets' words must stay addressable.
+inline constexpr int kMaxRecords = 2'147'483'647 - 64;
 inline constexpr int kMaxFields = 256;
 inline constexpr int kMaxValueCode = 127;   // value codes with names and sets: 0..127
 inline constexpr int kSubTotalSlot = 128;   // the set slot of a field's "Sub-total" set
@@ -113,11 +115,15 @@ class TBaza {
     int fieldValueAsInteger(int r, int i) const;
     // The code stored at load time; 0 outside the loaded records and fields.
     int fieldValueCode(int r, int i) const;
-    // The codes stored at load time of record r, one per field (FieldCount of them), for passes
-    // over every record. Requires: 0 <= r < RecordCount.
-    const int32_t* codeRow(int r) const {
+    // The codes stored at load time of record r, one byte per field (FieldCount of them), for
+    // passes over every record: the code itself when it is 0..254, kOtherCode for any other code,
+    // which fieldValueCode gives. Requires: 0 <= r < RecordCount.
+    const uint8_t* codeRow(int r) const {
         return m_codes.data() + static_cast<size_t>(r) * m_info.size();
     }
+    // The byte of codeRow that stands for a code outside 0..254 (a value a file gives beyond its
+    // field's range, which no value set holds).
+    static constexpr uint8_t kOtherCode = 255;
     // The name of code v of field i; "" outside 0..FieldCount-1 and 0..127.
     const std::string& valueName(int i, int v) const;
     // The record set in slot v (0..128) of field i, or none outside those ranges.
@@ -154,7 +160,7 @@ class TBaza {
     // and leaves the object unchanged then.
     void setFields(std::vector<std::string> names, std::vector<std::string> types);
     // Appends a record given by its field texts and stores its value codes.
-    // Throws ELimitError past kMaxRecords records.
+    // Throws ELimitError past kMaxRecords records (memory runs out long before).
     void appendRecord(const std::vector<std::string>& values);
     // The same one value at a time, without a list of texts: beginRecord (throws ELimitError past
     // kMaxRecords records), addValue for each text in field order, then endRecord, which codes the
@@ -167,7 +173,9 @@ class TBaza {
     // Sets boundary k (1..127) of field i; ignored outside.
     void setBoundary(int i, int k, double value);
     // Reserves room for the value codes of `records` records and `textBytes` bytes of their texts.
-    void reserveRecords(int records, size_t textBytes = 0);
+    void reserveRecords(size_t records, size_t textBytes = 0);
+    // The bytes a table of `records` records of this object's fields takes, texts aside.
+    size_t recordStorageBytes(size_t records) const;
 
   private:
     const TFieldInfo& info(int i) const;
@@ -192,7 +200,12 @@ class TBaza {
     std::vector<std::string> m_names;
     std::vector<std::string> m_types;
     std::vector<TFieldInfo> m_info;
-    std::vector<int32_t> m_codes;  // RecordCount x FieldCount, row by row
+    // Stores the code of field i of the record being built.
+    void storeCode(int i, int code);
+
+    std::vector<uint8_t> m_codes;  // RecordCount x FieldCount, row by row
+    // The codes outside 0..254, by their place in m_codes (kOtherCode there).
+    std::unordered_map<size_t, int32_t> m_otherCodes;
     std::vector<std::array<std::string, kMaxValueCode + 1>> m_valueNames;
     std::vector<std::array<double, kMaxBoundaries + 1>> m_boundaries;
     std::vector<std::array<TMnozica*, kSubTotalSlot + 2>> m_slots;  // slot v at index v + 1

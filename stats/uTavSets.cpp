@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "core/FieldTypes.h"
+#include "core/MemoryBudget.h"
 #include "core/TextUtils.h"
+#include "core/WorkerPool.h"
 
 void AddItem(TPravilo& rule, int field, int valueCode, TRelation relation) {
     rule.push_back(TItemPravila{field, valueCode, relation});
@@ -124,24 +126,34 @@ TCodedFieldSets createCodedField(TBaza& data, TSetCatalogue& catalogue, unsigned
 
 // Fills the field sets and value sets of several fields in one pass over the records, a word of
 // 64 records at a time; then the threshold sets as unions of value sets. The codes of neighbouring
-// fields share cache lines, so each line of the code table is read once.
+// fields share cache lines, so each line of the code table is read once. The records are split
+// between the worker threads on word boundaries, so no two threads write the same word.
 void fillCodedFields(const TBaza& data, std::vector<TCodedFieldSets>& group) {
-    const int records = data.RecordCount();
-    for (int r = 0; r < records; ++r) {
-        const int32_t* row = data.codeRow(r);
-        const size_t word = static_cast<size_t>(r) >> 6;
-        const uint64_t bit = uint64_t{1} << (r & 63);
-        for (const TCodedFieldSets& sets : group) {
-            const int code = row[sets.field];
-            if (code < sets.low || code > sets.high) continue;
-            if (!sets.valueSets.empty())
-                sets.valueSets[code - sets.low]->orWordUncounted(word, bit);
-            const bool unknown =
-                code == sets.unknown[0] || code == sets.unknown[1] || code == sets.unknown[2];
-            if (sets.fieldSet != nullptr && !unknown) sets.fieldSet->orWordUncounted(word, bit);
-        }
-    }
-    for (TCodedFieldSets& sets : group) {
+    constexpr std::size_t kRecordsAChunk = 64 * 1024;
+    parallelRanges(
+        static_cast<std::size_t>(data.RecordCount()), kRecordsAChunk, 64,
+        [&](std::size_t begin, std::size_t end) {
+            for (std::size_t r = begin; r < end; ++r) {
+                const uint8_t* row = data.codeRow(static_cast<int>(r));
+                const size_t word = r >> 6;
+                const uint64_t bit = uint64_t{1} << (r & 63);
+                for (const TCodedFieldSets& sets : group) {
+                    const int code = row[sets.field] != TBaza::kOtherCode
+                                         ? row[sets.field]
+                                         : data.fieldValueCode(static_cast<int>(r), sets.field);
+                    if (code < sets.low || code > sets.high) continue;
+                    if (!sets.valueSets.empty())
+                        sets.valueSets[code - sets.low]->orWordUncounted(word, bit);
+                    const bool unknown = code == sets.unknown[0] || code == sets.unknown[1] ||
+                                         code == sets.unknown[2];
+                    if (sets.fieldSet != nullptr && !unknown)
+                        sets.fieldSet->orWordUncounted(word, bit);
+                }
+            }
+        });
+    // Each set is counted and each threshold built by one thread.
+    TWorkerPool::shared().run(group.size(), [&](std::size_t g) {
+        TCodedFieldSets& sets = group[g];
         if (sets.fieldSet != nullptr) sets.fieldSet->recountBits();
         for (TMnozica* set : sets.valueSets)
             set->recountBits();
@@ -149,7 +161,23 @@ void fillCodedFields(const TBaza& data, std::vector<TCodedFieldSets>& group) {
             for (int k = threshold.from; k <= threshold.to; ++k)
                 threshold.set->orWith(sets.valueSets[k - sets.low]);
         }
+    });
+}
+
+}  // namespace
+
+namespace {
+
+// The bytes of the record sets BuildSets makes of every kind, a little more than they take.
+std::uint64_t recordSetBytes(const TBaza& data) {
+    std::uint64_t sets = 6;  // the fixed sets, the rules' "Complete set" and the three filters
+    for (int f = 0; f < data.FieldCount(); ++f) {
+        const int values = std::max(0, data.fieldHigh(f) - data.fieldLow(f) + 1);
+        // The field set, its "Sub-total", each value and at most two thresholds per value.
+        sets += isCodedType(data.fieldType(f)) ? 2 + 3 * static_cast<std::uint64_t>(values) : 1;
     }
+    const std::uint64_t words = (static_cast<std::uint64_t>(data.RecordCount()) + 64) / 64;
+    return sets * (words * 8 + sizeof(TMnozica));
 }
 
 }  // namespace
@@ -157,6 +185,11 @@ void fillCodedFields(const TBaza& data, std::vector<TCodedFieldSets>& group) {
 void BuildSets(TBaza& data, TSetCatalogue& catalogue, unsigned kinds, double m,
                const ProgressHook& progress) {
     const int records = data.RecordCount();
+    if (kinds & (1u << slRules)) {
+        checkMemoryFor(recordSetBytes(data), "The record sets of the rules (" +
+                                                 std::to_string(records) + " records, " +
+                                                 std::to_string(data.FieldCount()) + " fields)");
+    }
     for (int list = 0; list < kSetListCount; ++list) {
         if (kinds & (1u << list)) catalogue.SetLists[list].clear();
     }
@@ -182,8 +215,8 @@ void BuildSets(TBaza& data, TSetCatalogue& catalogue, unsigned kinds, double m,
             catalogue.SetLists[slFilters].append(std::move(set));
         }
     }
-    // Sixteen 32-bit codes are one cache line of a record's row.
-    constexpr int kFieldsAPass = 16;
+    // Sixty-four one-byte codes are one cache line of a record's row.
+    constexpr int kFieldsAPass = 64;
     const int fieldCount = data.FieldCount();
     std::vector<TCodedFieldSets> group;
     for (int first = 0; first < fieldCount; first += kFieldsAPass) {

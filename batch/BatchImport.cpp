@@ -1,7 +1,6 @@
 #include "batch/BatchImport.h"
 
 #include "batch/BatchCommands.h"
-#include "core/Errors.h"
 #include "import/Importer.h"
 
 namespace {
@@ -17,22 +16,10 @@ void printColumns(const TImportPlan& plan, const TBatchOutput& io) {
     }
 }
 
-// The importer's refusal of too many records offers a sample, which here is an option.
-TImportPlan inferWithSampleHint(const TBatchOptions& options) {
-    try {
-        return inferImport(options.files[0], options.import);
-    } catch (const ELimitError& error) {
-        std::string text = error.what();
-        if (options.import.sample || text.find("random sample") == std::string::npos) throw;
-        if (!text.empty() && text.back() == '.') text.pop_back();
-        throw ELimitError(text + " (--sample).");
-    }
-}
-
 }  // namespace
 
 int runImport(const TBatchOptions& options, const TBatchOutput& io) {
-    const TImportPlan plan = inferWithSampleHint(options);
+    const TImportPlan plan = inferImport(options.files[0], options.import);
     const TImportSummary summary = writeImport(plan, options.files[1]);
     printColumns(plan, io);
     for (const std::string& warning : summary.warnings)

@@ -28,6 +28,7 @@ inline constexpr int kDefaultSetLimit = 127;      // SET codes 1..k with 0 as th
 inline constexpr int kDefaultIntLimit = 12;       // more distinct whole numbers become intervals
 inline constexpr int kMaxIntLimit = 128;          // every whole number of 0..127 a value of its own
 inline constexpr std::uint64_t kDefaultSampleSeed = 1;
+inline constexpr long long kDefaultSampleSize = 65001;  // the records of a sample unless told
 
 // What the caller asks of an import.
 struct TImportOptions {
@@ -36,7 +37,8 @@ struct TImportOptions {
     int boundaries = kDefaultImportBoundaries;  // of inferred REAL and interval INT fields, 1..126
     int setLimit = kDefaultSetLimit;            // most distinct texts of a SET field, 1..127
     int intLimit = kDefaultIntLimit;  // most distinct whole numbers of an inferred INT, 1..128
-    bool sample = false;  // more than 65,001 records: keep a uniform random sample of them
+    bool sample = false;  // keep a uniform random sample of `sampleSize` records (all if fewer)
+    long long sampleSize = kDefaultSampleSize;  // 1 or more
     bool strict = false;  // a CSV row with fewer values than the header is an error, not filled
     std::uint64_t seed = kDefaultSampleSeed;
 };
@@ -71,7 +73,7 @@ struct TImportColumn {
     int boundaryCount() const { return static_cast<int>(boundaries.size()); }
 };
 
-// What inferImport found: the columns (overridable with setColumnType) and the records kept.
+// What inferImport found: the columns (overridable with setColumnType) and the records read.
 struct TImportPlan {
     std::string sourcePath;
     TImportFormat format = TImportFormat::Csv;
@@ -81,7 +83,9 @@ struct TImportPlan {
     std::vector<TImportColumn> columns;
     std::vector<std::vector<std::string>> records;  // Windows-1250, one text per column
     long long recordsRead = 0;
-    bool sampled = false;  // records holds a sample of the records read
+    // The records writeImport keeps: 0 for all, else a uniform random sample of that many drawn
+    // with `seed` (all when there are no more). The types describe every record read.
+    long long sampleSize = 0;
     std::uint64_t seed = kDefaultSampleSeed;
     std::vector<std::string> warnings;  // Windows-1250, for the user
 };
@@ -92,8 +96,8 @@ struct TImportSummary {
     int fieldCount = 0;
     int labelLineCount = 0;
     long long recordsRead = 0;
-    int recordsKept = 0;
-    bool sampled = false;
+    long long recordsKept = 0;
+    bool sampled = false;  // recordsKept is a random sample of recordsRead
     std::uint64_t seed = kDefaultSampleSeed;
     std::vector<std::string> warnings;  // those of the plan
 };

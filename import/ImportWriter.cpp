@@ -8,6 +8,7 @@
 #include "core/FileReplace.h"
 #include "core/uTavObj.h"
 #include "import/ImportInference.h"
+#include "import/ImportSampler.h"
 #include "import/ImportText.h"
 
 namespace {
@@ -97,6 +98,11 @@ std::string joined(const std::vector<std::string>& items) {
     return line;
 }
 
+// Whether the plan keeps fewer records than it read.
+bool keepsASample(const TImportPlan& plan) {
+    return plan.sampleSize > 0 && plan.sampleSize < plan.recordsRead;
+}
+
 int labelLineCount(const TImportPlan& plan) {
     int count = 0;
     for (const TImportColumn& column : plan.columns)
@@ -127,11 +133,18 @@ std::string importDataText(const TImportPlan& plan) {
     writers.reserve(plan.columns.size());
     for (const TImportColumn& column : plan.columns)
         writers.emplace_back(column, plan.decimalComma);
-    for (const std::vector<std::string>& record : plan.records) {
+    const auto writeRecord = [&](const std::vector<std::string>& record) {
         items.clear();
         for (size_t i = 0; i < writers.size(); ++i)
             items.push_back(writers[i].text(record[i]));
         text += joined(items) + kLineEnd;
+    };
+    if (keepsASample(plan)) {
+        for (long long k : samplePositions(plan.recordsRead, plan.sampleSize, plan.seed))
+            writeRecord(plan.records[static_cast<size_t>(k)]);
+    } else {
+        for (const std::vector<std::string>& record : plan.records)
+            writeRecord(record);
     }
     return text;
 }
@@ -153,8 +166,8 @@ TImportSummary writeImport(const TImportPlan& plan, const std::string& outPath) 
     summary.fieldCount = static_cast<int>(plan.columns.size());
     summary.labelLineCount = labelLineCount(plan);
     summary.recordsRead = plan.recordsRead;
-    summary.recordsKept = static_cast<int>(plan.records.size());
-    summary.sampled = plan.sampled;
+    summary.sampled = keepsASample(plan);
+    summary.recordsKept = summary.sampled ? plan.sampleSize : plan.recordsRead;
     summary.seed = plan.seed;
     summary.warnings = plan.warnings;
     return summary;

@@ -8,7 +8,7 @@
 // type specifications, N label lines and one record per line, Windows-1250 with CR LF line ends,
 // so that TBaza::loadDataFile reads back the same values.
 
-// The bytes of the data file of `plan`.
+// The bytes of the data file of `plan`, with the records it keeps (TImportPlan::sampleSize).
 std::string importDataText(const TImportPlan& plan);
 
 // Writes the data file of `plan` to `outPath` through replaceFileWhole, so that a failed write

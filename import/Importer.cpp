@@ -12,7 +12,6 @@
 #include "import/ArffImport.h"
 #include "import/CsvImport.h"
 #include "import/ImportInference.h"
-#include "import/ImportSampler.h"
 #include "import/ImportText.h"
 
 namespace {
@@ -30,6 +29,10 @@ void checkOptions(const TImportOptions& options) {
     if (options.setLimit < 1 || options.setLimit > kMaxValueCode) {
         throw EConvertError("The SET limit " + std::to_string(options.setLimit) +
                             " is outside 1.." + std::to_string(kMaxValueCode));
+    }
+    if (options.sample && options.sampleSize < 1) {
+        throw EConvertError("A sample of " + std::to_string(options.sampleSize) +
+                            " records cannot be drawn; take 1 or more");
     }
     if (options.intLimit < 1 || options.intLimit > kMaxIntLimit) {
         throw EConvertError("The INT limit " + std::to_string(options.intLimit) +
@@ -103,11 +106,10 @@ TImportPlan inferImportBytes(const std::string& bytes, const std::string& fileNa
                      : options.delimiter != 0           ? options.delimiter
                                                         : detectDelimiter(text);
     plan.decimalComma = plan.delimiter != ',';
-    plan.sampled = options.sample;
+    plan.sampleSize = options.sample ? options.sampleSize : 0;
     plan.seed = options.seed;
 
     TTextDecoder decoder(plan.encoding);
-    TRecordSampler sampler(kMaxRecords, options.seed);
     TSourceHeader header;
     TSourceSink sink;
     sink.header = [&](TSourceHeader&& read) {
@@ -119,13 +121,7 @@ TImportPlan inferImportBytes(const std::string& bytes, const std::string& fileNa
         header = std::move(read);
     };
     sink.record = [&](std::vector<std::string>&& values, long long) {
-        if (!options.sample && sampler.offered() >= kMaxRecords) {
-            throw ELimitError("The file \"" + shownName + "\" has more than " +
-                              std::to_string(kMaxRecords) + " records; a table holds at most " +
-                              std::to_string(kMaxRecords) +
-                              ". Import a random sample of them instead");
-        }
-        sampler.offer(std::move(values));
+        plan.records.push_back(std::move(values));
     };
     sink.warning = [&](std::string&& warning) { plan.warnings.push_back(std::move(warning)); };
     if (plan.format == TImportFormat::Arff) {
@@ -133,12 +129,10 @@ TImportPlan inferImportBytes(const std::string& bytes, const std::string& fileNa
     } else {
         parseCsv(text, plan.delimiter, decoder, shownName, sink, options.strict);
     }
-    plan.recordsRead = sampler.offered();
-    plan.records = sampler.takeInOrder();
+    plan.recordsRead = static_cast<long long>(plan.records.size());
     if (plan.records.empty()) {
         throw EConvertError("The file \"" + shownName + "\" has no records below its header");
     }
-    plan.sampled = options.sample && plan.recordsRead > static_cast<long long>(kMaxRecords);
 
     const std::vector<std::string> names = importFieldNames(header.names);
     for (size_t i = 0; i < names.size(); ++i) {
@@ -185,7 +179,7 @@ int proposedClassColumn(const TImportPlan& plan) {
     const int last = static_cast<int>(plan.columns.size()) - 1;
     if (plan.format == TImportFormat::Arff && last >= 0 && canBeClassColumn(plan.columns[last]))
         return last;
-    const int records = static_cast<int>(plan.records.size());
+    const long long records = plan.recordsRead;
     auto isIdentifier = [&](const TImportColumn& column) {
         const std::string& name = column.name;
         if (name == "ID" || name.ends_with("_ID") || name.starts_with("ID_")) return true;

@@ -9,8 +9,8 @@
 // the caller may change a column's type with setColumnType, and writeImport (ImportWriter.h)
 // writes the data file. Errors are exceptions of core/Errors.h with messages for the user:
 // EInOutError (a file that cannot be read or written), EConvertError (a file or a type that
-// cannot be imported), ELimitError (more than 256 columns, more than 65,001 records without a
-// sample).
+// cannot be imported), ELimitError (more than 256 columns). A file of any number of records is
+// imported whole unless the options ask for a random sample.
 
 // Reads the file at `path` and infers its columns. The format is ARFF when the first line that
 // is not a comment begins with "@relation", CSV otherwise.

@@ -16,11 +16,28 @@ void printColumns(const TImportPlan& plan, const TBatchOutput& io) {
     }
 }
 
+// With --progress, a line on standard error each time a phase passes another 5 %.
+ProgressHook progressLines(const TBatchOptions& options, const TBatchOutput& io,
+                           const std::string& phase) {
+    if (!options.progress) return {};
+    return [&io, phase, steps = 0](double fraction) mutable {
+        const int reached = static_cast<int>(fraction * 20);
+        if (fraction <= 0) {
+            steps = 0;
+        } else if (reached > steps) {
+            steps = reached;
+            io.err << "tav-batch: " << phase << " " << reached * 5 << " %" << std::endl;
+        }
+    };
+}
+
 }  // namespace
 
 int runImport(const TBatchOptions& options, const TBatchOutput& io) {
-    const TImportPlan plan = inferImport(options.files[0], options.import);
-    const TImportSummary summary = writeImport(plan, options.files[1]);
+    const TImportPlan plan =
+        inferImport(options.files[0], options.import, progressLines(options, io, "reading"));
+    const TImportSummary summary =
+        writeImport(plan, options.files[1], progressLines(options, io, "writing"));
     printColumns(plan, io);
     for (const std::string& warning : summary.warnings)
         io.printError(warning);

@@ -136,7 +136,7 @@ const std::vector<TBatchOption> kOptions = {
                                    " is outside 0..127"};
          }
      }},
-    {"--progress", "", "a line on standard error at every tenth of the work",
+    {"--progress", "", "progress lines on standard error as the work goes on",
      [](TOptions& o, TText, TText) { o.progress = true; }},
     {"--delimiter", ",|;|tab", "the delimiter of IN (default: detected)",
      [](TOptions& o, TText opt, TText v) {

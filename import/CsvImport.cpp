@@ -267,6 +267,7 @@ void parseCsv(std::string_view bytes, char delimiter, TTextDecoder& decoder,
         if (inQuotes() && (!quotedBefore || reader.fieldEndedOnLine())) quoteLine = line;
         start = end;
         ++line;
+        if (sink.progress) sink.progress(start);
     }
     // libcsv would end a quote left open with the file and take the rest of the file as one
     // value: one stray quote would swallow every later record.

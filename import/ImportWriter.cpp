@@ -8,6 +8,7 @@
 #include "core/FileReplace.h"
 #include "core/uTavObj.h"
 #include "import/ImportInference.h"
+#include "import/ImportProgress.h"
 #include "import/ImportSampler.h"
 #include "import/ImportText.h"
 
@@ -112,7 +113,7 @@ int labelLineCount(const TImportPlan& plan) {
 
 }  // namespace
 
-std::string importDataText(const TImportPlan& plan) {
+std::string importDataText(const TImportPlan& plan, const ProgressHook& progress) {
     const int labelLines = labelLineCount(plan);
     std::string text = "TAV DATA:" + std::to_string(labelLines) + "/TXT/1250" + kLineEnd;
     std::vector<std::string> items;
@@ -133,11 +134,16 @@ std::string importDataText(const TImportPlan& plan) {
     writers.reserve(plan.columns.size());
     for (const TImportColumn& column : plan.columns)
         writers.emplace_back(column, plan.decimalComma);
+    TImportProgress steps(progress);
+    const double total =
+        static_cast<double>(std::max(1LL, keepsASample(plan) ? plan.sampleSize : plan.recordsRead));
+    long long written = 0;
     const auto writeRecord = [&](const std::vector<std::string>& record) {
         items.clear();
         for (size_t i = 0; i < writers.size(); ++i)
             items.push_back(writers[i].text(record[i]));
         text += joined(items) + kLineEnd;
+        steps.report(static_cast<double>(++written) / total);
     };
     if (keepsASample(plan)) {
         for (long long k : samplePositions(plan.recordsRead, plan.sampleSize, plan.seed))
@@ -149,7 +155,8 @@ std::string importDataText(const TImportPlan& plan) {
     return text;
 }
 
-TImportSummary writeImport(const TImportPlan& plan, const std::string& outPath) {
+TImportSummary writeImport(const TImportPlan& plan, const std::string& outPath,
+                           const ProgressHook& progress) {
     const std::string shown = displayPath(outPath);
     std::error_code ignored;
     if (std::filesystem::equivalent(outPath, plan.sourcePath, ignored)) {
@@ -157,7 +164,9 @@ TImportSummary writeImport(const TImportPlan& plan, const std::string& outPath) 
                           "\" would replace the file being imported; choose another name");
     }
     try {
-        replaceFileWhole(outPath, importDataText(plan));
+        const std::string text = importDataText(plan, progress);
+        if (progress) progress(0);
+        replaceFileWhole(outPath, text);
     } catch (const EInOutError& error) {
         throw EInOutError("The data file \"" + shown + "\" cannot be written: " + error.what());
     }

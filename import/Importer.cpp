@@ -12,6 +12,7 @@
 #include "import/ArffImport.h"
 #include "import/CsvImport.h"
 #include "import/ImportInference.h"
+#include "import/ImportProgress.h"
 #include "import/ImportText.h"
 
 namespace {
@@ -93,7 +94,7 @@ std::vector<std::string> importFieldNames(const std::vector<std::string>& source
 }
 
 TImportPlan inferImportBytes(const std::string& bytes, const std::string& fileName,
-                             const TImportOptions& options) {
+                             const TImportOptions& options, const ProgressHook& progress) {
     checkOptions(options);
     const std::string shownName = displayPath(fileName);
     TImportPlan plan;
@@ -124,6 +125,17 @@ TImportPlan inferImportBytes(const std::string& bytes, const std::string& fileNa
         plan.records.push_back(std::move(values));
     };
     sink.warning = [&](std::string&& warning) { plan.warnings.push_back(std::move(warning)); };
+    TImportProgress steps(progress);
+    struct TDone {
+        TImportProgress& steps;
+        ~TDone() { steps.done(); }
+    } done{steps};
+    const size_t skipped = bytes.size() - text.size();
+    if (progress) {
+        sink.progress = [&](size_t read) {
+            steps.report(static_cast<double>(skipped + read) / static_cast<double>(bytes.size()));
+        };
+    }
     if (plan.format == TImportFormat::Arff) {
         parseArff(text, decoder, shownName, sink);
     } else {
@@ -149,7 +161,8 @@ TImportPlan inferImportBytes(const std::string& bytes, const std::string& fileNa
     return plan;
 }
 
-TImportPlan inferImport(const std::string& path, const TImportOptions& options) {
+TImportPlan inferImport(const std::string& path, const TImportOptions& options,
+                        const ProgressHook& progress) {
     // Read whole below: a named pipe would wait for a writer and a device never end.
     const std::string problem = dataFileProblem(path);
     if (!problem.empty()) throw EInOutError(problem);
@@ -158,7 +171,7 @@ TImportPlan inferImport(const std::string& path, const TImportOptions& options) 
     const std::string bytes((std::istreambuf_iterator<char>(file)),
                             std::istreambuf_iterator<char>());
     if (file.bad()) throw EInOutError("The file \"" + displayPath(path) + "\" cannot be read");
-    return inferImportBytes(bytes, path, options);
+    return inferImportBytes(bytes, path, options, progress);
 }
 
 void setColumnType(TImportPlan& plan, int column, TImportType type, int boundaries) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/uTavObj.h"
 #include "import/ImportTypes.h"
 #include "import/ImportWriter.h"
 
@@ -13,12 +14,14 @@
 // imported whole unless the options ask for a random sample.
 
 // Reads the file at `path` and infers its columns. The format is ARFF when the first line that
-// is not a comment begins with "@relation", CSV otherwise.
-TImportPlan inferImport(const std::string& path, const TImportOptions& options = {});
+// is not a comment begins with "@relation", CSV otherwise. Reports the share of the file read to
+// `progress`, and 0 when done.
+TImportPlan inferImport(const std::string& path, const TImportOptions& options = {},
+                        const ProgressHook& progress = {});
 
 // The same over the bytes of a file; `fileName` names it in messages.
 TImportPlan inferImportBytes(const std::string& bytes, const std::string& fileName,
-                             const TImportOptions& options = {});
+                             const TImportOptions& options = {}, const ProgressHook& progress = {});
 
 // Codes column `column` (from 0) as `type`; `boundaries` (1..126) is used by REAL and by INT of
 // numbers that are not integers in 0..127. Throws EConvertError when the values do not fit (see

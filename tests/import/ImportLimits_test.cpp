@@ -111,3 +111,27 @@ TEST(ImportLimits, AFileWithoutRecordsIsRefused) {
     EXPECT_EQ(errorOf<EConvertError>([] { inferImportBytes("a,b\n", "empty.csv", {}); }),
               "The file \"empty.csv\" has no records below its header");
 }
+
+TEST(ImportLimits, ProgressGrowsToTheWholeFileAndEndsAtZero) {
+    const TImportPlan probe = inferImportBytes(numberedRecords(1000), "n.csv", {});
+    for (const bool write : {false, true}) {
+        std::vector<double> reported;
+        const ProgressHook hook = [&](double fraction) { reported.push_back(fraction); };
+        if (write) {
+            importDataText(probe, hook);
+        } else {
+            inferImportBytes(numberedRecords(1000), "n.csv", {}, hook);
+        }
+        ASSERT_GT(reported.size(), 20u) << write;
+        if (!write) {
+            EXPECT_EQ(reported.back(), 0);
+            reported.pop_back();
+        }
+        EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end())) << write;
+        EXPECT_GT(reported.front(), 0) << write;
+        EXPECT_GT(reported.back(), 0.99) << write;
+        EXPECT_LE(reported.back(), 1) << write;
+        // Reported by steps, not once per line.
+        EXPECT_LT(reported.size(), 250u) << write;
+    }
+}

@@ -10,9 +10,8 @@ void printColumns(const TImportPlan& plan, const TBatchOutput& io) {
     for (size_t i = 0; i < plan.columns.size(); ++i) {
         const TImportColumn& column = plan.columns[i];
         io.printLine(std::to_string(i) + "\t" + column.name + "\t" + importTypeText(column.type) +
-                     "\t" + std::to_string(column.distinctCount) + "\t" +
-                     std::to_string(column.missingCount) + "\t" +
-                     std::to_string(column.boundaryCount()) + "\t" + importTypeSpec(column));
+                     "\t" + distinctCountText(column) + "\t" + std::to_string(column.missingCount) +
+                     "\t" + std::to_string(column.boundaryCount()) + "\t" + importTypeSpec(column));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "core/FileReplace.h"
 #include "core/uTavObj.h"
 #include "import/ImportInference.h"
+#include "import/ImportPass.h"
 #include "import/ImportProgress.h"
 #include "import/ImportSampler.h"
 #include "import/ImportText.h"
@@ -113,7 +114,12 @@ int labelLineCount(const TImportPlan& plan) {
 
 }  // namespace
 
-std::string importDataText(const TImportPlan& plan, const ProgressHook& progress) {
+namespace {
+
+constexpr size_t kFlushBytes = 1 << 16;
+
+// Writes the data file of `plan` piece by piece, reading the records from its source again.
+void writeDataFile(const TImportPlan& plan, const TByteSink& append, const ProgressHook& progress) {
     const int labelLines = labelLineCount(plan);
     std::string text = "TAV DATA:" + std::to_string(labelLines) + "/TXT/1250" + kLineEnd;
     std::vector<std::string> items;
@@ -134,24 +140,57 @@ std::string importDataText(const TImportPlan& plan, const ProgressHook& progress
     writers.reserve(plan.columns.size());
     for (const TImportColumn& column : plan.columns)
         writers.emplace_back(column, plan.decimalComma);
+
+    const bool sample = keepsASample(plan);
+    const std::vector<long long> kept =
+        sample ? samplePositions(plan.recordsRead, plan.sampleSize, plan.seed)
+               : std::vector<long long>();
     TImportProgress steps(progress);
     const double total =
-        static_cast<double>(std::max(1LL, keepsASample(plan) ? plan.sampleSize : plan.recordsRead));
+        static_cast<double>(std::max(1LL, sample ? plan.sampleSize : plan.recordsRead));
+    long long read = 0;
+    size_t nextKept = 0;
     long long written = 0;
-    const auto writeRecord = [&](const std::vector<std::string>& record) {
-        items.clear();
-        for (size_t i = 0; i < writers.size(); ++i)
-            items.push_back(writers[i].text(record[i]));
-        text += joined(items) + kLineEnd;
+    TSourceSink sink;
+    sink.header = [](TSourceHeader&&) {};
+    sink.record = [&](std::vector<std::string>&& record, long long) {
+        const long long position = read++;
+        if (sample) {
+            if (nextKept >= kept.size() || kept[nextKept] != position) return;
+            ++nextKept;
+        }
+        // A record of another width means the file is not the one profiled.
+        if (record.size() != writers.size()) {
+            throw EConvertError("The file \"" + displayPath(plan.sourcePath) +
+                                "\" changed while it was imported; import it again");
+        }
+        for (size_t i = 0; i < writers.size(); ++i) {
+            if (i > 0) text += ';';
+            text += writers[i].text(record[i]);
+        }
+        text += kLineEnd;
+        if (text.size() >= kFlushBytes) {
+            append(text);
+            text.clear();
+        }
         steps.report(static_cast<double>(++written) / total);
     };
-    if (keepsASample(plan)) {
-        for (long long k : samplePositions(plan.recordsRead, plan.sampleSize, plan.seed))
-            writeRecord(plan.records[static_cast<size_t>(k)]);
-    } else {
-        for (const std::vector<std::string>& record : plan.records)
-            writeRecord(record);
+    sink.warning = [](std::string&&) {};
+    TTextDecoder decoder(plan.encoding);
+    parseImportSource(plan, decoder, sink);
+    if (read != plan.recordsRead) {
+        throw EConvertError("The file \"" + displayPath(plan.sourcePath) +
+                            "\" changed while it was imported; import it again");
     }
+    append(text);
+}
+
+}  // namespace
+
+std::string importDataText(const TImportPlan& plan, const ProgressHook& progress) {
+    std::string text;
+    writeDataFile(
+        plan, [&text](std::string_view bytes) { text.append(bytes); }, progress);
     return text;
 }
 
@@ -164,9 +203,13 @@ TImportSummary writeImport(const TImportPlan& plan, const std::string& outPath,
                           "\" would replace the file being imported; choose another name");
     }
     try {
-        const std::string text = importDataText(plan, progress);
-        if (progress) progress(0);
-        replaceFileWhole(outPath, text);
+        TImportProgress steps(progress);
+        struct TDone {
+            TImportProgress& steps;
+            ~TDone() { steps.done(); }
+        } whenDone{steps};
+        replaceFileStreamed(
+            outPath, [&](const TByteSink& append) { writeDataFile(plan, append, progress); });
     } catch (const EInOutError& error) {
         throw EInOutError("The data file \"" + shown + "\" cannot be written: " + error.what());
     }

@@ -13,10 +13,11 @@
 // Reports the share of the records written to `progress`.
 std::string importDataText(const TImportPlan& plan, const ProgressHook& progress = {});
 
-// Writes the data file of `plan` to `outPath` through replaceFileWhole, so that a failed write
-// leaves an earlier file of that name whole and no half file. Throws EInOutError naming the path
-// and the reason, also when `outPath` is the file being imported. Reports the share of the
-// records written to `progress`, and 0 when done.
+// Writes the data file of `plan` to `outPath` through replaceFileStreamed, so that a failed write
+// leaves an earlier file of that name whole and no half file. The records are read again from the
+// plan's source, one at a time; EConvertError when it changed since inferImport read it. Throws
+// EInOutError naming the path and the reason, also when `outPath` is the file being imported.
+// Reports the share of the records written to `progress`, and 0 when done.
 TImportSummary writeImport(const TImportPlan& plan, const std::string& outPath,
                            const ProgressHook& progress = {});
 

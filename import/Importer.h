@@ -13,7 +13,8 @@
 // cannot be imported), ELimitError (more than 256 columns). A file of any number of records is
 // imported whole unless the options ask for a random sample.
 
-// Reads the file at `path` and infers its columns. The format is ARFF when the first line that
+// Reads the file at `path` in pieces and infers its columns; the plan holds their profiles, not
+// the records, which writeImport reads again. The format is ARFF when the first line that
 // is not a comment begins with "@relation", CSV otherwise. Reports the share of the file read to
 // `progress`, and 0 when done.
 TImportPlan inferImport(const std::string& path, const TImportOptions& options = {},

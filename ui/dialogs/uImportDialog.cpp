@@ -147,7 +147,7 @@ void TfrmImport::showColumn(int row) {
         grdColumns->setItem(row, c, item);
     };
     text(kName, qtText(column.name));
-    text(kDistinct, QString::number(column.distinctCount));
+    text(kDistinct, QString::fromStdString(distinctCountText(column)));
     text(kMissing, QString::number(column.missingCount));
 }
 

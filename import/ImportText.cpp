@@ -213,6 +213,11 @@ void TTextDecoder::noteMalformed(int column, long long line) {
 
 std::string TTextDecoder::toWin1250(std::string_view bytes, int column, long long line) {
     if (m_iconv == nullptr) return std::string(bytes);
+    // ASCII reads the same in both, and most values are ASCII: iconv costs a quarter of an import.
+    if (std::all_of(bytes.begin(), bytes.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return std::string(bytes);
+    }
     const iconv_t cd = static_cast<iconv_t>(m_iconv);
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     // One byte out for every character in: the output never outgrows the input.

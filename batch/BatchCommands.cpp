@@ -203,7 +203,7 @@ const std::vector<TBatchCommand> kCommands = {
      "IN OUT",
      "write the data file OUT from a plain CSV, TSV or ARFF file IN",
      {"--delimiter", "--encoding", "--boundaries", "--set-limit", "--int-limit", "--strict",
-      "--sample", "--seed"},
+      "--sample", "--sample-size", "--seed", "--progress"},
      {},
      runImport},
 };

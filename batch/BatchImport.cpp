@@ -1,7 +1,6 @@
 #include "batch/BatchImport.h"
 
 #include "batch/BatchCommands.h"
-#include "core/Errors.h"
 #include "import/Importer.h"
 
 namespace {
@@ -11,29 +10,33 @@ void printColumns(const TImportPlan& plan, const TBatchOutput& io) {
     for (size_t i = 0; i < plan.columns.size(); ++i) {
         const TImportColumn& column = plan.columns[i];
         io.printLine(std::to_string(i) + "\t" + column.name + "\t" + importTypeText(column.type) +
-                     "\t" + std::to_string(column.distinctCount) + "\t" +
-                     std::to_string(column.missingCount) + "\t" +
-                     std::to_string(column.boundaryCount()) + "\t" + importTypeSpec(column));
+                     "\t" + distinctCountText(column) + "\t" + std::to_string(column.missingCount) +
+                     "\t" + std::to_string(column.boundaryCount()) + "\t" + importTypeSpec(column));
     }
 }
 
-// The importer's refusal of too many records offers a sample, which here is an option.
-TImportPlan inferWithSampleHint(const TBatchOptions& options) {
-    try {
-        return inferImport(options.files[0], options.import);
-    } catch (const ELimitError& error) {
-        std::string text = error.what();
-        if (options.import.sample || text.find("random sample") == std::string::npos) throw;
-        if (!text.empty() && text.back() == '.') text.pop_back();
-        throw ELimitError(text + " (--sample).");
-    }
+// With --progress, a line on standard error each time a phase passes another 5 %.
+ProgressHook progressLines(const TBatchOptions& options, const TBatchOutput& io,
+                           const std::string& phase) {
+    if (!options.progress) return {};
+    return [&io, phase, steps = 0](double fraction) mutable {
+        const int reached = static_cast<int>(fraction * 20);
+        if (fraction <= 0) {
+            steps = 0;
+        } else if (reached > steps) {
+            steps = reached;
+            io.err << "tav-batch: " << phase << " " << reached * 5 << " %" << std::endl;
+        }
+    };
 }
 
 }  // namespace
 
 int runImport(const TBatchOptions& options, const TBatchOutput& io) {
-    const TImportPlan plan = inferWithSampleHint(options);
-    const TImportSummary summary = writeImport(plan, options.files[1]);
+    const TImportPlan plan =
+        inferImport(options.files[0], options.import, progressLines(options, io, "reading"));
+    const TImportSummary summary =
+        writeImport(plan, options.files[1], progressLines(options, io, "writing"));
     printColumns(plan, io);
     for (const std::string& warning : summary.warnings)
         io.printError(warning);

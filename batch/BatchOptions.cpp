@@ -136,7 +136,7 @@ const std::vector<TBatchOption> kOptions = {
                                    " is outside 0..127"};
          }
      }},
-    {"--progress", "", "a line on standard error at every tenth of the work",
+    {"--progress", "", "progress lines on standard error as the work goes on",
      [](TOptions& o, TText, TText) { o.progress = true; }},
     {"--delimiter", ",|;|tab", "the delimiter of IN (default: detected)",
      [](TOptions& o, TText opt, TText v) {
@@ -172,8 +172,13 @@ const std::vector<TBatchOption> kOptions = {
      }},
     {"--strict", "", "refuse a row with fewer values than the header (default: filled)",
      [](TOptions& o, TText, TText) { o.import.strict = true; }},
-    {"--sample", "", "keep a random sample of a table of more than 65,001 records",
+    {"--sample", "", "keep a random sample of the records (65,001 unless --sample-size)",
      [](TOptions& o, TText, TText) { o.import.sample = true; }},
+    {"--sample-size", "N", "the records the sample keeps (all of a smaller table)",
+     [](TOptions& o, TText opt, TText v) {
+         o.import.sampleSize = wholeNumber(opt, v, 1, 999'999'999'999'999'999);
+     },
+     "--sample"},
     {"--seed", "S", "the seed of the sample (default 1)",
      [](TOptions& o, TText opt, TText v) {
          o.import.seed =

@@ -92,6 +92,17 @@ std::string keptName(const std::string& target, const std::string& temporary) {
     return temporary;
 }
 
+// A failed append of the streamed variant, carrying its errno to the common failure message.
+struct TAppendFailed {
+    int code;
+};
+
+// Writes the content into the open temporary file `temporaryPath`: 0, or the errno of the failure.
+using TContentWriter = std::function<int(std::FILE* file, const std::string& temporaryPath)>;
+
+void replaceFileWith(const std::string& path, const TContentWriter& writeContent,
+                     const TReplaceCheck& check);
+
 }  // namespace
 
 TWriteFaultHook& writeFaultHook() {
@@ -119,6 +130,51 @@ int writeWhole(std::FILE* file, const std::string& path, const std::string& byte
 
 void replaceFileWhole(const std::string& path, const std::string& bytes,
                       const TReplaceCheck& check) {
+    replaceFileWith(
+        path,
+        [&bytes](std::FILE* file, const std::string& temporary) {
+            return writeWhole(file, temporary, bytes);
+        },
+        check);
+}
+
+void replaceFileStreamed(const std::string& path,
+                         const std::function<void(const TByteSink&)>& write,
+                         const TReplaceCheck& check) {
+    replaceFileWith(
+        path,
+        [&write](std::FILE* file, const std::string& temporary) {
+            bool asked = false;
+            const TByteSink append = [&](std::string_view bytes) {
+                // The fault is injected into the first piece, as into the whole content.
+                if (!asked) {
+                    asked = true;
+                    if (const int fault = injectedFault(TWriteStep::Write, temporary)) {
+                        std::fwrite(bytes.data(), 1, bytes.size() / 2, file);
+                        std::fflush(file);
+                        throw TAppendFailed{fault};
+                    }
+                }
+                errno = 0;
+                if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+                    throw TAppendFailed{errno != 0 ? errno : EIO};
+            };
+            try {
+                write(append);
+            } catch (const TAppendFailed& failed) {
+                return failed.code;
+            }
+            errno = 0;
+            if (std::fflush(file) != 0) return errno != 0 ? errno : EIO;
+            return 0;
+        },
+        check);
+}
+
+namespace {
+
+void replaceFileWith(const std::string& path, const TContentWriter& writeContent,
+                     const TReplaceCheck& check) {
     std::error_code ignored;
     // Replacing a link would cut it off from the file it points to.
     fs::path target = path;
@@ -156,7 +212,7 @@ void replaceFileWhole(const std::string& path, const std::string& bytes,
         // Only the owner's group may be kept by an ordinary user; root keeps both.
         if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)::fchown(fd, -1, old.st_gid);
     }
-    int writeError = writeWhole(file.get(), temp.path, bytes);
+    int writeError = writeContent(file.get(), temp.path);
     // On disk before the rename, so that a crash cannot leave an empty file in its place.
     if (writeError == 0 && ::fsync(fd) != 0) writeError = errno;
     if (std::fclose(file.release()) != 0 && writeError == 0) writeError = errno;
@@ -179,3 +235,5 @@ void replaceFileWhole(const std::string& path, const std::string& bytes,
     }
     temp.keep = true;
 }
+
+}  // namespace

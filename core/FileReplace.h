@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <string_view>
 
 // Writing the files the program keeps (reports, result files, tables) so that a failure never
 // leaves one half-written.
@@ -39,3 +40,14 @@ using TReplaceCheck = std::function<std::string()>;
 // EInOutError with the reason (the caller names the file).
 void replaceFileWhole(const std::string& path, const std::string& bytes,
                       const TReplaceCheck& check = {});
+
+// Appends bytes to a file being written.
+using TByteSink = std::function<void(std::string_view bytes)>;
+
+// The same as replaceFileWhole for content too large to hold in memory: `write` produces it
+// through the sink it is given, piece by piece. A write that fails throws from the sink, and the
+// failure is reported as replaceFileWhole reports it; an exception `write` throws leaves the old
+// file whole, removes the temporary file and reaches the caller unchanged.
+void replaceFileStreamed(const std::string& path,
+                         const std::function<void(const TByteSink&)>& write,
+                         const TReplaceCheck& check = {});

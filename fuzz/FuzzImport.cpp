@@ -128,8 +128,7 @@ void checkDamagedTable(const std::uint8_t* bytes, std::size_t size) {
     }
     TBaza data;
     data.loadDataBytes(importDataText(plan), "table-tav.CSV", dfkFromHeader, cpUnknown);
-    if (data.errorFlag() || data.RecordCount() != static_cast<int>(plan.records.size()) ||
-        static_cast<long long>(plan.records.size()) != plan.recordsRead) {
+    if (data.errorFlag() || data.RecordCount() != plan.recordsRead) {
         __builtin_trap();
     }
     if (text.find_first_of("\"\r") != std::string::npos || !plan.warnings.empty()) return;

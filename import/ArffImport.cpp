@@ -213,6 +213,7 @@ void parseArff(std::string_view bytes, TTextDecoder& decoder, const std::string&
     size_t columns = 0;
     for (size_t index = 0; index < lines.size(); ++index) {
         const long long line = static_cast<long long>(index) + 1;
+        if (sink.progress) sink.progress(static_cast<size_t>(lines[index].data() - bytes.data()));
         const std::string_view text = trimmed(lines[index]);
         if (text.empty() || text[0] == '%') continue;
         TArffCursor cursor(text, fileName, line);

@@ -200,12 +200,6 @@ void TCsvReader::finish() const {
     }
 }
 
-// Frees the parser's buffer however the parse ends.
-struct TParserGuard {
-    csv_parser* parser;
-    ~TParserGuard() { csv_free(parser); }
-};
-
 }  // namespace
 
 char detectDelimiter(std::string_view bytes) {
@@ -227,59 +221,135 @@ char detectDelimiter(std::string_view bytes) {
     return best >= 0 ? kDelimiters[best] : ',';
 }
 
-void parseCsv(std::string_view bytes, char delimiter, TTextDecoder& decoder,
-              const std::string& fileName, const TSourceSink& sink, bool strictRows) {
-    csv_parser parser;
-    // Every line end is reported, so that the blank lines of a one-column file are seen.
-    if (csv_init(&parser, CSV_REPALL_NL) != 0)
-        throw EConvertError("The CSV parser could not start");
-    TParserGuard guard{&parser};
-    csv_set_delim(&parser, static_cast<unsigned char>(delimiter));
-    // Only blanks are trimmed around unquoted values: a tab may be the delimiter.
-    csv_set_space_func(&parser, [](unsigned char c) { return c == ' ' ? 1 : 0; });
+struct TCsvStream::TState {
+    TState(TTextDecoder& decoder, const std::string& fileName, const TSourceSink& sink,
+           bool strictRows)
+        : fileName(fileName), sink(sink), reader(decoder, fileName, sink, strictRows) {}
 
-    TCsvReader reader(decoder, fileName, sink, strictRows);
-    const auto inQuotes = [&parser] { return parser.pstate == kFieldBegun && parser.quoted; };
+    bool inQuotes() const { return parser.pstate == kFieldBegun && parser.quoted; }
+    // Feeds part of a line to libcsv: the first part begins the line.
+    void parse(std::string_view piece);
+    // The line fed so far has ended.
+    void endLine();
+
+    const std::string& fileName;
+    const TSourceSink& sink;
+    csv_parser parser{};
+    bool parserStarted = false;
+    TCsvReader reader;
     // Fed a line at a time, so that each record knows the line it starts on.
     long long line = 1;
     long long quoteLine = 0;  // where the quoted value still open began
+    bool inLine = false;      // part of the current line was fed
+    bool quotedBefore = false;
+    bool pendingCr = false;  // the last piece ended with a CR that a LF may follow
+    size_t bytesRead = 0;
+};
+
+void TCsvStream::TState::parse(std::string_view piece) {
+    if (!inLine) {
+        inLine = true;
+        if (parser.pstate == kRowNotBegun) reader.rowLine = line;
+        quotedBefore = inQuotes();
+        reader.beginLine(line);
+    }
+    if (csv_parse(&parser, piece.data(), piece.size(), TCsvReader::onField, TCsvReader::onRow,
+                  &reader) != piece.size()) {
+        reader.rethrow();
+        throw EConvertError("Error in file \"" + fileName + "\", line " + std::to_string(line) +
+                            ": " + csv_strerror(csv_error(&parser)));
+    }
+    reader.rethrow();
+    bytesRead += piece.size();
+}
+
+void TCsvStream::TState::endLine() {
+    // A quoted value open after this line began on it unless it was open before and no value
+    // ended on the line.
+    if (inQuotes() && (!quotedBefore || reader.fieldEndedOnLine())) quoteLine = line;
+    inLine = false;
+    ++line;
+    if (sink.progress) sink.progress(bytesRead);
+}
+
+TCsvStream::TCsvStream(char delimiter, TTextDecoder& decoder, const std::string& fileName,
+                       const TSourceSink& sink, bool strictRows)
+    : m_state(std::make_unique<TState>(decoder, fileName, sink, strictRows)) {
+    csv_parser& parser = m_state->parser;
+    // Every line end is reported, so that the blank lines of a one-column file are seen.
+    if (csv_init(&parser, CSV_REPALL_NL) != 0)
+        throw EConvertError("The CSV parser could not start");
+    m_state->parserStarted = true;
+    csv_set_delim(&parser, static_cast<unsigned char>(delimiter));
+    // Only blanks are trimmed around unquoted values: a tab may be the delimiter.
+    csv_set_space_func(&parser, [](unsigned char c) { return c == ' ' ? 1 : 0; });
+}
+
+TCsvStream::~TCsvStream() {
+    if (m_state->parserStarted) csv_free(&m_state->parser);
+}
+
+void TCsvStream::feed(std::string_view bytes) {
+    TState& state = *m_state;
     size_t start = 0;
+    if (state.pendingCr && !bytes.empty()) {
+        // A line ends with LF, CR LF or a CR alone.
+        state.pendingCr = false;
+        const bool lf = bytes[0] == '\n';
+        state.parse(lf ? "\r\n" : "\r");
+        state.endLine();
+        if (lf) start = 1;
+    }
     while (start < bytes.size()) {
         size_t end = start;
-        while (end < bytes.size() && bytes[end] != '\n' &&
-               !(bytes[end] == '\r' && (end + 1 >= bytes.size() || bytes[end + 1] != '\n'))) {
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
             ++end;
+        if (end == bytes.size()) {
+            state.parse(bytes.substr(start));
+            return;
         }
-        end = std::min(end + 1, bytes.size());
-        if (parser.pstate == kRowNotBegun) reader.rowLine = line;
-        const bool quotedBefore = inQuotes();
-        reader.beginLine(line);
-        const size_t length = end - start;
-        if (csv_parse(&parser, bytes.data() + start, length, TCsvReader::onField, TCsvReader::onRow,
-                      &reader) != length) {
-            reader.rethrow();
-            throw EConvertError("Error in file \"" + fileName + "\", line " + std::to_string(line) +
-                                ": " + csv_strerror(csv_error(&parser)));
+        if (bytes[end] == '\r') {
+            if (end + 1 == bytes.size()) {
+                if (end > start) state.parse(bytes.substr(start, end - start));
+                state.pendingCr = true;
+                return;
+            }
+            if (bytes[end + 1] == '\n') ++end;
         }
-        reader.rethrow();
-        // A quoted value open after this line began on it unless it was open before and no
-        // value ended on the line.
-        if (inQuotes() && (!quotedBefore || reader.fieldEndedOnLine())) quoteLine = line;
-        start = end;
-        ++line;
+        state.parse(bytes.substr(start, end + 1 - start));
+        state.endLine();
+        start = end + 1;
     }
+}
+
+void TCsvStream::finish() {
+    TState& state = *m_state;
+    if (state.pendingCr) {
+        state.pendingCr = false;
+        state.parse("\r");
+        state.endLine();
+    }
+    if (state.inLine) state.endLine();
     // libcsv would end a quote left open with the file and take the rest of the file as one
     // value: one stray quote would swallow every later record.
-    if (inQuotes()) {
-        throw EConvertError("Error in file \"" + fileName + "\", line " +
-                            std::to_string(quoteLine) +
+    if (state.inQuotes()) {
+        throw EConvertError("Error in file \"" + state.fileName + "\", line " +
+                            std::to_string(state.quoteLine) +
                             ": a quote opens a value here and is never closed");
     }
-    reader.beginLine(line);
-    csv_fini(&parser, TCsvReader::onField, TCsvReader::onRow, &reader);
-    reader.rethrow();
-    if (!reader.hasHeader()) {
-        throw EConvertError("The file \"" + fileName + "\" has no header row of column names");
+    state.reader.beginLine(state.line);
+    csv_fini(&state.parser, TCsvReader::onField, TCsvReader::onRow, &state.reader);
+    state.reader.rethrow();
+    if (!state.reader.hasHeader()) {
+        throw EConvertError("The file \"" + state.fileName +
+                            "\" has no header row of column names");
     }
-    reader.finish();
+    state.reader.finish();
+}
+
+void parseCsv(std::string_view bytes, char delimiter, TTextDecoder& decoder,
+              const std::string& fileName, const TSourceSink& sink, bool strictRows) {
+    TCsvStream stream(delimiter, decoder, fileName, sink, strictRows);
+    stream.feed(bytes);
+    stream.finish();
 }

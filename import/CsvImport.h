@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -24,3 +25,24 @@ char detectDelimiter(std::string_view bytes);
 // ELimitError naming the line for a header of more than kMaxFields columns.
 void parseCsv(std::string_view bytes, char delimiter, TTextDecoder& decoder,
               const std::string& fileName, const TSourceSink& sink, bool strictRows = false);
+
+// parseCsv over bytes given in pieces of any size, so that a file need not be held whole: the
+// same records, warnings and errors, whatever the pieces. The sink's progress gets the bytes
+// read after each line.
+class TCsvStream {
+  public:
+    TCsvStream(char delimiter, TTextDecoder& decoder, const std::string& fileName,
+               const TSourceSink& sink, bool strictRows = false);
+    ~TCsvStream();
+    TCsvStream(const TCsvStream&) = delete;
+    TCsvStream& operator=(const TCsvStream&) = delete;
+
+    // The next bytes of the file (the first without the byte order mark).
+    void feed(std::string_view bytes);
+    // The end of the file: its last line and the checks of parseCsv's end.
+    void finish();
+
+  private:
+    struct TState;
+    std::unique_ptr<TState> m_state;
+};

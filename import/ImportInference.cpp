@@ -103,10 +103,13 @@ std::vector<std::string> setLabelsOf(const TImportColumn& column, const TColumnP
     return labels;
 }
 
-void codeAsLabels(TImportColumn& column, std::vector<std::string> labels) {
+// `heldCount`: the distinct texts of the column, of which a profile keeps only the first.
+void codeAsLabels(TImportColumn& column, std::vector<std::string> labels, long long heldCount = 0) {
     if (labels.empty()) failColumn(column, " SET field: it holds no values");
     if (labels.size() > static_cast<size_t>(kMaxValueCode)) {
-        failColumn(column, " SET field: it holds " + std::to_string(labels.size()) +
+        const long long held = std::max(static_cast<long long>(labels.size()), heldCount);
+        failColumn(column, " SET field: it holds " + std::to_string(held) +
+                               (held >= kDistinctCountLimit ? " or more" : "") +
                                " distinct values, and a SET field at most " +
                                std::to_string(kMaxValueCode));
     }
@@ -123,7 +126,8 @@ void codeAsIntervals(TImportColumn& column, const TColumnProfile& profile, int b
                      bool real) {
     resetCoding(column);
     column.boundaryTexts =
-        shortestBoundaryTexts(quantileBoundaries(profile.numbers, boundaries), profile.numbers);
+        shortestBoundaryTexts(quantileBoundaries(profile.numbers, boundaries),
+                              profile.numbersSampled ? std::vector<double>() : profile.numbers);
     for (const std::string& text : column.boundaryTexts)
         column.boundaries.push_back(parseReal(text));
     if (real) {
@@ -142,8 +146,8 @@ void codeAsIntervals(TImportColumn& column, const TColumnProfile& profile, int b
 // Integers in 0..127 as they are, with an unknown code outside their range when values are
 // missing. False when no such code is free.
 bool codeAsIntegers(TImportColumn& column, const TColumnProfile& profile) {
-    const double low = profile.numbers.front();
-    const double high = profile.numbers.back();
+    const double low = profile.low;
+    const double high = profile.high;
     if (!profile.integral || low < 0 || high > kMaxValueCode) return false;
     int unknown = -1;
     if (profile.missingCount > 0) {
@@ -164,15 +168,6 @@ bool codeAsIntegers(TImportColumn& column, const TColumnProfile& profile) {
     return true;
 }
 
-// Counted on the numbers, not the texts: "7" and "07" are one value.
-int distinctNumberCount(const TColumnProfile& profile) {
-    int count = 0;
-    for (size_t i = 0; i < profile.numbers.size(); ++i) {
-        if (i == 0 || profile.numbers[i] != profile.numbers[i - 1]) ++count;
-    }
-    return count;
-}
-
 void checkBoundaries(const TImportColumn& column, int boundaries) {
     if (boundaries < 1 || boundaries > kMaxImportBoundaries) {
         throw EConvertError("Column " + column.name + ": " + std::to_string(boundaries) +
@@ -183,40 +178,87 @@ void checkBoundaries(const TImportColumn& column, int boundaries) {
 
 }  // namespace
 
-TColumnProfile profileColumn(const std::vector<std::vector<std::string>>& records, int column,
-                             bool decimalComma) {
-    TColumnProfile profile;
-    std::unordered_set<std::string> seen;
-    bool numeric = true;
-    bool integral = true;
-    for (const std::vector<std::string>& record : records) {
-        const std::string& text = record[column];
-        if (isMissingValue(text)) {
-            ++profile.missingCount;
-            continue;
-        }
-        if (seen.insert(text).second) profile.distinct.push_back(text);
-        if (!numeric) continue;
-        const std::optional<double> number = importNumber(text, decimalComma);
-        if (!number) {
-            numeric = false;
-            profile.numbers.clear();
-            continue;
-        }
-        integral = integral && isIntegerText(text);
-        profile.numbers.push_back(*number);
+TColumnProfiler::TColumnProfiler(bool decimalComma, std::uint64_t seed)
+    : m_decimalComma(decimalComma), m_random(seed) {}
+
+void TColumnProfiler::countDistinct(const std::string& text) {
+    if (m_profile.distinctCount >= kDistinctCountLimit) return;
+    if (m_profile.distinct.size() <= static_cast<size_t>(kMaxValueCode) &&
+        m_firstTexts.insert(text).second) {
+        m_profile.distinct.push_back(text);
     }
-    profile.numeric = numeric && !profile.numbers.empty();
-    profile.integral = profile.numeric && integral;
-    std::sort(profile.numbers.begin(), profile.numbers.end());
-    return profile;
+    std::uint64_t hash = std::hash<std::string>{}(text);
+    if (hash == 0) hash = 1;
+    if (m_hashes.empty()) m_hashes.assign(256, 0);
+    size_t mask = m_hashes.size() - 1;
+    size_t slot = hash & mask;
+    while (m_hashes[slot] != 0) {
+        if (m_hashes[slot] == hash) return;
+        slot = (slot + 1) & mask;
+    }
+    m_hashes[slot] = hash;
+    ++m_profile.distinctCount;
+    if (static_cast<size_t>(m_profile.distinctCount) * 2 <= m_hashes.size()) return;
+    // Kept at most half full, so that a probe ends soon.
+    std::vector<std::uint64_t> grown(m_hashes.size() * 2, 0);
+    mask = grown.size() - 1;
+    for (std::uint64_t kept : m_hashes) {
+        if (kept == 0) continue;
+        size_t at = kept & mask;
+        while (grown[at] != 0)
+            at = (at + 1) & mask;
+        grown[at] = kept;
+    }
+    m_hashes.swap(grown);
+}
+
+void TColumnProfiler::addNumber(double number) {
+    if (m_numbersSeen == 0 || number < m_profile.low) m_profile.low = number;
+    if (m_numbersSeen == 0 || number > m_profile.high) m_profile.high = number;
+    if (m_distinctNumbers.size() <= static_cast<size_t>(kMaxIntLimit))
+        m_distinctNumbers.insert(number);
+    // Reservoir sampling: number k (from 0) replaces a kept one with probability budget / (k + 1).
+    const long long seen = m_numbersSeen++;
+    if (seen < kNumberBudget) {
+        m_profile.numbers.push_back(number);
+        return;
+    }
+    const std::uint64_t slot = m_random() % static_cast<std::uint64_t>(seen + 1);
+    if (slot < static_cast<std::uint64_t>(kNumberBudget)) m_profile.numbers[slot] = number;
+}
+
+void TColumnProfiler::add(const std::string& text) {
+    if (isMissingValue(text)) {
+        ++m_profile.missingCount;
+        return;
+    }
+    countDistinct(text);
+    if (!m_numeric) return;
+    const std::optional<double> number = importNumber(text, m_decimalComma);
+    if (!number) {
+        m_numeric = false;
+        std::vector<double>().swap(m_profile.numbers);
+        m_distinctNumbers.clear();
+        return;
+    }
+    m_integral = m_integral && isIntegerText(text);
+    addNumber(*number);
+}
+
+TColumnProfile TColumnProfiler::finish() {
+    m_profile.numeric = m_numeric && m_numbersSeen > 0;
+    m_profile.integral = m_profile.numeric && m_integral;
+    m_profile.distinctNumbers = static_cast<int>(m_distinctNumbers.size());
+    m_profile.numbersSampled = m_numbersSeen > kNumberBudget;
+    std::sort(m_profile.numbers.begin(), m_profile.numbers.end());
+    return std::move(m_profile);
 }
 
 void inferColumn(TImportColumn& column, const TColumnProfile& profile,
                  const TImportOptions& options) {
     const int boundaries = options.boundaries;
     const int setLimit = options.setLimit;
-    column.distinctCount = static_cast<int>(profile.distinct.size());
+    column.distinctCount = profile.distinctCount;
     column.missingCount = profile.missingCount;
     if (column.declaredValues) {
         std::vector<std::string> labels = labelsOf(column, profile);
@@ -228,13 +270,12 @@ void inferColumn(TImportColumn& column, const TColumnProfile& profile,
     if (profile.numeric) {
         // Many whole numbers as values of their own flood the rankings with tiny rules: past the
         // limit they are intervals, as decimals are.
-        if (distinctNumberCount(profile) <= options.intLimit && codeAsIntegers(column, profile))
-            return;
+        if (profile.distinctNumbers <= options.intLimit && codeAsIntegers(column, profile)) return;
         codeAsIntervals(column, profile, boundaries, profile.missingCount == 0);
         return;
     }
     // Declared values that did not fit are left out here: the used ones may still make a SET.
-    if (!profile.distinct.empty() && profile.distinct.size() <= static_cast<size_t>(setLimit)) {
+    if (profile.distinctCount > 0 && profile.distinctCount <= setLimit) {
         codeAsLabels(column, usedLabelsOf(column, profile));
         return;
     }
@@ -247,7 +288,7 @@ void codeColumnAs(TImportColumn& column, const TColumnProfile& profile, TImportT
                   int boundaries) {
     switch (type) {
         case TImportType::Set:
-            codeAsLabels(column, setLabelsOf(column, profile));
+            codeAsLabels(column, setLabelsOf(column, profile), profile.distinctCount);
             return;
         case TImportType::Int:
         case TImportType::Real: {

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstdint>
+#include <random>
+#include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "import/ImportTypes.h"
@@ -8,19 +12,33 @@
 // Type inference of the importer: what the known values of a column are, which field type they
 // become by default, and how a column is coded as a type the caller chooses.
 
-// The known values of one column.
-struct TColumnProfile {
-    int missingCount = 0;
-    std::vector<std::string> distinct;  // the known texts, in order of first appearance
-    bool numeric = false;               // at least one known value, and every one a number
-    bool integral = false;              // numeric, and every known value written as a whole number
-    std::vector<double> numbers;        // the known numbers, ascending
-};
+// Profiles one column from its values given one by one, in memory bounded by the limits of
+// TColumnProfile whatever their number. Distinct texts past the first 128 are counted by 64-bit
+// hashes (a collision among 65,536 texts is a chance below 10^-9).
+class TColumnProfiler {
+  public:
+    // "," counts as a decimal separator with `decimalComma`; `seed` fixes the sample of numbers.
+    TColumnProfiler(bool decimalComma, std::uint64_t seed);
 
-// The profile of column `column` of `records`; "," counts as a decimal separator with
-// `decimalComma`.
-TColumnProfile profileColumn(const std::vector<std::vector<std::string>>& records, int column,
-                             bool decimalComma);
+    // The next value of the column (Windows-1250).
+    void add(const std::string& text);
+    // The profile of the values added, the numbers sorted; the profiler is spent.
+    TColumnProfile finish();
+
+  private:
+    void addNumber(double number);
+    void countDistinct(const std::string& text);
+
+    bool m_decimalComma;
+    TColumnProfile m_profile;
+    std::unordered_set<std::string> m_firstTexts;  // those of m_profile.distinct
+    std::vector<std::uint64_t> m_hashes;           // open addressing, 0 for a free slot
+    long long m_numbersSeen = 0;
+    std::set<double> m_distinctNumbers;  // up to kMaxIntLimit + 1
+    bool m_numeric = true;
+    bool m_integral = true;
+    std::mt19937_64 m_random;
+};
 
 // Codes `column` by the inference rules: a nominal attribute with at most `options.setLimit`
 // values a SET in declared order; integers in 0..127 with at most `options.intLimit` distinct
@@ -44,7 +62,8 @@ void codeColumnAs(TImportColumn& column, const TColumnProfile& profile, TImportT
 std::vector<double> quantileBoundaries(const std::vector<double>& sorted, int count);
 
 // The boundaries (values of `sorted`, ascending) as the shortest decimal texts at or above each
-// boundary and below the next greater value of `sorted`: every value keeps its interval.
+// boundary and below the next greater value of `sorted`: every value keeps its interval. With
+// `sorted` empty (a sample, whose gaps may hide values) each boundary keeps its own value.
 std::vector<std::string> shortestBoundaryTexts(const std::vector<double>& boundaries,
                                                const std::vector<double>& sorted);
 

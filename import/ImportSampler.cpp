@@ -1,26 +1,23 @@
 #include "import/ImportSampler.h"
 
 #include <algorithm>
+#include <random>
 
-void TRecordSampler::offer(std::vector<std::string>&& record) {
-    const long long index = m_offered++;
-    if (m_kept.size() < m_capacity) {
-        m_kept.emplace_back(index, std::move(record));
-        return;
+std::vector<long long> samplePositions(long long count, long long size, std::uint64_t seed) {
+    std::vector<long long> kept;
+    kept.reserve(static_cast<size_t>(std::max(0LL, std::min(count, size))));
+    // Its sequence is fixed by the standard, unlike the distributions'.
+    std::mt19937_64 random(seed);
+    for (long long index = 0; index < count; ++index) {
+        if (static_cast<long long>(kept.size()) < size) {
+            kept.push_back(index);
+            continue;
+        }
+        // Record `index` replaces a kept one with probability size / (index + 1). The bias of the
+        // modulo is below 2^-40 for any count of records a file holds.
+        const std::uint64_t slot = random() % static_cast<std::uint64_t>(index + 1);
+        if (slot < static_cast<std::uint64_t>(size)) kept[slot] = index;
     }
-    // Record `index` replaces a kept one with probability capacity / (index + 1). The bias of the
-    // modulo is below 2^-40 for any stream that fits in memory.
-    const std::uint64_t slot = m_random() % static_cast<std::uint64_t>(index + 1);
-    if (slot < m_capacity) m_kept[slot] = {index, std::move(record)};
-}
-
-std::vector<std::vector<std::string>> TRecordSampler::takeInOrder() {
-    std::sort(m_kept.begin(), m_kept.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<std::vector<std::string>> records;
-    records.reserve(m_kept.size());
-    for (auto& [index, record] : m_kept)
-        records.push_back(std::move(record));
-    m_kept.clear();
-    return records;
+    std::sort(kept.begin(), kept.end());
+    return kept;
 }

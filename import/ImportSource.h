@@ -21,4 +21,6 @@ struct TSourceSink {
     std::function<void(TSourceHeader&& header)> header;
     std::function<void(std::vector<std::string>&& values, long long line)> record;
     std::function<void(std::string&& text)> warning;
+    // Optional: how many of the bytes given to the parser it has read, after each line.
+    std::function<void(size_t bytesRead)> progress;
 };

@@ -19,6 +19,24 @@
 TImportEncoding resolveEncoding(std::string_view bytes, TImportEncoding asked,
                                 const std::string& fileName);
 
+// resolveEncoding's decision over a file read in pieces, holding only the first bytes.
+class TEncodingCensus {
+  public:
+    // The next bytes of the file.
+    void add(std::string_view bytes);
+    // The encoding to read the file with once every byte was added, by resolveEncoding's rules and
+    // with its errors; before that, the decision on the bytes added so far.
+    TImportEncoding decide(TImportEncoding asked, const std::string& fileName) const;
+
+  private:
+    std::string m_start;  // the first bytes, for the byte order marks and UTF-16
+    std::string m_carry;  // a multi-byte sequence cut by the end of the last piece
+    long long m_size = 0;
+    long long m_controls = 0;
+    long long m_multiByte = 0;
+    long long m_invalid = 0;
+};
+
 // The length of a UTF-8 byte order mark at the start of `bytes` (3 or 0).
 size_t byteOrderMarkLength(std::string_view bytes);
 

@@ -53,3 +53,8 @@ std::string importTypeSpec(const TImportColumn& column) {
     }
     return "STRING";
 }
+
+std::string distinctCountText(const TImportColumn& column) {
+    return std::to_string(column.distinctCount) +
+           (column.distinctCount >= kDistinctCountLimit ? "+" : "");
+}

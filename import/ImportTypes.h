@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,12 @@ inline constexpr int kDefaultSetLimit = 127;      // SET codes 1..k with 0 as th
 inline constexpr int kDefaultIntLimit = 12;       // more distinct whole numbers become intervals
 inline constexpr int kMaxIntLimit = 128;          // every whole number of 0..127 a value of its own
 inline constexpr std::uint64_t kDefaultSampleSeed = 1;
+inline constexpr long long kDefaultSampleSize = 65001;  // the records of a sample unless told
+// A column's distinct texts are counted up to this many; a count that reaches it means "or more".
+inline constexpr long long kDistinctCountLimit = 65536;
+// A column keeps up to this many of its numbers for the quantile boundaries: all of them when they
+// fit, else a uniform random sample of this size (fixed seed), so that memory stays bounded.
+inline constexpr long long kNumberBudget = 131072;
 
 // What the caller asks of an import.
 struct TImportOptions {
@@ -36,7 +43,8 @@ struct TImportOptions {
     int boundaries = kDefaultImportBoundaries;  // of inferred REAL and interval INT fields, 1..126
     int setLimit = kDefaultSetLimit;            // most distinct texts of a SET field, 1..127
     int intLimit = kDefaultIntLimit;  // most distinct whole numbers of an inferred INT, 1..128
-    bool sample = false;  // more than 65,001 records: keep a uniform random sample of them
+    bool sample = false;  // keep a uniform random sample of `sampleSize` records (all if fewer)
+    long long sampleSize = kDefaultSampleSize;  // 1 or more
     bool strict = false;  // a CSV row with fewer values than the header is an error, not filled
     std::uint64_t seed = kDefaultSampleSeed;
 };
@@ -66,12 +74,27 @@ struct TImportColumn {
     std::vector<double> boundaries;          // Numbers, Intervals: ascending
     std::vector<std::string> boundaryTexts;  // the boundaries as written
     std::optional<std::vector<std::string>> declaredValues;  // a nominal ARFF attribute
-    int distinctCount = 0;  // distinct texts among the known values
-    int missingCount = 0;
+    long long distinctCount =
+        0;  // distinct texts among the known values, up to kDistinctCountLimit
+    long long missingCount = 0;
     int boundaryCount() const { return static_cast<int>(boundaries.size()); }
 };
 
-// What inferImport found: the columns (overridable with setColumnType) and the records kept.
+// The known values of one column, in bounded memory whatever the number of records.
+struct TColumnProfile {
+    long long missingCount = 0;
+    std::vector<std::string> distinct;  // the first 128 known texts, in order of first appearance
+    long long distinctCount = 0;        // distinct known texts, counted up to kDistinctCountLimit
+    bool numeric = false;               // at least one known value, and every one a number
+    bool integral = false;              // numeric, and every known value written as a whole number
+    double low = 0;                     // numeric: the smallest and the largest number
+    double high = 0;
+    int distinctNumbers = 0;      // numeric: distinct numbers, counted up to kMaxIntLimit + 1
+    std::vector<double> numbers;  // numeric, ascending: all known numbers, or a uniform sample
+    bool numbersSampled = false;  // numbers holds kNumberBudget of more numbers
+};
+
+// What inferImport found: the columns (overridable with setColumnType) and the records read.
 struct TImportPlan {
     std::string sourcePath;
     TImportFormat format = TImportFormat::Csv;
@@ -79,9 +102,17 @@ struct TImportPlan {
     TImportEncoding encoding = TImportEncoding::Win1250;  // as used, never Detect
     bool decimalComma = false;  // "," read as a decimal separator (delimiter other than ",")
     std::vector<TImportColumn> columns;
-    std::vector<std::vector<std::string>> records;  // Windows-1250, one text per column
+    std::vector<TColumnProfile> profiles;  // one per column, for setColumnType
     long long recordsRead = 0;
-    bool sampled = false;  // records holds a sample of the records read
+    // Where writeImport reads the records again: the bytes given to inferImportBytes, or (null)
+    // the file sourcePath, which must still have sourceSize bytes.
+    std::shared_ptr<const std::string> sourceBytes;
+    long long sourceSize = 0;
+    size_t skippedBytes = 0;  // a byte order mark before the table
+    bool strict = false;      // TImportOptions::strict
+    // The records writeImport keeps: 0 for all, else a uniform random sample of that many drawn
+    // with `seed` (all when there are no more). The types describe every record read.
+    long long sampleSize = 0;
     std::uint64_t seed = kDefaultSampleSeed;
     std::vector<std::string> warnings;  // Windows-1250, for the user
 };
@@ -92,11 +123,14 @@ struct TImportSummary {
     int fieldCount = 0;
     int labelLineCount = 0;
     long long recordsRead = 0;
-    int recordsKept = 0;
-    bool sampled = false;
+    long long recordsKept = 0;
+    bool sampled = false;  // recordsKept is a random sample of recordsRead
     std::uint64_t seed = kDefaultSampleSeed;
     std::vector<std::string> warnings;  // those of the plan
 };
+
+// The distinct values of a column as shown: the count, "65536+" when it reached the limit.
+std::string distinctCountText(const TImportColumn& column);
 
 // The keyword of a type ("SET", "INT", "REAL", "STRING").
 const char* importTypeText(TImportType type);

@@ -8,6 +8,9 @@
 #include "core/FileReplace.h"
 #include "core/uTavObj.h"
 #include "import/ImportInference.h"
+#include "import/ImportPass.h"
+#include "import/ImportProgress.h"
+#include "import/ImportSampler.h"
 #include "import/ImportText.h"
 
 namespace {
@@ -97,6 +100,11 @@ std::string joined(const std::vector<std::string>& items) {
     return line;
 }
 
+// Whether the plan keeps fewer records than it read.
+bool keepsASample(const TImportPlan& plan) {
+    return plan.sampleSize > 0 && plan.sampleSize < plan.recordsRead;
+}
+
 int labelLineCount(const TImportPlan& plan) {
     int count = 0;
     for (const TImportColumn& column : plan.columns)
@@ -106,7 +114,12 @@ int labelLineCount(const TImportPlan& plan) {
 
 }  // namespace
 
-std::string importDataText(const TImportPlan& plan) {
+namespace {
+
+constexpr size_t kFlushBytes = 1 << 16;
+
+// Writes the data file of `plan` piece by piece, reading the records from its source again.
+void writeDataFile(const TImportPlan& plan, const TByteSink& append, const ProgressHook& progress) {
     const int labelLines = labelLineCount(plan);
     std::string text = "TAV DATA:" + std::to_string(labelLines) + "/TXT/1250" + kLineEnd;
     std::vector<std::string> items;
@@ -127,16 +140,62 @@ std::string importDataText(const TImportPlan& plan) {
     writers.reserve(plan.columns.size());
     for (const TImportColumn& column : plan.columns)
         writers.emplace_back(column, plan.decimalComma);
-    for (const std::vector<std::string>& record : plan.records) {
-        items.clear();
-        for (size_t i = 0; i < writers.size(); ++i)
-            items.push_back(writers[i].text(record[i]));
-        text += joined(items) + kLineEnd;
+
+    const bool sample = keepsASample(plan);
+    const std::vector<long long> kept =
+        sample ? samplePositions(plan.recordsRead, plan.sampleSize, plan.seed)
+               : std::vector<long long>();
+    TImportProgress steps(progress);
+    const double total =
+        static_cast<double>(std::max(1LL, sample ? plan.sampleSize : plan.recordsRead));
+    long long read = 0;
+    size_t nextKept = 0;
+    long long written = 0;
+    TSourceSink sink;
+    sink.header = [](TSourceHeader&&) {};
+    sink.record = [&](std::vector<std::string>&& record, long long) {
+        const long long position = read++;
+        if (sample) {
+            if (nextKept >= kept.size() || kept[nextKept] != position) return;
+            ++nextKept;
+        }
+        // A record of another width means the file is not the one profiled.
+        if (record.size() != writers.size()) {
+            throw EConvertError("The file \"" + displayPath(plan.sourcePath) +
+                                "\" changed while it was imported; import it again");
+        }
+        for (size_t i = 0; i < writers.size(); ++i) {
+            if (i > 0) text += ';';
+            text += writers[i].text(record[i]);
+        }
+        text += kLineEnd;
+        if (text.size() >= kFlushBytes) {
+            append(text);
+            text.clear();
+        }
+        steps.report(static_cast<double>(++written) / total);
+    };
+    sink.warning = [](std::string&&) {};
+    TTextDecoder decoder(plan.encoding);
+    parseImportSource(plan, decoder, sink);
+    if (read != plan.recordsRead) {
+        throw EConvertError("The file \"" + displayPath(plan.sourcePath) +
+                            "\" changed while it was imported; import it again");
     }
+    append(text);
+}
+
+}  // namespace
+
+std::string importDataText(const TImportPlan& plan, const ProgressHook& progress) {
+    std::string text;
+    writeDataFile(
+        plan, [&text](std::string_view bytes) { text.append(bytes); }, progress);
     return text;
 }
 
-TImportSummary writeImport(const TImportPlan& plan, const std::string& outPath) {
+TImportSummary writeImport(const TImportPlan& plan, const std::string& outPath,
+                           const ProgressHook& progress) {
     const std::string shown = displayPath(outPath);
     std::error_code ignored;
     if (std::filesystem::equivalent(outPath, plan.sourcePath, ignored)) {
@@ -144,7 +203,13 @@ TImportSummary writeImport(const TImportPlan& plan, const std::string& outPath) 
                           "\" would replace the file being imported; choose another name");
     }
     try {
-        replaceFileWhole(outPath, importDataText(plan));
+        TImportProgress steps(progress);
+        struct TDone {
+            TImportProgress& steps;
+            ~TDone() { steps.done(); }
+        } whenDone{steps};
+        replaceFileStreamed(
+            outPath, [&](const TByteSink& append) { writeDataFile(plan, append, progress); });
     } catch (const EInOutError& error) {
         throw EInOutError("The data file \"" + shown + "\" cannot be written: " + error.what());
     }
@@ -153,8 +218,8 @@ TImportSummary writeImport(const TImportPlan& plan, const std::string& outPath) 
     summary.fieldCount = static_cast<int>(plan.columns.size());
     summary.labelLineCount = labelLineCount(plan);
     summary.recordsRead = plan.recordsRead;
-    summary.recordsKept = static_cast<int>(plan.records.size());
-    summary.sampled = plan.sampled;
+    summary.sampled = keepsASample(plan);
+    summary.recordsKept = summary.sampled ? plan.sampleSize : plan.recordsRead;
     summary.seed = plan.seed;
     summary.warnings = plan.warnings;
     return summary;

@@ -1,7 +1,7 @@
 #include "import/Importer.h"
 
-#include <fstream>
-#include <iterator>
+#include <filesystem>
+#include <memory>
 #include <set>
 
 #include "core/Errors.h"
@@ -12,10 +12,14 @@
 #include "import/ArffImport.h"
 #include "import/CsvImport.h"
 #include "import/ImportInference.h"
-#include "import/ImportSampler.h"
+#include "import/ImportPass.h"
+#include "import/ImportProgress.h"
 #include "import/ImportText.h"
 
 namespace {
+
+// Thrown to stop reading once the start of a file is read.
+struct TStartRead {};
 
 void checkOptions(const TImportOptions& options) {
     if (options.delimiter != 0 && options.delimiter != ',' && options.delimiter != ';' &&
@@ -30,6 +34,10 @@ void checkOptions(const TImportOptions& options) {
     if (options.setLimit < 1 || options.setLimit > kMaxValueCode) {
         throw EConvertError("The SET limit " + std::to_string(options.setLimit) +
                             " is outside 1.." + std::to_string(kMaxValueCode));
+    }
+    if (options.sample && options.sampleSize < 1) {
+        throw EConvertError("A sample of " + std::to_string(options.sampleSize) +
+                            " records cannot be drawn; take 1 or more");
     }
     if (options.intLimit < 1 || options.intLimit > kMaxIntLimit) {
         throw EConvertError("The INT limit " + std::to_string(options.intLimit) +
@@ -68,6 +76,141 @@ void addWarnings(TImportPlan& plan, const TTextDecoder& decoder) {
     }
 }
 
+constexpr size_t kDetectionBytes = 4 << 20;
+
+// The first bytes of the source: the format, the delimiter and a first guess of the encoding come
+// from them.
+std::string sourceStart(const TImportPlan& plan) {
+    std::string start;
+    try {
+        readImportSource(plan, [&start](std::string_view piece) {
+            if (start.size() < kDetectionBytes)
+                start.append(piece.substr(0, kDetectionBytes - start.size()));
+            // Enough read: the rest of the file is not needed here.
+            if (start.size() >= kDetectionBytes) throw TStartRead{};
+        });
+    } catch (const TStartRead&) {
+    }
+    return start;
+}
+
+// The records of one pass over the source, profiled column by column.
+struct TProfilePass {
+    explicit TProfilePass(TImportEncoding encoding) : decoder(encoding) {}
+    TTextDecoder decoder;
+    TSourceHeader header;
+    std::vector<TColumnProfiler> profilers;
+    long long records = 0;
+    std::vector<std::string> warnings;
+};
+
+// Parses the source of `plan` with `encoding`, profiling every column; `piece` sees every byte.
+std::unique_ptr<TProfilePass> profileSource(const TImportPlan& plan, TImportEncoding encoding,
+                                            const std::function<void(std::string_view)>& piece,
+                                            const ProgressHook& progress) {
+    auto pass = std::make_unique<TProfilePass>(encoding);
+    const std::string shownName = displayPath(plan.sourcePath);
+    TSourceSink sink;
+    sink.header = [&](TSourceHeader&& read) {
+        if (read.names.size() > static_cast<size_t>(kMaxFields)) {
+            throw ELimitError(
+                "The file \"" + shownName + "\" has " + std::to_string(read.names.size()) +
+                " columns; a table holds at most " + std::to_string(kMaxFields) + " fields");
+        }
+        pass->header = std::move(read);
+        for (size_t i = 0; i < pass->header.names.size(); ++i)
+            pass->profilers.emplace_back(plan.decimalComma, kDefaultSampleSeed + i);
+    };
+    sink.record = [&](std::vector<std::string>&& values, long long) {
+        ++pass->records;
+        for (size_t i = 0; i < values.size(); ++i)
+            pass->profilers[i].add(values[i]);
+    };
+    sink.warning = [&](std::string&& warning) { pass->warnings.push_back(std::move(warning)); };
+    TImportProgress steps(progress);
+    if (progress) {
+        const double size = static_cast<double>(std::max(1LL, plan.sourceSize));
+        sink.progress = [&](size_t read) {
+            steps.report(static_cast<double>(plan.skippedBytes + read) / size);
+        };
+    }
+    parseImportSource(plan, pass->decoder, sink, piece);
+    return pass;
+}
+
+// The plan of a source whose path (and bytes, when in memory) and size are set.
+TImportPlan inferSource(TImportPlan plan, const TImportOptions& options,
+                        const ProgressHook& progress) {
+    checkOptions(options);
+    const std::string shownName = displayPath(plan.sourcePath);
+    TImportProgress done(progress);
+    struct TDone {
+        TImportProgress& steps;
+        ~TDone() { steps.done(); }
+    } whenDone{done};
+
+    const std::string start = sourceStart(plan);
+    const bool wholeStart = static_cast<long long>(start.size()) == plan.sourceSize;
+    // The encoding is decided on the whole file, and the records are profiled as they are read:
+    // decoded as the start of the file suggests, and once more in the rare file whose later bytes
+    // decide otherwise.
+    TImportEncoding guess = options.encoding;
+    try {
+        TEncodingCensus census;
+        census.add(start);
+        guess = census.decide(options.encoding, shownName);
+    } catch (const EConvertError&) {
+        if (wholeStart) throw;
+        if (guess == TImportEncoding::Detect) guess = TImportEncoding::Win1250;
+    }
+    const bool utf8 =
+        options.encoding == TImportEncoding::Utf8 || options.encoding == TImportEncoding::Detect;
+    plan.skippedBytes = utf8 ? byteOrderMarkLength(start) : 0;
+    const std::string_view text = std::string_view(start).substr(plan.skippedBytes);
+    plan.format = looksLikeArff(text) ? TImportFormat::Arff : TImportFormat::Csv;
+    plan.delimiter = plan.format == TImportFormat::Arff ? ','
+                     : options.delimiter != 0           ? options.delimiter
+                                                        : detectDelimiter(text);
+    plan.decimalComma = plan.delimiter != ',';
+    plan.strict = options.strict;
+    plan.sampleSize = options.sample ? options.sampleSize : 0;
+    plan.seed = options.seed;
+
+    TEncodingCensus census;
+    std::unique_ptr<TProfilePass> pass;
+    try {
+        pass = profileSource(
+            plan, guess, [&census](std::string_view piece) { census.add(piece); }, progress);
+    } catch (const ETavError&) {
+        // A binary or UTF-16 file is refused as such, whatever its bytes did to the parser.
+        TEncodingCensus whole;
+        readImportSource(plan, [&whole](std::string_view piece) { whole.add(piece); });
+        whole.decide(options.encoding, shownName);
+        throw;
+    }
+    plan.encoding = census.decide(options.encoding, shownName);
+    if (plan.encoding != guess) pass = profileSource(plan, plan.encoding, {}, progress);
+
+    plan.recordsRead = pass->records;
+    if (plan.recordsRead == 0) {
+        throw EConvertError("The file \"" + shownName + "\" has no records below its header");
+    }
+    plan.warnings = std::move(pass->warnings);
+    const TSourceHeader& header = pass->header;
+    const std::vector<std::string> names = importFieldNames(header.names);
+    for (size_t i = 0; i < names.size(); ++i) {
+        TImportColumn column;
+        column.sourceName = header.names[i];
+        column.name = names[i];
+        column.declaredValues = header.declaredValues[i];
+        plan.profiles.push_back(pass->profilers[i].finish());
+        inferColumn(column, plan.profiles.back(), options);
+        plan.columns.push_back(std::move(column));
+    }
+    addWarnings(plan, pass->decoder);
+    return plan;
+}
+
 }  // namespace
 
 std::vector<std::string> importFieldNames(const std::vector<std::string>& sourceNames) {
@@ -90,81 +233,25 @@ std::vector<std::string> importFieldNames(const std::vector<std::string>& source
 }
 
 TImportPlan inferImportBytes(const std::string& bytes, const std::string& fileName,
-                             const TImportOptions& options) {
-    checkOptions(options);
-    const std::string shownName = displayPath(fileName);
+                             const TImportOptions& options, const ProgressHook& progress) {
     TImportPlan plan;
     plan.sourcePath = fileName;
-    plan.encoding = resolveEncoding(bytes, options.encoding, shownName);
-    std::string_view text(bytes);
-    if (plan.encoding == TImportEncoding::Utf8) text.remove_prefix(byteOrderMarkLength(text));
-    plan.format = looksLikeArff(text) ? TImportFormat::Arff : TImportFormat::Csv;
-    plan.delimiter = plan.format == TImportFormat::Arff ? ','
-                     : options.delimiter != 0           ? options.delimiter
-                                                        : detectDelimiter(text);
-    plan.decimalComma = plan.delimiter != ',';
-    plan.sampled = options.sample;
-    plan.seed = options.seed;
-
-    TTextDecoder decoder(plan.encoding);
-    TRecordSampler sampler(kMaxRecords, options.seed);
-    TSourceHeader header;
-    TSourceSink sink;
-    sink.header = [&](TSourceHeader&& read) {
-        if (read.names.size() > static_cast<size_t>(kMaxFields)) {
-            throw ELimitError(
-                "The file \"" + shownName + "\" has " + std::to_string(read.names.size()) +
-                " columns; a table holds at most " + std::to_string(kMaxFields) + " fields");
-        }
-        header = std::move(read);
-    };
-    sink.record = [&](std::vector<std::string>&& values, long long) {
-        if (!options.sample && sampler.offered() >= kMaxRecords) {
-            throw ELimitError("The file \"" + shownName + "\" has more than " +
-                              std::to_string(kMaxRecords) + " records; a table holds at most " +
-                              std::to_string(kMaxRecords) +
-                              ". Import a random sample of them instead");
-        }
-        sampler.offer(std::move(values));
-    };
-    sink.warning = [&](std::string&& warning) { plan.warnings.push_back(std::move(warning)); };
-    if (plan.format == TImportFormat::Arff) {
-        parseArff(text, decoder, shownName, sink);
-    } else {
-        parseCsv(text, plan.delimiter, decoder, shownName, sink, options.strict);
-    }
-    plan.recordsRead = sampler.offered();
-    plan.records = sampler.takeInOrder();
-    if (plan.records.empty()) {
-        throw EConvertError("The file \"" + shownName + "\" has no records below its header");
-    }
-    plan.sampled = options.sample && plan.recordsRead > static_cast<long long>(kMaxRecords);
-
-    const std::vector<std::string> names = importFieldNames(header.names);
-    for (size_t i = 0; i < names.size(); ++i) {
-        TImportColumn column;
-        column.sourceName = header.names[i];
-        column.name = names[i];
-        column.declaredValues = std::move(header.declaredValues[i]);
-        const TColumnProfile profile =
-            profileColumn(plan.records, static_cast<int>(i), plan.decimalComma);
-        inferColumn(column, profile, options);
-        plan.columns.push_back(std::move(column));
-    }
-    addWarnings(plan, decoder);
-    return plan;
+    plan.sourceBytes = std::make_shared<const std::string>(bytes);
+    plan.sourceSize = static_cast<long long>(bytes.size());
+    return inferSource(std::move(plan), options, progress);
 }
 
-TImportPlan inferImport(const std::string& path, const TImportOptions& options) {
-    // Read whole below: a named pipe would wait for a writer and a device never end.
+TImportPlan inferImport(const std::string& path, const TImportOptions& options,
+                        const ProgressHook& progress) {
     const std::string problem = dataFileProblem(path);
     if (!problem.empty()) throw EInOutError(problem);
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw EInOutError("The file \"" + displayPath(path) + "\" cannot be opened");
-    const std::string bytes((std::istreambuf_iterator<char>(file)),
-                            std::istreambuf_iterator<char>());
-    if (file.bad()) throw EInOutError("The file \"" + displayPath(path) + "\" cannot be read");
-    return inferImportBytes(bytes, path, options);
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error) throw EInOutError("The file \"" + displayPath(path) + "\" cannot be opened");
+    TImportPlan plan;
+    plan.sourcePath = path;
+    plan.sourceSize = static_cast<long long>(size);
+    return inferSource(std::move(plan), options, progress);
 }
 
 void setColumnType(TImportPlan& plan, int column, TImportType type, int boundaries) {
@@ -173,7 +260,7 @@ void setColumnType(TImportPlan& plan, int column, TImportType type, int boundari
                               std::to_string(static_cast<int>(plan.columns.size()) - 1));
     }
     TImportColumn changed = plan.columns[column];
-    codeColumnAs(changed, profileColumn(plan.records, column, plan.decimalComma), type, boundaries);
+    codeColumnAs(changed, plan.profiles.at(static_cast<size_t>(column)), type, boundaries);
     plan.columns[column] = std::move(changed);
 }
 
@@ -185,7 +272,7 @@ int proposedClassColumn(const TImportPlan& plan) {
     const int last = static_cast<int>(plan.columns.size()) - 1;
     if (plan.format == TImportFormat::Arff && last >= 0 && canBeClassColumn(plan.columns[last]))
         return last;
-    const int records = static_cast<int>(plan.records.size());
+    const long long records = plan.recordsRead;
     auto isIdentifier = [&](const TImportColumn& column) {
         const std::string& name = column.name;
         if (name == "ID" || name.ends_with("_ID") || name.starts_with("ID_")) return true;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/uTavObj.h"
 #include "import/ImportTypes.h"
 #include "import/ImportWriter.h"
 
@@ -9,16 +10,19 @@
 // the caller may change a column's type with setColumnType, and writeImport (ImportWriter.h)
 // writes the data file. Errors are exceptions of core/Errors.h with messages for the user:
 // EInOutError (a file that cannot be read or written), EConvertError (a file or a type that
-// cannot be imported), ELimitError (more than 256 columns, more than 65,001 records without a
-// sample).
+// cannot be imported), ELimitError (more than 256 columns). A file of any number of records is
+// imported whole unless the options ask for a random sample.
 
-// Reads the file at `path` and infers its columns. The format is ARFF when the first line that
-// is not a comment begins with "@relation", CSV otherwise.
-TImportPlan inferImport(const std::string& path, const TImportOptions& options = {});
+// Reads the file at `path` in pieces and infers its columns; the plan holds their profiles, not
+// the records, which writeImport reads again. The format is ARFF when the first line that
+// is not a comment begins with "@relation", CSV otherwise. Reports the share of the file read to
+// `progress`, and 0 when done.
+TImportPlan inferImport(const std::string& path, const TImportOptions& options = {},
+                        const ProgressHook& progress = {});
 
 // The same over the bytes of a file; `fileName` names it in messages.
 TImportPlan inferImportBytes(const std::string& bytes, const std::string& fileName,
-                             const TImportOptions& options = {});
+                             const TImportOptions& options = {}, const ProgressHook& progress = {});
 
 // Codes column `column` (from 0) as `type`; `boundaries` (1..126) is used by REAL and by INT of
 // numbers that are not integers in 0..127. Throws EConvertError when the values do not fit (see

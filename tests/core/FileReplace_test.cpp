@@ -162,3 +162,36 @@ TEST(FileReplace, AStoppedReplacementKeepsTheContentUnderANameWithoutTheWritersI
     EXPECT_EQ(namesIn(dir),
               (std::set<std::string>{"out.CSV", "out.CSV.tav0.tmp", "out.CSV.tav1.tmp"}));
 }
+
+TEST(FileReplace, AStreamedContentIsWrittenPieceByPieceAndFailsAsAWholeOneDoes) {
+    TempDir dir;
+    const std::string out = dir.write("out.CSV", "old");
+    const auto pieces = [](const TByteSink& append) {
+        append("new ");
+        append("");
+        append("content");
+    };
+    {
+        const InjectedFault full(TWriteStep::Write, ENOSPC);
+        std::string streamed;
+        try {
+            replaceFileStreamed(out, pieces);
+        } catch (const EInOutError& error) {
+            streamed = error.what();
+        }
+        EXPECT_EQ(streamed, errorOf(out, "new content"));
+        EXPECT_EQ(readFile(out), "old");
+        EXPECT_EQ(namesIn(dir), std::set<std::string>{"out.CSV"});
+    }
+    // The writer's own failure reaches the caller as it is, and the old file stays.
+    EXPECT_THROW(replaceFileStreamed(out,
+                                     [](const TByteSink& append) {
+                                         append("half");
+                                         throw EConvertError("the source changed");
+                                     }),
+                 EConvertError);
+    EXPECT_EQ(readFile(out), "old");
+    EXPECT_EQ(namesIn(dir), std::set<std::string>{"out.CSV"});
+    replaceFileStreamed(out, pieces);
+    EXPECT_EQ(readFile(out), "new content");
+}

@@ -3,10 +3,11 @@
 #include <set>
 
 #include "core/Errors.h"
-#include "core/uTavObj.h"
 #include "import/ImportSampler.h"
+#include "import/ImportWriter.h"
 #include "import/Importer.h"
 #include "tests/import/ImportTestUtil.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -18,10 +19,16 @@ std::string numberedRecords(int count) {
     return text;
 }
 
+// The numbers of the records the data file of `plan` keeps, in their order.
 std::vector<long> kept(const TImportPlan& plan) {
+    const std::string text = importDataText(plan);
     std::vector<long> numbers;
-    for (const auto& record : plan.records)
-        numbers.push_back(std::stol(record[0]));
+    size_t line = 0;
+    const size_t labelLines = std::stoul(text.substr(text.find(':') + 1));
+    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+        if (line++ >= 3 + labelLines) numbers.push_back(std::stol(text.substr(start, end - start)));
+    }
     return numbers;
 }
 
@@ -42,24 +49,22 @@ TEST(ImportLimits, MoreThan256ColumnsStopsNamingTheLimit) {
               256u);
 }
 
-TEST(ImportLimits, MoreThan65001RecordsStopsUnlessASampleIsAsked) {
-    EXPECT_EQ(inferImportBytes(numberedRecords(kMaxRecords), "full.csv", {}).records.size(),
-              static_cast<size_t>(kMaxRecords));
-    const std::string message = errorOf<ELimitError>(
-        [&] { inferImportBytes(numberedRecords(kMaxRecords + 1), "big.csv", {}); });
-    EXPECT_EQ(message,
-              "The file \"big.csv\" has more than 65001 records; a table holds at most 65001. "
-              "Import a random sample of them instead");
+TEST(ImportLimits, AnyNumberOfRecordsImportsWhole) {
+    const TImportPlan plan = inferImportBytes(numberedRecords(70000), "big.csv", {});
+    EXPECT_EQ(plan.recordsRead, 70000);
+    const std::vector<long> numbers = kept(plan);
+    ASSERT_EQ(numbers.size(), 70000u);
+    EXPECT_EQ(numbers.back(), 69999);
 }
 
-TEST(ImportLimits, ASampleKeeps65001RecordsInFileOrderAndSaysSo) {
+TEST(ImportLimits, ASampleKeepsItsSizeInFileOrderAndSaysSo) {
     const std::string bytes = numberedRecords(70000);
-    const TImportPlan plan = inferImportBytes(bytes, "big.csv", {.sample = true, .seed = 7});
-    EXPECT_TRUE(plan.sampled);
+    TImportPlan plan = inferImportBytes(bytes, "big.csv", {.sample = true, .seed = 7});
     EXPECT_EQ(plan.recordsRead, 70000);
+    EXPECT_EQ(plan.sampleSize, kDefaultSampleSize);
     EXPECT_EQ(plan.seed, 7u);
     const std::vector<long> numbers = kept(plan);
-    ASSERT_EQ(numbers.size(), static_cast<size_t>(kMaxRecords));
+    ASSERT_EQ(numbers.size(), static_cast<size_t>(kDefaultSampleSize));
     EXPECT_TRUE(std::is_sorted(numbers.begin(), numbers.end()));
     EXPECT_EQ(std::set<long>(numbers.begin(), numbers.end()).size(), numbers.size());
     // The same seed gives the same sample, another seed another one.
@@ -69,24 +74,34 @@ TEST(ImportLimits, ASampleKeeps65001RecordsInFileOrderAndSaysSo) {
     const long droppedInFirstHalf =
         35000 - std::count_if(numbers.begin(), numbers.end(), [](long n) { return n < 35000; });
     EXPECT_NEAR(droppedInFirstHalf, 4999 / 2.0, 250);
+
+    plan.sampleSize = 3;
+    EXPECT_EQ(kept(plan).size(), 3u);
+    const TempDir dir;
+    const TImportSummary summary = writeImport(plan, dir.file("out.CSV"));
+    EXPECT_TRUE(summary.sampled);
+    EXPECT_EQ(summary.recordsKept, 3);
+    EXPECT_EQ(summary.recordsRead, 70000);
 }
 
 TEST(ImportLimits, ASampleOfASmallFileKeepsEveryRecord) {
-    const TImportPlan plan = inferImportBytes(numberedRecords(10), "small.csv", {.sample = true});
-    EXPECT_FALSE(plan.sampled);
-    EXPECT_EQ(plan.recordsRead, 10);
+    const TImportPlan plan =
+        inferImportBytes(numberedRecords(10), "small.csv", {.sample = true, .sampleSize = 10});
     EXPECT_EQ(kept(plan), (std::vector<long>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    const TempDir dir;
+    EXPECT_FALSE(writeImport(plan, dir.file("out.CSV")).sampled);
+    EXPECT_EQ(errorOf<EConvertError>([] {
+                  inferImportBytes(numberedRecords(1), "s.csv", {.sample = true, .sampleSize = 0});
+              }),
+              "A sample of 0 records cannot be drawn; take 1 or more");
 }
 
-TEST(ImportLimits, TheSamplerKeepsEveryRecordWithTheSameProbability) {
+TEST(ImportLimits, TheSampleHoldsEveryRecordWithTheSameProbability) {
     constexpr int kRuns = 4000;
     std::vector<int> hits(10);
     for (int seed = 1; seed <= kRuns; ++seed) {
-        TRecordSampler sampler(3, seed);
-        for (int i = 0; i < 10; ++i)
-            sampler.offer({std::to_string(i)});
-        for (const auto& record : sampler.takeInOrder())
-            ++hits[std::stoi(record[0])];
+        for (long long k : samplePositions(10, 3, seed))
+            ++hits[k];
     }
     for (int i = 0; i < 10; ++i)
         EXPECT_NEAR(hits[i] / static_cast<double>(kRuns), 0.3, 0.03) << i;
@@ -95,4 +110,28 @@ TEST(ImportLimits, TheSamplerKeepsEveryRecordWithTheSameProbability) {
 TEST(ImportLimits, AFileWithoutRecordsIsRefused) {
     EXPECT_EQ(errorOf<EConvertError>([] { inferImportBytes("a,b\n", "empty.csv", {}); }),
               "The file \"empty.csv\" has no records below its header");
+}
+
+TEST(ImportLimits, ProgressGrowsToTheWholeFileAndEndsAtZero) {
+    const TImportPlan probe = inferImportBytes(numberedRecords(1000), "n.csv", {});
+    for (const bool write : {false, true}) {
+        std::vector<double> reported;
+        const ProgressHook hook = [&](double fraction) { reported.push_back(fraction); };
+        if (write) {
+            importDataText(probe, hook);
+        } else {
+            inferImportBytes(numberedRecords(1000), "n.csv", {}, hook);
+        }
+        ASSERT_GT(reported.size(), 20u) << write;
+        if (!write) {
+            EXPECT_EQ(reported.back(), 0);
+            reported.pop_back();
+        }
+        EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end())) << write;
+        EXPECT_GT(reported.front(), 0) << write;
+        EXPECT_GT(reported.back(), 0.99) << write;
+        EXPECT_LE(reported.back(), 1) << write;
+        // Reported by steps, not once per line.
+        EXPECT_LT(reported.size(), 250u) << write;
+    }
 }

@@ -26,13 +26,14 @@ void expectRoundTrip(const TImportPlan& plan) {
     data.loadDataBytes(text, "out.CSV", dfkFromHeader, cpUnknown, hooks);
     EXPECT_TRUE(messages.empty());
     ASSERT_EQ(data.FieldCount(), static_cast<int>(plan.columns.size()));
-    ASSERT_EQ(data.RecordCount(), static_cast<int>(plan.records.size()));
+    const std::vector<std::vector<std::string>> records = recordsOf(plan);
+    ASSERT_EQ(data.RecordCount(), static_cast<int>(records.size()));
     for (int i = 0; i < data.FieldCount(); ++i) {
         const TImportColumn& column = plan.columns[i];
         EXPECT_EQ(data.fieldName(i), column.name);
         EXPECT_EQ(data.fieldTypeSpec(i), importTypeSpec(column));
         for (int r = 0; r < data.RecordCount(); ++r) {
-            const std::string& value = plan.records[r][i];
+            const std::string& value = records[r][i];
             const bool missing = isMissingValue(value);
             const int code = data.fieldValueCode(r, i);
             const std::string where = column.name + " record " + std::to_string(r) + " " + value;

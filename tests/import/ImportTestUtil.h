@@ -5,6 +5,7 @@
 
 #include "import/ArffImport.h"
 #include "import/CsvImport.h"
+#include "import/ImportPass.h"
 #include "import/ImportText.h"
 
 // What a parser handed over.
@@ -40,6 +41,14 @@ inline TParsed parsedArff(const std::string& bytes) {
     TTextDecoder decoder(TImportEncoding::Utf8);
     parseArff(bytes, decoder, "test.arff", collectInto(parsed));
     return parsed;
+}
+
+// The records of the source of `plan`, read again as writeImport reads them.
+inline std::vector<std::vector<std::string>> recordsOf(const TImportPlan& plan) {
+    TParsed parsed;
+    TTextDecoder decoder(plan.encoding);
+    parseImportSource(plan, decoder, collectInto(parsed));
+    return parsed.records;
 }
 
 // The message of the exception of type Error that `action` throws, or "" when it throws none.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 #include <QSpinBox>
@@ -51,4 +52,19 @@ TEST(ImportDialog, OffersNoTextAsTheClassAndKeepsTheChoiceWhileItCan) {
     type(1)->setCurrentText("SET");
     EXPECT_EQ(dialog.classColumn(), 1);
     EXPECT_TRUE(dialog.btnImport->isEnabled());
+}
+
+TEST(ImportDialog, ASampleIsAChoiceOffAtFirst) {
+    TImportPlan plan = inferImportBytes("N\n1\n2\n3\n4\n5\n", "t.csv");
+    TfrmImport dialog(plan);
+    EXPECT_FALSE(dialog.chkBxSample->isChecked());
+    EXPECT_FALSE(dialog.spnSampleSize->isEnabled());
+    EXPECT_EQ(dialog.spnSampleSize->maximum(), 5);
+    EXPECT_EQ(plan.sampleSize, 0);
+    dialog.chkBxSample->setChecked(true);
+    EXPECT_EQ(plan.sampleSize, 5);
+    dialog.spnSampleSize->setValue(2);
+    EXPECT_EQ(plan.sampleSize, 2);
+    dialog.chkBxSample->setChecked(false);
+    EXPECT_EQ(plan.sampleSize, 0);
 }

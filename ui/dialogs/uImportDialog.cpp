@@ -1,5 +1,6 @@
 #include "ui/dialogs/uImportDialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <climits>
 
 #include "core/Errors.h"
 #include "import/Importer.h"
@@ -33,7 +35,7 @@ TfrmImport::TfrmImport(TImportPlan& plan, QWidget* parent) : QDialog(parent), m_
     layout->addWidget(new QLabel(
         QStringLiteral("%1 records of \"%2\". Change a column's type where the guess is wrong, "
                        "and choose the class field.")
-            .arg(m_plan.records.size())
+            .arg(m_plan.recordsRead)
             .arg(qtText(m_plan.sourcePath)),
         this));
 
@@ -70,6 +72,27 @@ TfrmImport::TfrmImport(TImportPlan& plan, QWidget* parent) : QDialog(parent), m_
     classRow->addWidget(cmbBxClass, 1);
     layout->addLayout(classRow);
 
+    // A sample is a choice, for a table too large to explore comfortably; the types above
+    // describe every record either way.
+    auto* sampleRow = new QHBoxLayout;
+    chkBxSample = new QCheckBox(QStringLiteral("Import a random sample of"), this);
+    chkBxSample->setObjectName(QStringLiteral("chkBxSample"));
+    spnSampleSize = new QSpinBox(this);
+    spnSampleSize->setObjectName(QStringLiteral("spnSampleSize"));
+    const long long most = std::clamp<long long>(m_plan.recordsRead, 1, INT_MAX);
+    spnSampleSize->setRange(1, static_cast<int>(most));
+    spnSampleSize->setValue(static_cast<int>(std::min(kDefaultSampleSize, most)));
+    sampleRow->addWidget(chkBxSample);
+    sampleRow->addWidget(spnSampleSize);
+    sampleRow->addWidget(new QLabel(QStringLiteral("records (seed %1)").arg(m_plan.seed), this), 1);
+    layout->addLayout(sampleRow);
+    chkBxSample->setChecked(m_plan.sampleSize > 0);
+    if (m_plan.sampleSize > 0)
+        spnSampleSize->setValue(static_cast<int>(std::min(m_plan.sampleSize, most)));
+    sampleChanged();
+    connect(chkBxSample, &QCheckBox::toggled, this, &TfrmImport::sampleChanged);
+    connect(spnSampleSize, &QSpinBox::valueChanged, this, &TfrmImport::sampleChanged);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     btnImport = buttons->button(QDialogButtonBox::Ok);
     btnImport->setText(QStringLiteral("Import and load"));
@@ -100,6 +123,11 @@ void TfrmImport::showClassChoices() {
     btnImport->setEnabled(index >= 0);
 }
 
+void TfrmImport::sampleChanged() {
+    spnSampleSize->setEnabled(chkBxSample->isChecked());
+    m_plan.sampleSize = chkBxSample->isChecked() ? spnSampleSize->value() : 0;
+}
+
 void TfrmImport::showColumn(int row) {
     const TImportColumn& column = m_plan.columns.at(static_cast<size_t>(row));
     auto* type = static_cast<QComboBox*>(grdColumns->cellWidget(row, kType));
@@ -119,7 +147,7 @@ void TfrmImport::showColumn(int row) {
         grdColumns->setItem(row, c, item);
     };
     text(kName, qtText(column.name));
-    text(kDistinct, QString::number(column.distinctCount));
+    text(kDistinct, QString::fromStdString(distinctCountText(column)));
     text(kMissing, QString::number(column.missingCount));
 }
 

@@ -4,15 +4,18 @@
 
 #include "import/ImportTypes.h"
 
+class QCheckBox;
 class QComboBox;
 class QPushButton;
+class QSpinBox;
 class QTableWidget;
 
 // "Import data file": the columns the importer inferred, one row each (name, type, distinct
 // values, missing values, boundaries), where the user changes a column's type or its number of
 // boundaries and picks the class field. Each change goes through setColumnType on the plan, so
 // the plan always holds what the dialog shows; a change the values do not allow is refused with
-// its message and the row shows the column as it was.
+// its message and the row shows the column as it was. "Import a random sample of N records" (off
+// at first) sets the plan's sample size the same way.
 class TfrmImport : public QDialog {
     Q_OBJECT
   public:
@@ -26,6 +29,8 @@ class TfrmImport : public QDialog {
     QTableWidget* grdColumns = nullptr;
     QComboBox* cmbBxClass = nullptr;  // the columns that are not STRING
     QPushButton* btnImport = nullptr;
+    QCheckBox* chkBxSample = nullptr;
+    QSpinBox* spnSampleSize = nullptr;  // enabled only while a sample is asked for
 
   private:
     // Writes the plan's column `row` into its row of the grid.
@@ -33,6 +38,7 @@ class TfrmImport : public QDialog {
     void typeChanged(int row);
     // Lists the columns that can be the class, keeping the choice made or else the proposal.
     void showClassChoices();
+    void sampleChanged();
 
     TImportPlan& m_plan;
 };

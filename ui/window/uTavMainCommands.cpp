@@ -67,10 +67,12 @@ void TfrmTavMain::Importdatafile1Click() {
 }
 
 void TfrmTavMain::importBody(const std::string& path) {
+    // The progress bar follows the reading and the writing of a large table.
+    const ProgressHook progress = [this](double fraction) { ReportProgress(fraction); };
     TImportPlan plan;
     {
         TWaitCursor wait;
-        plan = inferImport(path);
+        plan = inferImport(path, {}, progress);
     }
     int classColumn = 0;
     if (!m_ui.reviewImport(plan, classColumn)) return;
@@ -80,7 +82,10 @@ void TfrmTavMain::importBody(const std::string& path) {
         !m_ui.confirm("The file \"" + displayPath(target) + "\" exists. Replace it?")) {
         return;
     }
-    writeImport(plan, target);
+    {
+        TWaitCursor wait;
+        writeImport(plan, target, progress);
+    }
     // The load and the class are one command: the Frequency table is computed once.
     m_session->runAsOneCommand([&] {
         loadBody(target);

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "session/uTavSession.h"
+#include "stats/RuleScores.h"
 #include "stats/uTavResultTables.h"
 #include "table/TXMLDataSet.h"
 
@@ -165,8 +166,19 @@ bool TTavSession::computeEntropyGains() {
         m_rulesToScore = rules;
         m_rulesScored = 0;
         try {
+            const bool counted = !UseCompareFilters() && RulesScorableFromCounts(*m_data, *m_sets);
+            if (counted) {
+                // The default mode, the Context against each rule: from counts, on every core.
+                m_rulesToScore = ruleSets.count();
+                const TRuleScoreHooks scoreHooks{
+                    [this](double fraction) { progress(fraction); },
+                    [this] { return m_hooks.cancelRequested && m_hooks.cancelRequested(); }};
+                m_rulesScored =
+                    ScoreRulesFromCounts(*m_data, *m_sets, m_classField, RowVisible, scoreHooks);
+                completed = m_rulesScored == m_rulesToScore;
+            }
             m_rules->first();
-            for (int done = 0; m_rules->hasCurrentRecord() && !m_rules->eof(); ++done) {
+            for (int done = 0; !counted && m_rules->hasCurrentRecord() && !m_rules->eof(); ++done) {
                 if (done > 0 && done % step == 0) {
                     progress(static_cast<double>(done) / rules);
                     if (m_hooks.cancelRequested && m_hooks.cancelRequested()) {

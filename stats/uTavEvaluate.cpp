@@ -82,23 +82,33 @@ double Evaluate(const TSetCatalogue& catalogue, TMnozica& S, const TStBits* A, c
     TEvalCounts counts;
     countEvaluationSets(context->words(), S.words(), ruleFields, A ? &A->words() : nullptr,
                         B ? &B->words() : nullptr, context->maxIndex(), counts);
-    const int64_t priorD = counts.priorD, priorN = counts.priorN;
-    const int64_t countD = counts.countD, countN = counts.countN;
+    const TEstimate estimate =
+        EstimateFromCounts(counts.priorD, counts.priorN, counts.countD, counts.countN, S.SetM);
+    S.Dist = estimate.dist;
+    S.EvalCount = estimate.count;
+    S.EvalStd = estimate.std;
+    S.EvalScale = estimate.scale;
+    return estimate.probability;
+}
 
+TEstimate EstimateFromCounts(int64_t priorD, int64_t priorN, int64_t countD, int64_t countN,
+                             double setM) {
     const long double mp = MPrior;
-    const long double m = S.SetM;
+    const long double m = setM;
     const long double q = (priorN + 0.5L * mp) / (priorD + mp);
     const long double alpha = countN + m * q;
     const long double beta = (countD - countN) + (1 - q) * m;
     const long double sum = alpha + beta;
     const long double p = alpha / sum;
     const long double stdDev = std::sqrt(alpha * beta / (sum * sum * (sum + 1)));
-    S.Dist.Alpha = static_cast<double>(alpha);
-    S.Dist.Beta = static_cast<double>(beta);
-    S.EvalCount = static_cast<int32_t>(countN);
-    S.EvalStd = static_cast<double>(stdDev);
-    S.EvalScale = static_cast<double>(EntropyScale(p));
-    return static_cast<double>(p);
+    TEstimate estimate;
+    estimate.dist.Alpha = static_cast<double>(alpha);
+    estimate.dist.Beta = static_cast<double>(beta);
+    estimate.count = static_cast<int32_t>(countN);
+    estimate.std = static_cast<double>(stdDev);
+    estimate.scale = static_cast<double>(EntropyScale(p));
+    estimate.probability = static_cast<double>(p);
+    return estimate;
 }
 
 double Probability(const TSetCatalogue& catalogue, TMnozica& S, const TStBits* A,

@@ -32,6 +32,19 @@ void resetStatSettings();
 // 0..1.
 double Evaluate(const TSetCatalogue& catalogue, TMnozica& S, const TStBits* A, const TStBits* B);
 
+// What Evaluate leaves in a set, from the four counts it takes: D and N in the Context (the prior
+// q = (N + m(prior)/2) / (D + m(prior))) and D and N restricted further (the estimate's own
+// counts); `setM` is the set's m.
+struct TEstimate {
+    double probability = 0;
+    TBeta dist;
+    std::int32_t count = 0;
+    double std = 0;
+    double scale = 0;
+};
+TEstimate EstimateFromCounts(std::int64_t priorD, std::int64_t priorN, std::int64_t countD,
+                             std::int64_t countN, double setM);
+
 // The same evaluation, returning only the probability.
 double Probability(const TSetCatalogue& catalogue, TMnozica& S, const TStBits* A, const TStBits* B);
 

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <array>
+#include <functional>
+
+#include "stats/uTavFreq.h"
+
+// The entropy-gain run from counts. One pass over the Context's records counts, for every coded
+// field, the records of each value code with each class value; a simple rule's records are a
+// range of its field's codes, so its counts are sums of those, and its score and Signif follow
+// through the same estimates and comparisons as the Frequency table of the rule (the Context
+// against the rule, FillFrequencyTable with `store`), without one bit set read per rule and
+// class value. The pass and the rules are spread over the shared worker pool; every number is
+// the one the table would give, at any thread count.
+
+struct TRuleScoreHooks {
+    ProgressHook progress;            // a fraction 0..1 between batches; the caller reports the end
+    std::function<bool()> cancelled;  // asked between batches of about 1 % of the rules
+};
+
+// Whether every rule of list 3 is one the counts can score: the empty rule (every record) or one
+// condition on a coded field.
+bool RulesScorableFromCounts(const TBaza& data, const TSetCatalogue& sets);
+
+// Scores the rules of list 3 in list order under the Context, for class field c and the row flags
+// `rowVisible`: Score and Signif as FillFrequencyTable stores them, and Unscored cleared. Stops
+// between batches when `cancelled` says so; returns the number of rules scored, a prefix of the
+// list. Requires RulesScorableFromCounts. Errors of the beta functions pass (EStStatError).
+int ScoreRulesFromCounts(const TBaza& data, TSetCatalogue& sets, int c,
+                         const std::array<bool, kSubTotalSlot + 1>& rowVisible,
+                         const TRuleScoreHooks& hooks = {});

@@ -10,6 +10,7 @@
 #include "batch/BatchTables.h"
 #include "core/FileCheck.h"
 #include "core/LocaleFormat.h"
+#include "core/WorkerPool.h"
 #include "core/SummaryFile.h"
 #include "core/Win1250.h"
 #include "core/uTavObj.h"
@@ -145,9 +146,9 @@ int runEvaluate(const TBatchOptions& options, const TBatchOutput&) {
 
 // The options of every command that explores a session with the window's settings and filters;
 // the usage shows them as "[opts]".
-const std::vector<std::string_view> kSessionOptions = {"--mprior",  "--m",        "--signif",
-                                                       "--context", "--compare1", "--compare2",
-                                                       "--select",  "--hide",     "--progress"};
+const std::vector<std::string_view> kSessionOptions = {
+    "--mprior",   "--m",      "--signif", "--context",  "--compare1",
+    "--compare2", "--select", "--hide",   "--progress", "--threads"};
 
 std::vector<std::string_view> withSessionOptions(std::vector<std::string_view> own) {
     own.insert(own.end(), kSessionOptions.begin(), kSessionOptions.end());
@@ -336,6 +337,7 @@ int runBatch(const std::vector<std::string>& args, const TBatchOutput& io) {
         const TBatchOptions options =
             parseBatchOptions(std::vector<std::string>(args.begin() + 1, args.end()),
                               command->options, command->required, fileCount(*command));
+        if (options.threads) TWorkerPool::shared().setThreadCount(*options.threads);
         return command->run(options, io);
     } catch (const EBatchUsage& usage) {
         io.printError("tav-batch " + name + ": " + usage.what());

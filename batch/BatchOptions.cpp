@@ -138,6 +138,10 @@ const std::vector<TBatchOption> kOptions = {
      }},
     {"--progress", "", "progress lines on standard error as the work goes on",
      [](TOptions& o, TText, TText) { o.progress = true; }},
+    {"--threads", "N", "the threads of the counting passes (default: one per core)",
+     [](TOptions& o, TText opt, TText v) {
+         o.threads = static_cast<int>(wholeNumber(opt, v, 1, 1024));
+     }},
     {"--delimiter", ",|;|tab", "the delimiter of IN (default: detected)",
      [](TOptions& o, TText opt, TText v) {
          if (v == "," || v == ";" || v == "\t") {

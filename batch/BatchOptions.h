@@ -28,6 +28,7 @@ struct TBatchOptions {
     std::optional<int> rule;
     bool rank = false;
     bool progress = false;              // progress lines on standard error
+    std::optional<int> threads;         // the worker pool's threads (default: every core)
     std::optional<std::string> target;  // a class value's code (digits) or label (as typed)
     int minCount = 5;
     TFindingsSort sort = TFindingsSort::Score;

@@ -111,9 +111,9 @@ TEST(BatchOptions, MSettingsOutsideTheirRangeAreUsageErrorsInEveryCommand) {
 }
 
 TEST(BatchOptions, CommandsOwnValuesAreChecked) {
-    const std::vector<std::string_view> all = {"--min-count", "--sort",     "--format",
-                                               "--delimiter", "--encoding", "--boundaries",
-                                               "--set-limit", "--seed",     "--sample"};
+    const std::vector<std::string_view> all = {
+        "--min-count",  "--sort",      "--format", "--delimiter", "--encoding",
+        "--boundaries", "--set-limit", "--seed",   "--sample",    "--threads"};
     const struct {
         std::vector<std::string> args;
         std::string message;
@@ -126,6 +126,7 @@ TEST(BatchOptions, CommandsOwnValuesAreChecked) {
         {{"--boundaries", "127"}, "--boundaries: \"127\" is not a whole number in 1..126"},
         {{"--set-limit", "0"}, "--set-limit: \"0\" is not a whole number in 1..127"},
         {{"--seed", "7"}, "--seed: given without --sample"},
+        {{"--threads", "0"}, "--threads: \"0\" is not a whole number in 1..1024"},
         {{"--sample", "--seed", "1e3"},
          "--seed: \"1e3\" is not a whole number in "
          "0..999999999999999999"},

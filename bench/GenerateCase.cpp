@@ -8,7 +8,8 @@
 
 int main(int argc, char** argv) {
     if (argc < 3 || (argc == 4 && std::string(argv[3]) != "--arff") || argc > 4) {
-        std::cerr << "usage: tav_bench_gen CASE FILE [--arff]   (CASE: S, M, W, L, R or X)\n";
+        std::cerr
+            << "usage: tav_bench_gen CASE FILE [--arff]   (CASE: S, M, W, L, R, X, 1M or 10M)\n";
         return 2;
     }
     const TBenchCase* c = findBenchCase(argv[1]);

@@ -12,10 +12,10 @@ class TCdfWindowCache;
 
 // A beta distribution with its two parameters. Both are 0 after creation; the owner
 // writes them directly. No invariant is enforced: Cdf, Quantile, ProbAbove and Overlap raise
-// EStStatError 171 unless both parameters are positive and at most kMaxShape. Everything is in 64-bit floats
-// (parameters, points and bin edges), so it holds at any record count; each Cdf costs a bounded
-// amount of work however large the parameters (see stats/StStat.h).
-// The arithmetic is in stats/uTavBeta.cpp (compiled with -ffp-contract=off), none in this header.
+// EStStatError 171 unless both parameters are positive and at most kMaxShape. Everything is in
+// 64-bit floats (parameters, points and bin edges), so it holds at any record count; each Cdf costs
+// a bounded amount of work however large the parameters (see stats/StStat.h). The arithmetic is in
+// stats/uTavBeta.cpp (compiled with -ffp-contract=off), none in this header.
 class TBeta {
   public:
     double Alpha = 0.0;

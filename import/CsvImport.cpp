@@ -224,7 +224,7 @@ char detectDelimiter(std::string_view bytes) {
 struct TCsvStream::TState {
     TState(TTextDecoder& decoder, const std::string& fileName, const TSourceSink& sink,
            bool strictRows)
-        : fileName(fileName), sink(sink), reader(decoder, fileName, sink, strictRows) {}
+        : fileName(fileName), sink(sink), reader(decoder, this->fileName, this->sink, strictRows) {}
 
     bool inQuotes() const { return parser.pstate == kFieldBegun && parser.quoted; }
     // Feeds part of a line to libcsv: the first part begins the line.
@@ -232,8 +232,9 @@ struct TCsvStream::TState {
     // The line fed so far has ended.
     void endLine();
 
-    const std::string& fileName;
-    const TSourceSink& sink;
+    // Copies: a stream is fed long after the call that made it, whose arguments may be gone.
+    const std::string fileName;
+    const TSourceSink sink;
     csv_parser parser{};
     bool parserStarted = false;
     TCsvReader reader;

@@ -130,7 +130,7 @@ std::unique_ptr<TProfilePass> profileSource(const TImportPlan& plan, TImportEnco
     TImportProgress steps(progress);
     if (progress) {
         const double size = static_cast<double>(std::max(1LL, plan.sourceSize));
-        sink.progress = [&](size_t read) {
+        sink.progress = [&, size](size_t read) {
             steps.report(static_cast<double>(plan.skippedBytes + read) / size);
         };
     }

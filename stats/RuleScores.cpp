@@ -6,8 +6,6 @@
 
 #include "core/WorkerPool.h"
 
-namespace {
-
 constexpr int kCodes = 256;  // one row per stored code byte
 
 // The Context's records per field, value code and class slot. A class slot stands for one class
@@ -23,6 +21,8 @@ struct TContextCounts {
         return cells[(static_cast<size_t>(table) * kCodes + code) * slots + slot];
     }
 };
+
+namespace {
 
 TContextCounts countContext(const TBaza& data, const TStBits& context, int c) {
     TContextCounts counts;
@@ -174,6 +174,38 @@ void scoreRule(const TClassRows& rows, const std::vector<std::int64_t>& n, TCdfW
 }
 
 }  // namespace
+
+TContextClassCounts::TContextClassCounts(const TBaza& data, const TStBits& context, int c)
+    : m_data(data), m_counts(std::make_unique<TContextCounts>(countContext(data, context, c))) {}
+
+TContextClassCounts::~TContextClassCounts() = default;
+
+std::int64_t TContextClassCounts::contextWith(int code) const {
+    // Codes without a value set share the last slot: they are no class value.
+    if (code < 0 || code > kMaxValueCode || m_counts->slotOfCode[code] + 1 == m_counts->slots)
+        return 0;
+    return m_counts->perSlot[m_counts->slotOfCode[code]];
+}
+
+std::int64_t TContextClassCounts::contextAll() const {
+    std::int64_t all = 0;
+    for (std::int64_t n : m_counts->perSlot)
+        all += n;
+    return all;
+}
+
+std::int64_t TContextClassCounts::ruleWith(const TMnozica& rule, int code) const {
+    if (code < 0 || code > kMaxValueCode || m_counts->slotOfCode[code] + 1 == m_counts->slots)
+        return 0;
+    return ruleCounts(m_data, *m_counts, rule)[m_counts->slotOfCode[code]];
+}
+
+std::int64_t TContextClassCounts::ruleAll(const TMnozica& rule) const {
+    std::int64_t all = 0;
+    for (std::int64_t n : ruleCounts(m_data, *m_counts, rule))
+        all += n;
+    return all;
+}
 
 bool RulesScorableFromCounts(const TBaza& data, const TSetCatalogue& sets) {
     const TMnozicaList& rules = sets.SetLists[slRules];

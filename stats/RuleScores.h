@@ -2,6 +2,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "stats/uTavFreq.h"
 
@@ -12,6 +13,32 @@
 // against the rule, FillFrequencyTable with `store`), without one bit set read per rule and
 // class value. The pass and the rules are spread over the shared worker pool; every number is
 // the one the table would give, at any thread count.
+
+struct TContextCounts;
+
+// The Context's records of every coded field by value code and class value, counted in one pass
+// over the records (spread over the worker pool), and the sums a simple rule's records are.
+class TContextClassCounts {
+  public:
+    // Counts under `context` with class field c. Requires c to be a coded field with a value set.
+    TContextClassCounts(const TBaza& data, const TStBits& context, int c);
+    ~TContextClassCounts();
+    TContextClassCounts(const TContextClassCounts&) = delete;
+    TContextClassCounts& operator=(const TContextClassCounts&) = delete;
+
+    // Context records with class code `code` (0..127), and all of them.
+    std::int64_t contextWith(int code) const;
+    std::int64_t contextAll() const;
+    // The same among the records of `rule`: the empty rule or one condition on a coded field.
+    std::int64_t ruleWith(const TMnozica& rule, int code) const;
+    std::int64_t ruleAll(const TMnozica& rule) const;
+
+    const TContextCounts& counts() const { return *m_counts; }
+
+  private:
+    const TBaza& m_data;
+    std::unique_ptr<TContextCounts> m_counts;
+};
 
 struct TRuleScoreHooks {
     ProgressHook progress;            // a fraction 0..1 between batches; the caller reports the end

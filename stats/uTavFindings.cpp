@@ -10,12 +10,14 @@
 #include <charconv>
 #include <cmath>
 #include <numeric>
+#include <optional>
 #include <system_error>
 #include <unordered_map>
 
 #include "core/Errors.h"
 #include "core/FieldTypes.h"
 #include "core/TextUtils.h"
+#include "stats/RuleScores.h"
 #include "stats/uTavFreq.h"
 #include "stats/uTavResultTables.h"
 #include "table/TXMLDataSet.h"
@@ -173,6 +175,42 @@ TSubTotalRow readSubTotalRow(TXMLDataSet& table) {
                         table.valueAt(0, kEntropyChange).toFloat(),
                         table.valueAt(0, kSignif).toFloat()};
 }
+
+// The "Sub-total" rows of the target alone from counts, as FillFrequencyTable computes them
+// with only the target's row visible: the target's records within the whole Context against
+// those within the rule's records there.
+struct TCountedSubTotals {
+    int target;
+    TContextClassCounts counts;
+    std::int64_t all, withTarget;
+    double m;
+    TEstimate first;
+    TCdfWindowCache windows;
+
+    TCountedSubTotals(const TBaza& data, const TStBits& context, int c, int t)
+        : target(t),
+          counts(data, context, c),
+          all(counts.contextAll()),
+          withTarget(counts.contextWith(t)),
+          m(data.subTotalSet(c)->SetM),
+          first(EstimateFromCounts(all, withTarget, all, withTarget, m)) {}
+
+    TSubTotalRow row(const TMnozica& rule, TBeta& ruleDist) {
+        const TEstimate second = EstimateFromCounts(all, withTarget, counts.ruleAll(rule),
+                                                    counts.ruleWith(rule, target), m);
+        ruleDist = second.dist;
+        // A row without records shows no Signif, which reads back as 0.
+        const double signif = first.count == 0 && second.count == 0
+                                  ? 0.0
+                                  : second.dist.ProbAbove(first.dist, windows);
+        return TSubTotalRow{first.count,
+                            second.count,
+                            first.probability,
+                            second.probability,
+                            second.scale - first.scale,
+                            signif};
+    }
+};
 
 void checkTarget(const TBaza& data, const TFindingsOptions& options) {
     const int c = options.classField;
@@ -333,6 +371,10 @@ TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptio
     const double contextSd = contextDist.StdDev();
     findings.context.rate = contextRow.probability;
 
+    // With simple rules only, each rule's row follows from counts made once for the Context.
+    std::optional<TCountedSubTotals> counted;
+    if (RulesScorableFromCounts(data, sets))
+        counted.emplace(data, *sets.context(), c, options.target);
     const TMnozicaList& rules = sets.SetLists[slRules];
     std::vector<TFinding> all;
     std::vector<const TMnozica*> allSets;
@@ -347,16 +389,23 @@ TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptio
         if (hooks.progress && i % 16 == 0) hooks.progress(static_cast<double>(i) / rules.count());
         const TMnozica& rule = *rules.item(i);
         if (!isCandidate(sets, rule, options)) continue;
-        FillFrequencyTable(inputs, c, i, false, true, kSubTotalSlot);
-        const TSubTotalRow row = readSubTotalRow(table);
+        TSubTotalRow row;
+        TBeta ruleDist;
         TFinding finding;
+        if (counted) {
+            row = counted->row(rule, ruleDist);
+            finding.count = static_cast<int>(counted->counts.ruleAll(rule));
+        } else {
+            FillFrequencyTable(inputs, c, i, false, true, kSubTotalSlot);
+            row = readSubTotalRow(table);
+            ruleDist = TBeta{chart.ChartAlpha2, chart.ChartBeta2};
+            finding.count = CountInContext(sets, rule);
+        }
         finding.ruleIndex = i;
         finding.setNumber = rule.SetNumber;
         finding.name = rule.SetName;
         finding.condition = ruleCondition(data, rule);
-        finding.count = CountInContext(sets, rule);
         finding.targetCount = row.condFrequency;
-        const TBeta ruleDist{chart.ChartAlpha2, chart.ChartBeta2};
         finding.rule = credibleInterval(ruleDist, level);
         finding.rule.rate = row.condProbability;
         finding.difference = row.condProbability - row.probability;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "core/Errors.h"
+#include "core/TextUtils.h"
 
 namespace {
 
@@ -40,13 +41,8 @@ void setAvailableMemoryForTesting(std::function<std::uint64_t()> available) {
 
 std::string megabytesText(std::uint64_t bytes) {
     constexpr std::uint64_t kMegabyte = 1024 * 1024;
-    const std::string digits = std::to_string((bytes + kMegabyte - 1) / kMegabyte);
-    std::string text;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
-        text += digits[i];
-    }
-    return text + " MB";
+    const auto megabytes = static_cast<double>((bytes + kMegabyte - 1) / kMegabyte);
+    return formatNumber(0, 0, megabytes) + " MB";
 }
 
 void checkMemoryFor(std::uint64_t needed, const std::string& what) {

@@ -19,5 +19,5 @@ void setAvailableMemoryForTesting(std::function<std::uint64_t()> available);
 // 1,234 MB of memory; 800 MB are available." An unknown amount available lets it pass.
 void checkMemoryFor(std::uint64_t needed, const std::string& what);
 
-// "1,234 MB": bytes in whole megabytes (rounded up), thousands separated.
+// "1,234 MB": bytes in whole megabytes (rounded up), with the locale's thousands separator.
 std::string megabytesText(std::uint64_t bytes);

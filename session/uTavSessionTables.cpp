@@ -166,8 +166,8 @@ bool TTavSession::computeEntropyGains() {
         m_rulesToScore = rules;
         m_rulesScored = 0;
         try {
-            const bool counted = !UseCompareFilters() && RulesScorableFromCounts(*m_data, *m_sets);
-            if (counted) {
+            m_rules->first();
+            if (!UseCompareFilters() && RulesScorableFromCounts(*m_data, *m_sets)) {
                 // The default mode, the Context against each rule: from counts, on every core.
                 m_rulesToScore = ruleSets.count();
                 const TRuleScoreHooks scoreHooks{
@@ -176,20 +176,20 @@ bool TTavSession::computeEntropyGains() {
                 m_rulesScored =
                     ScoreRulesFromCounts(*m_data, *m_sets, m_classField, RowVisible, scoreHooks);
                 completed = m_rulesScored == m_rulesToScore;
-            }
-            m_rules->first();
-            for (int done = 0; !counted && m_rules->hasCurrentRecord() && !m_rules->eof(); ++done) {
-                if (done > 0 && done % step == 0) {
-                    progress(static_cast<double>(done) / rules);
-                    if (m_hooks.cancelRequested && m_hooks.cancelRequested()) {
-                        completed = false;
-                        break;
+            } else {
+                for (int done = 0; m_rules->hasCurrentRecord() && !m_rules->eof(); ++done) {
+                    if (done > 0 && done % step == 0) {
+                        progress(static_cast<double>(done) / rules);
+                        if (m_hooks.cancelRequested && m_hooks.cancelRequested()) {
+                            completed = false;
+                            break;
+                        }
                     }
+                    FillFrequencyTable(inputs, m_classField, activeRuleNumber(), true, true, 0);
+                    if (TMnozica* rule = ruleSets.item(activeRuleNumber())) rule->Unscored = false;
+                    ++m_rulesScored;
+                    m_rules->next();
                 }
-                FillFrequencyTable(inputs, m_classField, activeRuleNumber(), true, true, 0);
-                if (TMnozica* rule = ruleSets.item(activeRuleNumber())) rule->Unscored = false;
-                ++m_rulesScored;
-                m_rules->next();
             }
         } catch (...) {
             // The scores computed so far stay, nothing is re-sorted, and the Frequency table

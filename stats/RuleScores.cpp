@@ -14,7 +14,7 @@ struct TContextCounts {
     std::array<int, kCodes> slotOfCode{};
     int slots = 0;
     std::vector<int> fields;            // the coded fields counted
-    std::vector<int> tableOfField;      // field -> index into `tables`, or -1
+    std::vector<int> tableOfField;      // field -> the index of its table in `cells`, or -1
     std::vector<std::int64_t> cells;    // [table][code][slot]
     std::vector<std::int64_t> perSlot;  // Context records per class slot
     std::int64_t at(int table, int code, int slot) const {
@@ -194,17 +194,16 @@ std::int64_t TContextClassCounts::contextAll() const {
     return all;
 }
 
-std::int64_t TContextClassCounts::ruleWith(const TMnozica& rule, int code) const {
-    if (code < 0 || code > kMaxValueCode || m_counts->slotOfCode[code] + 1 == m_counts->slots)
-        return 0;
-    return ruleCounts(m_data, *m_counts, rule)[m_counts->slotOfCode[code]];
-}
-
-std::int64_t TContextClassCounts::ruleAll(const TMnozica& rule) const {
-    std::int64_t all = 0;
-    for (std::int64_t n : ruleCounts(m_data, *m_counts, rule))
-        all += n;
-    return all;
+TContextClassCounts::TRuleRecords TContextClassCounts::ruleRecords(const TMnozica& rule,
+                                                                   int code) const {
+    const std::vector<std::int64_t> n = ruleCounts(m_data, *m_counts, rule);
+    TRuleRecords records;
+    for (std::int64_t count : n)
+        records.all += count;
+    // Codes without a value set share the last slot: they are no class value.
+    if (code >= 0 && code <= kMaxValueCode && m_counts->slotOfCode[code] + 1 != m_counts->slots)
+        records.with = n[m_counts->slotOfCode[code]];
+    return records;
 }
 
 bool RulesScorableFromCounts(const TBaza& data, const TSetCatalogue& sets) {

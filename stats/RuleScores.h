@@ -29,9 +29,13 @@ class TContextClassCounts {
     // Context records with class code `code` (0..127), and all of them.
     std::int64_t contextWith(int code) const;
     std::int64_t contextAll() const;
-    // The same among the records of `rule`: the empty rule or one condition on a coded field.
-    std::int64_t ruleWith(const TMnozica& rule, int code) const;
-    std::int64_t ruleAll(const TMnozica& rule) const;
+    // The same among the records of `rule` (the empty rule or one condition on a coded field):
+    // all of them, and those with class code `code`.
+    struct TRuleRecords {
+        std::int64_t all = 0;
+        std::int64_t with = 0;
+    };
+    TRuleRecords ruleRecords(const TMnozica& rule, int code) const;
 
     const TContextCounts& counts() const { return *m_counts; }
 

@@ -195,10 +195,12 @@ struct TCountedSubTotals {
           m(data.subTotalSet(c)->SetM),
           first(EstimateFromCounts(all, withTarget, all, withTarget, m)) {}
 
-    TSubTotalRow row(const TMnozica& rule, TBeta& ruleDist) {
-        const TEstimate second = EstimateFromCounts(all, withTarget, counts.ruleAll(rule),
-                                                    counts.ruleWith(rule, target), m);
+    // The row of `rule`; its distribution and its Context records go to the last two.
+    TSubTotalRow row(const TMnozica& rule, TBeta& ruleDist, int& ruleCount) {
+        const TContextClassCounts::TRuleRecords records = counts.ruleRecords(rule, target);
+        const TEstimate second = EstimateFromCounts(all, withTarget, records.all, records.with, m);
         ruleDist = second.dist;
+        ruleCount = static_cast<int>(records.all);
         // A row without records shows no Signif, which reads back as 0.
         const double signif = first.count == 0 && second.count == 0
                                   ? 0.0
@@ -393,8 +395,7 @@ TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptio
         TBeta ruleDist;
         TFinding finding;
         if (counted) {
-            row = counted->row(rule, ruleDist);
-            finding.count = static_cast<int>(counted->counts.ruleAll(rule));
+            row = counted->row(rule, ruleDist, finding.count);
         } else {
             FillFrequencyTable(inputs, c, i, false, true, kSubTotalSlot);
             row = readSubTotalRow(table);

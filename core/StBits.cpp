@@ -64,26 +64,46 @@ std::int64_t countBitsAnd(const std::uint64_t* a, const std::uint64_t* b, std::s
 
 }  // namespace bitcount
 
-TStBits::TStBits(int32_t maxIndex) : m_maxIndex(maxIndex) {
+TStBits::TStBits(int32_t maxIndex, bool withBuffer) : m_maxIndex(maxIndex) {
     if (maxIndex < 0) {
         throw EStContainerError("Bit set size error: the highest bit index " +
                                 std::to_string(maxIndex) +
                                 " is below 0 (a record set needs at least one record)");
     }
-    m_words.assign(static_cast<size_t>(maxIndex) / 64 + 1, 0);
+    if (withBuffer) m_words.assign(static_cast<size_t>(maxIndex) / 64 + 1, 0);
     m_count = 0;
 }
 
+void TStBits::allocateBuffer() {
+    if (hasBuffer()) return;
+    m_words.assign(static_cast<size_t>(m_maxIndex) / 64 + 1, 0);
+    m_count = 0;
+}
+
+void TStBits::releaseBuffer() {
+    std::vector<uint64_t>().swap(m_words);
+}
+
+void TStBits::checkBuffer(const char* operation) const {
+    if (!hasBuffer()) {
+        throw EStContainerError(std::string("Bit set ") + operation +
+                                ": the set does not hold its records now");
+    }
+}
+
 uint8_t TStBits::byteAt(int32_t k) const {
+    checkBuffer("byte");
     return static_cast<uint8_t>(m_words[k / 8] >> (8 * (k % 8)));
 }
 
 void TStBits::clearAll() {
+    allocateBuffer();
     std::fill(m_words.begin(), m_words.end(), 0);
     m_count = 0;
 }
 
 void TStBits::setAll() {
+    allocateBuffer();
     // Whole bytes of the buffer are set; bytes beyond it in the last word stay 0.
     std::fill(m_words.begin(), m_words.end(), ~uint64_t{0});
     const int32_t bytesInLastWord = bufferSize() - 8 * (static_cast<int32_t>(m_words.size()) - 1);
@@ -107,10 +127,13 @@ void TStBits::checkCompatible(const TStBits* other, const char* operation) const
             std::string("Bit set ") + operation + ": incompatible sets (highest indexes " +
             std::to_string(m_maxIndex) + " and " + std::to_string(other->m_maxIndex) + ")");
     }
+    checkBuffer(operation);
+    other->checkBuffer(operation);
 }
 
 void TStBits::setBit(int32_t n) {
     checkIndex(n);
+    checkBuffer("set");
     uint64_t& word = m_words[n >> 6];
     const uint64_t mask = uint64_t{1} << (n & 63);
     if ((word & mask) == 0) {
@@ -121,10 +144,12 @@ void TStBits::setBit(int32_t n) {
 
 bool TStBits::isBitSet(int32_t n) const {
     checkIndex(n);
+    checkBuffer("test");
     return testBit(n);
 }
 
 void TStBits::recount() {
+    if (!hasBuffer()) return;
     const int32_t usedBits = (m_maxIndex % 64) + 1;
     if (usedBits < 64) m_words.back() &= (uint64_t{1} << usedBits) - 1;
     m_count = static_cast<int32_t>(bitcount::countBits(m_words.data(), m_words.size()));

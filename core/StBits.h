@@ -50,8 +50,9 @@ class TStContainer {
 // The buffer is stored in 64-bit words; its byte layout is the little-endian view of them.
 class TStBits : public TStContainer {
   public:
-    // A set of the bits 0..maxIndex, all off. Throws EStContainerError when maxIndex < 0.
-    explicit TStBits(int32_t maxIndex);
+    // A set of the bits 0..maxIndex, all off; with `withBuffer` false, a set that holds no bits
+    // yet (see hasBuffer). Throws EStContainerError when maxIndex < 0.
+    explicit TStBits(int32_t maxIndex, bool withBuffer = true);
 
     // The highest bit index.
     int32_t maxIndex() const { return m_maxIndex; }
@@ -92,11 +93,27 @@ class TStBits : public TStContainer {
     // Counts the bits that are on anew (after orWordUncounted).
     void recountBits() { recount(); }
 
-    // The raw words, for fast combined counts by the statistics.
+    // The raw words, for fast combined counts by the statistics. Empty without a buffer.
     const std::vector<uint64_t>& words() const { return m_words; }
+
+    // Whether the set holds its bits. A set without them knows only its count: the operations
+    // that read or change bits throw EStContainerError on it (testBit and orWordUncounted,
+    // which check nothing, require a buffer), except clearAll and setAll, which give it one.
+    // Large tables keep the bits of most sets only while they are used.
+    bool hasBuffer() const { return !m_words.empty(); }
+    // Gives a set without its bits a buffer with every bit off and count 0, to be filled with
+    // orWordUncounted and recountBits; nothing for a set that has one.
+    void allocateBuffer();
+    // Frees the bits; the count stays what it was.
+    void releaseBuffer();
+    // The count of a set without its bits, known from elsewhere. Requires !hasBuffer().
+    void setCountWithoutBuffer(int32_t count) { m_count = count; }
+    // The bytes of a buffer of a set of this size.
+    size_t bufferBytes() const { return (static_cast<size_t>(m_maxIndex) / 64 + 1) * 8; }
 
   private:
     void checkIndex(int32_t n) const;
+    void checkBuffer(const char* operation) const;
     void checkCompatible(const TStBits* other, const char* operation) const;
     // Clears the spare bits and counts the bits that are on.
     void recount();

@@ -186,6 +186,7 @@ void TTavSession::loadDataFile(const std::string& fileName) {
         m_sets.swap(sets);
         m_data.swap(data);
         m_dataFileName = fileName;
+        m_ruleCountsStale = true;
         ++m_loadNumber;
         m_scoresComputedUnder.reset();  // the new sets have no scores yet
         m_findingsComputedUnder.reset();
@@ -332,6 +333,7 @@ void TTavSession::applyContext() {
     if (m_data == nullptr || m_sets->context() == nullptr) return;
     std::vector<TConstantOutsideField> outside;
     const std::string error = applyFilter(*m_sets->context(), m_context.text, outside);
+    m_ruleCountsStale = true;
     m_contextError = error;
     // The list's blank entry " " is no filter, as "" is: both must record the same context, or
     // re-applying it would mark the scores outdated.

@@ -309,6 +309,9 @@ class TTavSession {
     // The Count text of a rule: its records in the Context, after "*** " when a field of the rule
     // is not selected.
     std::string ruleCountText(const TMnozica& rule) const;
+    // Counts each rule's records in the Context (ContextCount) after the Context or the sets
+    // changed (m_ruleCountsStale).
+    void countRulesInContext();
     void hideValueRange(int from, int to);
 
     TSessionHooks m_hooks;
@@ -322,6 +325,7 @@ class TTavSession {
     std::unique_ptr<TxDataLink> m_rulesLink;
 
     int m_classField = 0;
+    bool m_ruleCountsStale = true;  // the Context changed since the rules' counts
     bool m_dataReady = false;
     TChartParams m_chart;
     TFilterInput m_context;

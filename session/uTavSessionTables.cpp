@@ -53,6 +53,7 @@ void TTavSession::FillResultTables(bool full) {
             });
         }
     }
+    if (m_ruleCountsStale) countRulesInContext();
     {
         TSuspendedViews bulk(*m_rules);
         emptyTable(*m_rules);
@@ -87,8 +88,26 @@ TxViewReader& TTavSession::frequencyTable() const {
     return *m_frequency;
 }
 
+void TTavSession::countRulesInContext() {
+    const TMnozicaList& rules = m_sets->SetLists[slRules];
+    const TMnozica* context = m_sets->context();
+    if (context == nullptr) return;
+    if (RulesScorableFromCounts(*m_data, *m_sets)) {
+        // One pass over the Context gives every rule's count; no rule's records are needed.
+        const TContextClassCounts counts(*m_data, *context, -1);
+        for (int i = 0; i < rules.count(); ++i)
+            rules.item(i)->ContextCount = counts.ruleRecords(*rules.item(i), -1).all;
+    } else {
+        for (int i = 0; i < rules.count(); ++i) {
+            FillRecordSets(*m_data, *m_sets, {rules.item(i)});
+            rules.item(i)->ContextCount = CountInContext(*m_sets, *rules.item(i));
+        }
+    }
+    m_ruleCountsStale = false;
+}
+
 std::string TTavSession::ruleCountText(const TMnozica& rule) const {
-    const std::string count = std::to_string(CountInContext(*m_sets, rule));
+    const std::string count = std::to_string(rule.ContextCount);
     return RuleFieldsSelected(*m_sets, rule.Rule) ? count : "*** " + count;
 }
 

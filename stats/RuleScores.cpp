@@ -38,6 +38,7 @@ TContextCounts countContext(const TBaza& data, const TStBits& context, int c) {
             counts.slotOfCode[code] = other;
     }
     counts.slots = other + 1;
+    const bool classInRange = c >= 0 && c < data.FieldCount();
     counts.tableOfField.assign(data.FieldCount(), -1);
     for (int f = 0; f < data.FieldCount(); ++f) {
         if (!isCodedType(data.fieldType(f))) continue;
@@ -56,7 +57,7 @@ TContextCounts countContext(const TBaza& data, const TStBits& context, int c) {
                        for (std::size_t r = begin; r < end; ++r) {
                            if (!context.testBit(static_cast<std::int32_t>(r))) continue;
                            const uint8_t* row = data.codeRow(static_cast<int>(r));
-                           const int slot = counts.slotOfCode[row[c]];
+                           const int slot = classInRange ? counts.slotOfCode[row[c]] : other;
                            ++perSlot[slot];
                            std::int64_t* table = cells.data();
                            for (int f : counts.fields) {

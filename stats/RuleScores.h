@@ -20,7 +20,8 @@ struct TContextCounts;
 // over the records (spread over the worker pool), and the sums a simple rule's records are.
 class TContextClassCounts {
   public:
-    // Counts under `context` with class field c. Requires c to be a coded field with a value set.
+    // Counts under `context` with class field c. With no class (c outside the fields, or a field
+    // without value sets) every record is of no class value: only the counts of `all` mean much.
     TContextClassCounts(const TBaza& data, const TStBits& context, int c);
     ~TContextClassCounts();
     TContextClassCounts(const TContextClassCounts&) = delete;

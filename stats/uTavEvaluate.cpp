@@ -24,6 +24,8 @@ void resetStatSettings() {
 namespace {
 
 void checkSameSize(const TStBits& a, const TStBits* b) {
+    if (!a.hasBuffer() || (b != nullptr && !b->hasBuffer()))
+        throw EStContainerError("Evaluate: a record set that does not hold its records now");
     if (b != nullptr && b->maxIndex() != a.maxIndex()) {
         throw EStContainerError("Evaluate: record sets of different sizes (" +
                                 std::to_string(a.maxIndex() + 1) + " and " +

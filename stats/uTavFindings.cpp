@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <numeric>
@@ -288,16 +289,6 @@ void markMultiplicity(TFindings& findings) {
     findings.expectedWrong = static_cast<double>(expected);
 }
 
-// A hash of the Context records of a set.
-uint64_t recordsHash(const TStBits& set, const TStBits& context) {
-    const std::vector<uint64_t>& a = set.words();
-    const std::vector<uint64_t>& c = context.words();
-    uint64_t hash = 1469598103934665603ull;
-    for (size_t k = 0; k < a.size(); ++k)
-        hash = (hash ^ (a[k] & c[k])) * 1099511628211ull;
-    return hash;
-}
-
 // Whether two sets hold the same Context records.
 bool sameRecords(const TStBits& a, const TStBits& b, const TStBits& context) {
     const std::vector<uint64_t>& x = a.words();
@@ -309,24 +300,44 @@ bool sameRecords(const TStBits& a, const TStBits& b, const TStBits& context) {
     return true;
 }
 
+// A hash of the numbers of a finding that equivalent rules share.
+uint64_t numbersHash(const TFinding& finding) {
+    uint64_t hash = 1469598103934665603ull;
+    auto mix = [&hash](uint64_t value) { hash = (hash ^ value) * 1099511628211ull; };
+    mix(static_cast<uint64_t>(finding.count));
+    mix(static_cast<uint64_t>(finding.targetCount));
+    for (double x : {finding.difference, finding.pHigher, finding.score})
+        mix(std::bit_cast<uint64_t>(x));
+    return hash;
+}
+
 // Folds each finding into the first earlier one with the same Context records and the same
 // numbers; `sets` holds each finding's rule set. Equal numbers alone are not enough (two fields
 // can split the records alike by chance and still be different rules of the same size), nor are
 // equal records (the known values of the two fields can differ, and with them the numbers).
-void mergeEquivalentRules(std::vector<TFinding>& findings, const std::vector<const TMnozica*>& sets,
-                          const TStBits& context) {
-    // Per hash of the records, the kept findings: their index in `merged` and their sets.
-    std::unordered_map<uint64_t, std::vector<std::pair<size_t, const TMnozica*>>> kept;
+// Records are compared only between findings with equal numbers, which are few, so that the
+// rules' sets are filled for those alone.
+void mergeEquivalentRules(std::vector<TFinding>& findings, const std::vector<TMnozica*>& sets,
+                          const TBaza& data, TSetCatalogue& catalogue) {
+    // Per hash of the numbers, the kept findings: their index in `merged` and their sets.
+    std::unordered_map<uint64_t, std::vector<std::pair<size_t, TMnozica*>>> kept;
     std::vector<TFinding> merged;
+    const TStBits& context = *catalogue.context();
     auto sameNumbers = [](const TFinding& a, const TFinding& b) {
         return a.count == b.count && a.targetCount == b.targetCount &&
                a.difference == b.difference && a.pHigher == b.pHigher && a.score == b.score;
     };
+    auto sameContextRecords = [&](TMnozica* a, TMnozica* b, int count) {
+        // Two rules without Context records hold the same ones: none.
+        if (count == 0) return true;
+        FillRecordSets(data, catalogue, {a, b});
+        return sameRecords(*a, *b, context);
+    };
     for (size_t i = 0; i < findings.size(); ++i) {
-        auto& bucket = kept[recordsHash(*sets[i], context)];
+        auto& bucket = kept[numbersHash(findings[i])];
         auto same = std::find_if(bucket.begin(), bucket.end(), [&](const auto& k) {
             return sameNumbers(merged[k.first], findings[i]) &&
-                   sameRecords(*k.second, *sets[i], context);
+                   sameContextRecords(k.second, sets[i], findings[i].count);
         });
         if (same != bucket.end()) {
             merged[same->first].equivalents.push_back(findings[i].name);
@@ -379,7 +390,7 @@ TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptio
         counted.emplace(data, *sets.context(), c, options.target);
     const TMnozicaList& rules = sets.SetLists[slRules];
     std::vector<TFinding> all;
-    std::vector<const TMnozica*> allSets;
+    std::vector<TMnozica*> allSets;
     for (int i = 0; i < rules.count(); ++i) {
         if (hooks.cancelled && hooks.cancelled()) {
             if (hooks.progress) hooks.progress(0);
@@ -389,7 +400,7 @@ TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptio
             return stopped;
         }
         if (hooks.progress && i % 16 == 0) hooks.progress(static_cast<double>(i) / rules.count());
-        const TMnozica& rule = *rules.item(i);
+        TMnozica& rule = *rules.item(i);
         if (!isCandidate(sets, rule, options)) continue;
         TSubTotalRow row;
         TBeta ruleDist;
@@ -422,7 +433,7 @@ TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptio
         allSets.push_back(&rule);
     }
     if (hooks.progress) hooks.progress(0);
-    mergeEquivalentRules(all, allSets, *sets.context());
+    mergeEquivalentRules(all, allSets, data, sets);
     for (TFinding& finding : all)
         (finding.count >= options.minCount ? findings.ranked : findings.small)
             .push_back(std::move(finding));

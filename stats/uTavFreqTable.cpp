@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "stats/uTavFreq.h"
 #include "stats/uTavResultTables.h"
@@ -51,6 +52,12 @@ void FillFrequencyTable(const TFrequencyInputs& in, int c, int r, bool store, bo
         if (rowVisible[k]) ++visible;
     }
     const bool hidden = visible < present;
+    // The rule's records and those of each class value, filled from the codes when not held.
+    std::vector<TMnozica*> needed{rule};
+    for (int k = 0; k <= kMaxValueCode; ++k) {
+        if (rowVisible[k]) needed.push_back(in.data.valueSet(c, k));
+    }
+    FillRecordSets(in.data, in.sets, needed);
     TMnozica* subTotal = in.data.subTotalSet(c);
     if (hidden && subTotal != nullptr) subTotal->clearAll();
 

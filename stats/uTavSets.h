@@ -27,11 +27,13 @@ using TPravilo = std::vector<TItemPravila>;
 void AddItem(TPravilo& rule, int field, int valueCode, TRelation relation);
 
 // A record set: one bit per record of the loaded table, with its name, rule and the results of
-// its last evaluation.
+// its last evaluation. The sets of the rules (list 3) hold only their counts until something
+// needs their records (see FillRecordSets).
 class TMnozica : public TStBits {
   public:
-    // A set of `recordCount` records, all clear. Throws EStContainerError when recordCount < 1.
-    TMnozica(double m, int recordCount, std::string name);
+    // A set of `recordCount` records, all clear; without `withRecords`, a set without its bits.
+    // Throws EStContainerError when recordCount < 1.
+    TMnozica(double m, int recordCount, std::string name, bool withRecords = true);
 
     TBeta Dist;   // posterior of the last Evaluate
     double SetM;  // m in force when the set was built
@@ -46,6 +48,9 @@ class TMnozica : public TStBits {
     bool Unscored = false;
     std::int32_t SetNumber = 0;  // 1-based creation position in its list; 0 for fixed sets
     std::string SetName;
+    std::uint64_t LastUse = 0;  // when FillRecordSets last asked for its records
+    std::int64_t ContextCount =
+        0;  // rules: its records in the Context, as the session last counted
 };
 
 // The value of Selected of a selected field set.
@@ -92,7 +97,24 @@ struct TSetCatalogue {
     TMnozica* fieldSet(int i) const { return SetLists[slFields].item(i); }
     // Gives every set, those of the lists and the sub-totals, the m of its estimates.
     void setEveryM(double m);
+
+    // The sets FillRecordSets filled and that still hold their records, and its use counter.
+    std::vector<TMnozica*> filledOnDemand;
+    std::uint64_t useClock = 0;
 };
+
+// The bytes of records the sets filled on demand keep together before the least recently used
+// are freed again: a few hundred sets of a table of ten million records, every set of a small one.
+inline constexpr std::uint64_t kOnDemandRecordBytes = std::uint64_t{256} << 20;
+
+// Makes every set of `needed` hold its records: a set of list 3 without them is filled from the
+// value codes of its rule (one pass over the records for all of them); other sets hold theirs
+// always. Then frees the records of the least recently used sets filled so, other than those of
+// `needed`, while they keep more than `budgetBytes`. Entries of `needed` may be none. Called from
+// one thread at a time; a pointer to a set's words stays good until the next call.
+void FillRecordSets(const TBaza& data, TSetCatalogue& catalogue,
+                    const std::vector<TMnozica*>& needed,
+                    std::uint64_t budgetBytes = kOnDemandRecordBytes);
 
 // Bits of the list numbers given to BuildSets.
 inline constexpr unsigned kAllSetLists = 0x1F;

@@ -19,6 +19,10 @@ struct Table {
         }
         data.loadDataBytes(text, "t.csv", dfkFromHeader, cpUnknown);
         BuildSets(data, sets, kAllSetLists, MParam);
+        std::vector<TMnozica*> rules;
+        for (int i = 0; i < sets.SetLists[slRules].count(); ++i)
+            rules.push_back(sets.SetLists[slRules].item(i));
+        FillRecordSets(data, sets, rules);
     }
 };
 
@@ -75,6 +79,7 @@ TEST_F(EvaluateTest, UnknownCodeRowStaysAProbability) {
     TSetCatalogue sets;
     BuildSets(data, sets, kAllSetLists, 2.0);
     TMnozica& unknown = *data.valueSet(0, 0);
+    FillRecordSets(data, sets, {&unknown, data.valueSet(0, 1)});
     const double p = Probability(sets, unknown, sets.context(), nullptr);
     EXPECT_EQ(unknown.EvalCount, 0);
     EXPECT_GE(unknown.Dist.Beta, 0);

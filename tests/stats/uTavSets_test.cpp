@@ -16,6 +16,15 @@ struct Built {
         data.loadDataBytes(text, "t.csv", dfkFromHeader, cpUnknown);
         BuildSets(data, sets, kAllSetLists, 2.0, [this](double f) { progress.push_back(f); });
     }
+    // The records of a set as a list of record numbers; a rule's set is filled first.
+    std::vector<int> members(TMnozica& set) {
+        FillRecordSets(data, sets, {&set});
+        std::vector<int> records;
+        for (int r = 0; r <= set.maxIndex(); ++r) {
+            if (set.isBitSet(r)) records.push_back(r);
+        }
+        return records;
+    }
     std::vector<std::string> ruleNames() const {
         std::vector<std::string> names;
         const TMnozicaList& rules = sets.SetLists[slRules];
@@ -24,15 +33,6 @@ struct Built {
         return names;
     }
 };
-
-// The records of a set as a list of record numbers.
-std::vector<int> members(const TStBits& set) {
-    std::vector<int> records;
-    for (int r = 0; r <= set.maxIndex(); ++r) {
-        if (set.isBitSet(r)) records.push_back(r);
-    }
-    return records;
-}
 
 const char kSmall[] =
     "TAV DATA:3/TXT/1250\n"
@@ -104,7 +104,7 @@ TEST(BuildSets, LessThanSetsOfIntervalsSayTheyHoldTheBoundary) {
     // "(0) D <= 18" holds the records of 6, 12 and 18: 18 itself included, 30 not.
     for (int i = 0; i < rules.count(); ++i) {
         if (rules[i]->SetName == "(0) D <= 18") {
-            EXPECT_EQ(members(*rules[i]), (std::vector<int>{0, 1, 2, 3, 4}));
+            EXPECT_EQ(b.members(*rules[i]), (std::vector<int>{0, 1, 2, 3, 4}));
         }
     }
 }
@@ -112,18 +112,18 @@ TEST(BuildSets, LessThanSetsOfIntervalsSayTheyHoldTheBoundary) {
 TEST(BuildSets, MembersOfValueFieldAndThresholdSets) {
     Built b(kSmall);
     const TMnozicaList& rules = b.sets.SetLists[slRules];
-    EXPECT_EQ(members(*rules[0]), (std::vector<int>{0, 1, 2, 3}));
-    EXPECT_EQ(members(*rules[3]), (std::vector<int>{3}));         // SEX= 3
-    EXPECT_EQ(members(*rules[7]), (std::vector<int>{0, 3}));      // AGE< 3: codes 1 and 2
-    EXPECT_EQ(members(*rules[8]), (std::vector<int>{2, 3}));      // AGE> 1: codes 2 and 3
-    EXPECT_EQ(members(*rules[9]), (std::vector<int>{0}));         // INCOME <= 10
-    EXPECT_EQ(members(*rules[10]), (std::vector<int>{1, 3}));     // 10 < INCOME <= 20
-    EXPECT_EQ(members(*rules[12]), (std::vector<int>{0, 1, 3}));  // INCOME <= 20: codes 0, 1
-    EXPECT_EQ(members(*rules[13]), (std::vector<int>{1, 2, 3}));  // INCOME > 10
+    EXPECT_EQ(b.members(*rules[0]), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(b.members(*rules[3]), (std::vector<int>{3}));         // SEX= 3
+    EXPECT_EQ(b.members(*rules[7]), (std::vector<int>{0, 3}));      // AGE< 3: codes 1 and 2
+    EXPECT_EQ(b.members(*rules[8]), (std::vector<int>{2, 3}));      // AGE> 1: codes 2 and 3
+    EXPECT_EQ(b.members(*rules[9]), (std::vector<int>{0}));         // INCOME <= 10
+    EXPECT_EQ(b.members(*rules[10]), (std::vector<int>{1, 3}));     // 10 < INCOME <= 20
+    EXPECT_EQ(b.members(*rules[12]), (std::vector<int>{0, 1, 3}));  // INCOME <= 20: codes 0, 1
+    EXPECT_EQ(b.members(*rules[13]), (std::vector<int>{1, 2, 3}));  // INCOME > 10
     // A record with an unknown code is in no value set of its field here (code 0 is outside
     // 1..3) and not in the field set.
-    EXPECT_EQ(members(*b.sets.fieldSet(1)), (std::vector<int>{0, 2, 3}));
-    EXPECT_EQ(members(*b.sets.fieldSet(2)), (std::vector<int>{0, 1, 2, 3}));  // STRING: all
+    EXPECT_EQ(b.members(*b.sets.fieldSet(1)), (std::vector<int>{0, 2, 3}));
+    EXPECT_EQ(b.members(*b.sets.fieldSet(2)), (std::vector<int>{0, 1, 2, 3}));  // STRING: all
     EXPECT_EQ(b.sets.fieldSet(0)->SetName, "(0) SEX");
 }
 
@@ -151,8 +151,8 @@ TEST(BuildSets, FixedSetsSlotsAndProgress) {
 
 TEST(BuildSets, UnknownCodeInsideTheRangeHasAValueSetButNoFieldMembership) {
     Built b("TAV DATA:0/TXT/1250\nC\nSET:0..2:UNK=0\n0\n1\n2\n0\n");
-    EXPECT_EQ(members(*b.data.valueSet(0, 0)), (std::vector<int>{0, 3}));
-    EXPECT_EQ(members(*b.sets.fieldSet(0)), (std::vector<int>{1, 2}));
+    EXPECT_EQ(b.members(*b.data.valueSet(0, 0)), (std::vector<int>{0, 3}));
+    EXPECT_EQ(b.members(*b.sets.fieldSet(0)), (std::vector<int>{1, 2}));
 }
 
 TEST(BuildSets, EmptyRangeStillGetsItsFieldSetSoListOneStaysInFieldOrder) {
@@ -185,11 +185,45 @@ TEST(RecordSets, RuleFieldsSelectedAndCountInContext) {
     AddItem(unknownField, 99, 1, relEqual);
     EXPECT_FALSE(RuleFieldsSelected(b.sets, unknownField));
 
+    EXPECT_THROW(CountInContext(b.sets, *rules[1]), EStContainerError);  // records not filled
+    FillRecordSets(b.data, b.sets, {rules[1]});
     EXPECT_EQ(CountInContext(b.sets, *rules[1]), 2);
     b.sets.context()->clearAll();
     b.sets.context()->setBit(3);
     EXPECT_EQ(CountInContext(b.sets, *rules[1]), 0);
     EXPECT_EQ(CountInContext(b.sets, *b.sets.fieldSet(1)), 1);
+}
+
+TEST(RecordSets, SetsFilledOnDemandAreFreedLeastRecentlyUsedFirst) {
+    Built b(kSmall);
+    TMnozica* sexMale = b.data.valueSet(0, 1);
+    TMnozica* sexFemale = b.data.valueSet(0, 2);
+    TMnozica* ageYoung = b.data.valueSet(1, 1);
+    const int maleCount = sexMale->bitCount();
+    // A budget of two sets' bytes: the third set frees the one used longest ago.
+    const std::uint64_t twoSets = 2 * sexMale->bufferBytes();
+    FillRecordSets(b.data, b.sets, {sexMale}, twoSets);
+    FillRecordSets(b.data, b.sets, {sexFemale}, twoSets);
+    FillRecordSets(b.data, b.sets, {sexMale}, twoSets);  // used again: now the most recent
+    FillRecordSets(b.data, b.sets, {ageYoung}, twoSets);
+    EXPECT_TRUE(sexMale->hasBuffer());
+    EXPECT_FALSE(sexFemale->hasBuffer());
+    EXPECT_TRUE(ageYoung->hasBuffer());
+    EXPECT_EQ(b.sets.filledOnDemand.size(), 2u);
+    // The sets asked for together all stay, whatever the budget; a freed set keeps its count.
+    FillRecordSets(b.data, b.sets, {sexFemale, ageYoung, sexMale}, 1);
+    EXPECT_TRUE(sexMale->hasBuffer() && sexFemale->hasBuffer() && ageYoung->hasBuffer());
+    FillRecordSets(b.data, b.sets, {ageYoung}, 1);
+    EXPECT_FALSE(sexMale->hasBuffer());
+    EXPECT_EQ(sexMale->bitCount(), maleCount);
+    std::vector<int> codeOne;
+    for (int r = 0; r < b.data.RecordCount(); ++r) {
+        if (b.data.fieldValueCode(r, 0) == 1) codeOne.push_back(r);
+    }
+    EXPECT_EQ(b.members(*sexMale), codeOne);
+    // A new build forgets the sets it destroyed.
+    BuildSets(b.data, b.sets, kAllSetLists, 2.0);
+    EXPECT_TRUE(b.sets.filledOnDemand.empty());
 }
 
 TEST(RecordSets, EntropyScaleIsMonotoneOnZeroToTwo) {
@@ -227,7 +261,7 @@ TEST(BuildSets, WideAndLongTablesGetEveryRecordInItsSets) {
     Built built(text);
     ASSERT_EQ(built.data.RecordCount(), kRecords);
     for (int f = 0; f < kFields; ++f) {
-        const TMnozica* fieldSet = built.data.fieldTotalSet(f);
+        TMnozica* fieldSet = built.data.fieldTotalSet(f);
         ASSERT_NE(fieldSet, nullptr);
         if (f % 5 == 4) {
             EXPECT_EQ(fieldSet->bitCount(), kRecords);
@@ -237,16 +271,19 @@ TEST(BuildSets, WideAndLongTablesGetEveryRecordInItsSets) {
         for (int r = 0; r < kRecords; ++r) {
             if (code(r, f) < 3) known.push_back(r);
         }
-        EXPECT_EQ(members(*fieldSet), known) << f;
+        EXPECT_EQ(built.members(*fieldSet), known) << f;
         EXPECT_EQ(fieldSet->bitCount(), static_cast<int>(known.size())) << f;
         for (int v = 0; v <= 3; ++v) {
             std::vector<int> expected;
             for (int r = 0; r < kRecords; ++r) {
                 if (code(r, f) == v) expected.push_back(r);
             }
-            const TMnozica* set = built.data.valueSet(f, v);
+            TMnozica* set = built.data.valueSet(f, v);
             ASSERT_NE(set, nullptr);
-            EXPECT_EQ(members(*set), expected) << f << " " << v;
+            // The count is known before the records are filled, and stays the same after.
+            EXPECT_FALSE(set->hasBuffer());
+            EXPECT_EQ(set->bitCount(), static_cast<int>(expected.size())) << f << " " << v;
+            EXPECT_EQ(built.members(*set), expected) << f << " " << v;
             EXPECT_EQ(set->bitCount(), static_cast<int>(expected.size())) << f << " " << v;
         }
     }

@@ -61,7 +61,10 @@ void drawValueColumn(QImage& image, const TBaza& data, int i, int v, const TReco
     for (int r = 0; r < sample.rows(); ++r) {
         const long long y = kFirstRecordY + 3LL * r;
         const int record = sample.recordOfRow(r);
-        const bool member = set != nullptr && record <= set->maxIndex() && set->testBit(record);
+        // The value set of code v holds the records of that code; read from the codes, so that
+        // the sets need not hold their records.
+        const bool member =
+            set != nullptr && record < data.RecordCount() && data.fieldValueCode(record, i) == v;
         for (int a = 0; a <= 2; ++a) {
             for (int b = 0; b <= 2; ++b) {
                 if (member) {

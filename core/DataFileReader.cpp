@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/CodePage.h"
+#include "core/DataFileLines.h"
 #include "core/Errors.h"
 #include "core/MemoryBudget.h"
 #include "core/TextUtils.h"
@@ -16,29 +17,7 @@
 namespace {
 
 const char kMagic[] = "TAV DATA";
-constexpr char kEndOfFile = 0x1A;
 constexpr int kProgressStep = 256;
-
-// The lines of a file: ended by LF, CR LF or a lone CR; a last line without a line end counts;
-// byte 1A ends the file.
-std::vector<std::string_view> splitLines(std::string_view bytes) {
-    const size_t end = std::min(bytes.find(kEndOfFile), bytes.size());
-    std::vector<std::string_view> lines;
-    size_t start = 0;
-    size_t i = 0;
-    while (i < end) {
-        const char c = bytes[i];
-        if (c == '\n' || c == '\r') {
-            lines.push_back(bytes.substr(start, i - start));
-            i += (c == '\r' && i + 1 < end && bytes[i + 1] == '\n') ? 2 : 1;
-            start = i;
-        } else {
-            ++i;
-        }
-    }
-    if (start < end) lines.push_back(bytes.substr(start, end - start));
-    return lines;
-}
 
 // The number of values splitLine finds in a TXT line, counted without splitting it.
 size_t countTxtValues(const std::string& line) {
@@ -77,7 +56,9 @@ class TDataFileReader {
     TDataFileReader(TBaza& data, const std::string& fileName, const TLoadHooks& hooks)
         : m_data(data), m_fileName(displayPath(fileName)), m_hooks(hooks) {}
 
-    void run(const std::string& bytes, TDataFileKind fileKind, CodePageId codePage);
+    // Reads the `lineCount` lines of `lines`; `fileBytes` is the size of the file.
+    void run(TDataFileLines& lines, std::size_t lineCount, std::size_t fileBytes,
+             TDataFileKind fileKind, CodePageId codePage);
 
   private:
     [[noreturn]] void failAt(size_t line, const std::string& what) const {
@@ -98,18 +79,19 @@ class TDataFileReader {
     TBaza& m_data;
     std::string m_fileName;  // for messages
     const TLoadHooks& m_hooks;
-    std::vector<std::string_view> m_lines;  // into the bytes of the file
-    size_t m_next = 0;                      // index of the next line to read
-    bool m_keepsBytes = true;               // the code page needs no conversion
-    std::string m_converted;                // work space of a value that needs converting
-    std::vector<std::string> m_qtxValues;   // work space of a comma-text line
+    size_t m_next = 0;                     // the lines read so far
+    bool m_keepsBytes = true;              // the code page needs no conversion
+    std::string m_converted;               // work space of a value that needs converting
+    std::vector<std::string> m_qtxValues;  // work space of a comma-text line
 };
 
-void TDataFileReader::run(const std::string& bytes, TDataFileKind fileKind, CodePageId codePage) {
-    m_lines = splitLines(bytes);
-    const size_t lineCount = m_lines.size();
+void TDataFileReader::run(TDataFileLines& lines, std::size_t lineCount, std::size_t fileBytes,
+                          TDataFileKind fileKind, CodePageId codePage) {
     auto readLine = [&]() -> std::string {
-        return m_next < lineCount ? std::string(m_lines[m_next++]) : std::string();
+        std::string_view line;
+        if (m_next >= lineCount || !lines.next(line)) return std::string();
+        ++m_next;
+        return std::string(line);
     };
 
     int labelCount = 0;
@@ -173,16 +155,16 @@ void TDataFileReader::run(const std::string& bytes, TDataFileKind fileKind, Code
 
     // The value codes are allocated from the counted lines, once it is known that they fit.
     const size_t records = lineCount > m_next ? lineCount - m_next : 0;
-    checkMemoryFor(m_data.recordStorageBytes(records) + bytes.size(),
+    checkMemoryFor(m_data.recordStorageBytes(records) + fileBytes,
                    "The table of \"" + m_fileName + "\" (" + std::to_string(records) +
                        " records of " + std::to_string(m_data.FieldCount()) + " fields)");
-    m_data.reserveRecords(records, bytes.size());
+    m_data.reserveRecords(records, fileBytes);
     m_keepsBytes = keepsEveryByte(page);
     std::vector<std::string> previous(m_data.FieldCount());
     std::vector<std::string> values;
-    for (int j = 1; m_next < lineCount; ++j) {
-        const size_t lineNumber = m_next + 1;
-        const std::string_view line = m_lines[m_next++];
+    std::string_view line;
+    for (int j = 1; m_next < lineCount && lines.next(line); ++j) {
+        const size_t lineNumber = ++m_next;
         if (j > labelCount) {
             if (m_data.RecordCount() >= kMaxRecords) {
                 failAt(lineNumber, "more than " + std::to_string(kMaxRecords) +
@@ -197,8 +179,6 @@ void TDataFileReader::run(const std::string& bytes, TDataFileKind fileKind, Code
             readLabelLine(values, j, previous);
         }
     }
-    m_lines.clear();
-
     if (m_hooks.buildSets) m_hooks.buildSets(m_data, m_hooks.progress);
     progress(0);
 }
@@ -314,7 +294,9 @@ void TDataFileReader::addRawValue(std::string_view raw, CodePageId page) {
 
 void TBaza::loadDataBytes(const std::string& bytes, const std::string& fileName,
                           TDataFileKind fileKind, CodePageId codePage, const TLoadHooks& hooks) {
-    TDataFileReader(*this, fileName, hooks).run(bytes, fileKind, codePage);
+    TDataFileLines lines(bytes);
+    TDataFileReader(*this, fileName, hooks)
+        .run(lines, TDataFileLines::count(bytes), bytes.size(), fileKind, codePage);
 }
 
 void TBaza::loadDataFile(const std::string& fileName, TDataFileKind fileKind, CodePageId codePage,
@@ -330,23 +312,22 @@ void TBaza::loadDataFile(const std::string& fileName, TDataFileKind fileKind, Co
         if (hooks.progress) hooks.progress(0);
         return;
     }
-    // Read in one go when the size is known (a regular file), else as a stream.
-    std::string bytes;
+    // The file is read in pieces, twice: once to count its lines, so that the codes are
+    // allocated once, then to load them. A stream without a position (a pipe) is read whole.
     std::error_code noSize;
     const std::uintmax_t size = std::filesystem::file_size(fileName, noSize);
-    if (!noSize && size < bytes.max_size()) {
-        bytes.resize(static_cast<size_t>(size));
-        file.read(bytes.data(), static_cast<std::streamsize>(size));
-        bytes.resize(static_cast<size_t>(file.gcount()));
-        // A file that grew since its size was taken is read to its end.
-        if (file) bytes.append(std::istreambuf_iterator<char>(file), {});
-    } else {
-        bytes.assign(std::istreambuf_iterator<char>(file), {});
+    if (noSize || file.tellg() < 0) {
+        std::string bytes(std::istreambuf_iterator<char>(file), {});
+        if (file.bad()) {
+            throw EInOutError("Error reading data file \"" + displayPath(fileName) + "\"");
+        }
+        loadDataBytes(bytes, fileName, fileKind, codePage, hooks);
+        return;
     }
-    if (file.bad()) {
-        throw EInOutError("Error reading data file \"" + displayPath(fileName) + "\"");
-    }
-    loadDataBytes(bytes, fileName, fileKind, codePage, hooks);
+    const std::size_t lineCount = TDataFileLines::count(file, displayPath(fileName));
+    TDataFileLines lines(file, displayPath(fileName));
+    TDataFileReader(*this, fileName, hooks)
+        .run(lines, lineCount, static_cast<std::size_t>(size), fileKind, codePage);
 }
 
 void TBaza::splitLine(const std::string& line, TDataFileKind fileKind, CodePageId codePage,

@@ -102,7 +102,12 @@ TFilterFormChoice chooseFilterForm(const std::string& text) {
         findReadableSign(text, choice);
         return choice;
     }
-    if (hasBareComma(text)) return choice;
+    // Neither reading can succeed then; the error of the form the text looks like helps more.
+    if (hasBareComma(text)) {
+        TFilterFormChoice signs;
+        findReadableSign(text, signs);
+        if (signs.readableSign.empty()) return choice;
+    }
     choice.form = TFilterForm::Readable;
     return choice;
 }

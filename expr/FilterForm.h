@@ -20,9 +20,10 @@ struct TFilterFormChoice {
 };
 
 // Tells the two languages apart without being told. A text is postfix when it ends in one of the
-// postfix operators after a comma (a trailing comma aside), when it holds a comma outside quotes
-// and parentheses (a readable condition has commas only inside "in (...)"), or when it is blank.
-// Every other text is readable. Never throws but for lack of memory.
+// postfix operators after a comma (a trailing comma aside), when it is blank, or when it holds a
+// comma outside quotes and parentheses (a readable condition has commas only inside "in (...)")
+// and no sign of the readable form. Every other text is readable. Never throws but for lack of
+// memory.
 TFilterFormChoice chooseFilterForm(const std::string& text);
 
 // The warning for a postfix text that holds a sign of the readable form, naming the filter

@@ -30,6 +30,9 @@ TEST(FilterForm, PostfixEndsInAnOperatorAfterACommaOrHasABareComma) {
         // Broken postfix texts stay postfix, so their errors are the postfix ones.
         {"F,1", P, "", 0},
         {",", P, "", 0},
+        // Broken either way, but written like a readable condition: its error is the readable one.
+        {"INCOME > 1500,50", R, "", 0},
+        {"F IN X,1", R, "", 0},
         // Readable texts never end in a postfix operator after a comma.
         {"AGE > 50 and SEX = 'm'", R, "", 0},
         {"AGE>50", R, "", 0},

@@ -50,10 +50,12 @@ std::optional<int32_t> dayNumberOfDate(const std::string& text) {
     if (i == std::string::npos) return std::nullopt;
     std::array<int, 3> groups = {0, 0, 0};
     std::array<int, 3> widths = {0, 0, 0};
+    char separator = 0;
     for (int g = 0; g < 3; ++g) {
         if (g > 0) {
             // One separator, which may be followed by blanks ("1. 1. 1990").
             if (i >= text.size() || isDigit(text[i]) || text[i] == ' ') return std::nullopt;
+            if (g == 1) separator = text[i];
             ++i;
             while (i < text.size() && text[i] == ' ')
                 ++i;
@@ -79,7 +81,10 @@ std::optional<int32_t> dayNumberOfDate(const std::string& text) {
         month = groups[1];
         day = groups[2];
     } else {
-        const std::array<char, 3> order = localeOrder();
+        // Dates with dots are written day first wherever they are used, whatever the locale of
+        // the reader; a data file is often older than, or from elsewhere than, its reader.
+        const std::array<char, 3> order =
+            separator == '.' ? std::array<char, 3>{'d', 'M', 'y'} : localeOrder();
         for (int g = 0; g < 3; ++g) {
             if (order[g] == 'd') day = groups[g];
             if (order[g] == 'M') month = groups[g];

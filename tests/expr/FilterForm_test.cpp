@@ -84,6 +84,7 @@ TEST(FilterDate, ReadsTheLocaleOrderAndIso) {
     localeFormat().shortDateFormat = "M/d/yyyy";
     EXPECT_EQ(dayNumberOfDate("2/29/2000"), dayNumberOfDate("2000-02-29"));
     EXPECT_EQ(dayNumberOfDate("29/2/2000"), std::nullopt);
+    EXPECT_EQ(dayNumberOfDate("29.2.2000"), dayNumberOfDate("2000-02-29"));  // dots: day first
     localeFormat().shortDateFormat = saved;
 }
 

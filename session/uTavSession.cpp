@@ -15,6 +15,7 @@
 #include "core/Win1250.h"
 #include "expr/FilterExpression.h"
 #include "expr/FilterRangeCheck.h"
+#include "expr/ReadableFilter.h"
 #include "stats/uTavResultTables.h"
 #include "table/TXMLDataSet.h"
 #include "table/TxDataView.h"
@@ -332,18 +333,24 @@ void TTavSession::applyContext() {
     m_contextPending = false;
     if (m_data == nullptr || m_sets->context() == nullptr) return;
     std::vector<TConstantOutsideField> outside;
-    const std::string error = applyFilter(*m_sets->context(), m_context.text, outside);
+    TFilterFormChoice form;
+    const std::string error = applyFilter(*m_sets->context(), m_context.text, outside, form);
     m_ruleCountsStale = true;
     m_contextError = error;
     // The list's blank entry " " is no filter, as "" is: both must record the same context, or
-    // re-applying it would mark the scores outdated.
-    m_appliedContext = error.empty() ? appliedText(m_context.text) : std::string();
+    // re-applying it would mark the scores outdated. A readable text with an error leaves the
+    // context as it was, and so what it was applied under.
+    if (error.empty() || form.form == TFilterForm::Postfix)
+        m_appliedContext = error.empty() ? appliedText(m_context.text) : std::string();
     if (error.empty()) {
         rememberExpression(m_context);
     } else {
         showMessage("Error in context filter expression: " + error);
     }
-    std::string warning = outsideWarning(*m_data, {{"context filter", std::move(outside)}});
+    std::string warning = ambiguousFormWarning(form, "context filter");
+    const std::string outsideText =
+        outsideWarning(*m_data, {{"context filter", std::move(outside)}});
+    if (!outsideText.empty()) warning += (warning.empty() ? "" : "\n") + outsideText;
     // Without records every estimate is the prior alone (0.500 for each of two values), which
     // reads like a result; one message per update says both this and the warning.
     if (error.empty() && m_sets->context()->bitCount() == 0) {
@@ -370,6 +377,8 @@ void TTavSession::applyCompare() {
                               {m_sets->compare2(), &m_compare2, &m_compare2Error,
                                "Error in compare 2 expression: ", "compare 2 expression"}};
     std::vector<TFilterOutside> outside;
+    std::string formWarnings;
+    bool kept[2] = {false, false};
     for (const Target& target : targets) {
         target.error->clear();
         if (target.input->text.empty()) {
@@ -377,9 +386,13 @@ void TTavSession::applyCompare() {
             continue;
         }
         outside.push_back({target.filterName, {}});
+        TFilterFormChoice form;
         const std::string error =
-            applyFilter(*target.set, target.input->text, outside.back().outside);
+            applyFilter(*target.set, target.input->text, outside.back().outside, form);
         *target.error = error;
+        kept[&target - targets] = !error.empty() && form.form == TFilterForm::Readable;
+        const std::string formWarning = ambiguousFormWarning(form, target.filterName);
+        if (!formWarning.empty()) formWarnings += (formWarnings.empty() ? "" : "\n") + formWarning;
         if (error.empty()) {
             rememberExpression(*target.input);
         } else {
@@ -387,10 +400,15 @@ void TTavSession::applyCompare() {
         }
     }
     // Both expressions are one application: one warning for the two.
-    const std::string warning = outsideWarning(*m_data, outside);
+    std::string warning = formWarnings;
+    const std::string outsideText = outsideWarning(*m_data, outside);
+    if (!outsideText.empty()) warning += (warning.empty() ? "" : "\n") + outsideText;
     if (!warning.empty()) showMessage(warning);
-    m_appliedCompare1 = m_compare1Error.empty() ? appliedText(m_compare1.text) : std::string();
-    m_appliedCompare2 = m_compare2Error.empty() ? appliedText(m_compare2.text) : std::string();
+    // A readable text with an error leaves its record set, and so what it was applied under.
+    if (!kept[0])
+        m_appliedCompare1 = m_compare1Error.empty() ? appliedText(m_compare1.text) : std::string();
+    if (!kept[1])
+        m_appliedCompare2 = m_compare2Error.empty() ? appliedText(m_compare2.text) : std::string();
     m_usingCompareText =
         UseCompareFilters() ? "Using compare filters" : "Using simple rules as conditions";
     progress(0);
@@ -410,10 +428,20 @@ bool TTavSession::UseCompareFilters() {
 }
 
 std::string TTavSession::applyFilter(TMnozica& set, const std::string& expression,
-                                     std::vector<TConstantOutsideField>& outside) {
-    set.clearAll();
+                                     std::vector<TConstantOutsideField>& outside,
+                                     TFilterFormChoice& form) {
     outside.clear();
     std::string error;
+    form = chooseFilterForm(expression);
+    if (form.form == TFilterForm::Readable) {
+        // Parsed and resolved whole before the set is touched: an error changes nothing.
+        const std::unique_ptr<TReadableFilter> filter =
+            TReadableFilter::compile(*m_data, expression, error);
+        if (!filter) return error;
+        filter->select(set, [this](double fraction) { progress(fraction); });
+        return "";
+    }
+    set.clearAll();
     const TFilterExpression filter(expression);
     if (!filter.evaluate(*m_data, -1, error)) {
         set.setAll();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/uTavObj.h"
+#include "expr/FilterForm.h"
 #include "session/ComputedUnder.h"
 #include "stats/uTavFindingsText.h"
 #include "stats/uTavFreq.h"
@@ -287,10 +288,12 @@ class TTavSession {
     void showMessage(const std::string& message) const;
     void progress(double fraction) const;
     // Refills `set` with the records for which `expression` holds; returns the check's error
-    // text ("" when the expression is valid). For a valid expression `outside` receives the
-    // constants it compares with fields that cannot hold them; otherwise it is emptied.
+    // text ("" when the expression is valid). `form` receives the language the text was read
+    // in. A postfix expression with an error selects every record; a readable one leaves `set`
+    // as it was. For a valid postfix expression `outside` receives the constants it compares
+    // with fields that cannot hold them; otherwise it is emptied.
     std::string applyFilter(TMnozica& set, const std::string& expression,
-                            std::vector<TConstantOutsideField>& outside);
+                            std::vector<TConstantOutsideField>& outside, TFilterFormChoice& form);
     void rememberExpression(TFilterInput& input);
     void applyContext();
     void applyCompare();

@@ -43,8 +43,9 @@ TFindingsProvenance TTavSession::findingsProvenance() const {
     if (m_data == nullptr) return origin;
     origin.records = m_data->RecordCount();
     origin.sha256 = sha256OfFile(m_dataFileName).value_or("");
-    // A context expression with an error left the Context at all records.
-    origin.context = m_contextError.empty() ? m_context.text : "";
+    // A postfix expression with an error left the Context at all records, a readable one at
+    // what was applied before.
+    origin.context = m_contextError.empty() ? m_context.text : m_appliedContext;
     if (origin.context.find_first_not_of(' ') == std::string::npos) origin.context.clear();
     origin.contextPending = m_contextPending;
     origin.compare1 = m_compare1.text;

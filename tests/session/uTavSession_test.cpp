@@ -210,6 +210,49 @@ TEST_F(SessionTest, CompareConstantsOutsideTheCodesGiveOneWarningForBoth) {
     EXPECT_EQ(session->sets().compare2()->bitCount(), 70);
 }
 
+TEST_F(SessionTest, ReadableFiltersSelectLikePostfixOnesAndAnErrorChangesNoSet) {
+    session->updateContext("F < 3 and not (C = 'one')");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(session->sets().context()->bitCount(), 40);  // records 30..69
+    EXPECT_EQ(session->contextInput().history.back(), "F < 3 and not (C = 'one')");
+    // Constants outside the codes are the postfix form's warning only.
+    session->updateContext("F in (1, 2, 3) or F > 40");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(session->sets().context()->bitCount(), 100);
+    session->updateContext("F between 2 and 3");
+    EXPECT_EQ(session->sets().context()->bitCount(), 60);
+
+    session->updateContext("F = 'mid' and  GG is missing");
+    EXPECT_EQ(messages, std::vector<std::string>{"Error in context filter expression: Unknown "
+                                                 "field \"GG\" at position 16."});
+    EXPECT_EQ(session->contextError(), "Unknown field \"GG\" at position 16.");
+    EXPECT_EQ(session->sets().context()->bitCount(), 60);
+    EXPECT_EQ(session->findingsProvenance().context, "F between 2 and 3");
+    EXPECT_EQ(session->contextInput().history.back(), "F between 2 and 3");
+
+    messages.clear();
+    session->updateCompare("C = 'two' and N is not missing", "F = 'low'");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(session->sets().compare1()->bitCount(), 70);
+    EXPECT_EQ(session->sets().compare2()->bitCount(), 40);
+    session->updateCompare("C = 'three'", "F,3,=");
+    EXPECT_EQ(messages, std::vector<std::string>{
+                            "Error in compare 1 expression: Unknown label 'three' of field C at "
+                            "position 5."});
+    EXPECT_EQ(session->sets().compare1()->bitCount(), 70);
+    EXPECT_EQ(session->sets().compare2()->bitCount(), 30);
+}
+
+TEST_F(SessionTest, APostfixTextWithReadableWordsIsReadAsPostfixWithAWarning) {
+    session->updateContext("F,1,=,F IN X,1,=,OR");
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], "Error in context filter expression: Field F IN X does not exist");
+    EXPECT_EQ(messages[1],
+              "Warning: the context filter ends in an operator after a comma, so it is read as a "
+              "postfix expression, although \"IN\" at position 9 belongs to the readable form.");
+    EXPECT_EQ(session->sets().context()->bitCount(), 100);
+}
+
 TEST_F(SessionTest, PendingContextWarnsOncePerCommand) {
     session->selectField(1, true);
     session->setContextText("F,2,=");

@@ -53,9 +53,11 @@ std::string conditionText(const TBaza& data, const TItemPravila& item) {
     // The codes the condition holds, first to last: a threshold holds every code on its side.
     const int last = data.fieldBoundaryCount(f);
     const int v = item.ValueCode;
+    // Past these no code has boundaries to read (and v + 1 cannot overflow).
+    if (last < 1 || last > kMaxBoundaries || v < 0 || v > last + 1) return labelled(data, item);
     const int from = item.Relation == relGreater ? v + 1 : item.Relation == relLess ? 0 : v;
     const int to = item.Relation == relLess ? v - 1 : item.Relation == relGreater ? last : v;
-    if (last < 1 || from < 0 || to > last || from > to) return labelled(data, item);
+    if (from > to || to > last) return labelled(data, item);
     const std::string name = data.fieldName(f);
     const bool hasLow = from >= 1;
     const bool hasHigh = to < last;

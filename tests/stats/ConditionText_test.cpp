@@ -56,11 +56,13 @@ TEST_F(ConditionTextTest, EveryFieldTypeAndRelationReadsAsValues) {
 }
 
 TEST_F(ConditionTextTest, WhatNoBoundaryDescribesReadsByItsLabel) {
-    EXPECT_EQ(text(4, 0, relEqual), "FLAT = 0");     // an interval field without boundaries
-    EXPECT_EQ(text(1, 7, relEqual), "AGE = 7");      // a code past the last interval
-    EXPECT_EQ(text(1, 4, relLess), "AGE < 4");       // a threshold that holds every interval
-    EXPECT_EQ(text(1, -1, relEqual), "AGE = -1");    // no crash on a code below 0
-    EXPECT_EQ(text(9, 1, relEqual), "field 9 = 1");  // a field outside the table
+    EXPECT_EQ(text(4, 0, relEqual), "FLAT = 0");   // an interval field without boundaries
+    EXPECT_EQ(text(1, 7, relEqual), "AGE = 7");    // a code past the last interval
+    EXPECT_EQ(text(1, 4, relLess), "AGE < 4");     // a threshold that holds every interval
+    EXPECT_EQ(text(1, -1, relEqual), "AGE = -1");  // no crash on a code below 0
+    EXPECT_EQ(text(1, 2147483647, relGreater), "AGE > 2147483647");  // nor on the largest
+    EXPECT_EQ(text(1, 4, relEqual), "AGE = 4");                      // one past the last interval
+    EXPECT_EQ(text(9, 1, relEqual), "field 9 = 1");                  // a field outside the table
     EXPECT_EQ(text(-1, 1, relGreater), "field -1 > 1");
 }
 

@@ -105,7 +105,7 @@ int runRank(const TBatchOptions& given, const TBatchOutput& io) {
 int runFrequency(const TBatchOptions& options, const TBatchOutput& io) {
     return exploreSession(
         // Rows of the Simple rules table are in creation order, so row R is rule R.
-        options, io, [&](TTavSession& session) { session.moveToRule(options.rule.value_or(0)); },
+        options, io, [&](TTavSession& session) { session.moveToRule(ruleRow(session, options)); },
         [&](TTavSession& session) { printFrequency(session, io); });
 }
 

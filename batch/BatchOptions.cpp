@@ -1,9 +1,11 @@
 #include "batch/BatchOptions.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 
 #include "core/TextUtils.h"
+#include "core/Win1250.h"
 
 namespace {
 
@@ -37,6 +39,44 @@ std::vector<int> indexList(const std::string& option, const std::string& text) {
         rest = tail;
     } while (!rest.empty());
     return indexes;
+}
+
+// The items of a comma-separated list, or a usage error naming the option for an empty one.
+std::vector<std::string> listItems(const std::string& option, const std::string& text) {
+    std::vector<std::string> items;
+    std::string rest = text;
+    do {
+        auto [head, tail] = splitHead(rest, ',');
+        if (head.empty()) throw EBatchUsage{option + ": \"" + text + "\" has an empty item"};
+        items.push_back(head);
+        rest = tail;
+    } while (!rest.empty());
+    if (!text.empty() && text.back() == ',')
+        throw EBatchUsage{option + ": \"" + text + "\" has an empty item"};
+    return items;
+}
+
+// The first and last field of a --select item that is a number or a range, none for a name.
+// An item that starts with a digit and holds a "-" is meant as a range and must be one.
+std::optional<std::pair<int, int>> selectItemRange(const std::string& option,
+                                                   const std::string& item) {
+    if (isDecimalDigits(item)) {
+        const int index = plainIndex(option, item);
+        return std::pair{index, index};
+    }
+    const size_t dash = item.find('-');
+    if (item.empty() || !std::isdigit(static_cast<unsigned char>(item[0])) ||
+        dash == std::string::npos) {
+        return std::nullopt;
+    }
+    const std::string low = item.substr(0, dash), high = item.substr(dash + 1);
+    const bool numbers =
+        isDecimalDigits(low) && isDecimalDigits(high) && low.size() <= 9 && high.size() <= 9;
+    if (!numbers || std::stoi(low) > std::stoi(high)) {
+        throw EBatchUsage{option + ": \"" + item +
+                          "\" is not a range of field numbers (low-high, as 3-7)"};
+    }
+    return std::pair{std::stoi(low), std::stoi(high)};
 }
 
 // A whole decimal number in min..max, or a usage error naming the option.
@@ -81,8 +121,15 @@ const std::vector<TBatchOption> kOptions = {
      },
      {},
      "the class field"},
-    {"--rule", "R", "the simple rule, by its number in creation order (default 0)",
-     [](TOptions& o, TText opt, TText v) { o.rule = plainIndex(opt, v); }},
+    {"--rule", "R|NAME", "the simple rule by number in creation order or name (default 0)",
+     [](TOptions& o, TText opt, TText v) {
+         // A number is the rule's row, anything else its name as the Simple rules grid shows it.
+         if (isDecimalDigits(v)) {
+             o.rule = plainIndex(opt, v);
+         } else {
+             o.ruleName = v;
+         }
+     }},
     {"--rank", "", "rank the simple rules by their entropy gain first",
      [](TOptions& o, TText, TText) { o.rank = true; }},
     {"--target",
@@ -122,9 +169,13 @@ const std::vector<TBatchOption> kOptions = {
      [](TOptions& o, TText, TText v) { o.compare1 = v; }},
     {"--compare2", "EXPR", "the second compare filter",
      [](TOptions& o, TText, TText v) { o.compare2 = v; }},
-    {"--select", "all|none|LIST", "the fields marked selected (LIST: numbers, as 1,3)",
+    {"--select", "all|none|LIST", "the selected fields (LIST: numbers, names, ranges as 1,AGE,3-7)",
      [](TOptions& o, TText opt, TText v) {
-         if (v != "all" && v != "none") indexList(opt, v);
+         // The names need the table; the numbers and ranges are checked here already.
+         if (v != "all" && v != "none") {
+             for (const std::string& item : listItems(opt, v))
+                 selectItemRange(opt, item);
+         }
          o.select = v;
      }},
     {"--hide", "LIST", "the class value codes whose rows are hidden",
@@ -246,20 +297,30 @@ TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
     return options;
 }
 
-std::vector<int> selectedFields(const std::string& select, int fieldCount) {
+std::vector<int> selectedFields(const std::string& select, const TBaza& data) {
     std::vector<int> fields;
+    const int fieldCount = data.FieldCount();
     if (select == "none") return fields;
     if (select == "all") {
         for (int i = 0; i < fieldCount; ++i)
             fields.push_back(i);
         return fields;
     }
-    fields = indexList("--select", select);
-    for (int i : fields) {
-        if (i >= fieldCount) {
-            throw EBatchUsage{"--select: the field " + std::to_string(i) + " is outside 0.." +
-                              std::to_string(fieldCount - 1)};
+    for (const std::string& item : listItems("--select", select)) {
+        const std::optional<std::pair<int, int>> range = selectItemRange("--select", item);
+        if (!range) {
+            const int index = data.fieldIndex(upperCase1250(item));
+            if (index < 0)
+                throw EBatchUsage{"--select: the table has no field named \"" + item + "\""};
+            fields.push_back(index);
+            continue;
         }
+        if (range->second >= fieldCount) {
+            throw EBatchUsage{"--select: the field " + std::to_string(range->second) +
+                              " is outside 0.." + std::to_string(fieldCount - 1)};
+        }
+        for (int i = range->first; i <= range->second; ++i)
+            fields.push_back(i);
     }
     return fields;
 }

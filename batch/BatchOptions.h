@@ -21,11 +21,12 @@ struct TBatchOptions {
     std::optional<std::string> context;
     std::optional<std::string> compare1;
     std::optional<std::string> compare2;
-    std::optional<std::string> select;  // "all", "none" or a list of field indexes
+    std::optional<std::string> select;  // "all", "none" or a list of field numbers, names, ranges
     std::vector<int> hide;              // class value codes whose rows are hidden
     std::optional<int> classField;
     std::optional<std::string> className;  // --class given as a field name (as typed)
     std::optional<int> rule;
+    std::optional<std::string> ruleName;  // --rule given as a rule's name (as typed)
     bool rank = false;
     bool progress = false;              // progress lines on standard error
     std::optional<int> threads;         // the worker pool's threads (default: every core)
@@ -75,6 +76,9 @@ TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
                                 const std::vector<std::string_view>& required = {},
                                 int fileCount = 1);
 
-// The field indexes of a --select list; throws EBatchUsage naming the option when an index is
-// not in 0..fieldCount-1.
-std::vector<int> selectedFields(const std::string& select, int fieldCount);
+// The field indexes of a --select value (Windows-1250): "all", "none" or a list of items, each a
+// field's number, a range of numbers ("3-7", both ends included) or a field's name compared
+// without regard to case; in the order given. Throws EBatchUsage naming the option and the item
+// for a number outside 0..FieldCount-1, a range that is not "low-high" with low <= high, an empty
+// item or a name no field has.
+std::vector<int> selectedFields(const std::string& select, const TBaza& data);

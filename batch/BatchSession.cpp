@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "batch/BatchCommands.h"
+#include "batch/BatchRuleName.h"
 #include "batch/BatchText.h"
 #include "core/Errors.h"
 #include "core/TextUtils.h"
@@ -33,12 +34,9 @@ int prepareSession(TTavSession& session, const TBatchOptions& options) {
         throw EBatchUsage{"--class: the field " + std::to_string(*options.classField) +
                           " is outside 0.." + std::to_string(data.FieldCount() - 1)};
     }
-    const int ruleCount = session.sets().SetLists[slRules].count();
-    if (options.rule && *options.rule >= ruleCount) {
-        throw EBatchUsage{"--rule: the rule " + std::to_string(*options.rule) + " is outside 0.." +
-                          std::to_string(ruleCount - 1)};
-    }
-    if (options.select) session.selectFields(selectedFields(*options.select, data.FieldCount()));
+    ruleRow(session, options);  // refused before anything is computed
+    if (options.select)
+        session.selectFields(selectedFields(argumentTo1250("--select", *options.select), data));
     if (classField) session.setClassFieldDeselected(*classField);
     if (options.context) {
         session.updateContext(argumentTo1250("--context", *options.context));
@@ -54,6 +52,16 @@ int prepareSession(TTavSession& session, const TBatchOptions& options) {
 }
 
 }  // namespace
+
+int ruleRow(const TTavSession& session, const TBatchOptions& options) {
+    const TMnozicaList& rules = session.sets().SetLists[slRules];
+    if (options.ruleName) return ruleRowNamed(rules, argumentTo1250("--rule", *options.ruleName));
+    if (options.rule && *options.rule >= rules.count()) {
+        throw EBatchUsage{"--rule: the rule " + std::to_string(*options.rule) + " is outside 0.." +
+                          std::to_string(rules.count() - 1)};
+    }
+    return options.rule.value_or(0);
+}
 
 void applySettings(TTavSession& session, const TBatchOptions& options) {
     resetStatSettings();

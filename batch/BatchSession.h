@@ -6,6 +6,11 @@
 #include "batch/BatchOutput.h"
 #include "session/uTavSession.h"
 
+// The row of --rule in the Simple rules table before any ranking: the number given, the row of
+// the name given (BatchRuleName.h), or 0 without --rule. Throws EBatchUsage naming --rule for a
+// number outside the rules and a name that no rule or several rules have.
+int ruleRow(const TTavSession& session, const TBatchOptions& options);
+
 // Sets the statistics settings of the options (the rest to their defaults) and hides the class
 // rows of --hide. Throws EBatchUsage naming the option when the session refuses a value.
 void applySettings(TTavSession& session, const TBatchOptions& options);

@@ -16,8 +16,7 @@
 #include <unordered_map>
 
 #include "core/Errors.h"
-#include "core/FieldTypes.h"
-#include "core/TextUtils.h"
+#include "stats/ConditionText.h"
 #include "stats/RuleScores.h"
 #include "stats/uTavFreq.h"
 #include "stats/uTavResultTables.h"
@@ -103,47 +102,9 @@ std::string multiplicityLine(const TFindings& findings) {
            " coloured row by row";
 }
 
-namespace {
-
-// Blanks collapsed to one and trimmed at both ends.
-std::string tidyBlanks(const std::string& text) {
-    std::string tidy;
-    for (char c : text) {
-        if (c == ' ' && (tidy.empty() || tidy.back() == ' ')) continue;
-        tidy += c;
-    }
-    if (!tidy.empty() && tidy.back() == ' ') tidy.pop_back();
-    return tidy;
-}
-
-std::string codeLabel(const TBaza& data, int field, int code) {
-    const std::string label = tidyBlanks(data.valueName(field, code));
-    return label.empty() ? std::to_string(code) : label;
-}
-
-}  // namespace
-
 std::string ruleCondition(const TBaza& data, const TMnozica& set) {
     if (set.Rule.empty()) return set.SetName;
-    const TItemPravila& item = set.Rule.front();
-    if (item.FieldNo < 0 || item.FieldNo >= data.FieldCount()) return set.SetName;
-    const std::string name = data.fieldName(item.FieldNo);
-    const TFieldType type = data.fieldType(item.FieldNo);
-    if (type == ftReal || type == ftCurrency) {
-        if (item.Relation != relEqual) {
-            // "(f) NAME <  5" names the threshold already; only the prefix and blanks go.
-            const size_t prefix = set.SetName.find(") ");
-            return tidyBlanks(prefix == std::string::npos ? set.SetName
-                                                          : set.SetName.substr(prefix + 2));
-        }
-        const std::string label = codeLabel(data, item.FieldNo, item.ValueCode);
-        const bool open = label.rfind("<=", 0) == 0 || label.rfind(">", 0) == 0;
-        return name + (open ? " " : " in ") + label;
-    }
-    const char* relation = item.Relation == relLess      ? " < "
-                           : item.Relation == relGreater ? " > "
-                                                         : " = ";
-    return name + relation + codeLabel(data, item.FieldNo, item.ValueCode);
+    return ruleConditionText(data, set.Rule);
 }
 
 namespace {
@@ -241,7 +202,7 @@ void checkTarget(const TBaza& data, const TFindingsOptions& options) {
 
 // Why the Context leaves nothing to find for the target, or "".
 std::string nothingToFind(const TFindings& findings) {
-    const std::string value = findings.className + " = " + findings.targetName;
+    const std::string& value = findings.targetText;
     if (findings.contextTargetCount == 0) {
         return "No record of the context has " + value +
                ": no rule can change its rate, so nothing is flagged.";
@@ -358,7 +319,8 @@ TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptio
     TFindings findings;
     findings.options = options;
     findings.className = data.fieldName(c);
-    findings.targetName = codeLabel(data, c, options.target);
+    findings.targetName = valueLabel(data, c, options.target);
+    findings.targetText = classValueText(data, c, options.target);
     findings.m = data.subTotalSet(c)->SetM;
     findings.mPrior = MPrior;
     findings.significancePct = SignificancePct;

@@ -39,7 +39,7 @@ struct TFinding {
     int ruleIndex = 0;      // index in list 3 when computed (the Simple rules row then)
     int setNumber = 0;      // creation number of the rule's set: finds it again after a re-sort
     std::string name;       // the set's name
-    std::string condition;  // the rule in words: "AGE = YOUNG", "INCOME <= 5"
+    std::string condition;  // the rule in values: "SEX = male", "25 < AGE <= 35" (ConditionText.h)
     int count = 0;          // n_R: Context records under the rule
     int targetCount = 0;    // k_R: of them with value t
     TRateEstimate rule;
@@ -58,6 +58,10 @@ struct TFinding {
     // Names of the other rules that hold the same records of the Context with the same numbers
     // (33 thresholds between two data values, say): they are listed once, as this rule.
     std::vector<std::string> equivalents;
+
+    // The rule's number in creation order: its row in the Simple rules grid before a ranking
+    // reorders it, and what tav-batch freq --rule takes.
+    int ruleNumber() const { return setNumber - 1; }
 };
 
 // The findings of one class value.
@@ -65,6 +69,7 @@ struct TFindings {
     TFindingsOptions options;
     std::string className;
     std::string targetName;      // the value's label
+    std::string targetText;      // the value as a condition: "STATUS = dead" (ConditionText.h)
     int contextCount = 0;        // n_C: the Context records
     int contextTargetCount = 0;  // k_C: of them with value t
     TRateEstimate context;
@@ -110,8 +115,8 @@ void sortFindings(std::vector<TFinding>& findings, TFindingsSort sort);
 // "12 rules flagged; expected wrong signs 0.43; 40 coloured row by row".
 std::string multiplicityLine(const TFindings& findings);
 
-// The rule of a set in plain words, from its first condition: "AGE = YOUNG", "AGE < 3-YOUNG",
-// "INCOME <= 5", "INCOME in 5 - 10"; the set's name for the empty rule.
+// The rule of a set in values (ruleConditionText): "SEX = male", "AGE <= 25", "25 < AGE <= 35";
+// the set's name for the empty rule.
 std::string ruleCondition(const TBaza& data, const TMnozica& set);
 
 // Calls between findings rules: `progress` gets a fraction 0..1 (0 at the end) and `cancelled`

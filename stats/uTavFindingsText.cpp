@@ -68,10 +68,10 @@ std::string plainField(const std::string& text, TFindingsFormat format) {
 }
 
 const char* const kColumns[] = {
-    "rule",         "condition", "records",  "target_records",   "context_rate",    "context_low",
-    "context_high", "rule_rate", "rule_low", "rule_high",        "difference",      "p_higher",
-    "score",        "error",     "lfsr",     "s_value",          "flagged",         "rank_low",
-    "rank_high",    "robust",    "ranked",   "equivalent_rules", "equivalent_names"};
+    "rule_no",     "rule",         "condition", "records",  "target_records",   "context_rate",
+    "context_low", "context_high", "rule_rate", "rule_low", "rule_high",        "difference",
+    "p_higher",    "score",        "error",     "lfsr",     "s_value",          "flagged",
+    "rank_low",    "rank_high",    "robust",    "ranked",   "equivalent_rules", "equivalent_names"};
 
 void appendLine(std::string& out, const std::vector<std::string>& cells, TFindingsFormat format) {
     const char* separator = format == TFindingsFormat::Csv   ? ","
@@ -112,7 +112,8 @@ std::string exportPreamble(const TFindings& findings, const TFindingsProvenance&
 
 std::vector<std::string> findingCells(const TFindings& findings, const TFinding& f, bool ranked) {
     auto yesNo = [](bool b) { return std::string(b ? "yes" : "no"); };
-    return {win1250ToUtf8(f.name),
+    return {std::to_string(f.ruleNumber()),
+            win1250ToUtf8(f.name),
             win1250ToUtf8(f.condition),
             std::to_string(f.count),
             std::to_string(f.targetCount),
@@ -214,7 +215,7 @@ std::string findingsCommandLine(const TFindings& findings, const TFindingsProven
 std::string reproducibilityHeader(const TFindings& findings, const TFindingsProvenance& origin) {
     std::string out;
     auto line = [&out](const std::string& text) { out += "# " + text + "\n"; };
-    line("Findings of " + findings.className + " = " + findings.targetName + " (code " +
+    line("Findings of " + findings.targetText + " (code " +
          std::to_string(findings.options.target) + ", field " +
          std::to_string(findings.options.classField) + ")");
     line("Data file: " + origin.dataFile);
@@ -258,7 +259,7 @@ std::string findingSentence(const TFindings& findings, const TFinding& finding) 
                                           : ", as under " + std::to_string(alike) + " other rules";
     return "Under " + finding.condition + " (" + std::to_string(finding.count) +
            (finding.count == 1 ? " record" : " records") + same + "), the rate of " +
-           findings.targetName + movement + interval(findings.context) + " to " +
+           findings.targetText + movement + interval(findings.context) + " to " +
            interval(finding.rule) + "; P(higher) = " + fixed(finding.pHigher, 3) + ".";
 }
 

@@ -30,7 +30,8 @@ enum class TFindingsFormat { Csv, Tsv, Markdown };
 // The lines that say what the table is (the reproducibility header and the multiplicity line; as
 // "# " lines before CSV and TSV, as a list before Markdown), then the ranked findings and the
 // rules below the minimum count (marked in the "ranked" column), one line each in `format`, with
-// "." decimals; UTF-8, LF line ends. Each row ends with the number and the names ("; " between
+// "." decimals; UTF-8, LF line ends. Each row starts with the rule's number (TFinding::ruleNumber),
+// its name and its condition in values, and ends with the number and the names ("; " between
 // them) of the rules folded into it.
 std::string exportFindings(const TFindings& findings, const TFindingsProvenance& origin,
                            TFindingsFormat format);
@@ -44,8 +45,8 @@ std::string findingsCommandLine(const TFindings& findings, const TFindingsProven
 // expressions, program version and the command line (Windows-1250, LF line ends).
 std::string reproducibilityHeader(const TFindings& findings, const TFindingsProvenance& origin);
 
-// One sentence for a finding: "Under CHECKING = <0 (274 records), the rate of bad rises from
-// 0.30 [0.27-0.33] to 0.49 [0.43-0.55]; P(higher) = 1.000." It rises when P(higher) > 0.5,
+// One sentence for a finding: "Under CHECKING = <0 (274 records), the rate of CREDIT = bad rises
+// from 0.30 [0.27-0.33] to 0.49 [0.43-0.55]; P(higher) = 1.000." It rises when P(higher) > 0.5,
 // falls when below and stays the same at 0.5. A rule standing for others with the same records
 // says so: "(89 records, as under 32 other rules)".
 std::string findingSentence(const TFindings& findings, const TFinding& finding);

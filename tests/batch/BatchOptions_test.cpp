@@ -69,7 +69,14 @@ TEST(BatchOptions, UsageErrorsNameTheOption) {
         {{"f", "--nonsense"}, "--nonsense: not an option of this command"},
         {{"f", "--hide", "1,128"}, "--hide: the code 128 is outside 0..127"},
         {{"f", "--hide", "1,,2"}, "--hide: \"\" is not an index"},
-        {{"f", "--select", "1,x"}, "--select: \"x\" is not an index"},
+        {{"f", "--select", "1,,x"}, "--select: \"1,,x\" has an empty item"},
+        {{"f", "--select", "1,"}, "--select: \"1,\" has an empty item"},
+        {{"f", "--select", "7-3"},
+         "--select: \"7-3\" is not a range of field numbers (low-high, as 3-7)"},
+        {{"f", "--select", "AGE,3-"},
+         "--select: \"3-\" is not a range of field numbers (low-high, as 3-7)"},
+        {{"f", "--select", "1-2-3"},
+         "--select: \"1-2-3\" is not a range of field numbers (low-high, as 3-7)"},
         {{"f", "--class", "1234567890"}, "--class: \"1234567890\" is not an index"},
         {{"f", "g"}, "more than one file given: \"g\""},
         {{"--m", "1"}, "no file given"},
@@ -154,3 +161,34 @@ TEST(BatchOptions, ARequiredOptionSaysWhatIsMissing) {
 }
 
 }  // namespace
+
+// --select takes numbers, ranges and names mixed, in the order given; what it cannot resolve
+// against the table is a usage error naming the item.
+TEST(BatchOptions, SelectTakesNumbersRangesAndNamesOfTheTable) {
+    TBaza data;
+    data.loadDataBytes(
+        "TAV DATA:0/TXT/1250\nAGE;INCOME;\x8A"
+        "OLA;D;E;F\n"
+        "SET:1..2;SET:1..2;SET:1..2;SET:1..2;SET:1..2;SET:1..2\n",
+        "t", dfkFromHeader, cpUnknown);
+    EXPECT_EQ(selectedFields("income,Age,3-5", data), (std::vector<int>{1, 0, 3, 4, 5}));
+    EXPECT_EQ(selectedFields("2-2,\x9a"
+                             "ola",
+                             data),
+              (std::vector<int>{2, 2}));  // Windows-1250
+    EXPECT_EQ(selectedFields("all", data), (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_TRUE(selectedFields("none", data).empty());
+    auto error = [&](const std::string& select) {
+        try {
+            selectedFields(select, data);
+        } catch (const EBatchUsage& usage) {
+            return std::string(usage.what());
+        }
+        return std::string();
+    };
+    EXPECT_EQ(error("AGE,HEIGHT"), "--select: the table has no field named \"HEIGHT\"");
+    EXPECT_EQ(error("4-6"), "--select: the field 6 is outside 0..5");
+    EXPECT_EQ(error("9"), "--select: the field 9 is outside 0..5");
+    EXPECT_EQ(error("5-4"), "--select: \"5-4\" is not a range of field numbers (low-high, as 3-7)");
+    EXPECT_EQ(error("AGE,"), "--select: \"AGE,\" has an empty item");
+}

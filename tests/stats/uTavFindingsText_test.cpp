@@ -15,6 +15,7 @@ TFindings madeFindings() {
     f.options.minCount = 5;
     f.className = "CREDIT";
     f.targetName = "bad";
+    f.targetText = "CREDIT = bad";
     f.contextCount = 1000;
     f.contextTargetCount = 300;
     f.context = {0.3, 0.272, 0.329};
@@ -23,6 +24,7 @@ TFindings madeFindings() {
     f.significancePct = 5;
     TFinding first;
     first.name = "(1) CHECKING= 1-<0";
+    first.setNumber = 2;
     first.condition = "CHECKING = <0";
     first.count = 274;
     first.targetCount = 135;
@@ -39,6 +41,7 @@ TFindings madeFindings() {
     first.robust = true;
     TFinding second = first;
     second.name = "(2) PURPOSE= 3-car, new";
+    second.setNumber = 12;
     second.condition = "PURPOSE = car, new";
     second.count = 1;
     second.targetCount = 0;
@@ -89,15 +92,15 @@ TEST(FindingsExport, CsvHasAHeaderLineQuotedTextsAndPointDecimals) {
     std::getline(lines, second);
     std::getline(lines, small);
     EXPECT_EQ(header,
-              "rule,condition,records,target_records,context_rate,context_low,context_high,"
+              "rule_no,rule,condition,records,target_records,context_rate,context_low,context_high,"
               "rule_rate,rule_low,rule_high,difference,p_higher,score,error,lfsr,s_value,flagged,"
               "rank_low,rank_high,robust,ranked,equivalent_rules,equivalent_names");
     EXPECT_EQ(first,
-              "(1) CHECKING= 1-<0,CHECKING = <0,274,135,0.300000,0.272000,0.329000,0.492100,"
+              "1,(1) CHECKING= 1-<0,CHECKING = <0,274,135,0.300000,0.272000,0.329000,0.492100,"
               "0.433400,0.550900,0.192100,1.000000,0.123457,0.000000,0.000012,0.000012,yes,1,2,"
               "yes,yes,2,(1) CHECKING= 2-0..200; (1) CHECKING< 3-x");
-    EXPECT_EQ(second.substr(0, 46), "\"(2) PURPOSE= 3-car, new\",\"PURPOSE = car, new\"");
-    EXPECT_EQ(small.substr(0, 13), "\"(3) \"\"Q\"\"\tX\"");
+    EXPECT_EQ(second.substr(0, 49), "11,\"(2) PURPOSE= 3-car, new\",\"PURPOSE = car, new\"");
+    EXPECT_EQ(small.substr(0, 16), "11,\"(3) \"\"Q\"\"\tX\"");
     // No lfsr, no s-value and no rank: a small rule takes no part in the shrinkage.
     EXPECT_EQ(small.substr(small.size() - 24), "0.200000,,,no,,,no,no,0,");
 }
@@ -120,7 +123,7 @@ TEST(FindingsExport, EveryFormatStartsWithWhatTheTableIsAndKeepsOneRecordALine) 
     EXPECT_EQ(md.substr(0, 47), "- Findings of CREDIT = bad (code 1, field 0)\n- ");
     EXPECT_NE(md.find("\n- 1 rule flagged; expected wrong signs 0.00;"), std::string::npos);
     const std::string table = md.substr(md.find("\n\n") + 2);
-    EXPECT_EQ(table.substr(0, 17), "| rule | conditio");
+    EXPECT_EQ(table.substr(0, 27), "| rule_no | rule | conditio");
     EXPECT_NE(table.find("\n| --- | --- |"), std::string::npos);
     EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 5);
 }
@@ -128,11 +131,11 @@ TEST(FindingsExport, EveryFormatStartsWithWhatTheTableIsAndKeepsOneRecordALine) 
 TEST(FindingsText, SentenceSaysTheDirectionWithBothIntervals) {
     const TFindings f = madeFindings();
     EXPECT_EQ(findingSentence(f, f.ranked[0]),
-              "Under CHECKING = <0 (274 records), the rate of bad rises from 0.30 [0.27-0.33] to "
-              "0.49 [0.43-0.55]; P(higher) = 1.000.");
+              "Under CHECKING = <0 (274 records), the rate of CREDIT = bad rises from 0.30 "
+              "[0.27-0.33] to 0.49 [0.43-0.55]; P(higher) = 1.000.");
     EXPECT_EQ(findingSentence(f, f.ranked[1]),
-              "Under PURPOSE = car, new (1 record), the rate of bad falls from 0.30 [0.27-0.33] "
-              "to 0.10 [0.00-0.50]; P(higher) = 0.200.");
+              "Under PURPOSE = car, new (1 record), the rate of CREDIT = bad falls from 0.30 "
+              "[0.27-0.33] to 0.10 [0.00-0.50]; P(higher) = 0.200.");
     TFinding alike = f.ranked[0];
     alike.equivalents = {"a"};
     EXPECT_NE(findingSentence(f, alike).find("(274 records, as under 1 other rule), the rate"),
@@ -177,8 +180,8 @@ TEST(FindingsText, HeaderNamesTheFileSettingsContextAndTheCommand) {
                   "--sort score --mprior 1 --m 2 --signif 5 --select 1,2,3 --context '3 2 >'\n"
                   "\n"
                   "1 rule flagged; expected wrong signs 0.00; 0 coloured row by row\n"
-                  "Under CHECKING = <0 (274 records), the rate of bad rises from 0.30 [0.27-0.33] "
-                  "to 0.49 [0.43-0.55]; P(higher) = 1.000.\n");
+                  "Under CHECKING = <0 (274 records), the rate of CREDIT = bad rises from 0.30 "
+                  "[0.27-0.33] to 0.49 [0.43-0.55]; P(higher) = 1.000.\n");
 }
 
 TEST(FindingsText, CommandLineQuotesForTheShellAndSaysAllOrNone) {

@@ -1,5 +1,6 @@
 #include "ui/findings/uTavFindingsTab.h"
 
+#include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QImage>
@@ -15,6 +16,7 @@
 #include <sstream>
 
 #include <QTest>
+#include "stats/ConditionText.h"
 #include "stats/uTavFindingsText.h"
 #include "tests/support/InjectedFault.h"
 #include "tests/ui/MainWindowFixture.h"
@@ -68,9 +70,13 @@ TEST_F(FindingsTabTest, ShowsTheSessionsFindingsForTheChosenTarget) {
     ASSERT_EQ(tab->grdFindings->model()->rowCount(),
               static_cast<int>(expected.ranked.size() + expected.small.size()));
     EXPECT_EQ(tab->lblMultiplicity->text().toStdString(), multiplicityLine(expected));
-    EXPECT_EQ(tab->grdFindings->model()->index(0, 0).data().toString().toStdString(),
-              expected.ranked.front().condition);
-    const QVariant tip = tab->grdFindings->model()->headerData(7, Qt::Horizontal, Qt::ToolTipRole);
+    EXPECT_EQ(
+        tab->grdFindings->model()->index(0, TFindingsModel::kRule).data().toString().toStdString(),
+        expected.ranked.front().condition);
+    EXPECT_EQ(tab->grdFindings->model()->index(0, TFindingsModel::kNo).data().toInt(),
+              expected.ranked.front().ruleNumber());
+    const QVariant tip = tab->grdFindings->model()->headerData(TFindingsModel::kPHigher,
+                                                               Qt::Horizontal, Qt::ToolTipRole);
     EXPECT_TRUE(tip.toString().contains("probability"));
     // The local false sign rate decides the flag, row by row.
     QAbstractItemModel* grid = tab->grdFindings->model();
@@ -125,10 +131,11 @@ TEST_F(FindingsTabTest, ExportWritesCsvOrTsvAndCopyPutsTheSentences) {
     const std::string csv = fileText(dir.file("out.csv"));
     EXPECT_EQ(csv, exportFindings(tab->findings(), window->session().findingsProvenance(),
                                   TFindingsFormat::Csv));
-    EXPECT_NE(csv.find("\nrule,condition,"), std::string::npos);
+    EXPECT_NE(csv.find("\nrule_no,rule,condition,"), std::string::npos);
     ui.saves.push_back(dir.file("out.tsv"));
     tab->btnExport->click();
-    EXPECT_NE(fileText(dir.file("out.tsv")).find("\nrule\tcondition\t"), std::string::npos);
+    EXPECT_NE(fileText(dir.file("out.tsv")).find("\nrule_no\trule\tcondition\t"),
+              std::string::npos);
     ui.saves.push_back(std::nullopt);  // cancelled: nothing written, no message
     tab->btnExport->click();
     EXPECT_TRUE(ui.errors.empty());
@@ -173,7 +180,7 @@ TEST_F(FindingsTabTest, AFullDiskLeavesTheEarlierExportWholeAndARetryReplacesIt)
 TEST_F(FindingsTabTest, DrawsTheIntervalBarInTheColourOfTheDirection) {
     const int row = firstFlaggedLower();
     ASSERT_GE(row, 0);
-    const QModelIndex index = tab->grdFindings->model()->index(row, 5);
+    const QModelIndex index = tab->grdFindings->model()->index(row, TFindingsModel::kInterval);
     const TIntervalBar bar =
         index.data(TFindingsIntervalDelegate::kIntervalRole).value<TIntervalBar>();
     EXPECT_TRUE(bar.flagged);
@@ -257,6 +264,18 @@ TEST_F(FindingsTabTest, SweepOfARealFieldClickAPointSavePngAndSvg) {
     EXPECT_NE(svg.find("<circle"), std::string::npos);
     EXPECT_NE(svg.find("INCOME"), std::string::npos);
     EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
+    // In values: the class value, the thresholds and the outermost boundaries as numbers.
+    const std::string value = data.findings.targetText;
+    EXPECT_EQ(value.rfind("LOAN = ", 0), 0u) << value;
+    EXPECT_EQ(sweep->windowTitle().toStdString(), "Threshold sweep: " + value + " by INCOME");
+    EXPECT_NE(svg.find("Rate of " + value + " under INCOME &lt;= b (blue) and INCOME &gt; b"),
+              std::string::npos);
+    EXPECT_NE(svg.find(">800</text>"), std::string::npos);
+    EXPECT_NE(svg.find(">2500</text>"), std::string::npos);
+    for (const TSweepPoint& p : data.points) {
+        EXPECT_EQ(p.finding.condition,
+                  std::string(p.less ? "INCOME <= " : "INCOME > ") + boundaryText(p.x));
+    }
 }
 
 TEST_F(FindingsTabTest, AFullDiskLeavesTheEarlierSweepPicturesWhole) {
@@ -306,30 +325,37 @@ TEST(ThresholdSweepPlot, PointHitTestPicksTheNearestWithinTheRadius) {
 
 namespace {
 
-// A finding standing for others says how many in its Rule cell and names them in the tip, at
-// most forty of them.
+// A finding shows its rule's number and its condition in values; standing for others, it says
+// how many in its Rule cell and names them in the tip, at most forty of them.
 TEST(FindingsModelTest, ARuleStandingForOthersCountsThemAndNamesThemInTheTip) {
     TFindings findings;
     TFinding alone;
     alone.name = "(1) A= 1-x";
     alone.condition = "A = x";
+    alone.setNumber = 2;
     TFinding many = alone;
-    many.name = "(2) SKIN> 1-64";
+    many.name = "(2) SKIN:  > 64";
     many.condition = "SKIN > 64";
+    many.setNumber = 9;
     for (int i = 65; i < 65 + 42; ++i)
-        many.equivalents.push_back("(2) SKIN> " + std::to_string(i));
+        many.equivalents.push_back("(2) SKIN > " + std::to_string(i));
     findings.ranked = {alone, many};
     TFindingsModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     model.setFindings(findings);
+    EXPECT_EQ(model.headerData(TFindingsModel::kNo, Qt::Horizontal, Qt::DisplayRole), "No.");
+    EXPECT_EQ(model.index(0, TFindingsModel::kNo).data().toInt(), 1);
+    EXPECT_EQ(model.index(1, TFindingsModel::kNo).data().toInt(), 8);
     EXPECT_EQ(model.index(0, TFindingsModel::kRule).data().toString(), "A = x");
-    EXPECT_EQ(model.index(0, TFindingsModel::kRule).data(Qt::ToolTipRole).toString(), "(1) A= 1-x");
+    EXPECT_EQ(model.index(0, TFindingsModel::kRule).data(Qt::ToolTipRole).toString(),
+              "A = x\nRule 1: (1) A= 1-x");
     EXPECT_EQ(model.index(1, TFindingsModel::kRule).data().toString(), "SKIN > 64 (+42 alike)");
     const QString tip = model.index(1, TFindingsModel::kRule).data(Qt::ToolTipRole).toString();
     EXPECT_TRUE(
-        tip.startsWith("(2) SKIN> 1-64\nThe same records and numbers as 42 other rules:\n"
-                       "(2) SKIN> 65\n"))
+        tip.startsWith("SKIN > 64\nRule 8: (2) SKIN:  > 64\nThe same records and numbers as 42 "
+                       "other rules:\n(2) SKIN > 65\n"))
         << tip.toStdString();
-    EXPECT_TRUE(tip.endsWith("(2) SKIN> 104\n... and 2 more")) << tip.toStdString();
+    EXPECT_TRUE(tip.endsWith("(2) SKIN > 104\n... and 2 more")) << tip.toStdString();
 }
 
 }  // namespace

@@ -19,7 +19,13 @@ struct TColumnText {
 };
 
 const TColumnText kColumnTexts[] = {
-    {"Rule", "The condition on one field: a value or a threshold."},
+    {"No.",
+     "The rule's number in creation order: its row in the Simple rules grid before a ranking "
+     "reorders it, and the number tav-batch freq --rule takes."},
+    {"Rule",
+     "The rule's condition in values: AGE <= 25, 25 < AGE <= 35 and AGE > 65 for intervals and "
+     "thresholds (a value on a boundary belongs to the interval below it), EDEMA = 0 for a "
+     "value."},
     {"n", "Records in the context that the rule holds for."},
     {"k", "Of them, records with the target value."},
     {"Context rate", "The rate of the target value in the whole context (m-estimate)."},
@@ -42,10 +48,11 @@ const TColumnText kColumnTexts[] = {
      "few records are not ranked."},
 };
 
-// The rule's name and, for a rule standing for others with the same records, theirs (at most
-// 40 of them, so that the tip fits on the screen).
+// The rule's condition, number and name and, for a rule standing for others with the same
+// records, their names (at most 40 of them, so that the tip fits on the screen).
 QString ruleTip(const TFinding& f) {
-    QString tip = qtText(f.name);
+    QString tip = qtText(f.condition) +
+                  QStringLiteral("\nRule %1: %2").arg(f.ruleNumber()).arg(qtText(f.name));
     if (f.equivalents.empty()) return tip;
     constexpr size_t kShown = 40;
     tip += QStringLiteral("\nThe same records and numbers as %1 other rule%2:")
@@ -111,6 +118,8 @@ QVariant TFindingsModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::ToolTipRole && index.column() == kRule) return ruleTip(*f);
     if (role != Qt::DisplayRole) return {};
     switch (index.column()) {
+        case kNo:
+            return f->ruleNumber();
         case kRule:
             if (f->equivalents.empty()) return qtText(f->condition);
             return qtText(f->condition) + QStringLiteral(" (+%1 alike)").arg(f->equivalents.size());

@@ -6,11 +6,14 @@
 
 // The findings grid's rows: the ranked findings in their order, then the rules below the minimum
 // count (greyed, unranked). Display texts use "." decimals like the rest of the findings; the
-// "Interval" column carries a TIntervalBar for its delegate; the header has plain-word tooltips.
+// "No." column is the rule's number (TFinding::ruleNumber), the "Rule" column its condition in
+// values with a tooltip of its number, name and the rules it stands for; the "Interval" column
+// carries a TIntervalBar for its delegate; the header has plain-word tooltips.
 class TFindingsModel : public QAbstractTableModel {
     Q_OBJECT
   public:
     enum Column : int {
+        kNo,
         kRule,
         kRecords,
         kTarget,

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/Win1250.h"
+#include "stats/ConditionText.h"
 
 namespace {
 
@@ -40,6 +41,8 @@ TSweepPlot layoutSweepPlot(const TThresholdSweep& sweep, int width, int height) 
         for (const TSweepPoint& p : sweep.points)
             low = std::min(low, p.x), high = std::max(high, p.x);
     }
+    // The end ticks name the outermost thresholds themselves, not the padded axis ends.
+    const double firstThreshold = low, lastThreshold = high;
     if (high - low <= 0) low -= 1, high += 1;
     const double margin = (high - low) * 0.05;
     low -= margin, high += margin;
@@ -47,9 +50,11 @@ TSweepPlot layoutSweepPlot(const TThresholdSweep& sweep, int width, int height) 
     auto yOf = [&](double p) { return bottom - std::clamp(p, 0.0, 1.0) * (bottom - top); };
 
     const TFindings& f = sweep.findings;
+    // In values, as the findings read: a threshold b of the field splits it into "<= b" and "> b".
+    const std::string& field = sweep.fieldName;
     plot.shapes.push_back(text(left, 18,
-                               "Rate of " + f.targetName + " under the thresholds of " +
-                                   sweep.fieldName + " (blue: <=, orange: >)"));
+                               "Rate of " + f.targetText + " under " + field + " <= b (blue) and " +
+                                   field + " > b (orange)"));
     // The context's band and rate across the whole width.
     plot.shapes.push_back(
         {TPlotShape::Rect, left, yOf(f.context.high), right, yOf(f.context.low), kBand, true, {}});
@@ -61,10 +66,11 @@ TSweepPlot layoutSweepPlot(const TThresholdSweep& sweep, int width, int height) 
         plot.shapes.push_back(line(left - 4, yOf(p), left, yOf(p), kAxis));
         plot.shapes.push_back(text(8, yOf(p) + 4, num(p, 1)));
     }
-    for (double x : {low + margin, high - margin}) {
+    for (double x : {firstThreshold, lastThreshold}) {
         plot.shapes.push_back(line(xOf(x), bottom, xOf(x), bottom + 4, kAxis));
-        plot.shapes.push_back(text(xOf(x) - 12, bottom + 18, num(x, 2)));
+        plot.shapes.push_back(text(xOf(x) - 12, bottom + 18, boundaryText(x)));
     }
+    plot.shapes.push_back(text((left + right) / 2 - 40, bottom + 34, "b: threshold of " + field));
     for (const TSweepPoint& p : sweep.points) {
         const TPlotColor c = p.less ? kLess : kGreater;
         // The two series side by side, so that a "<=" and a ">" at one threshold both show.

@@ -107,7 +107,7 @@ TfrmThresholdSweep::TfrmThresholdSweep(TTavUiOps& ui, std::function<void(int)> a
 void TfrmThresholdSweep::setSweep(const TThresholdSweep& sweep) {
     chart->setSweep(sweep);
     setWindowTitle(
-        qtText("Threshold sweep: " + sweep.findings.targetName + " by " + sweep.fieldName));
+        qtText("Threshold sweep: " + sweep.findings.targetText + " by " + sweep.fieldName));
 }
 
 void TfrmThresholdSweep::savePng(const std::string& path) const {

@@ -4,10 +4,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 
+#include "import/ImportRecipe.h"
 #include "import/Importer.h"
 
 TEST(ImportDialog, TypeChangesReachThePlanAndTheClassIsChosen) {
@@ -85,7 +87,7 @@ TEST(ImportDialog, ThePreviewShowsTheFirstRecordsAndAnIgnoredColumnLeavesThePlan
 
     EXPECT_EQ(dialog.classColumn(), 0);  // the others tell the records apart
     EXPECT_EQ(plan.classColumn, 0);
-    auto* ignore = static_cast<QCheckBox*>(dialog.grdColumns->cellWidget(0, 5));
+    auto* ignore = static_cast<QCheckBox*>(dialog.grdColumns->cellWidget(0, 6));
     ignore->setChecked(true);
     EXPECT_TRUE(plan.columns[0].choice.ignored);
     EXPECT_EQ(importFieldIndex(plan, 1), 0);
@@ -115,4 +117,26 @@ TEST(ImportDialog, OffersEveryTypeOfTavBatchImport) {
     // A date is no class; the amount is.
     EXPECT_EQ(dialog.cmbBxClass->count(), 1);
     EXPECT_EQ(dialog.classColumn(), 0);
+}
+
+TEST(ImportDialog, BoundariesOfOnesOwnReachThePlanAsTavBatchImportWouldTakeThem) {
+    TImportPlan plan = inferImportBytes("AGE,GRADE\n21,a\n35,b\n48,a\n62,c\n70,b\n", "t.csv");
+    TfrmImport dialog(plan);
+    auto* given = static_cast<QLineEdit*>(dialog.grdColumns->cellWidget(0, 3));
+    ASSERT_TRUE(given->isEnabled());
+    given->setText("30,50");
+    emit given->editingFinished();
+    EXPECT_EQ(plan.columns[0].boundaryTexts, (std::vector<std::string>{"30", "50"}));
+    EXPECT_EQ(importTypeSpec(plan.columns[0]), "INT:1..3:UNK=0");
+    EXPECT_FALSE(dialog.grdColumns->cellWidget(0, 2)->isEnabled());  // no quantiles then
+    EXPECT_EQ(importRecipeArguments(importRecipe(plan)),
+              (std::vector<std::string>{"--type", "0=INT", "--bins", "0=30,50", "--class", "1"}));
+    given->setText("40");  // one boundary, not forty
+    emit given->editingFinished();
+    EXPECT_EQ(plan.columns[0].boundaryTexts, (std::vector<std::string>{"40"}));
+    EXPECT_EQ(given->text(), "40");
+    static_cast<QComboBox*>(dialog.grdColumns->cellWidget(0, 1))->setCurrentText("SET");
+    EXPECT_FALSE(plan.columns[0].choice.bins);
+    EXPECT_EQ(given->text(), "");
+    EXPECT_FALSE(given->isEnabled());
 }

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
@@ -19,18 +20,23 @@
 #include <iterator>
 
 #include "core/Errors.h"
+#include "import/ImportInference.h"
 #include "import/Importer.h"
 #include "ui/text/QtText.h"
 
 namespace {
 
-enum Column { kName, kType, kBoundaries, kDistinct, kMissing, kIgnore, kColumnCount };
+enum Column { kName, kType, kBoundaries, kGiven, kDistinct, kMissing, kIgnore, kColumnCount };
 
 const TImportType kTypes[] = {TImportType::Set,      TImportType::Int,  TImportType::Real,
                               TImportType::Currency, TImportType::Date, TImportType::String};
 
 // Records enough to see what each column holds, and few enough to read at once.
 constexpr int kPreviewRows = 10;
+
+bool hasIntervals(TImportType type) {
+    return type == TImportType::Int || type == TImportType::Real || type == TImportType::Currency;
+}
 
 }  // namespace
 
@@ -48,7 +54,7 @@ TfrmImport::TfrmImport(TImportPlan& plan, QWidget* parent) : QDialog(parent), m_
     grdColumns = new QTableWidget(static_cast<int>(m_plan.columns.size()), kColumnCount, this);
     grdColumns->setObjectName(QStringLiteral("grdColumns"));
     grdColumns->setHorizontalHeaderLabels(
-        {"Name", "Type", "Boundaries", "Distinct values", "Missing", "Ignore"});
+        {"Name", "Type", "Boundaries", "Given boundaries", "Distinct values", "Missing", "Ignore"});
     grdColumns->horizontalHeaderItem(kType)->setToolTip(
         QStringLiteral("SET: named values; INT: whole numbers 0..127 or interval numbers; REAL: "
                        "intervals between boundaries; CURRENCY: the same for money; DATE and "
@@ -58,6 +64,8 @@ TfrmImport::TfrmImport(TImportPlan& plan, QWidget* parent) : QDialog(parent), m_
     grdColumns->horizontalHeaderItem(kBoundaries)
         ->setToolTip(
             QStringLiteral("The number of interval boundaries of a REAL column (at quantiles)"));
+    grdColumns->horizontalHeaderItem(kGiven)->setToolTip(
+        QStringLiteral("Interval boundaries of your own instead, such as 20,40,60"));
     for (int row = 0; row < grdColumns->rowCount(); ++row) {
         auto* type = new QComboBox(grdColumns);
         for (TImportType t : kTypes)
@@ -66,11 +74,15 @@ TfrmImport::TfrmImport(TImportPlan& plan, QWidget* parent) : QDialog(parent), m_
         auto* boundaries = new QSpinBox(grdColumns);
         boundaries->setRange(1, 126);
         grdColumns->setCellWidget(row, kBoundaries, boundaries);
+        auto* given = new QLineEdit(grdColumns);
+        given->setPlaceholderText(QStringLiteral("20,40,60"));
+        grdColumns->setCellWidget(row, kGiven, given);
         auto* ignore = new QCheckBox(grdColumns);
         grdColumns->setCellWidget(row, kIgnore, ignore);
         showColumn(row);
         connect(type, &QComboBox::currentIndexChanged, this, [this, row] { typeChanged(row); });
         connect(boundaries, &QSpinBox::valueChanged, this, [this, row] { typeChanged(row); });
+        connect(given, &QLineEdit::editingFinished, this, [this, row] { typeChanged(row); });
         connect(ignore, &QCheckBox::toggled, this, [this, row] { ignoreChanged(row); });
     }
     grdColumns->resizeColumnsToContents();
@@ -118,6 +130,11 @@ TfrmImport::TfrmImport(TImportPlan& plan, QWidget* parent) : QDialog(parent), m_
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     btnImport = buttons->button(QDialogButtonBox::Ok);
     btnImport->setText(QStringLiteral("Import and load"));
+    // Enter ends the typing of boundaries; it must neither import before the user has looked nor
+    // close the dialog, so no button is the default.
+    for (QAbstractButton* button : buttons->buttons()) {
+        if (auto* push = qobject_cast<QPushButton*>(button)) push->setAutoDefault(false);
+    }
     showClassChoices();
     connect(cmbBxClass, &QComboBox::currentIndexChanged, this,
             [this] { m_plan.classColumn = classColumn(); });
@@ -206,6 +223,8 @@ void TfrmImport::showColumn(int row) {
     auto* type = static_cast<QComboBox*>(grdColumns->cellWidget(row, kType));
     auto* boundaries = static_cast<QSpinBox*>(grdColumns->cellWidget(row, kBoundaries));
     auto* ignore = static_cast<QCheckBox*>(grdColumns->cellWidget(row, kIgnore));
+    auto* given = static_cast<QLineEdit*>(grdColumns->cellWidget(row, kGiven));
+    const QSignalBlocker givenQuiet(given);
     const QSignalBlocker typeQuiet(type);
     const QSignalBlocker boundariesQuiet(boundaries);
     const QSignalBlocker ignoreQuiet(ignore);
@@ -216,8 +235,15 @@ void TfrmImport::showColumn(int row) {
     type->setEnabled(!column.choice.ignored);
     boundaries->setValue(std::max(
         1, column.boundaryCount() > 0 ? column.boundaryCount() : kDefaultImportBoundaries));
-    boundaries->setEnabled(!column.choice.ignored && (column.coding == TImportCoding::Numbers ||
-                                                      column.coding == TImportCoding::Intervals));
+    const bool ownBoundaries = column.choice.bins && !column.choice.bins->boundaries.empty();
+    std::string ownText =
+        ownBoundaries ? importBoundaryListText(column.choice.bins->boundaries) : "";
+    if (ownText.ends_with(',')) ownText.pop_back();
+    given->setText(qtText(ownText));
+    given->setEnabled(!column.choice.ignored && hasIntervals(column.type));
+    boundaries->setEnabled(
+        !column.choice.ignored && !ownBoundaries &&
+        (column.coding == TImportCoding::Numbers || column.coding == TImportCoding::Intervals));
     auto text = [&](int c, const QString& value) {
         auto* item = new QTableWidgetItem(value);
         item->setFlags(item->flags() & ~Qt::ItemIsEditable);
@@ -231,8 +257,26 @@ void TfrmImport::showColumn(int row) {
 void TfrmImport::typeChanged(int row) {
     const auto* type = static_cast<QComboBox*>(grdColumns->cellWidget(row, kType));
     const auto* boundaries = static_cast<QSpinBox*>(grdColumns->cellWidget(row, kBoundaries));
+    const auto* given = static_cast<QLineEdit*>(grdColumns->cellWidget(row, kGiven));
+    const TImportType chosen = kTypes[std::max(0, type->currentIndex())];
+    // Boundaries of one's own, when given, come before a number of quantiles; a single number
+    // there is one boundary.
+    std::string own = text1250(given->text().trimmed());
+    if (!own.empty() && own.find(',') == std::string::npos) own += ',';
     try {
-        setColumnType(m_plan, row, kTypes[std::max(0, type->currentIndex())], boundaries->value());
+        if (own.empty() || !hasIntervals(chosen)) {
+            setColumnType(m_plan, row, chosen, boundaries->value());
+        } else {
+            const std::optional<TImportBins> bins = importBinsFromText(own);
+            if (!bins) {
+                throw EConvertError("Column " + m_plan.columns.at(static_cast<size_t>(row)).name +
+                                    ": \"" + own + "\" are not boundaries such as 20,40,60");
+            }
+            TImportColumnChoice choice;
+            choice.type = chosen;
+            choice.bins = bins;
+            chooseColumn(m_plan, row, choice);
+        }
     } catch (const ETavError& refused) {
         QMessageBox::information(this, windowTitle(), qtText(refused.what()));
     }

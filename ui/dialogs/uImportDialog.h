@@ -11,8 +11,9 @@ class QSpinBox;
 class QTableWidget;
 
 // "Import data file": the columns the importer inferred, one row each (name, type, distinct
-// values, missing values, boundaries, ignore), where the user changes a column's type or its
-// number of boundaries, leaves a column out and picks the class field, above a preview of the
+// values, missing values, boundaries, given boundaries, ignore), where the user changes a column's
+// type, its number of boundaries or its own boundaries ("20,40,60"), leaves a column out and picks
+// the class field, above a preview of the
 // first records as the file holds them (an ignored column greyed). Each change goes through
 // setColumnType or chooseColumn on the plan, so the plan always holds what the dialog shows; a
 // change the values do not allow is refused with its message and the row shows the column as it

@@ -46,7 +46,11 @@ void writeDataFileOrigin(const std::string& dataFile, const TDataFileOrigin& ori
 
 std::optional<TDataFileOrigin> readDataFileOrigin(const std::string& dataFile,
                                                   const std::string& dataSha256) {
-    std::ifstream file(dataFileOriginPath(dataFile), std::ios::binary);
+    // Only a regular file: opening a named pipe of that name would wait for a writer.
+    const std::string path = dataFileOriginPath(dataFile);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    std::ifstream file(path, std::ios::binary);
     if (!file) return std::nullopt;
     std::string text(kMostBytes, '\0');
     file.read(text.data(), kMostBytes);

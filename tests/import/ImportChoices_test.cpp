@@ -2,6 +2,7 @@
 // importer the same whichever front end made it, and refused whole when one cannot be honoured.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -191,5 +192,9 @@ TEST(ImportChoices, TheDataFileKeepsItsOriginBesideIt) {
     EXPECT_FALSE(readDataFileOrigin(out, sha256Hex("another data file")));
     EXPECT_FALSE(readDataFileOrigin(in, sha256OfFile(in).value()));
     dir.write("loans.CSV.origin", "ORIGINAL=x\n");
+    EXPECT_FALSE(readDataFileOrigin(out, dataSha));
+    // A named pipe in its place is not opened, so nothing waits for a writer.
+    std::filesystem::remove(dataFileOriginPath(out));
+    ASSERT_EQ(::mkfifo(dataFileOriginPath(out).c_str(), 0600), 0);
     EXPECT_FALSE(readDataFileOrigin(out, dataSha));
 }

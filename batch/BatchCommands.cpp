@@ -204,7 +204,8 @@ const std::vector<TBatchCommand> kCommands = {
      "IN OUT",
      "write the data file OUT from a plain CSV, TSV or ARFF file IN",
      {"--delimiter", "--encoding", "--boundaries", "--set-limit", "--int-limit", "--strict",
-      "--sample", "--sample-size", "--seed", "--progress"},
+      "--sample", "--sample-size", "--seed", "--type", "--bins", "--ignore", "--class",
+      "--progress"},
      {},
      runImport},
 };

@@ -1,17 +1,22 @@
 #include "batch/BatchImport.h"
 
 #include "batch/BatchCommands.h"
+#include "batch/BatchText.h"
 #include "import/Importer.h"
 
 namespace {
 
+// The fields of the data file, numbered as it numbers them: an ignored column is not among them.
 void printColumns(const TImportPlan& plan, const TBatchOutput& io) {
     io.printLine("Field\tName\tType\tDistinct\tMissing\tBoundaries\tType spec");
     for (size_t i = 0; i < plan.columns.size(); ++i) {
         const TImportColumn& column = plan.columns[i];
-        io.printLine(std::to_string(i) + "\t" + column.name + "\t" + importTypeText(column.type) +
-                     "\t" + distinctCountText(column) + "\t" + std::to_string(column.missingCount) +
-                     "\t" + std::to_string(column.boundaryCount()) + "\t" + importTypeSpec(column));
+        const int field = importFieldIndex(plan, static_cast<int>(i));
+        if (field < 0) continue;
+        io.printLine(std::to_string(field) + "\t" + column.name + "\t" +
+                     importTypeText(column.type) + "\t" + distinctCountText(column) + "\t" +
+                     std::to_string(column.missingCount) + "\t" +
+                     std::to_string(column.boundaryCount()) + "\t" + importTypeSpec(column));
     }
 }
 
@@ -33,11 +38,19 @@ ProgressHook progressLines(const TBatchOptions& options, const TBatchOutput& io,
 }  // namespace
 
 int runImport(const TBatchOptions& options, const TBatchOutput& io) {
-    const TImportPlan plan =
+    TImportPlan plan =
         inferImport(options.files[0], options.import, progressLines(options, io, "reading"));
+    TImportChoiceTexts choices = options.importChoices;
+    if (options.classField) choices.classColumn = std::to_string(*options.classField);
+    if (options.className) choices.classColumn = argumentTo1250("--class", *options.className);
+    applyImportChoices(plan, choices);
     const TImportSummary summary =
         writeImport(plan, options.files[1], progressLines(options, io, "writing"));
     printColumns(plan, io);
+    if (plan.classColumn >= 0) {
+        io.printLine("Class field: " + std::to_string(importFieldIndex(plan, plan.classColumn)) +
+                     " " + plan.columns[plan.classColumn].name);
+    }
     for (const std::string& warning : summary.warnings)
         io.printError(warning);
     if (summary.sampled) {

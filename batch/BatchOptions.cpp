@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 
+#include "batch/BatchText.h"
 #include "core/TextUtils.h"
 #include "core/Win1250.h"
 
@@ -100,6 +101,17 @@ size_t oneOf(const std::string& option, const std::string& text,
     for (size_t i = 0; i < names.size(); ++i)
         listed += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
     throw EBatchUsage{option + ": \"" + text + "\" is none of " + listed};
+}
+
+// "COLUMN=VALUE" split at its last "=" (a column name may hold one), or a usage error naming the
+// option and the form it takes.
+std::pair<std::string, std::string> columnAndValue(const std::string& option,
+                                                   const std::string& text,
+                                                   const std::string& form) {
+    const size_t at = text.rfind('=');
+    if (at == std::string::npos || at == 0 || at + 1 == text.size())
+        throw EBatchUsage{option + ": \"" + text + "\" is not " + form};
+    return {text.substr(0, at), text.substr(at + 1)};
 }
 
 using TOptions = TBatchOptions;
@@ -240,6 +252,35 @@ const std::vector<TBatchOption> kOptions = {
              static_cast<std::uint64_t>(wholeNumber(opt, v, 0, 999'999'999'999'999'999));
      },
      "--sample"},
+    {"--type",
+     "COLUMN=TYPE",
+     "a column's type: SET INT REAL CURRENCY DATE STRING (repeatable)",
+     [](TOptions& o, TText opt, TText v) {
+         auto [column, type] = columnAndValue(opt, v, "COLUMN=TYPE");
+         o.importChoices.types.emplace_back(argumentTo1250(opt, column), type);
+     },
+     {},
+     {},
+     true},
+    {"--bins",
+     "COLUMN=N|B1,B2,...",
+     "a column's N quantile or given boundaries (repeatable)",
+     [](TOptions& o, TText opt, TText v) {
+         auto [column, bins] = columnAndValue(opt, v, "COLUMN=N or COLUMN=B1,B2,...");
+         o.importChoices.bins.emplace_back(argumentTo1250(opt, column), bins);
+     },
+     {},
+     {},
+     true},
+    {"--ignore",
+     "COLUMN",
+     "a column left out of the data file (repeatable)",
+     [](TOptions& o, TText opt, TText v) {
+         o.importChoices.ignored.push_back(argumentTo1250(opt, v));
+     },
+     {},
+     {},
+     true},
 };
 
 }  // namespace
@@ -272,7 +313,8 @@ TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
         const TBatchOption* option = findBatchOption(arg);
         if (option == nullptr || std::find(taken.begin(), taken.end(), arg) == taken.end())
             throw EBatchUsage{arg + ": not an option of this command"};
-        if (!options.given.insert(arg).second) throw EBatchUsage{arg + ": given twice"};
+        if (!options.given.insert(arg).second && !option->repeatable)
+            throw EBatchUsage{arg + ": given twice"};
         if (option->placeholder.empty()) {
             option->take(options, arg, "");
             continue;

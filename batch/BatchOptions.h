@@ -36,6 +36,7 @@ struct TBatchOptions {
     TFindingsFormat format = TFindingsFormat::Tsv;
     bool sentences = false;
     TImportOptions import;
+    TImportChoiceTexts importChoices;  // --type, --bins and --ignore (as typed); --class apart
 };
 
 // A usage error: the message names the option; tav-batch exits with status 2.
@@ -58,6 +59,7 @@ struct TBatchOption {
     void (*take)(TBatchOptions& options, const std::string& option, const std::string& value);
     std::string_view needs = {};        // another option without which this one is refused
     std::string_view whenMissing = {};  // what a command that requires the option misses
+    bool repeatable = false;            // may be given more than once, each value kept
 };
 
 // Every option of tav-batch, in the order the usage lists them.
@@ -68,9 +70,9 @@ const TBatchOption* findBatchOption(std::string_view name);
 
 // Parses the arguments of a subcommand that takes the options `taken`, requires the options
 // `required` and `fileCount` files. Options may come before or after the files. Throws
-// EBatchUsage for an unknown or repeated option, a missing value, a value the option refuses (a
-// number that is not a plain decimal number, a code outside 0..127, ...), a missing required
-// option, or a file too few or too many.
+// EBatchUsage for an unknown option, one repeated that is not repeatable, a missing value, a value
+// the option refuses (a number that is not a plain decimal number, a code outside 0..127, ...), a
+// missing required option, or a file too few or too many.
 TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
                                 const std::vector<std::string_view>& taken,
                                 const std::vector<std::string_view>& required = {},

@@ -122,16 +122,17 @@ void codeAsLabels(TImportColumn& column, std::vector<std::string> labels, long l
     column.labels = std::move(labels);
 }
 
-void codeAsIntervals(TImportColumn& column, const TColumnProfile& profile, int boundaries,
-                     bool real) {
+// Codes `column` by intervals between the boundaries `texts` (ascending decimal texts): as
+// `type` (REAL or CURRENCY) with the numbers themselves, or, for INT and for a column with missing
+// values (a REAL or CURRENCY field has no unknown code), as an INT of interval numbers.
+void codeAsIntervalTexts(TImportColumn& column, std::vector<std::string> texts, TImportType type,
+                         bool missing) {
     resetCoding(column);
-    column.boundaryTexts =
-        shortestBoundaryTexts(quantileBoundaries(profile.numbers, boundaries),
-                              profile.numbersSampled ? std::vector<double>() : profile.numbers);
+    column.boundaryTexts = std::move(texts);
     for (const std::string& text : column.boundaryTexts)
         column.boundaries.push_back(parseReal(text));
-    if (real) {
-        column.type = TImportType::Real;
+    if (type != TImportType::Int && !missing) {
+        column.type = type;
         column.coding = TImportCoding::Numbers;
         column.high = column.boundaryCount();
         return;
@@ -141,6 +142,15 @@ void codeAsIntervals(TImportColumn& column, const TColumnProfile& profile, int b
     column.low = 1;
     column.high = column.boundaryCount() + 1;
     column.unknownCode = 0;
+}
+
+void codeAsIntervals(TImportColumn& column, const TColumnProfile& profile, int boundaries,
+                     TImportType type) {
+    codeAsIntervalTexts(
+        column,
+        shortestBoundaryTexts(quantileBoundaries(profile.numbers, boundaries),
+                              profile.numbersSampled ? std::vector<double>() : profile.numbers),
+        type, profile.missingCount > 0);
 }
 
 // Integers in 0..127 as they are, with an unknown code outside their range when values are
@@ -166,6 +176,14 @@ bool codeAsIntegers(TImportColumn& column, const TColumnProfile& profile) {
     column.high = static_cast<int>(high);
     column.unknownCode = unknown;
     return true;
+}
+
+void checkNumeric(const TImportColumn& column, const TColumnProfile& profile, TImportType type) {
+    if (!profile.numeric) {
+        failColumn(column, std::string(type == TImportType::Int ? "n " : " ") +
+                               importTypeText(type) +
+                               " field: it holds values that are not numbers");
+    }
 }
 
 void checkBoundaries(const TImportColumn& column, int boundaries) {
@@ -271,7 +289,7 @@ void inferColumn(TImportColumn& column, const TColumnProfile& profile,
         // Many whole numbers as values of their own flood the rankings with tiny rules: past the
         // limit they are intervals, as decimals are.
         if (profile.distinctNumbers <= options.intLimit && codeAsIntegers(column, profile)) return;
-        codeAsIntervals(column, profile, boundaries, profile.missingCount == 0);
+        codeAsIntervals(column, profile, boundaries, TImportType::Real);
         return;
     }
     // Declared values that did not fit are left out here: the used ones may still make a SET.
@@ -291,24 +309,70 @@ void codeColumnAs(TImportColumn& column, const TColumnProfile& profile, TImportT
             codeAsLabels(column, setLabelsOf(column, profile), profile.distinctCount);
             return;
         case TImportType::Int:
-        case TImportType::Real: {
-            if (!profile.numeric) {
-                failColumn(column, std::string(type == TImportType::Int ? "n " : " ") +
-                                       importTypeText(type) +
-                                       " field: it holds values that are not numbers");
-            }
+        case TImportType::Real:
+        case TImportType::Currency: {
+            checkNumeric(column, profile, type);
             if (type == TImportType::Int && codeAsIntegers(column, profile)) return;
             checkBoundaries(column, boundaries);
-            codeAsIntervals(column, profile, boundaries,
-                            type == TImportType::Real && profile.missingCount == 0);
+            codeAsIntervals(column, profile, boundaries, type);
             return;
         }
         case TImportType::String:
+        case TImportType::Date:
             resetCoding(column);
-            column.type = TImportType::String;
+            column.type = type;
             column.coding = TImportCoding::Text;
             return;
     }
+}
+
+void codeColumnChosen(TImportColumn& column, const TColumnProfile& profile,
+                      const TImportColumnChoice& choice, const TImportOptions& options) {
+    if (choice.ignored && (choice.type || choice.bins)) {
+        throw EConvertError("Column " + column.name +
+                            " is ignored: it takes no type and no intervals then");
+    }
+    if (!choice.bins) {
+        if (choice.type) {
+            codeColumnAs(column, profile, *choice.type, options.boundaries);
+        } else {
+            inferColumn(column, profile, options);
+        }
+        return;
+    }
+    // Intervals asked for without a type: the column is taken as the numbers it holds.
+    const TImportType type = choice.type.value_or(TImportType::Real);
+    if (type != TImportType::Int && type != TImportType::Real && type != TImportType::Currency) {
+        throw EConvertError("Column " + column.name + ": a " + importTypeText(type) +
+                            " field has no intervals; intervals need INT, REAL or CURRENCY");
+    }
+    checkNumeric(column, profile, type);
+    const TImportBins& bins = *choice.bins;
+    if (bins.boundaries.empty()) {
+        checkBoundaries(column, bins.count);
+        codeAsIntervals(column, profile, bins.count, type);
+        return;
+    }
+    checkBoundaries(column, static_cast<int>(bins.boundaries.size()));
+    std::vector<std::string> texts;
+    for (size_t k = 0; k < bins.boundaries.size(); ++k) {
+        const double b = bins.boundaries[k];
+        if (!std::isfinite(b) || (k > 0 && !(b > bins.boundaries[k - 1]))) {
+            throw EConvertError("Column " + column.name + ": the boundaries " +
+                                importBoundaryListText(bins.boundaries) +
+                                " are not increasing numbers");
+        }
+        texts.push_back(shortestText(b));
+    }
+    codeAsIntervalTexts(column, std::move(texts), type, profile.missingCount > 0);
+}
+
+std::string importBoundaryListText(const std::vector<double>& boundaries) {
+    std::string text;
+    for (size_t k = 0; k < boundaries.size(); ++k)
+        text += (k > 0 ? "," : "") + shortestText(boundaries[k]);
+    // A single boundary keeps a ",", so that it does not read as a number of boundaries.
+    return boundaries.size() == 1 ? text + "," : text;
 }
 
 std::vector<double> quantileBoundaries(const std::vector<double>& sorted, int count) {
@@ -348,4 +412,22 @@ std::string intervalLabel(const TImportColumn& column, int code) {
 int intervalCode(const std::vector<double>& boundaries, double value) {
     const auto closing = std::lower_bound(boundaries.begin(), boundaries.end(), value);
     return static_cast<int>(closing - boundaries.begin()) + 1;
+}
+
+std::optional<TImportBins> importBinsFromText(const std::string& text) {
+    TImportBins bins;
+    if (text.find(',') == std::string::npos) {
+        if (!isDecimalDigits(text) || text.size() > 9) return std::nullopt;
+        bins.count = std::stoi(text);
+        return bins;
+    }
+    std::string rest = text;
+    while (!rest.empty()) {
+        auto [head, tail] = splitHead(rest, ',');
+        const std::optional<double> boundary = importNumber(head, false);
+        if (!boundary) return std::nullopt;
+        bins.boundaries.push_back(*boundary);
+        rest = tail;
+    }
+    return bins;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
@@ -49,13 +50,29 @@ class TColumnProfiler {
 void inferColumn(TImportColumn& column, const TColumnProfile& profile,
                  const TImportOptions& options);
 
-// Codes `column` as `type`. SET takes up to 127 distinct texts (every declared value of a
-// nominal attribute when they fit, else the values used); INT and REAL need numbers; REAL
-// with missing values becomes an INT of interval numbers, since a REAL field has no unknown code;
-// INT of numbers that are not integers in 0..127 is coded by intervals too. Throws EConvertError
-// naming the column when its values do not fit the type, and for `boundaries` outside 1..126.
+// Codes `column` as `type`. CURRENCY is coded as REAL, DATE as STRING. SET takes up to 127 distinct
+// texts (every declared value of a nominal attribute when they fit, else the values used); INT and
+// REAL need numbers; REAL with missing values becomes an INT of interval numbers, since a REAL
+// field has no unknown code; INT of numbers that are not integers in 0..127 is coded by intervals
+// too. Throws EConvertError naming the column when its values do not fit the type, and for
+// `boundaries` outside 1..126.
 void codeColumnAs(TImportColumn& column, const TColumnProfile& profile, TImportType type,
                   int boundaries);
+
+// Codes `column` as `choice` says: as its type (else as inferred with `options`), cut at its
+// bins (a numeric column without a chosen type becomes REAL). Throws EConvertError naming the
+// column for values the type cannot hold, bins with a type that has no intervals, a count outside
+// 1..126 or boundaries that do not increase, and type or bins chosen for an ignored column.
+// An ignored column is coded as inferred.
+void codeColumnChosen(TImportColumn& column, const TColumnProfile& profile,
+                      const TImportColumnChoice& choice, const TImportOptions& options);
+
+// Given boundaries as `tav-batch import --bins` takes them: "20,40,60", and "30," for one.
+std::string importBoundaryListText(const std::vector<double>& boundaries);
+
+// The bins of a text as --bins takes it: a number of quantile boundaries ("4"), or the boundaries
+// ("20,40,60"; "30," for one) with "." as the decimal separator. None for any other text.
+std::optional<TImportBins> importBinsFromText(const std::string& text);
 
 // Up to `count` interval boundaries at the quantiles of `sorted` (ascending, not empty): no two
 // equal, none at or above the largest value (one, the largest value, when nothing else is left).

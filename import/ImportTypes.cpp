@@ -6,8 +6,9 @@
 
 namespace {
 
-constexpr std::array<TImportType, 4> kTypes = {TImportType::Set, TImportType::Int,
-                                               TImportType::Real, TImportType::String};
+constexpr std::array<TImportType, 6> kTypes = {TImportType::Set,      TImportType::Int,
+                                               TImportType::Real,     TImportType::String,
+                                               TImportType::Currency, TImportType::Date};
 
 std::string range(const TImportColumn& column) {
     return std::to_string(column.low) + ".." + std::to_string(column.high);
@@ -23,6 +24,10 @@ const char* importTypeText(TImportType type) {
             return "INT";
         case TImportType::Real:
             return "REAL";
+        case TImportType::Currency:
+            return "CURRENCY";
+        case TImportType::Date:
+            return "DATE";
         case TImportType::String:
             break;
     }
@@ -47,11 +52,12 @@ std::string importTypeSpec(const TImportColumn& column) {
         case TImportCoding::Integers:
             return "INT:" + range(column) + unknown;
         case TImportCoding::Numbers:
-            return "REAL:::" + std::to_string(column.boundaryCount());
+            return std::string(importTypeText(column.type)) +
+                   ":::" + std::to_string(column.boundaryCount());
         case TImportCoding::Text:
             break;
     }
-    return "STRING";
+    return column.type == TImportType::Date ? "DATE" : "STRING";
 }
 
 std::string distinctCountText(const TImportColumn& column) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The data types of importing a plain CSV, TSV or ARFF file into a data file: what the caller
@@ -49,16 +50,33 @@ struct TImportOptions {
     std::uint64_t seed = kDefaultSampleSeed;
 };
 
-// The field type a column becomes.
-enum class TImportType { Set, Int, Real, String };
+// The field type a column becomes. CURRENCY is coded as REAL is; DATE keeps its texts as STRING
+// does. Only a choice of the user gives either.
+enum class TImportType { Set, Int, Real, String, Currency, Date };
 
 // How the values of a column are written.
 enum class TImportCoding {
     Labels,     // SET:1..k:UNK=0, each distinct text a code, its label the text
     Integers,   // INT:low..high, the integers themselves (unknown code outside the range)
     Intervals,  // INT:1..k:UNK=0, the number of the interval that holds the value
-    Numbers,    // REAL:::n, the numbers with interval boundaries at quantiles
-    Text,       // STRING, the texts
+    Numbers,    // REAL:::n or CURRENCY:::n, the numbers with interval boundaries
+    Text,       // STRING or DATE, the texts
+};
+
+// Where a column's interval boundaries are chosen to be: at `count` quantiles, or at the given
+// numbers.
+struct TImportBins {
+    int count = 0;  // 1..126 quantile boundaries; 0 when `boundaries` are given
+    std::vector<double> boundaries = {};  // strictly ascending
+    bool operator==(const TImportBins&) const = default;
+};
+
+// What the user chose for one column; a column without a choice keeps the inferred coding.
+struct TImportColumnChoice {
+    std::optional<TImportType> type = {};
+    std::optional<TImportBins> bins = {};  // with a type that has intervals (INT, REAL, CURRENCY)
+    bool ignored = false;                  // the column is left out of the data file
+    bool empty() const { return !type && !bins && !ignored; }
 };
 
 // One column: its name, what it was coded as and what the file holds in it.
@@ -77,6 +95,7 @@ struct TImportColumn {
     long long distinctCount =
         0;  // distinct texts among the known values, up to kDistinctCountLimit
     long long missingCount = 0;
+    TImportColumnChoice choice;  // what the user chose; the coding above follows it
     int boundaryCount() const { return static_cast<int>(boundaries.size()); }
 };
 
@@ -115,6 +134,17 @@ struct TImportPlan {
     long long sampleSize = 0;
     std::uint64_t seed = kDefaultSampleSeed;
     std::vector<std::string> warnings;  // Windows-1250, for the user
+    TImportOptions options;             // as asked of inferImport
+    int classColumn = -1;               // the class column chosen, or -1 for none yet
+};
+
+// The choices of tav-batch import as typed (Windows-1250), each naming its column by its name or
+// its number from 0; applyImportChoices (Importer.h) resolves and applies them.
+struct TImportChoiceTexts {
+    std::vector<std::pair<std::string, std::string>> types = {};  // column, type keyword
+    std::vector<std::pair<std::string, std::string>> bins = {};   // column, "N" or "b1,b2,..."
+    std::vector<std::string> ignored = {};
+    std::optional<std::string> classColumn = {};
 };
 
 // What writeImport wrote.
@@ -132,7 +162,7 @@ struct TImportSummary {
 // The distinct values of a column as shown: the count, "65536+" when it reached the limit.
 std::string distinctCountText(const TImportColumn& column);
 
-// The keyword of a type ("SET", "INT", "REAL", "STRING").
+// The keyword of a type ("SET", "INT", "REAL", "STRING", "CURRENCY", "DATE").
 const char* importTypeText(TImportType type);
 
 // The type of a keyword compared without regard to case, or none.

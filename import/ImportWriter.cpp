@@ -2,14 +2,18 @@
 
 #include <cmath>
 #include <filesystem>
+#include <memory>
 #include <unordered_map>
 
+#include "core/DataFileOrigin.h"
 #include "core/Errors.h"
 #include "core/FileReplace.h"
+#include "core/Sha256.h"
 #include "core/uTavObj.h"
 #include "import/ImportInference.h"
 #include "import/ImportPass.h"
 #include "import/ImportProgress.h"
+#include "import/ImportRecipe.h"
 #include "import/ImportSampler.h"
 #include "import/ImportText.h"
 
@@ -105,10 +109,19 @@ bool keepsASample(const TImportPlan& plan) {
     return plan.sampleSize > 0 && plan.sampleSize < plan.recordsRead;
 }
 
+// The columns the data file holds: all but the ignored ones.
+std::vector<const TImportColumn*> writtenColumns(const TImportPlan& plan) {
+    std::vector<const TImportColumn*> columns;
+    for (const TImportColumn& column : plan.columns) {
+        if (!column.choice.ignored) columns.push_back(&column);
+    }
+    return columns;
+}
+
 int labelLineCount(const TImportPlan& plan) {
     int count = 0;
-    for (const TImportColumn& column : plan.columns)
-        count = std::max(count, labelLinesOf(column));
+    for (const TImportColumn* column : writtenColumns(plan))
+        count = std::max(count, labelLinesOf(*column));
     return count;
 }
 
@@ -121,25 +134,30 @@ constexpr size_t kFlushBytes = 1 << 16;
 // Writes the data file of `plan` piece by piece, reading the records from its source again.
 void writeDataFile(const TImportPlan& plan, const TByteSink& append, const ProgressHook& progress) {
     const int labelLines = labelLineCount(plan);
+    const std::vector<const TImportColumn*> columns = writtenColumns(plan);
     std::string text = "TAV DATA:" + std::to_string(labelLines) + "/TXT/1250" + kLineEnd;
     std::vector<std::string> items;
-    for (const TImportColumn& column : plan.columns)
-        items.push_back(column.name);
+    for (const TImportColumn* column : columns)
+        items.push_back(column->name);
     text += joined(items) + kLineEnd;
     items.clear();
-    for (const TImportColumn& column : plan.columns)
-        items.push_back(importTypeSpec(column));
+    for (const TImportColumn* column : columns)
+        items.push_back(importTypeSpec(*column));
     text += joined(items) + kLineEnd;
     for (int j = 1; j <= labelLines; ++j) {
         items.clear();
-        for (const TImportColumn& column : plan.columns)
-            items.push_back(labelOf(column, j));
+        for (const TImportColumn* column : columns)
+            items.push_back(labelOf(*column, j));
         text += joined(items) + kLineEnd;
     }
-    std::vector<TValueWriter> writers;
+    // One writer per column of the source, null for an ignored one.
+    std::vector<std::unique_ptr<TValueWriter>> writers;
     writers.reserve(plan.columns.size());
-    for (const TImportColumn& column : plan.columns)
-        writers.emplace_back(column, plan.decimalComma);
+    for (const TImportColumn& column : plan.columns) {
+        writers.push_back(column.choice.ignored
+                              ? nullptr
+                              : std::make_unique<TValueWriter>(column, plan.decimalComma));
+    }
 
     const bool sample = keepsASample(plan);
     const std::vector<long long> kept =
@@ -164,9 +182,12 @@ void writeDataFile(const TImportPlan& plan, const TByteSink& append, const Progr
             throw EConvertError("The file \"" + displayPath(plan.sourcePath) +
                                 "\" changed while it was imported; import it again");
         }
+        bool first = true;
         for (size_t i = 0; i < writers.size(); ++i) {
-            if (i > 0) text += ';';
-            text += writers[i].text(record[i]);
+            if (!writers[i]) continue;
+            if (!first) text += ';';
+            first = false;
+            text += writers[i]->text(record[i]);
         }
         text += kLineEnd;
         if (text.size() >= kFlushBytes) {
@@ -183,6 +204,19 @@ void writeDataFile(const TImportPlan& plan, const TByteSink& append, const Progr
                             "\" changed while it was imported; import it again");
     }
     append(text);
+}
+
+// Writes the origin file beside the data file: where it came from and how, so that findings
+// computed on it name the user's own table.
+void writeImportOrigin(const TImportPlan& plan, const std::string& outPath) {
+    TDataFileOrigin origin;
+    origin.dataSha256 = sha256OfFile(outPath).value_or("");
+    origin.originalPath = originalPathFromDataFile(plan.sourcePath, outPath);
+    origin.originalSha256 = plan.sourceBytes ? sha256Hex(*plan.sourceBytes)
+                                             : sha256OfFile(plan.sourcePath).value_or("");
+    for (const std::string& arg : importRecipeArguments(importRecipe(plan)))
+        origin.importArguments += (origin.importArguments.empty() ? "" : " ") + arg;
+    writeDataFileOrigin(outPath, origin);
 }
 
 }  // namespace
@@ -213,9 +247,10 @@ TImportSummary writeImport(const TImportPlan& plan, const std::string& outPath,
     } catch (const EInOutError& error) {
         throw EInOutError("The data file \"" + shown + "\" cannot be written: " + error.what());
     }
+    writeImportOrigin(plan, outPath);
     TImportSummary summary;
     summary.outputPath = outPath;
-    summary.fieldCount = static_cast<int>(plan.columns.size());
+    summary.fieldCount = static_cast<int>(writtenColumns(plan).size());
     summary.labelLineCount = labelLineCount(plan);
     summary.recordsRead = plan.recordsRead;
     summary.sampled = keepsASample(plan);

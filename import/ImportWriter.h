@@ -17,6 +17,9 @@ std::string importDataText(const TImportPlan& plan, const ProgressHook& progress
 // leaves an earlier file of that name whole and no half file. The records are read again from the
 // plan's source, one at a time; EConvertError when it changed since inferImport read it. Throws
 // EInOutError naming the path and the reason, also when `outPath` is the file being imported.
+// Then writes the origin file "OUT.origin" (core/DataFileOrigin.h) through replaceFileWhole: the
+// source, its SHA-256 and the tav-batch import options of the plan (importRecipe); EInOutError
+// naming it when it cannot be written, the data file written.
 // Reports the share of the records written to `progress`, and 0 when done.
 TImportSummary writeImport(const TImportPlan& plan, const std::string& outPath,
                            const ProgressHook& progress = {});

@@ -1,5 +1,6 @@
 #include "import/Importer.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -20,6 +21,33 @@ namespace {
 
 // Thrown to stop reading once the start of a file is read.
 struct TStartRead {};
+
+void checkColumn(const TImportPlan& plan, int column) {
+    if (column < 0 || column >= static_cast<int>(plan.columns.size())) {
+        throw EListIndexError("The column " + std::to_string(column) + " is outside 0.." +
+                              std::to_string(static_cast<int>(plan.columns.size()) - 1));
+    }
+}
+
+// The column a choice names: a number from 0, else a name as importColumnIndex finds it.
+int choiceColumn(const TImportPlan& plan, const std::string& text) {
+    const int count = static_cast<int>(plan.columns.size());
+    const std::string numbers = "0.." + std::to_string(count - 1);
+    if (isDecimalDigits(text)) {
+        if (text.size() <= 9 && std::stoi(text) < count) return std::stoi(text);
+        throw EConvertError("There is no column " + text + ": the columns are numbered " + numbers);
+    }
+    const int found = importColumnIndex(plan, text);
+    if (found < 0) {
+        throw EConvertError("There is no column \"" + text +
+                            "\": name a column of the header or give its number, " + numbers);
+    }
+    return found;
+}
+
+bool hasIntervals(TImportType type) {
+    return type == TImportType::Int || type == TImportType::Real || type == TImportType::Currency;
+}
 
 void checkOptions(const TImportOptions& options) {
     if (options.delimiter != 0 && options.delimiter != ',' && options.delimiter != ';' &&
@@ -175,6 +203,7 @@ TImportPlan inferSource(TImportPlan plan, const TImportOptions& options,
     plan.strict = options.strict;
     plan.sampleSize = options.sample ? options.sampleSize : 0;
     plan.seed = options.seed;
+    plan.options = options;
 
     TEncodingCensus census;
     std::unique_ptr<TProfilePass> pass;
@@ -255,17 +284,121 @@ TImportPlan inferImport(const std::string& path, const TImportOptions& options,
 }
 
 void setColumnType(TImportPlan& plan, int column, TImportType type, int boundaries) {
-    if (column < 0 || column >= static_cast<int>(plan.columns.size())) {
-        throw EListIndexError("The column " + std::to_string(column) + " is outside 0.." +
-                              std::to_string(static_cast<int>(plan.columns.size()) - 1));
-    }
+    TImportColumnChoice choice;
+    choice.type = type;
+    if (hasIntervals(type) && boundaries != plan.options.boundaries)
+        choice.bins = TImportBins{boundaries, {}};
+    chooseColumn(plan, column, choice);
+}
+
+void chooseColumn(TImportPlan& plan, int column, const TImportColumnChoice& choice) {
+    checkColumn(plan, column);
     TImportColumn changed = plan.columns[column];
-    codeColumnAs(changed, plan.profiles.at(static_cast<size_t>(column)), type, boundaries);
+    codeColumnChosen(changed, plan.profiles.at(static_cast<size_t>(column)), choice, plan.options);
+    changed.choice = choice;
     plan.columns[column] = std::move(changed);
+    if (plan.classColumn == column && !canBeClassColumn(plan.columns[column]))
+        plan.classColumn = -1;
+}
+
+void setClassColumn(TImportPlan& plan, int column) {
+    if (column != -1) {
+        checkColumn(plan, column);
+        const TImportColumn& chosen = plan.columns[column];
+        if (chosen.choice.ignored)
+            throw EConvertError("Column " + chosen.name + " is ignored: it cannot be the class");
+        if (!canBeClassColumn(chosen)) {
+            throw EConvertError("Column " + chosen.name + " cannot be the class: a " +
+                                importTypeText(chosen.type) + " field has no values to count");
+        }
+    }
+    plan.classColumn = column;
+}
+
+void applyImportChoices(TImportPlan& plan, const TImportChoiceTexts& choices) {
+    std::vector<TImportColumnChoice> chosen(plan.columns.size());
+    for (const auto& [name, keyword] : choices.types) {
+        const int i = choiceColumn(plan, name);
+        const std::string& column = plan.columns[i].name;
+        const std::optional<TImportType> type = importTypeFromText(keyword);
+        if (!type) {
+            throw EConvertError("Column " + column + ": \"" + keyword +
+                                "\" is none of SET, INT, REAL, CURRENCY, DATE and STRING");
+        }
+        if (chosen[i].type) {
+            throw EConvertError("Column " + column + " is given two types, " +
+                                importTypeText(*chosen[i].type) + " and " + importTypeText(*type));
+        }
+        chosen[i].type = type;
+    }
+    for (const auto& [name, text] : choices.bins) {
+        const int i = choiceColumn(plan, name);
+        const std::string& column = plan.columns[i].name;
+        const std::optional<TImportBins> bins = importBinsFromText(text);
+        if (!bins) {
+            throw EConvertError("Column " + column + ": \"" + text +
+                                "\" is neither a number of boundaries nor boundaries such as "
+                                "20,40,60");
+        }
+        if (chosen[i].bins) throw EConvertError("Column " + column + " is given bins twice");
+        chosen[i].bins = bins;
+    }
+    for (const std::string& name : choices.ignored)
+        chosen[choiceColumn(plan, name)].ignored = true;
+    if (std::all_of(chosen.begin(), chosen.end(),
+                    [](const TImportColumnChoice& c) { return c.ignored; })) {
+        throw EConvertError("Every column is ignored: there is nothing to import");
+    }
+    // Applied to copies, so that a choice refused leaves the plan as it was.
+    std::vector<TImportColumn> columns = plan.columns;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (chosen[i].empty()) continue;
+        codeColumnChosen(columns[i], plan.profiles.at(i), chosen[i], plan.options);
+        columns[i].choice = chosen[i];
+    }
+    std::swap(plan.columns, columns);
+    try {
+        setClassColumn(plan, choices.classColumn ? choiceColumn(plan, *choices.classColumn)
+                                                 : plan.classColumn);
+    } catch (...) {
+        std::swap(plan.columns, columns);
+        throw;
+    }
 }
 
 bool canBeClassColumn(const TImportColumn& column) {
-    return column.type != TImportType::String;
+    return column.type != TImportType::String && column.type != TImportType::Date &&
+           !column.choice.ignored;
+}
+
+int importFieldIndex(const TImportPlan& plan, int column) {
+    if (column < 0 || column >= static_cast<int>(plan.columns.size()) ||
+        plan.columns[column].choice.ignored) {
+        return -1;
+    }
+    int field = 0;
+    for (int i = 0; i < column; ++i)
+        field += plan.columns[i].choice.ignored ? 0 : 1;
+    return field;
+}
+
+std::vector<std::vector<std::string>> importPreviewRows(const TImportPlan& plan, int count) {
+    std::vector<std::vector<std::string>> rows;
+    if (count <= 0) return rows;
+    TTextDecoder decoder(plan.encoding);
+    TSourceSink sink;
+    sink.header = [](TSourceHeader&&) {};
+    sink.record = [&rows, count](std::vector<std::string>&& values, long long) {
+        rows.push_back(std::move(values));
+        // Enough read: the rest of the file is not needed here.
+        if (static_cast<int>(rows.size()) >= count) throw TStartRead{};
+    };
+    sink.warning = [](std::string&&) {};
+    try {
+        parseImportSource(plan, decoder, sink);
+    } catch (const TStartRead&) {
+    }
+    return rows;
 }
 
 int proposedClassColumn(const TImportPlan& plan) {

@@ -1,6 +1,7 @@
 // The session's findings commands: the findings of one class value and the way back from a
 // finding to its simple rule.
 
+#include "core/DataFileOrigin.h"
 #include "core/Errors.h"
 #include "core/Sha256.h"
 #include "session/uTavSession.h"
@@ -43,6 +44,11 @@ TFindingsProvenance TTavSession::findingsProvenance() const {
     if (m_data == nullptr) return origin;
     origin.records = m_data->RecordCount();
     origin.sha256 = sha256OfFile(m_dataFileName).value_or("");
+    if (const auto imported = readDataFileOrigin(m_dataFileName, origin.sha256)) {
+        origin.originalTable = imported->originalPath;
+        origin.originalSha256 = imported->originalSha256;
+        origin.importArguments = imported->importArguments;
+    }
     // A postfix expression with an error left the Context at all records, a readable one at
     // what was applied before.
     origin.context = m_contextError.empty() ? m_context.text : m_appliedContext;

@@ -222,6 +222,16 @@ std::string reproducibilityHeader(const TFindings& findings, const TFindingsProv
     line("Records: " + std::to_string(origin.records));
     line("SHA-256: " +
          (origin.sha256.empty() ? std::string("(the file could not be read)") : origin.sha256));
+    if (!origin.originalTable.empty()) {
+        // The numbers lead back to the user's own table, and to how it became the data file.
+        line("Original table: " + origin.originalTable);
+        line("Original SHA-256: " + (origin.originalSha256.empty()
+                                         ? std::string("(the file could not be read)")
+                                         : origin.originalSha256));
+        line("Import: tav-batch import " + shellQuoted(origin.originalTable) + " " +
+             shellQuoted(origin.dataFile) +
+             (origin.importArguments.empty() ? "" : " " + origin.importArguments));
+    }
     line("Settings: m(prior) = " + shortest(findings.mPrior) + ", m = " + shortest(findings.m) +
          ", significance level = " + shortest(findings.significancePct) + " %, minimum records " +
          std::to_string(findings.options.minCount) + ", sorted by " +

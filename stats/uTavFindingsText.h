@@ -22,6 +22,10 @@ struct TFindingsProvenance {
     std::string compare2;
     std::vector<int> selectedFields;  // in increasing order
     int fieldCount = 0;
+    // Of a data file written by an import (its origin file, core/DataFileOrigin.h); empty else.
+    std::string originalTable;    // the imported table's path
+    std::string originalSha256;   // "" when it could not be read at the import
+    std::string importArguments;  // of tav-batch import after IN and OUT, quoted for a shell
 };
 
 // The export formats: comma- or tab-separated UTF-8 with a header line, or a Markdown table.
@@ -41,8 +45,10 @@ std::string exportFindings(const TFindings& findings, const TFindingsProvenance&
 // context written out, each argument quoted for a POSIX shell when it needs to be.
 std::string findingsCommandLine(const TFindings& findings, const TFindingsProvenance& origin);
 
-// Lines starting with "# ": what, the data file, records, SHA-256, settings, context, compare
-// expressions, program version and the command line (Windows-1250, LF line ends).
+// Lines starting with "# ": what, the data file, records, SHA-256, for an imported data file the
+// original table, its SHA-256 and the tav-batch import command line that writes the data file
+// from it, settings, context, compare expressions, program version and the command line
+// (Windows-1250, LF line ends).
 std::string reproducibilityHeader(const TFindings& findings, const TFindingsProvenance& origin);
 
 // One sentence for a finding: "Under CHECKING = <0 (274 records), the rate of CREDIT = bad rises

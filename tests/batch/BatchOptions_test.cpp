@@ -192,3 +192,22 @@ TEST(BatchOptions, SelectTakesNumbersRangesAndNamesOfTheTable) {
     EXPECT_EQ(error("5-4"), "--select: \"5-4\" is not a range of field numbers (low-high, as 3-7)");
     EXPECT_EQ(error("AGE,"), "--select: \"AGE,\" has an empty item");
 }
+
+TEST(BatchOptions, ImportChoicesRepeatAndNameTheirColumn) {
+    const std::vector<std::string_view> choices = {"--type", "--bins", "--ignore", "--seed"};
+    const TBatchOptions options =
+        parseBatchOptions({"in.csv", "out.CSV", "--type", "AGE=REAL", "--type", "a=b=SET", "--bins",
+                           "2=20,40", "--ignore", "ID", "--ignore", "3"},
+                          choices, {}, 2);
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    // A column name may hold "=": the value is after the last one.
+    EXPECT_EQ(options.importChoices.types, (Pairs{{"AGE", "REAL"}, {"a=b", "SET"}}));
+    EXPECT_EQ(options.importChoices.bins, (Pairs{{"2", "20,40"}}));
+    EXPECT_EQ(options.importChoices.ignored, (std::vector<std::string>{"ID", "3"}));
+    EXPECT_EQ(usageError({"i", "o", "--type", "AGE"}, choices, {}, 2),
+              "--type: \"AGE\" is not COLUMN=TYPE");
+    EXPECT_EQ(usageError({"i", "o", "--bins", "=4"}, choices, {}, 2),
+              "--bins: \"=4\" is not COLUMN=N or COLUMN=B1,B2,...");
+    EXPECT_EQ(usageError({"i", "o", "--seed", "1", "--seed", "2"}, choices, {}, 2),
+              "--seed: given twice");
+}

@@ -237,7 +237,8 @@ TEST(ImportInference, NamesAreUniqueUpperCasedAndWithoutSeparators) {
 TEST(ImportInference, TypesByName) {
     EXPECT_EQ(importTypeFromText("real"), TImportType::Real);
     EXPECT_EQ(importTypeFromText("Set"), TImportType::Set);
-    EXPECT_EQ(importTypeFromText("date"), std::nullopt);
+    EXPECT_EQ(importTypeFromText("date"), TImportType::Date);
+    EXPECT_EQ(importTypeFromText("number"), std::nullopt);
     EXPECT_STREQ(importTypeText(TImportType::String), "STRING");
 }
 

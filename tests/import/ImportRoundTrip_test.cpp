@@ -182,8 +182,10 @@ TEST(ImportRoundTrip, WriteImportWritesTheFileAndSummarises) {
     EXPECT_EQ(summary.recordsRead, 2);
     EXPECT_EQ(summary.recordsKept, 2);
     EXPECT_FALSE(summary.sampled);
-    // Only the imported file and its data file: no temporary file is left beside them.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+    // Only the imported file, its data file and the data file's origin: no temporary file is
+    // left beside them.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
+    EXPECT_TRUE(std::filesystem::exists(out + ".origin"));
 }
 
 TEST(ImportRoundTrip, AFailedWriteLeavesTheEarlierDataFileWhole) {

@@ -592,6 +592,10 @@ TEST_F(MainWindowTest, APlainCsvIsOfferedForImportAndThePreviousTableStaysOnNo) 
     EXPECT_EQ(window->session().DataFileName(), dir.file("loans-tav.CSV"));
     EXPECT_EQ(window->session().CurrentData()->FieldCount(), ui.reviewedColumns);
     EXPECT_EQ(window->session().classField(), 2);
+    // The findings of the imported table lead back to the plain file and the class chosen.
+    const TFindingsProvenance origin = window->session().findingsProvenance();
+    EXPECT_EQ(origin.originalTable, plain);
+    EXPECT_EQ(origin.importArguments, "--class 2");
 
     // The import command asks before it replaces the converted file; no keeps it.
     const auto written = std::filesystem::last_write_time(dir.file("loans-tav.CSV"));

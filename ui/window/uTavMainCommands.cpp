@@ -76,6 +76,8 @@ void TfrmTavMain::importBody(const std::string& path) {
     }
     int classColumn = 0;
     if (!m_ui.reviewImport(plan, classColumn)) return;
+    // In the plan, so that the origin file's command line names the class chosen.
+    setClassColumn(plan, classColumn);
     const std::string target = importedDataFilePath(path);
     struct stat info {};
     if (::stat(target.c_str(), &info) == 0 &&
@@ -89,7 +91,8 @@ void TfrmTavMain::importBody(const std::string& path) {
     // The load and the class are one command: the Frequency table is computed once.
     m_session->runAsOneCommand([&] {
         loadBody(target);
-        m_session->setClassFieldDeselected(classColumn);
+        // The data file numbers its fields without the columns left out.
+        m_session->setClassFieldDeselected(importFieldIndex(plan, classColumn));
     });
 }
 

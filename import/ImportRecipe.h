@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "import/ImportTypes.h"
+
+// How a data file is made from a plain table: the options and the choices of its import, enough
+// to make the same data file again with tav-batch import.
+
+// The options asked and the choices made, each column by its number from 0.
+struct TImportRecipe {
+    TImportOptions options;
+    std::vector<std::pair<int, TImportColumnChoice>> choices;  // ascending columns, none empty
+    int classColumn = -1;                                      // -1: none chosen
+};
+
+// The recipe of `plan` as the user left it: its options (the sample as the plan keeps it), each
+// column's choice and the class column.
+TImportRecipe importRecipe(const TImportPlan& plan);
+
+// The arguments of tav-batch import after IN and OUT that make the recipe's data file: the
+// options that differ from the defaults, then --ignore, --type and --bins for each column with a
+// choice, then --class; each quoted for a POSIX shell when it needs to be.
+std::vector<std::string> importRecipeArguments(const TImportRecipe& recipe);
+
+// The tav-batch import command line that writes `outPath` from `inPath` by the recipe.
+std::string importCommandLine(const TImportRecipe& recipe, const std::string& inPath,
+                              const std::string& outPath);
+
+// `arg` as one word of a POSIX shell: as it is when it holds only characters the shell takes
+// literally, else in single quotes.
+std::string shellWord(const std::string& arg);

@@ -58,7 +58,10 @@ bool TDataFileLines::next(std::string_view& line) {
             line = m_unread.substr(0, at);
             const bool crlf =
                 m_unread[at] == '\r' && at + 1 < m_unread.size() && m_unread[at + 1] == '\n';
-            m_unread.remove_prefix(at + (crlf ? 2 : 1));
+            const std::size_t consumed = at + (crlf ? 2 : 1);
+            m_unread.remove_prefix(consumed);
+            m_lineOffset = m_unreadOffset;
+            m_unreadOffset += consumed;
             return true;
         }
         if (!m_ended) {
@@ -67,6 +70,8 @@ bool TDataFileLines::next(std::string_view& line) {
         }
         if (m_unread.empty()) return false;
         line = m_unread;
+        m_lineOffset = m_unreadOffset;
+        m_unreadOffset += m_unread.size();
         m_unread = {};
         return true;
     }

@@ -18,6 +18,8 @@ class TDataFileLines {
 
     // The next line, valid until the next call; false after the last one.
     bool next(std::string_view& line);
+    // The position of the line next gave last, in bytes from where reading began.
+    std::uint64_t lineOffset() const { return m_lineOffset; }
 
     // The number of lines of the same bytes or stream from its current position, by the same
     // rules, without keeping them; the stream is put back where it was.
@@ -34,4 +36,6 @@ class TDataFileLines {
     std::string m_buffer;
     std::string_view m_unread;  // into the bytes or m_buffer
     bool m_ended = true;        // nothing more to read from the stream
+    std::uint64_t m_unreadOffset = 0;  // the position of m_unread's first byte
+    std::uint64_t m_lineOffset = 0;
 };

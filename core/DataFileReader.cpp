@@ -11,6 +11,7 @@
 #include "core/DataFileLines.h"
 #include "core/Errors.h"
 #include "core/MemoryBudget.h"
+#include "core/RecordTexts.h"
 #include "core/TextUtils.h"
 #include "core/uTavObj.h"
 
@@ -29,25 +30,6 @@ std::string trimBlanks(const std::string& text) {
     return trimLeftBlanks(trimRightBlanks(text));
 }
 
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    return text;
-}
-
-// Whether converting from the code page into Windows-1250 leaves every byte as it is, so that
-// values can be taken from the line without a converted copy.
-bool keepsEveryByte(CodePageId page) {
-    if (page == cp1250) return true;
-    if (page < 0 || page >= kCodePageCount) return false;  // the conversion reports it
-    std::string bytes(256, '\0');
-    for (int b = 0; b < 256; ++b)
-        bytes[b] = static_cast<char>(b);
-    return ConvertString(bytes, page, cp1250) == bytes;
-}
-
 }  // namespace
 
 // The state of one load: the lines, the position and the context for messages.
@@ -55,6 +37,11 @@ class TDataFileReader {
   public:
     TDataFileReader(TBaza& data, const std::string& fileName, const TLoadHooks& hooks)
         : m_data(data), m_fileName(displayPath(fileName)), m_hooks(hooks) {}
+
+    // The records' texts are not to be held: `source` gives them again later.
+    void readTextsAgainFrom(std::unique_ptr<TBaza::TTextSource> source) {
+        m_textSource = std::move(source);
+    }
 
     // Reads the `lineCount` lines of `lines`; `fileBytes` is the size of the file.
     void run(TDataFileLines& lines, std::size_t lineCount, std::size_t fileBytes,
@@ -71,18 +58,15 @@ class TDataFileReader {
     void readFields(const std::vector<std::string>& names, const std::vector<std::string>& types);
     void readLabelLine(const std::vector<std::string>& values, int j,
                        std::vector<std::string>& previous);
-    // Splits a data line like TBaza::splitLine and appends its values as a new record.
-    void addRecord(std::string_view line, TDataFileKind kind, CodePageId page);
-    // One raw value of a TXT or FLT line: converted, trimmed and added to the record.
-    void addRawValue(std::string_view raw, CodePageId page);
+    // Splits a data line as the splitter does and appends its values as a new record.
+    void addRecord(std::string_view line);
 
     TBaza& m_data;
     std::string m_fileName;  // for messages
     const TLoadHooks& m_hooks;
-    size_t m_next = 0;                     // the lines read so far
-    bool m_keepsBytes = true;              // the code page needs no conversion
-    std::string m_converted;               // work space of a value that needs converting
-    std::vector<std::string> m_qtxValues;  // work space of a comma-text line
+    size_t m_next = 0;  // the lines read so far
+    std::unique_ptr<TRecordSplitter> m_splitter;
+    std::unique_ptr<TBaza::TTextSource> m_textSource;  // none while the texts are held
 };
 
 void TDataFileReader::run(TDataFileLines& lines, std::size_t lineCount, std::size_t fileBytes,
@@ -155,11 +139,17 @@ void TDataFileReader::run(TDataFileLines& lines, std::size_t lineCount, std::siz
 
     // The value codes are allocated from the counted lines, once it is known that they fit.
     const size_t records = lineCount > m_next ? lineCount - m_next : 0;
-    checkMemoryFor(m_data.recordStorageBytes(records) + fileBytes,
+    const size_t textBytes = m_textSource != nullptr ? 0 : fileBytes;
+    checkMemoryFor(m_data.recordStorageBytes(records) + textBytes,
                    "The table of \"" + m_fileName + "\" (" + std::to_string(records) +
                        " records of " + std::to_string(m_data.FieldCount()) + " fields)");
-    m_data.reserveRecords(records, fileBytes);
-    m_keepsBytes = keepsEveryByte(page);
+    m_data.reserveRecords(records, textBytes);
+    m_splitter = std::make_unique<TRecordSplitter>(m_data, kind, page);
+    if (m_textSource != nullptr) {
+        m_textSource->kind = kind;
+        m_textSource->page = page;
+        m_data.m_textSource = std::move(m_textSource);
+    }
     std::vector<std::string> previous(m_data.FieldCount());
     std::vector<std::string> values;
     std::string_view line;
@@ -170,7 +160,9 @@ void TDataFileReader::run(TDataFileLines& lines, std::size_t lineCount, std::siz
                 failAt(lineNumber, "more than " + std::to_string(kMaxRecords) +
                                        " records; record numbers stop there");
             }
-            addRecord(line, kind, page);
+            addRecord(line);
+            // Without its texts a record keeps where its line starts, to read them again.
+            if (m_data.m_textSource != nullptr) m_data.m_recordStarts.back() = lines.lineOffset();
             const int r = m_data.RecordCount() - 1;
             if (r % kProgressStep == 0) progress(r * 0.5 / static_cast<double>(lineCount));
         } else {
@@ -248,48 +240,10 @@ void TDataFileReader::readLabelLine(const std::vector<std::string>& values, int 
     }
 }
 
-void TDataFileReader::addRecord(std::string_view line, TDataFileKind kind, CodePageId page) {
+void TDataFileReader::addRecord(std::string_view line) {
     m_data.beginRecord();
-    // Values past the last possible field are never read: they are not kept.
-    size_t count = 0;
-    switch (kind) {
-        case dfkTxt: {
-            // Values run to the next ";"; a final ";" adds no value, an empty line gives one.
-            size_t start = 0;
-            do {
-                const size_t at = std::min(line.find(';', start), line.size());
-                addRawValue(line.substr(start, at - start), page);
-                start = at + 1;
-            } while (start < line.size() && ++count < static_cast<size_t>(kMaxFields));
-            break;
-        }
-        case dfkFlt:
-            for (int i = 0; i < m_data.FieldCount() && count < static_cast<size_t>(kMaxFields);
-                 ++i, ++count) {
-                const size_t start = static_cast<size_t>(m_data.m_info[i].start) - 1;
-                const size_t width = static_cast<size_t>(std::max(0, m_data.m_info[i].width));
-                addRawValue(start < line.size() ? line.substr(start, width) : std::string_view(),
-                            page);
-            }
-            break;
-        case dfkQtx:
-            m_data.splitLine(std::string(line), kind, page, m_qtxValues, kMaxFields);
-            for (const std::string& value : m_qtxValues)
-                m_data.addValue(value);
-            break;
-        default:
-            break;
-    }
+    m_splitter->split(line, [this](std::string_view value) { m_data.addValue(value); });
     m_data.endRecord();
-}
-
-void TDataFileReader::addRawValue(std::string_view raw, CodePageId page) {
-    if (m_keepsBytes) {
-        m_data.addValue(trimBlanks(raw));
-        return;
-    }
-    m_converted = ConvertString(std::string(raw), page, cp1250);
-    m_data.addValue(trimBlanks(std::string_view(m_converted)));
 }
 
 void TBaza::loadDataBytes(const std::string& bytes, const std::string& fileName,
@@ -326,8 +280,14 @@ void TBaza::loadDataFile(const std::string& fileName, TDataFileKind fileKind, Co
     }
     const std::size_t lineCount = TDataFileLines::count(file, displayPath(fileName));
     TDataFileLines lines(file, displayPath(fileName));
-    TDataFileReader(*this, fileName, hooks)
-        .run(lines, lineCount, static_cast<std::size_t>(size), fileKind, codePage);
+    TDataFileReader reader(*this, fileName, hooks);
+    if (size > textBytesHeld()) {
+        std::error_code noTime;
+        const auto modified = std::filesystem::last_write_time(fileName, noTime);
+        if (!noTime)
+            reader.readTextsAgainFrom(std::make_unique<TTextSource>(fileName, size, modified));
+    }
+    reader.run(lines, lineCount, static_cast<std::size_t>(size), fileKind, codePage);
 }
 
 void TBaza::splitLine(const std::string& line, TDataFileKind fileKind, CodePageId codePage,

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "core/Errors.h"
+#include "core/RecordTexts.h"
 #include "core/TextUtils.h"
 #include "core/Win1250.h"
 
@@ -101,6 +102,23 @@ TFieldInfo parseFieldInfo(const std::string& nameEntry, const std::string& typeS
 }
 
 TBaza::TBaza() = default;
+TBaza::~TBaza() = default;
+
+namespace {
+
+// A quarter of a gigabyte of texts is held; a larger file's texts are read again on demand.
+constexpr std::size_t kDefaultTextBytesHeld = std::size_t{256} << 20;
+std::size_t textBytesHeldSetting = kDefaultTextBytesHeld;
+
+}  // namespace
+
+std::size_t TBaza::textBytesHeld() {
+    return textBytesHeldSetting;
+}
+
+void TBaza::setTextBytesHeldForTesting(std::size_t bytes) {
+    textBytesHeldSetting = bytes == 0 ? kDefaultTextBytesHeld : bytes;
+}
 
 std::string TBaza::recordText(int r) const {
     return joinCommaText(recordValues(r));
@@ -176,6 +194,13 @@ const std::vector<std::string>& TBaza::recordValues(int r) const {
     if (r != m_currentRecord) {
         if (r < 0 || r >= RecordCount()) {
             throw EListIndexError("List index out of bounds (record " + std::to_string(r) + ")");
+        }
+        // A failed read leaves no record cached, so that it is not taken for record r.
+        m_currentRecord = -1;
+        if (m_textSource != nullptr) {
+            m_textSource->read(*this, r, m_recordStarts[r], m_currentValues);
+            m_currentRecord = r;
+            return m_currentValues;
         }
         const size_t end = r + 1 < RecordCount() ? m_recordStarts[r + 1] : m_valueBytes.size();
         m_currentValues.clear();
@@ -293,6 +318,7 @@ void TBaza::setFields(std::vector<std::string> names, std::vector<std::string> t
     clearSlots();
     m_valueBytes.clear();
     m_recordStarts.clear();
+    m_textSource.reset();
     m_codes.clear();
     m_otherCodes.clear();
     m_currentRecord = -1;
@@ -326,8 +352,10 @@ void TBaza::beginRecord() {
 }
 
 void TBaza::addValue(std::string_view text) {
-    appendLength(m_valueBytes, text.size());
-    m_valueBytes.append(text);
+    if (m_textSource == nullptr) {
+        appendLength(m_valueBytes, text.size());
+        m_valueBytes.append(text);
+    }
     const int i = m_valuesInRecord++;
     if (i >= FieldCount() || !isCodedType(m_info[i].type)) return;
     const int r = RecordCount() - 1;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -67,6 +68,7 @@ TFieldInfo parseFieldInfo(const std::string& nameEntry, const std::string& typeS
 class TBaza {
   public:
     TBaza();
+    ~TBaza();
     TBaza(const TBaza&) = delete;
     TBaza& operator=(const TBaza&) = delete;
 
@@ -77,6 +79,16 @@ class TBaza {
     // The comma-text line of record r (its field texts joined). Throws EListIndexError outside
     // 0..RecordCount-1.
     std::string recordText(int r) const;
+
+    // Whether the texts of the records are held in memory. Those of a data file larger than
+    // textBytesHeld() are not: every number the program shows comes from the codes, and the texts
+    // are read again from the file when asked for (recordText and the fieldValueAs functions),
+    // a record at a time, quickly for records in order. They throw EInOutError when the file has
+    // changed or gone since the load.
+    bool holdsRecordTexts() const { return m_textSource == nullptr; }
+    static std::size_t textBytesHeld();
+    // Sets the size above which texts are not held; 0 restores the default. For tests.
+    static void setTextBytesHeldForTesting(std::size_t bytes);
 
     // Set by the reader when the file could not be opened; the reason is in errorText.
     bool errorFlag() const { return m_errorFlag; }
@@ -209,6 +221,11 @@ class TBaza {
     std::vector<std::array<std::string, kMaxValueCode + 1>> m_valueNames;
     std::vector<std::array<double, kMaxBoundaries + 1>> m_boundaries;
     std::vector<std::array<TMnozica*, kSubTotalSlot + 2>> m_slots;  // slot v at index v + 1
+
+    // The data file that gives the texts when they are not held; m_recordStarts then holds where
+    // each record's line starts in it.
+    struct TTextSource;
+    std::unique_ptr<TTextSource> m_textSource;
 };
 
 // The path of the summary report of a data file: its extension replaced by ".REP", or ".REP"

@@ -7,10 +7,11 @@
 
 namespace {
 
+// Each line after its position, as "offset:line".
 std::vector<std::string> linesOf(TDataFileLines& lines) {
     std::vector<std::string> all;
     for (std::string_view line; lines.next(line);)
-        all.emplace_back(line);
+        all.push_back(std::to_string(lines.lineOffset()) + ":" + std::string(line));
     return all;
 }
 
@@ -44,5 +45,12 @@ TEST(DataFileLines, PiecesGiveTheLinesOfTheWholeBytes) {
     TDataFileLines sample(
         "a\r\nb\rc\n\nd\x1a"
         "e\n");
-    EXPECT_EQ(linesOf(sample), (std::vector<std::string>{"a", "b", "c", "", "d"}));
+    std::vector<std::uint64_t> offsets;
+    std::vector<std::string> lines;
+    for (std::string_view line; sample.next(line);) {
+        lines.emplace_back(line);
+        offsets.push_back(sample.lineOffset());
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c", "", "d"}));
+    EXPECT_EQ(offsets, (std::vector<std::uint64_t>{0, 3, 5, 7, 8}));
 }

@@ -51,7 +51,7 @@ std::string importTypeSpec(const TImportColumn& column) {
         case TImportCoding::Text:
             break;
     }
-    return "STRING";
+    return column.date ? "DATE" : "STRING";
 }
 
 std::string distinctCountText(const TImportColumn& column) {

@@ -1,10 +1,15 @@
 #include "import/XlsImport.h"
 
 #include <freexl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <stdexcept>
 #include <vector>
 
 #include "core/Errors.h"
@@ -18,6 +23,133 @@ struct TXlsHandle {
         if (handle != nullptr) freexl_close(handle);
     }
 };
+
+// The reading is handed from a child process to its parent as length-prefixed texts.
+void putText(std::string& out, const std::string& text) {
+    const std::uint64_t size = text.size();
+    out.append(reinterpret_cast<const char*>(&size), sizeof size);
+    out += text;
+}
+
+class TTextReader {
+  public:
+    explicit TTextReader(const std::string& bytes) : m_bytes(bytes) {}
+    std::string next() {
+        std::uint64_t size = 0;
+        if (m_bytes.size() - m_at < sizeof size) throw std::out_of_range("short");
+        std::memcpy(&size, m_bytes.data() + m_at, sizeof size);
+        m_at += sizeof size;
+        if (m_bytes.size() - m_at < size) throw std::out_of_range("short");
+        std::string text = m_bytes.substr(m_at, size);
+        m_at += size;
+        return text;
+    }
+    size_t count() { return std::stoul(next()); }
+
+  private:
+    const std::string& m_bytes;
+    size_t m_at = 0;
+};
+
+// What the child sends: "O" and the workbook, or "E" and the message of what it threw.
+std::string serialized(const std::string& path, const TSheetChoice& choice,
+                       const std::string& fileName) {
+    std::string out;
+    try {
+        const TWorkbookTable read = readXls(path, choice, fileName);
+        putText(out, "O");
+        putText(out, std::to_string(read.sheetNames.size()));
+        for (const std::string& name : read.sheetNames)
+            putText(out, name);
+        putText(out, read.sheet);
+        putText(out, std::to_string(read.table.columns.size()));
+        for (const TCellColumn& column : read.table.columns) {
+            putText(out, column.name);
+            putText(out, column.date ? "1" : "0");
+        }
+        putText(out, std::to_string(read.table.rows.size()));
+        for (const auto& row : read.table.rows)
+            for (const std::string& text : row)
+                putText(out, text);
+    } catch (const std::exception& error) {
+        out.clear();
+        putText(out, "E");
+        putText(out, error.what());
+    }
+    return out;
+}
+
+TWorkbookTable deserialized(const std::string& bytes) {
+    TTextReader in(bytes);
+    if (in.next() != "O") throw EConvertError(in.next());
+    TWorkbookTable read;
+    for (size_t i = in.count(); i > 0; --i)
+        read.sheetNames.push_back(in.next());
+    read.sheet = in.next();
+    const size_t columns = in.count();
+    for (size_t c = 0; c < columns; ++c) {
+        TCellColumn column;
+        column.name = in.next();
+        column.date = in.next() == "1";
+        read.table.columns.push_back(std::move(column));
+    }
+    for (size_t r = in.count(); r > 0; --r) {
+        std::vector<std::string> row;
+        for (size_t c = 0; c < columns; ++c)
+            row.push_back(in.next());
+        read.table.rows.push_back(std::move(row));
+    }
+    return read;
+}
+
+// Runs readXls in a child process: libfreexl has memory faults on some damaged files, which
+// must cost the import, not the program. A child that dies or hangs is a damaged workbook.
+TWorkbookTable readXlsApart(const std::string& path, const TSheetChoice& choice,
+                            const std::string& fileName) {
+    int channel[2];
+    if (::pipe(channel) != 0) throw EInOutError("\"" + fileName + "\" cannot be read: no pipe");
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(channel[0]);
+        ::close(channel[1]);
+        throw EInOutError("\"" + fileName + "\" cannot be read: no process");
+    }
+    if (child == 0) {
+        ::close(channel[0]);
+        ::alarm(120);  // a reading that never ends
+        const std::string out = serialized(path, choice, fileName);
+        size_t written = 0;
+        while (written < out.size()) {
+            const ssize_t count = ::write(channel[1], out.data() + written, out.size() - written);
+            if (count <= 0) ::_exit(1);
+            written += static_cast<size_t>(count);
+        }
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    std::string bytes;
+    char buffer[1 << 16];
+    ssize_t count = 0;
+    while ((count = ::read(channel[0], buffer, sizeof buffer)) != 0) {
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) break;
+        bytes.append(buffer, static_cast<size_t>(count));
+    }
+    ::close(channel[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    const std::string damaged =
+        "The workbook \"" + fileName + "\" is damaged: its reader stopped on it";
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw EConvertError(damaged);
+    try {
+        return deserialized(bytes);
+    } catch (const std::out_of_range&) {
+        throw EConvertError(damaged);
+    } catch (const std::invalid_argument&) {
+        throw EConvertError(damaged);
+    }
+}
 
 std::string numberText(double value) {
     char text[32];
@@ -115,5 +247,5 @@ TWorkbookTable readXlsBytes(std::string_view bytes, const TSheetChoice& choice,
     ::close(descriptor);
     if (written != bytes.size())
         throw EInOutError("A temporary copy of \"" + fileName + "\" cannot be written");
-    return readXls(path, choice, fileName);
+    return readXlsApart(path, choice, fileName);
 }

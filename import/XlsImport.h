@@ -13,6 +13,8 @@ TWorkbookTable readXls(const std::string& path, const TSheetChoice& choice,
                        const std::string& fileName);
 
 // readXls over the bytes of a file, which the library can only open by its path: they are written
-// to a temporary file first, removed afterwards. EInOutError when it cannot be written.
+// to a temporary file first, removed afterwards, and read in a child process, so that a fault of
+// the library on a damaged file is an EConvertError ("its reader stopped"), not a crash.
+// EInOutError when the copy cannot be written.
 TWorkbookTable readXlsBytes(std::string_view bytes, const TSheetChoice& choice,
                             const std::string& fileName);

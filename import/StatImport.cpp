@@ -47,6 +47,7 @@ ssize_t readInput(void* buffer, size_t count, void* context) {
     auto* input = static_cast<TMemoryInput*>(context);
     const size_t left = input->bytes.size() - static_cast<size_t>(input->at);
     const size_t copied = std::min(count, left);
+    if (copied == 0) return 0;  // readstat may ask for nothing into no buffer
     std::memcpy(buffer, input->bytes.data() + input->at, copied);
     input->at += static_cast<readstat_off_t>(copied);
     return static_cast<ssize_t>(copied);
@@ -88,6 +89,7 @@ struct TRead {
     std::vector<std::vector<std::string>> rows;
     std::string problem;  // why the reading stopped, for the user
     std::string libraryError;
+    int version = 0;  // of the file format, from its metadata
 };
 
 bool isMissingCode(const TVariable& variable, double value) {
@@ -117,6 +119,7 @@ int onMetadata(readstat_metadata_t* metadata, void* context) {
             "it without compression (or with character compression) to import it";
         return READSTAT_HANDLER_ABORT;
     }
+    read.version = readstat_get_file_format_version(metadata);
     const int count = readstat_get_var_count(metadata);
     if (count > kMaxFields) {
         read.problem = "has " + std::to_string(count) + " variables; a table holds at most " +
@@ -135,7 +138,15 @@ int onVariable(int index, readstat_variable_t* variable, const char* labelSet, v
     TVariable declared;
     const char* name = readstat_variable_get_name(variable);
     declared.name = name != nullptr ? name : "";
-    declared.labelSet = labelSet != nullptr ? labelSet : "";
+    // readstat hands a Stata file's label list entry as it stands in the file, without a NUL
+    // when the entry is full: read no further than the entry's width.
+    if (labelSet != nullptr) {
+        const size_t width = read.format != TImportFormat::Dta ? 256
+                             : read.version >= 118             ? 129
+                             : read.version >= 108             ? 33
+                                                               : 9;
+        declared.labelSet.assign(labelSet, strnlen(labelSet, width));
+    }
     declared.numeric = readstat_variable_get_type_class(variable) == READSTAT_TYPE_CLASS_NUMERIC;
     const char* format = readstat_variable_get_format(variable);
     declared.date = declared.numeric && format != nullptr &&

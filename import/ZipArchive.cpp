@@ -25,6 +25,7 @@ uLong ZCALLBACK readMemory(voidpf, voidpf stream, void* buffer, uLong size) {
     auto* memory = static_cast<TMemoryStream*>(stream);
     const ZPOS64_T left = memory->bytes.size() - memory->at;
     const uLong count = static_cast<uLong>(std::min<ZPOS64_T>(size, left));
+    if (count == 0) return 0;
     std::memcpy(buffer, memory->bytes.data() + memory->at, count);
     memory->at += count;
     return count;

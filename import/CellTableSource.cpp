@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
 
 #include "core/Errors.h"
 #include "import/OdsImport.h"
@@ -56,6 +57,15 @@ std::optional<TImportFormat> detectCellTableFormat(std::string_view start,
     if (extension == "sas7bdat") return TImportFormat::Sas7bdat;
     if (extension == "xpt") return TImportFormat::Xport;
     return std::nullopt;
+}
+
+bool isCellTableFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return false;
+    std::string start(1024, '\0');
+    file.read(start.data(), static_cast<std::streamsize>(start.size()));
+    start.resize(static_cast<size_t>(file.gcount()));
+    return detectCellTableFormat(start, path).has_value();
 }
 
 TImportFormat wholeCellTableFormat(std::string_view bytes, TImportFormat detected,

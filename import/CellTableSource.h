@@ -16,6 +16,10 @@
 // any case) decides; none for a text table.
 std::optional<TImportFormat> detectCellTableFormat(std::string_view start, const std::string& path);
 
+// Whether the file at `path` is a workbook or a statistics file by detectCellTableFormat on its
+// first bytes and its name; false for a file that cannot be read.
+bool isCellTableFile(const std::string& path);
+
 // The format of the whole file `bytes` that detectCellTableFormat gave `detected` for: a zip
 // archive is an .xlsx workbook when its content types name a spreadsheet, an .ods one when its
 // mimetype says so. Throws EConvertError naming `fileName` for another zip archive and for an OLE2

@@ -62,7 +62,7 @@ struct TImportOptions {
     bool strict = false;  // a CSV row with fewer values than the header is an error, not filled
     std::uint64_t seed = kDefaultSampleSeed;
     std::string sheet{};  // of a workbook: its name, or its number from 1; empty for the first
-    int skipRows = 0;   // of a workbook: rows above the header row (titles, notes)
+    int skipRows = 0;     // of a workbook: rows above the header row (titles, notes)
 };
 
 // The field type a column becomes.

@@ -134,6 +134,22 @@ TEST(XlsxImport, DateFormatsAndTheTwoDateSystems) {
     EXPECT_EQ(dayNumberText(14610, 1960, 1, 1), "2000-01-01");
 }
 
+TEST(XlsImport, ReadsTheBinaryWorkbookBelowItsTitle) {
+    const std::string path = std::string(TAV_TEST_DATA_DIR) + "/loans.xls";
+    const TImportPlan plan = planOf(path, "Loans", 2);
+    EXPECT_EQ(plan.format, TImportFormat::Xls);
+    EXPECT_EQ(plan.sheetNames, (std::vector<std::string>{"Loans", "Notes"}));
+    EXPECT_EQ(namesOf(plan), (std::vector<std::string>{"NAME", "AGE", "INCOME", "SINCE", "LOAN"}));
+    const auto records = recordsOf(plan);
+    ASSERT_EQ(records.size(), 6u);
+    EXPECT_EQ(records[0], (std::vector<std::string>{utf8ToWin1250("Novák"), "31", "1200.5",
+                                                    "2019-03-01", "approved"}));
+    EXPECT_EQ(records[1][3], "2020-07-15 10:30:00");
+    EXPECT_EQ(records[5][1], "");
+    EXPECT_EQ(importTypeSpec(plan.columns[3]), "DATE");
+    EXPECT_EQ(planOf(path, "2").sheet, "Notes");
+}
+
 TEST(OdsImport, ReadsTextsNumbersBooleansDatesAndRepeatedCells) {
     TempDir dir;
     const std::string path = dir.file("loans.ods");

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "core/Errors.h"
+#include "core/FileCheck.h"
 #include "import/OdsImport.h"
 #include "import/StatImport.h"
 #include "import/XlsImport.h"
@@ -60,6 +61,8 @@ std::optional<TImportFormat> detectCellTableFormat(std::string_view start,
 }
 
 bool isCellTableFile(const std::string& path) {
+    // A named pipe would wait for a writer and a device never end: those are no workbooks.
+    if (!dataFileProblem(path).empty()) return false;
     std::ifstream file(path, std::ios::binary);
     if (!file) return false;
     std::string start(1024, '\0');

@@ -17,7 +17,8 @@
 std::optional<TImportFormat> detectCellTableFormat(std::string_view start, const std::string& path);
 
 // Whether the file at `path` is a workbook or a statistics file by detectCellTableFormat on its
-// first bytes and its name; false for a file that cannot be read.
+// first bytes and its name; false for a file that cannot be read and for anything but a regular
+// file (a named pipe is never opened).
 bool isCellTableFile(const std::string& path);
 
 // The format of the whole file `bytes` that detectCellTableFormat gave `detected` for: a zip

@@ -202,10 +202,10 @@ const std::vector<TBatchCommand> kCommands = {
      runEvaluate},
     {"import",
      "IN OUT",
-     "write the data file OUT from a plain CSV, TSV or ARFF file IN",
+     "write the data file OUT of a table, workbook or stats file IN",
      {"--delimiter", "--encoding", "--boundaries", "--set-limit", "--int-limit", "--strict",
-      "--sample", "--sample-size", "--seed", "--type", "--bins", "--ignore", "--class",
-      "--progress"},
+      "--sample", "--sample-size", "--seed", "--sheet", "--skip", "--type", "--bins", "--ignore",
+      "--class", "--progress"},
      {},
      runImport},
 };

@@ -53,6 +53,14 @@ int runImport(const TBatchOptions& options, const TBatchOutput& io) {
     }
     for (const std::string& warning : summary.warnings)
         io.printError(warning);
+    // Which sheet was read, when another could have been (the names are UTF-8 already).
+    if (plan.sheetNames.size() > 1) {
+        std::string others;
+        for (const std::string& name : plan.sheetNames)
+            others += (others.empty() ? "\"" : ", \"") + name + "\"";
+        io.err << "The sheet \"" << plan.sheet << "\" was read; the workbook has " << others
+               << " (--sheet chooses)" << '\n';
+    }
     if (summary.sampled) {
         io.printError("A random sample of " + std::to_string(summary.recordsKept) + " of the " +
                       std::to_string(summary.recordsRead) + " records read, seed " +

@@ -252,6 +252,12 @@ const std::vector<TBatchOption> kOptions = {
              static_cast<std::uint64_t>(wholeNumber(opt, v, 0, 999'999'999'999'999'999));
      },
      "--sample"},
+    {"--sheet", "NAME|N", "the sheet of a workbook: its name or number (default: the first)",
+     [](TOptions& o, TText, TText v) { o.import.sheet = v; }},
+    {"--skip", "N", "the rows of a workbook above its header row (default 0)",
+     [](TOptions& o, TText opt, TText v) {
+         o.import.skipRows = static_cast<int>(wholeNumber(opt, v, 0, 1'000'000));
+     }},
     {"--type",
      "COLUMN=TYPE",
      "a column's type: SET INT REAL CURRENCY DATE STRING (repeatable)",

@@ -34,8 +34,8 @@ class TDataFileLines {
     std::string m_fileName;
     std::size_t m_pieceBytes = 0;
     std::string m_buffer;
-    std::string_view m_unread;  // into the bytes or m_buffer
-    bool m_ended = true;        // nothing more to read from the stream
+    std::string_view m_unread;         // into the bytes or m_buffer
+    bool m_ended = true;               // nothing more to read from the stream
     std::uint64_t m_unreadOffset = 0;  // the position of m_unread's first byte
     std::uint64_t m_lineOffset = 0;
 };

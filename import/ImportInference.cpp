@@ -278,6 +278,13 @@ void inferColumn(TImportColumn& column, const TColumnProfile& profile,
     const int setLimit = options.setLimit;
     column.distinctCount = profile.distinctCount;
     column.missingCount = profile.missingCount;
+    // Dates are kept as written: their few distinct days would otherwise make a SET.
+    if (column.date && !column.declaredValues) {
+        resetCoding(column);
+        column.type = TImportType::String;
+        column.coding = TImportCoding::Text;
+        return;
+    }
     if (column.declaredValues) {
         std::vector<std::string> labels = labelsOf(column, profile);
         if (!labels.empty() && labels.size() <= static_cast<size_t>(setLimit)) {

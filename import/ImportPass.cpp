@@ -6,6 +6,7 @@
 #include "core/FileCheck.h"
 #include "core/uTavObj.h"
 #include "import/ArffImport.h"
+#include "import/CellTableSource.h"
 #include "import/CsvImport.h"
 
 namespace {
@@ -59,6 +60,18 @@ void parseImportSource(const TImportPlan& plan, TTextDecoder& decoder, const TSo
         skip -= skipped;
         return bytes.substr(skipped);
     };
+    if (isCellTableFormat(plan.format)) {
+        // Workbooks and statistics files are read whole: their parts refer to each other.
+        std::string bytes;
+        readImportSource(plan, [&](std::string_view read) {
+            if (piece) piece(read);
+            bytes.append(read);
+        });
+        const TWorkbookTable read =
+            readCellTable(bytes, plan.format, {plan.sheet, plan.skipRows}, shownName);
+        sendCellTable(read.table, decoder, sink, plan.skipRows + 1, bytes.size());
+        return;
+    }
     if (plan.format == TImportFormat::Arff) {
         // An ARFF file is parsed whole: its header must be read before any record.
         std::string text;

@@ -17,7 +17,8 @@ class TTextDecoder;
 void readImportSource(const TImportPlan& plan, const std::function<void(std::string_view)>& piece);
 
 // Parses the records of `plan`'s source into `sink` as the plan says (format, delimiter,
-// strictness, the byte order mark skipped), decoded by `decoder`; `piece` (optional) sees every
-// byte read first. Throws what readImportSource, parseCsv and parseArff throw.
+// strictness, the byte order mark skipped; of a workbook its sheet and the rows above its header),
+// decoded by `decoder`; `piece` (optional) sees every byte read first. Throws what
+// readImportSource, parseCsv, parseArff and the readers of CellTableSource.h throw.
 void parseImportSource(const TImportPlan& plan, TTextDecoder& decoder, const TSourceSink& sink,
                        const std::function<void(std::string_view)>& piece = {});

@@ -8,10 +8,12 @@
 // What a parser of a file to import hands over: the header once, then the records one by one,
 // all values already in Windows-1250.
 
-// The columns of a file: their names and, for nominal ARFF attributes, their declared values.
+// The columns of a file: their names and, for nominal ARFF attributes and labelled codes of
+// statistics files, their declared values in order.
 struct TSourceHeader {
     std::vector<std::string> names;
     std::vector<std::optional<std::vector<std::string>>> declaredValues;  // one per column
+    std::vector<bool> dates;  // empty, or one per column: its values are dates
 };
 
 // Receives what a parser reads. `record` gets exactly one value per column and the line of the

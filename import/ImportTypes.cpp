@@ -57,7 +57,7 @@ std::string importTypeSpec(const TImportColumn& column) {
         case TImportCoding::Text:
             break;
     }
-    return column.type == TImportType::Date ? "DATE" : "STRING";
+    return column.type == TImportType::Date || column.date ? "DATE" : "STRING";
 }
 
 std::string distinctCountText(const TImportColumn& column) {

@@ -21,7 +21,21 @@ enum class TImportEncoding {
 enum class TImportFormat {
     Csv,   // a header row of names, then one record per row (comma, semicolon or tab)
     Arff,  // @relation, @attribute lines, @data rows
+    // Read whole by a reader of their own, as a table of texts (CellTable.h):
+    Xlsx,      // an Office Open XML workbook
+    Ods,       // an OpenDocument spreadsheet
+    Xls,       // the binary workbook of BIFF records
+    Sav,       // SPSS system file, also compressed (.sav, .zsav)
+    Por,       // SPSS portable file
+    Dta,       // Stata
+    Sas7bdat,  // SAS data set
+    Xport,     // SAS transport file (.xpt)
 };
+
+// Whether a file of `format` is a workbook or a statistics file rather than a text table.
+inline bool isCellTableFormat(TImportFormat format) {
+    return format != TImportFormat::Csv && format != TImportFormat::Arff;
+}
 
 // The defaults and bounds of the options.
 inline constexpr int kDefaultImportBoundaries = 4;
@@ -48,6 +62,8 @@ struct TImportOptions {
     long long sampleSize = kDefaultSampleSize;  // 1 or more
     bool strict = false;  // a CSV row with fewer values than the header is an error, not filled
     std::uint64_t seed = kDefaultSampleSeed;
+    std::string sheet{};  // of a workbook: its name, or its number from 1; empty for the first
+    int skipRows = 0;     // of a workbook: rows above the header row (titles, notes)
 };
 
 // The field type a column becomes. CURRENCY is coded as REAL is; DATE keeps its texts as STRING
@@ -96,6 +112,8 @@ struct TImportColumn {
         0;  // distinct texts among the known values, up to kDistinctCountLimit
     long long missingCount = 0;
     TImportColumnChoice choice;  // what the user chose; the coding above follows it
+    // Dates (of a workbook or a statistics file): written as a DATE field when a STRING.
+    bool date = false;
     int boundaryCount() const { return static_cast<int>(boundaries.size()); }
 };
 
@@ -134,8 +152,13 @@ struct TImportPlan {
     long long sampleSize = 0;
     std::uint64_t seed = kDefaultSampleSeed;
     std::vector<std::string> warnings;  // Windows-1250, for the user
-    TImportOptions options;             // as asked of inferImport
-    int classColumn = -1;               // the class column chosen, or -1 for none yet
+    // A workbook: the sheet read (TImportOptions::sheet resolved), the names of all its sheets
+    // (UTF-8) and the rows above the header.
+    std::string sheet;
+    std::vector<std::string> sheetNames;
+    int skipRows = 0;
+    TImportOptions options;  // as asked of inferImport
+    int classColumn = -1;    // the class column chosen, or -1 for none yet
 };
 
 // The choices of tav-batch import as typed (Windows-1250), each naming its column by its name or

@@ -11,6 +11,7 @@
 #include "core/Win1250.h"
 #include "core/uTavObj.h"
 #include "import/ArffImport.h"
+#include "import/CellTableSource.h"
 #include "import/CsvImport.h"
 #include "import/ImportInference.h"
 #include "import/ImportPass.h"
@@ -166,6 +167,50 @@ std::unique_ptr<TProfilePass> profileSource(const TImportPlan& plan, TImportEnco
     return pass;
 }
 
+// The plan of a workbook or a statistics file: read whole to decide its format by content and to
+// resolve the sheet, then profiled as a CSV file is.
+TImportPlan inferCellTable(TImportPlan plan, TImportFormat detected, const TImportOptions& options,
+                           const ProgressHook& progress) {
+    const std::string shownName = displayPath(plan.sourcePath);
+    if (options.skipRows < 0) {
+        throw EConvertError("The rows to skip " + std::to_string(options.skipRows) +
+                            " cannot be fewer than 0");
+    }
+    plan.encoding = TImportEncoding::Utf8;
+    plan.strict = options.strict;
+    plan.sampleSize = options.sample ? options.sampleSize : 0;
+    plan.seed = options.seed;
+    plan.skipRows = options.skipRows;
+    {
+        std::string bytes;
+        readImportSource(plan, [&bytes](std::string_view piece) { bytes.append(piece); });
+        plan.format = wholeCellTableFormat(bytes, detected, shownName);
+        const TWorkbookTable read =
+            readCellTable(bytes, plan.format, {options.sheet, options.skipRows}, shownName);
+        plan.sheet = read.sheet;
+        plan.sheetNames = read.sheetNames;
+    }
+    std::unique_ptr<TProfilePass> pass = profileSource(plan, plan.encoding, {}, progress);
+    plan.recordsRead = pass->records;
+    if (plan.recordsRead == 0) {
+        throw EConvertError("The file \"" + shownName + "\" has no records below its header");
+    }
+    const TSourceHeader& header = pass->header;
+    const std::vector<std::string> names = importFieldNames(header.names);
+    for (size_t i = 0; i < names.size(); ++i) {
+        TImportColumn column;
+        column.sourceName = header.names[i];
+        column.name = names[i];
+        column.declaredValues = header.declaredValues[i];
+        column.date = i < header.dates.size() && header.dates[i];
+        plan.profiles.push_back(pass->profilers[i].finish());
+        inferColumn(column, plan.profiles.back(), options);
+        plan.columns.push_back(std::move(column));
+    }
+    addWarnings(plan, pass->decoder);
+    return plan;
+}
+
 // The plan of a source whose path (and bytes, when in memory) and size are set.
 TImportPlan inferSource(TImportPlan plan, const TImportOptions& options,
                         const ProgressHook& progress) {
@@ -178,6 +223,8 @@ TImportPlan inferSource(TImportPlan plan, const TImportOptions& options,
     } whenDone{done};
 
     const std::string start = sourceStart(plan);
+    if (const auto format = detectCellTableFormat(start, plan.sourcePath))
+        return inferCellTable(std::move(plan), *format, options, progress);
     const bool wholeStart = static_cast<long long>(start.size()) == plan.sourceSize;
     // The encoding is decided on the whole file, and the records are profiled as they are read:
     // decoded as the start of the file suggests, and once more in the rare file whose later bytes

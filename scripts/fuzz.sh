@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs one fuzz target for a given time: scripts/fuzz.sh TARGET SECONDS [libFuzzer options...]
-# TARGET is one of data_file, expression, filterx, xml_table, eval_run, import. New inputs collect in
+# TARGET is one of data_file, expression, filterx, xml_table, eval_run, import, workbook, xls,
+# readstat. New inputs collect in
 # build-fuzz/fuzz/work_TARGET/new, crashing inputs in build-fuzz/fuzz/work_TARGET/artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,6 +29,6 @@ if [ -d "fuzz/regressions/$target" ]; then
     "build-fuzz/fuzz/fuzz_$target" "${common[@]}" -runs=0 "fuzz/regressions/$target"
 fi
 max_len=4096
-[ "$target" = import ] && max_len=16384
+case "$target" in import | workbook | xls | readstat) max_len=16384 ;; esac
 exec "build-fuzz/fuzz/fuzz_$target" -max_total_time="$seconds" "${common[@]}" -max_len=$max_len \
     -print_final_stats=1 "$@" "$work/new" "fuzz/corpus/$target"

@@ -111,7 +111,10 @@ TEST_F(MainWindowTest, StartsEmptyWithItsMenusToolbarAndStatusLine) {
 TEST_F(MainWindowTest, CancelledLoadChangesNothing) {
     trigger("Loaddatabase1");
     ASSERT_EQ(ui.openCalls.size(), 1u);
-    EXPECT_EQ(ui.openCalls[0].first, "CSV semicolon separated files (*.CSV *.csv);;All files (*)");
+    EXPECT_EQ(ui.openCalls[0].first,
+              "CSV semicolon separated files (*.CSV *.csv);;Workbooks and statistics files, "
+              "imported (*.xlsx *.ods *.xls *.sav *.zsav *.por *.dta *.sas7bdat *.xpt);;All files "
+              "(*)");
     EXPECT_EQ(ui.openCalls[0].second, ".");
     EXPECT_TRUE(window->DBgrdFields->isHidden());
     EXPECT_EQ(window->statusPanelText(0), "");

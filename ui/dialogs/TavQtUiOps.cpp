@@ -8,6 +8,7 @@
 #include <QMessageBox>
 
 #include "ui/dialogs/uImportDialog.h"
+#include "ui/dialogs/uSheetDialog.h"
 #include "ui/text/QtText.h"
 
 void TTavQtUiOps::showMessage(const std::string& text) {
@@ -53,6 +54,13 @@ void TTavQtUiOps::setClipboardText(const std::string& text) {
 bool TTavQtUiOps::confirm(const std::string& question) {
     return QMessageBox::question(m_parent, QApplication::applicationDisplayName(),
                                  qtText(question)) == QMessageBox::Yes;
+}
+
+bool TTavQtUiOps::chooseSheet(const TImportPlan& plan, TSheetChoice& choice) {
+    TfrmSheet dialog(plan, m_parent);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    choice = dialog.choice();
+    return true;
 }
 
 bool TTavQtUiOps::reviewImport(TImportPlan& plan, int& classColumn) {

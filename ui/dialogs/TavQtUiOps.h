@@ -28,6 +28,7 @@ class TTavQtUiOps : public TTavUiOps {
     void setClipboardText(const std::string& text) override;
     bool confirm(const std::string& question) override;
     bool reviewImport(TImportPlan& plan, int& classColumn) override;
+    bool chooseSheet(const TImportPlan& plan, TSheetChoice& choice) override;
 
   private:
     QPointer<QWidget> m_parent;

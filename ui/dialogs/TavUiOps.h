@@ -5,6 +5,7 @@
 #include <string>
 
 struct TImportPlan;
+struct TSheetChoice;
 
 // The operations the windows need from the toolkit that cannot be driven in a test without a
 // person in front of the screen: modal boxes and dialogs, the clipboard and the event loop. The
@@ -49,6 +50,14 @@ class TTavUiOps {
         (void)plan;
         (void)classColumn;
         return false;
+    }
+    // Before the import dialog of a workbook: the sheet of `plan` to import and the rows above
+    // its header, with a preview of the table they give. True when confirmed; `choice` then holds
+    // them. Without a person the sheet read first is kept.
+    virtual bool chooseSheet(const TImportPlan& plan, TSheetChoice& choice) {
+        (void)plan;
+        (void)choice;
+        return true;
     }
     // Shows the message of an error that left a command; the program goes on.
     virtual void showError(const std::string& message) { showMessage(message); }

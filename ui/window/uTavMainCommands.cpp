@@ -14,6 +14,7 @@
 #include "core/TextUtils.h"
 #include "core/UserNumber.h"
 #include "core/uTavObj.h"
+#include "import/CellTableSource.h"
 #include "import/Importer.h"
 #include "session/uTavReports.h"
 #include "session/uTavSession.h"
@@ -31,11 +32,15 @@ namespace {
 // The open dialog's filter: a description followed by its patterns in parentheses.
 // Data files often come with other extensions; the second filter shows them all.
 constexpr const char* kDataFileFilter =
-    "CSV semicolon separated files (*.CSV *.csv);;All files (*)";
+    "CSV semicolon separated files (*.CSV *.csv);;"
+    "Workbooks and statistics files, imported (*.xlsx *.ods *.xls *.sav *.zsav *.por *.dta "
+    "*.sas7bdat *.xpt);;All files (*)";
 
 // The import command's filter, with every file as the last choice.
 constexpr const char* kImportFileFilter =
-    "Tables (*.csv *.CSV *.tsv *.TSV *.txt *.TXT *.arff *.ARFF);;All files (*)";
+    "Tables, workbooks and statistics files (*.csv *.CSV *.tsv *.TSV *.txt *.TXT *.arff *.ARFF "
+    "*.xlsx *.XLSX *.ods *.ODS *.xls *.XLS *.sav *.SAV *.zsav *.por *.POR *.dta *.DTA *.sas7bdat "
+    "*.xpt *.XPT);;All files (*)";
 
 // The wait cursor over the application while a long command runs.
 class TWaitCursor {
@@ -74,6 +79,18 @@ void TfrmTavMain::importBody(const std::string& path) {
         TWaitCursor wait;
         plan = inferImport(path, {}, progress);
     }
+    // A workbook: its sheet and the rows above the header first, then the columns they give.
+    if (!plan.sheetNames.empty()) {
+        TSheetChoice choice{plan.sheet, plan.skipRows};
+        if (!m_ui.chooseSheet(plan, choice)) return;
+        if (choice.sheet != plan.sheet || choice.skip != plan.skipRows) {
+            TImportOptions options;
+            options.sheet = choice.sheet;
+            options.skipRows = choice.skip;
+            TWaitCursor wait;
+            plan = inferImport(path, options, progress);
+        }
+    }
     int classColumn = 0;
     if (!m_ui.reviewImport(plan, classColumn)) return;
     // In the plan, so that the origin file's command line names the class chosen.
@@ -97,6 +114,11 @@ void TfrmTavMain::importBody(const std::string& path) {
 }
 
 void TfrmTavMain::loadBody(const std::string& path) {
+    // A workbook or a statistics file (chosen, dropped or recent) can only be imported.
+    if (isCellTableFile(path)) {
+        importBody(path);
+        return;
+    }
     // The database chart lets go of the table the load may replace.
     if (m_charts.setData) m_charts.setData(nullptr);
     try {

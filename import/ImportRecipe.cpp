@@ -9,6 +9,13 @@ TImportRecipe importRecipe(const TImportPlan& plan) {
     recipe.options.sample = plan.sampleSize > 0;
     recipe.options.sampleSize = plan.sampleSize > 0 ? plan.sampleSize : kDefaultSampleSize;
     recipe.options.seed = plan.seed;
+    // A workbook's sheet by its number, which needs no quoting or conversion, when there is a
+    // choice of sheets; the rows skipped above its header.
+    recipe.options.sheet.clear();
+    for (size_t k = 0; plan.sheetNames.size() > 1 && k < plan.sheetNames.size(); ++k) {
+        if (plan.sheetNames[k] == plan.sheet) recipe.options.sheet = std::to_string(k + 1);
+    }
+    recipe.options.skipRows = plan.skipRows;
     for (size_t i = 0; i < plan.columns.size(); ++i) {
         if (!plan.columns[i].choice.empty())
             recipe.choices.emplace_back(static_cast<int>(i), plan.columns[i].choice);
@@ -33,6 +40,8 @@ std::vector<std::string> importRecipeArguments(const TImportRecipe& recipe) {
     if (o.setLimit != defaults.setLimit) add("--set-limit", std::to_string(o.setLimit));
     if (o.intLimit != defaults.intLimit) add("--int-limit", std::to_string(o.intLimit));
     if (o.strict) add("--strict", "");
+    if (!o.sheet.empty()) add("--sheet", o.sheet);
+    if (o.skipRows != 0) add("--skip", std::to_string(o.skipRows));
     if (o.sample) {
         add("--sample", "");
         add("--sample-size", std::to_string(o.sampleSize));

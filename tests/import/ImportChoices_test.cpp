@@ -166,6 +166,16 @@ TEST(ImportChoices, TheRecipeIsTheCommandLineOfTheSameImport) {
               "3=1 --type 4=DATE --class 1");
     // A plan without choices needs no arguments.
     EXPECT_TRUE(importRecipeArguments(importRecipe(plan())).empty());
+    // A workbook's sheet goes by its number when it has several; the rows above the header too.
+    TImportPlan sheets = plan();
+    sheets.sheetNames = {"Notes", "Data"};
+    sheets.sheet = "Data";
+    sheets.skipRows = 2;
+    EXPECT_EQ(importRecipeArguments(importRecipe(sheets)),
+              (std::vector<std::string>{"--sheet", "2", "--skip", "2"}));
+    sheets.sheetNames = {"Data"};
+    EXPECT_EQ(importRecipeArguments(importRecipe(sheets)),
+              (std::vector<std::string>{"--skip", "2"}));
     EXPECT_EQ(shellWord("it's"), "'it'\\''s'");
     EXPECT_EQ(shellWord(";"), "';'");
 }

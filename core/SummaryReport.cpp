@@ -8,6 +8,12 @@
 #include "core/uTavObj.h"
 
 std::string TBaza::summaryReportText() const {
+    std::string out;
+    writeSummary([&out](std::string_view piece) { out += piece; });
+    return out;
+}
+
+void TBaza::writeSummary(const std::function<void(std::string_view)>& sink) const {
     const std::string eol = "\r\n";
     std::string out;
     out += "FieldCount = " + std::to_string(FieldCount()) + eol;
@@ -28,10 +34,16 @@ std::string TBaza::summaryReportText() const {
         out += eol;
     }
     out += "RecordCount = " + std::to_string(RecordCount()) + eol;
+    // The records go out a megabyte at a time: a large table's report is never held whole.
+    constexpr size_t kPieceBytes = size_t{1} << 20;
     for (int r = 0; r < RecordCount(); ++r) {
         out += std::to_string(r) + ": " + recordText(r) + eol;
+        if (out.size() >= kPieceBytes) {
+            sink(out);
+            out.clear();
+        }
     }
-    return out;
+    sink(out);
 }
 
 void TBaza::writeSummaryReport(const std::string& fileName) const {
@@ -39,7 +51,7 @@ void TBaza::writeSummaryReport(const std::string& fileName) const {
     struct stat earlier {};
     const bool hadEarlier = ::stat(fileName.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode);
     try {
-        replaceFileWhole(fileName, summaryReportText());
+        replaceFileStreamed(fileName, [this](const TByteSink& sink) { writeSummary(sink); });
     } catch (const EInOutError& error) {
         throw EInOutError(
             "The summary report \"" + displayPath(fileName) + "\" could not be written" +

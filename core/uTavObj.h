@@ -164,6 +164,8 @@ class TBaza {
 
     // The summary of the loaded table (CR LF lines).
     std::string summaryReportText() const;
+    // The same text handed to `sink` piece by piece.
+    void writeSummary(const std::function<void(std::string_view)>& sink) const;
     // Writes the summary to a file through a temporary file beside it, so that an earlier report
     // stays whole when the write fails. Throws EInOutError naming the path and the reason.
     void writeSummaryReport(const std::string& fileName) const;

@@ -9,6 +9,7 @@
 #include "core/uTavObj.h"
 #include "expr/FilterForm.h"
 #include "session/ComputedUnder.h"
+#include "stats/PairFindings.h"
 #include "stats/uTavFindingsText.h"
 #include "stats/uTavFreq.h"
 #include "stats/uTavSets.h"
@@ -267,6 +268,17 @@ class TTavSession {
     TFindings computeFindings(int target, int minCount = 5,
                               TFindingsSort sort = TFindingsSort::Score,
                               const std::function<bool()>& cancelled = {});
+    // The rules of two conditions for class value `target` (bodies in uTavSessionPairs.cpp):
+    // every pair of simple rules on two selected fields, the `top` largest changes listed, with
+    // progress through the hooks; a cancelled run ranks the pairs counted so far and says so.
+    // Changes nothing the tables show. Throws ETavError without a table, for a class field
+    // without that value, or when the rules are not all simple.
+    TPairFindings computePairFindings(int target, int minCount, int top,
+                                      const std::function<bool()>& cancelled = {});
+    // The `top` pairs by entropy gain over every visible class value; `complete` false when
+    // cancelled. Throws as computePairFindings.
+    std::vector<TPairScore> rankPairs(int top, bool& complete,
+                                      const std::function<bool()>& cancelled = {});
     // The rate of class value `target` under every threshold of `field` in the applied Context.
     // Changes nothing the tables show. Throws ETavError without a table or for a field without
     // thresholds.

@@ -69,7 +69,7 @@ struct TPairFindings {
 
 // Pairs above this many in the fit of the shrinkage prior are represented by an even sample of
 // this size; every pair gets its lfsr under the prior so fitted.
-inline constexpr std::int64_t kPairFitSample = 20000;
+inline constexpr std::int64_t kPairFitSample = 2000;
 
 // Computes the pairs of options.target in the Context. Requires simple rules only in list 3
 // (RulesScorableFromCounts). `hooks.progress` gets a fraction between pairs of fields (0 at the

@@ -92,9 +92,10 @@ struct TPairScore {
 };
 
 // The `top` pairs by entropy gain for class field c, as the ranking of simple rules scores a
-// rule with the row flags `rowVisible` (every visible class value at once); ties in creation
-// order. `cancelled` set in `complete` false when stopped early. Requires what
-// ComputePairFindings requires.
+// rule with the row flags `rowVisible` (every visible class value at once, or the "Sub-total"
+// when a value is hidden); equal scores in the order counted (by field pair, then by rule).
+// `complete` is false when `hooks.cancelled` stopped the run early. Requires what
+// ComputePairFindings requires; throws ETavError for a class field without value sets.
 std::vector<TPairScore> RankPairs(const TBaza& data, const TSetCatalogue& sets, int c, int top,
                                   const std::array<bool, kSubTotalSlot + 1>& rowVisible,
                                   const TFindingsHooks& hooks, bool& complete);

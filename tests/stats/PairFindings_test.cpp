@@ -225,3 +225,19 @@ TEST_F(PairFindingsTest, CancelledRunIsPartial) {
     EXPECT_GT(pairs.evaluated, 0);
     EXPECT_NE(pairMultiplicityLine(pairs).find("partial"), std::string::npos);
 }
+
+// With one selected field there is no pair to make: nothing is counted, listed or flagged.
+TEST_F(PairFindingsTest, OneSelectedFieldMakesNoPair) {
+    const int yes[2][2] = {{350, 50}, {50, 350}};
+    TLoaded t(plantedTable(yes, 100));
+    t.sets.fieldSet(2)->Selected = 0;
+    t.sets.fieldSet(3)->Selected = 0;
+    TPairFindingsOptions options;
+    options.target = 2;
+    const TPairFindings pairs = ComputePairFindings(t.data, t.sets, options);
+    EXPECT_EQ(pairs.evaluated, 0);
+    EXPECT_TRUE(pairs.top.empty());
+    EXPECT_EQ(pairs.flaggedCount, 0);
+    EXPECT_FALSE(pairs.cancelled);
+    EXPECT_EQ(pairFindingsText(pairs, {}).find("No pair is flagged.") != std::string::npos, true);
+}

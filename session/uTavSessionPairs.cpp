@@ -1,7 +1,10 @@
 // The session's commands for rules of two conditions.
 
+#include <algorithm>
+
 #include "core/Errors.h"
 #include "session/uTavSession.h"
+#include "stats/ConditionText.h"
 #include "stats/RuleScores.h"
 
 namespace {
@@ -41,4 +44,45 @@ std::vector<TPairScore> TTavSession::rankPairs(int top, bool& complete,
         progress(0);
         throw;
     }
+}
+
+bool TTavSession::makePairActive(int setNumberA, int setNumberB) {
+    if (m_data == nullptr) return false;
+    const TMnozicaList& rules = m_sets->SetLists[slRules];
+    const TMnozica* a = nullptr;
+    const TMnozica* b = nullptr;
+    for (int i = 0; i < rules.count(); ++i) {
+        const TMnozica* rule = rules.item(i);
+        if (rule->SetNumber == setNumberA) a = rule;
+        if (rule->SetNumber == setNumberB) b = rule;
+    }
+    if (a == nullptr || b == nullptr || a->Rule.size() != 1 || b->Rule.size() != 1 ||
+        a->Rule[0].FieldNo == b->Rule[0].FieldNo) {
+        return false;
+    }
+    runCommand([&] {
+        clearActivePair();
+        TPravilo rule = a->Rule;
+        rule.push_back(b->Rule.front());
+        // Without its records: FillRecordSets fills them from the codes when the table needs
+        // them, as for the simple rules.
+        auto pair = std::make_unique<TMnozica>(a->SetM, m_data->RecordCount(),
+                                               ruleConditionText(*m_data, rule), false);
+        pair->Rule = std::move(rule);
+        m_activePair = std::move(pair);
+        invalidateFrequency();
+    });
+    return true;
+}
+
+std::string TTavSession::activePairCondition() const {
+    return m_activePair ? m_activePair->SetName : std::string();
+}
+
+void TTavSession::clearActivePair() {
+    if (!m_activePair) return;
+    // The catalogue keeps a pointer to every set it filled, to free the oldest past its budget.
+    std::vector<TMnozica*>& filled = m_sets->filledOnDemand;
+    filled.erase(std::remove(filled.begin(), filled.end(), m_activePair.get()), filled.end());
+    m_activePair.reset();
 }

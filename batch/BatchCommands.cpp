@@ -87,6 +87,9 @@ int runRules(const TBatchOptions& options, const TBatchOutput& io) {
                           [&](TTavSession& session) { printRules(session, io); });
 }
 
+// The default number of pairs ranked.
+constexpr int kDefaultRankedPairs = 200;
+
 // A ranking with no field selected scores every rule 0; without --select it ranks every field but
 // the class, which exploreSession deselects.
 TBatchOptions rankingEveryFieldByDefault(const TBatchOptions& given) {
@@ -95,8 +98,27 @@ TBatchOptions rankingEveryFieldByDefault(const TBatchOptions& given) {
     return options;
 }
 
+// The pairs with the largest entropy gain over every visible class value: both rules' numbers,
+// the condition in values, the records and the score.
+void printRankedPairs(TTavSession& session, int top, const TBatchOutput& io) {
+    bool complete = true;
+    const std::vector<TPairScore> pairs = session.rankPairs(top, complete);
+    io.out << "rule_no_a\trule_no_b\tcondition\trecords\tscore\n";
+    for (const TPairScore& pair : pairs) {
+        io.out << pair.setNumberA - 1 << '\t' << pair.setNumberB - 1 << '\t'
+               << win1250ToUtf8(pair.condition) << '\t' << pair.count << '\t'
+               << fixedDecimals(pair.score, 6) << '\n';
+    }
+    if (!complete) io.printError("The ranking of pairs was stopped early: it is partial.");
+}
+
 int runRank(const TBatchOptions& given, const TBatchOutput& io) {
     const TBatchOptions options = rankingEveryFieldByDefault(given);
+    if (options.conditions == 2) {
+        return exploreSession(options, io, nullptr, [&](TTavSession& session) {
+            printRankedPairs(session, options.top.value_or(kDefaultRankedPairs), io);
+        });
+    }
     return exploreSession(
         options, io, [](TTavSession& session) { session.computeEntropyGains(); },
         [&](TTavSession& session) { printRules(session, io); });
@@ -172,7 +194,7 @@ const std::vector<TBatchCommand> kCommands = {
     {"rank",
      "FILE",
      "simple rules ranked by entropy gain (every field by default)",
-     withSessionOptions({"--class"}),
+     withSessionOptions({"--class", "--conditions", "--top"}),
      {"--class"},
      runRank},
     {"freq",
@@ -190,8 +212,8 @@ const std::vector<TBatchCommand> kCommands = {
     {"findings",
      "FILE",
      "the findings of one class value (every field selected by default)",
-     {"--class", "--target", "--min-count", "--sort", "--format", "--sentences", "--mprior", "--m",
-      "--signif", "--context", "--select"},
+     {"--class", "--target", "--min-count", "--sort", "--format", "--sentences", "--conditions",
+      "--top", "--mprior", "--m", "--signif", "--context", "--select", "--threads"},
      {"--class", "--target"},
      runFindings},
     {"evaluate",

@@ -8,6 +8,7 @@
 #include "core/TextUtils.h"
 #include "core/Win1250.h"
 #include "session/uTavSession.h"
+#include "stats/PairFindingsText.h"
 
 namespace {
 
@@ -29,11 +30,32 @@ int targetOf(const TBaza& data, int field, const std::string& text) {
                       win1250ToUtf8(data.fieldName(field))};
 }
 
+// The default number of pairs listed.
+constexpr int kDefaultTop = 200;
+
+void printPairFindings(TTavSession& session, const TBatchOptions& options, int target,
+                       const TBatchOutput& io) {
+    const TPairFindings findings =
+        session.computePairFindings(target, options.minCount, options.top.value_or(kDefaultTop));
+    if (!findings.note.empty()) io.printError(findings.note);
+    if (options.sentences) {
+        std::istringstream lines(pairFindingsText(findings, session.findingsProvenance()));
+        for (std::string line; std::getline(lines, line);)
+            io.printLine(line);
+        return;
+    }
+    io.out << exportPairFindings(findings, session.findingsProvenance(), options.format) << '\n';
+    io.printLine(pairMultiplicityLine(findings));
+}
+
 }  // namespace
 
 int runFindings(const TBatchOptions& given, const TBatchOutput& io) {
     TBatchOptions options = given;
     options.select = options.select.value_or("all");
+    // Pairs have one order, by the size of their change.
+    if (options.conditions == 2 && options.given.count("--sort") > 0)
+        throw EBatchUsage{"--sort: pairs (--conditions 2) are listed by the size of their change"};
     int target = 0;
     return exploreSession(
         options, io,
@@ -41,6 +63,10 @@ int runFindings(const TBatchOptions& given, const TBatchOutput& io) {
             target = targetOf(*session.CurrentData(), session.classField(), *options.target);
         },
         [&](TTavSession& session) {
+            if (options.conditions == 2) {
+                printPairFindings(session, options, target, io);
+                return;
+            }
             const TFindings findings =
                 session.computeFindings(target, options.minCount, options.sort);
             // On standard error, so that the table or the text on standard output stays whole.

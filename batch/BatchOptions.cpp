@@ -170,6 +170,15 @@ const std::vector<TBatchOption> kOptions = {
      }},
     {"--sentences", "", "a reproducible header and one sentence per flagged finding",
      [](TOptions& o, TText, TText) { o.sentences = true; }},
+    {"--conditions", "1|2", "rules of one condition or pairs of two (default 1)",
+     [](TOptions& o, TText opt, TText v) {
+         o.conditions = static_cast<int>(oneOf(opt, v, {"1", "2"})) + 1;
+     }},
+    {"--top", "N", "with --conditions 2: how many pairs are listed (default 200)",
+     [](TOptions& o, TText opt, TText v) {
+         o.top = static_cast<int>(wholeNumber(opt, v, 1, 1000000));
+     },
+     "--conditions"},
     {"--mprior", "X", "the m(prior) setting, 0.01 to 1000000",
      [](TOptions& o, TText opt, TText v) { o.mPrior = mSetting(opt, v); }},
     {"--m", "X", "the m setting, 0.01 to 1000000",

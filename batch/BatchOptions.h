@@ -35,6 +35,8 @@ struct TBatchOptions {
     TFindingsSort sort = TFindingsSort::Score;
     TFindingsFormat format = TFindingsFormat::Tsv;
     bool sentences = false;
+    int conditions = 1;      // findings and rank: conditions of a rule, 1 or 2
+    std::optional<int> top;  // rank --conditions 2 and findings --conditions 2: pairs listed
     TImportOptions import;
     TImportChoiceTexts importChoices;  // --type, --bins and --ignore (as typed); --class apart
 };

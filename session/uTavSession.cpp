@@ -183,6 +183,7 @@ void TTavSession::loadDataFile(const std::string& fileName) {
         if (data->errorFlag()) throw EInOutError(data->errorText());
 
         // The whole load succeeded: the new table and its sets replace the old ones.
+        clearActivePair();
         m_dataReady = false;
         m_sets.swap(sets);
         m_data.swap(data);

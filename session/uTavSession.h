@@ -9,6 +9,7 @@
 #include "core/uTavObj.h"
 #include "expr/FilterForm.h"
 #include "session/ComputedUnder.h"
+#include "stats/PairFindings.h"
 #include "stats/uTavFindingsText.h"
 #include "stats/uTavFreq.h"
 #include "stats/uTavSets.h"
@@ -267,6 +268,25 @@ class TTavSession {
     TFindings computeFindings(int target, int minCount = 5,
                               TFindingsSort sort = TFindingsSort::Score,
                               const std::function<bool()>& cancelled = {});
+    // The rules of two conditions for class value `target` (bodies in uTavSessionPairs.cpp):
+    // every pair of simple rules on two selected fields, the `top` largest changes listed, with
+    // progress through the hooks; a cancelled run ranks the pairs counted so far and says so.
+    // Changes nothing the tables show. Throws ETavError without a table, for a class field
+    // without that value, or when the rules are not all simple.
+    TPairFindings computePairFindings(int target, int minCount, int top,
+                                      const std::function<bool()>& cancelled = {});
+    // The `top` pairs by entropy gain over every visible class value; `complete` false when
+    // cancelled. Throws as computePairFindings.
+    std::vector<TPairScore> rankPairs(int top, bool& complete,
+                                      const std::function<bool()>& cancelled = {});
+    // Makes "A and B" of the simple rules with creation numbers setNumberA and setNumberB the
+    // condition of the Frequency table, its chart and its clipboard report, in place of the
+    // active simple rule (false, changing nothing, when either rule is missing, is not one
+    // condition, or both are on one field). The pair is held beside the list of rules, never in
+    // it; moving to a rule or loading a file ends it. Recomputes.
+    bool makePairActive(int setNumberA, int setNumberB);
+    // The active pair's condition in values ("AGE <= 25 and SEX = m"), or "" without one.
+    std::string activePairCondition() const;
     // The rate of class value `target` under every threshold of `field` in the applied Context.
     // Changes nothing the tables show. Throws ETavError without a table or for a field without
     // thresholds.
@@ -319,6 +339,10 @@ class TTavSession {
 
     TSessionHooks m_hooks;
     std::unique_ptr<TBaza> m_data;
+    // The rule of two conditions the Frequency table shows instead of the active rule, or none.
+    std::unique_ptr<TMnozica> m_activePair;
+    // Ends the active pair, taking its records out of the sets filled on demand.
+    void clearActivePair();
     std::string m_dataFileName;
     std::unique_ptr<TSetCatalogue> m_sets;
     std::unique_ptr<TXMLDataSet> m_fields;

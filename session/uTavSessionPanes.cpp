@@ -13,7 +13,11 @@ bool TTavSession::moveToField(int row) {
 
 bool TTavSession::moveToRule(int row) {
     bool moved = false;
-    runCommand([&] { moved = m_rules->moveToRow(row); });
+    runCommand([&] {
+        if (m_activePair) invalidateFrequency();
+        clearActivePair();
+        moved = m_rules->moveToRow(row);
+    });
     return moved;
 }
 

@@ -137,7 +137,9 @@ int TTavSession::activeRuleNumber() const {
 }
 
 void TTavSession::computeFrequency() {
-    FillFrequencyTable(frequencyInputs(), m_classField, activeRuleNumber(), false, true, 0);
+    TFrequencyInputs inputs = frequencyInputs();
+    inputs.rule = m_activePair.get();
+    FillFrequencyTable(inputs, m_classField, activeRuleNumber(), false, true, 0);
     if (m_hooks.frequencyRecomputed) m_hooks.frequencyRecomputed();
 }
 
@@ -149,7 +151,9 @@ void TTavSession::refreshFrequency() {
 void TTavSession::captureChartRow(int row) {
     if (m_data == nullptr) return;
     runCommand([&] {
-        FillFrequencyTable(frequencyInputs(), m_classField, activeRuleNumber(), false, false, row);
+        TFrequencyInputs inputs = frequencyInputs();
+        inputs.rule = m_activePair.get();
+        FillFrequencyTable(inputs, m_classField, activeRuleNumber(), false, false, row);
     });
 }
 

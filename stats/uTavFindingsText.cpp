@@ -285,3 +285,16 @@ std::string findingsText(const TFindings& findings, const TFindingsProvenance& o
     if (!any) out += "No rule is flagged.\n";
     return out;
 }
+
+void appendFindingsLine(std::string& out, const std::vector<std::string>& cells,
+                        TFindingsFormat format) {
+    appendLine(out, cells, format);
+}
+
+std::string fixedDecimals(double value, int decimals) {
+    return fixed(value, decimals);
+}
+
+std::string rateWithInterval(const TRateEstimate& estimate) {
+    return interval(estimate);
+}

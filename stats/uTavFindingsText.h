@@ -60,3 +60,14 @@ std::string findingSentence(const TFindings& findings, const TFinding& finding);
 // The header, a blank line, the multiplicity line and one sentence per flagged finding in the
 // ranked order ("No rule is flagged." when none is).
 std::string findingsText(const TFindings& findings, const TFindingsProvenance& origin);
+
+// One line of a findings table: the cells in `format` (CSV quoted as needed, tabs and line ends
+// of TSV and Markdown cells made blanks), LF-ended.
+void appendFindingsLine(std::string& out, const std::vector<std::string>& cells,
+                        TFindingsFormat format);
+
+// A number with `decimals` fixed decimals and "." whatever the process's locale.
+std::string fixedDecimals(double value, int decimals);
+
+// "0.42 [0.40-0.43]": a rate and its interval as the sentences write them.
+std::string rateWithInterval(const TRateEstimate& estimate);

@@ -89,6 +89,9 @@ struct TFrequencyInputs {
     // The row flags to use instead of RowVisible, or none (the findings of one class value show
     // only its row without touching what the window shows).
     const std::array<bool, kSubTotalSlot + 1>* rowVisible = nullptr;
+    // The rule to show instead of list 3's rule r (a rule of two conditions held beside the
+    // list), or none. Its numbers are never stored.
+    TMnozica* rule = nullptr;
 };
 
 // Computes the Frequency table of class field c under simple rule r (an index into list 3):

@@ -31,7 +31,7 @@ void writeRow(TxDataSet& table, int number, const std::string& name, int nF, dou
 
 void FillFrequencyTable(const TFrequencyInputs& in, int c, int r, bool store, bool fill, int h) {
     const bool compareMode = in.useCompareFilters ? in.useCompareFilters() : false;
-    TMnozica* rule = in.sets.SetLists[slRules].item(r);
+    TMnozica* rule = in.rule != nullptr ? in.rule : in.sets.SetLists[slRules].item(r);
     TxDataSet& table = in.frequencyTable;
     TSuspendedViews quiet(table);
 
@@ -138,7 +138,7 @@ void FillFrequencyTable(const TFrequencyInputs& in, int c, int r, bool store, bo
         table.post();
     }
 
-    if (store && rule != nullptr) {
+    if (store && rule != nullptr && in.rule == nullptr) {
         // A rule on the class field only restates the class: it scores 0 whatever the selection.
         const bool onClass =
             std::any_of(rule->Rule.begin(), rule->Rule.end(),

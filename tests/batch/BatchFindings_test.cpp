@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "batch/BatchCommands.h"
@@ -125,6 +126,14 @@ TEST(BatchFindings, UsageErrorsNameTheOption) {
         {{"findings", path, "--class", "0", "--class", "0"}, "--class: given twice"},
         {{"findings", path, "--class", "0", "--target", "1", "--hide", "1"},
          "--hide: not an option of this command"},
+        {{"findings", path, "--class", "0", "--target", "1", "--conditions", "3"},
+         "--conditions: \"3\" is none of 1 and 2"},
+        {{"findings", path, "--class", "0", "--target", "1", "--top", "5"},
+         "--top: given without --conditions"},
+        {{"findings", path, "--class", "0", "--target", "1", "--conditions", "2", "--top", "0"},
+         "--top: \"0\" is not a whole number in 1..1000000"},
+        {{"findings", path, "--class", "0", "--target", "1", "--conditions", "2", "--sort", "p"},
+         "--sort: pairs (--conditions 2) are listed by the size of their change"},
     };
     for (const auto& c : cases) {
         const TRun run = runBatchWith(c.args);
@@ -144,3 +153,30 @@ TEST(BatchFindings, AContextErrorPrintsNoNumbers) {
 }
 
 }  // namespace
+
+// The pairs' table lists at most --top pairs under its header and multiplicity line, and its
+// command line gives the pairs' options back.
+TEST(BatchFindings, PairsListTheTopPairsWithTheirCommandLine) {
+    TempDir dir;
+    const std::string path = dir.write("data.csv", creditData());
+    const TRun run = runBatchWith(
+        {"findings", path, "--class", "0", "--target", "bad", "--conditions", "2", "--top", "3"});
+    ASSERT_EQ(run.status, kExitOk) << run.err;
+    EXPECT_NE(run.out.find("--conditions 2 --top 3\n"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("--sort"), std::string::npos) << run.out;
+    std::istringstream lines(run.out);
+    int rows = 0;
+    bool header = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("rule_no_a\t", 0) == 0)
+            header = true;
+        else if (header && !line.empty())
+            ++rows;
+    }
+    // Three pairs and the multiplicity line after a blank one.
+    EXPECT_EQ(rows, 4) << run.out;
+    const TRun ranked =
+        runBatchWith({"rank", path, "--class", "0", "--conditions", "2", "--top", "2"});
+    ASSERT_EQ(ranked.status, kExitOk) << ranked.err;
+    EXPECT_EQ(std::count(ranked.out.begin(), ranked.out.end(), '\n'), 3) << ranked.out;
+}

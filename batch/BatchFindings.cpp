@@ -1,5 +1,6 @@
 #include "batch/BatchFindings.h"
 
+#include <optional>
 #include <sstream>
 
 #include "batch/BatchCommands.h"
@@ -33,12 +34,23 @@ int targetOf(const TBaza& data, int field, const std::string& text) {
 
 int runFindings(const TBatchOptions& given, const TBatchOutput& io) {
     TBatchOptions options = given;
-    options.select = options.select.value_or("all");
+    std::optional<TSessionFile> kept;
+    if (options.session) {
+        // The session keeps its own selection, and the target and minimum of its findings.
+        kept = readSessionFile(*options.session);
+        if (!options.given.count("--min-count")) options.minCount = kept->findingsMinCount;
+        if (!options.target && !kept->findingsTarget)
+            throw EBatchUsage{"--target: the session keeps no findings target; give one"};
+    } else {
+        options.select = options.select.value_or("all");
+    }
     int target = 0;
     return exploreSession(
         options, io,
         [&](TTavSession& session) {
-            target = targetOf(*session.CurrentData(), session.classField(), *options.target);
+            target = options.target
+                         ? targetOf(*session.CurrentData(), session.classField(), *options.target)
+                         : *kept->findingsTarget;
         },
         [&](TTavSession& session) {
             const TFindings findings =

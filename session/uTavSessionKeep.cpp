@@ -49,7 +49,9 @@ TSessionFile TTavSession::sessionFile() const {
         if (!RowVisible[k] && m_data->valueSet(m_classField, k) != nullptr)
             kept.hiddenClassValues.push_back(k);
     }
-    kept.activeRule = activeRuleNumber();
+    // The row of the active rule changes with a ranking; its number in creation order does not.
+    if (const TMnozica* rule = m_sets->SetLists[slRules].item(activeRuleNumber()))
+        kept.activeRule = rule->SetNumber - 1;
     if (m_findingsComputedUnder) {
         kept.findingsTarget = m_findingsComputedUnder->target;
         kept.findingsMinCount = m_findingsComputedUnder->minCount;

@@ -237,3 +237,12 @@ TEST_F(SessionFileTest, SessionFileBesideTheDataFileIsOpenedWithIt) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].find("not JSON"), std::string::npos);
 }
+
+TEST_F(SessionFileTest, ActiveRuleIsKeptByItsNumberAfterARanking) {
+    const auto session = exploredSession();
+    const std::optional<std::string> name = session->wholeRuleName(4);
+    session->computeEntropyGains();
+    ASSERT_TRUE(session->moveToRuleNumbered(5));
+    EXPECT_EQ(session->wholeRuleName(session->activeRuleNumber()), name);
+    EXPECT_EQ(session->sessionFile().activeRule, 4);
+}

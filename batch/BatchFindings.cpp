@@ -8,6 +8,7 @@
 #include "batch/BatchText.h"
 #include "core/TextUtils.h"
 #include "core/Win1250.h"
+#include "session/ReportHtml.h"
 #include "session/uTavSession.h"
 
 namespace {
@@ -66,5 +67,30 @@ int runFindings(const TBatchOptions& given, const TBatchOutput& io) {
             io.out << exportFindings(findings, session.findingsProvenance(), options.format)
                    << '\n';
             io.printLine(multiplicityLine(findings));
+        });
+}
+
+int runExport(const TBatchOptions& given, const TBatchOutput& io) {
+    TBatchOptions options = given;
+    TReportRequest request;
+    request.minCount = options.minCount;
+    std::optional<int> keptTarget;
+    if (options.session) {
+        const TSessionFile kept = readSessionFile(*options.session);
+        keptTarget = kept.findingsTarget;
+        if (!options.given.count("--min-count")) request.minCount = kept.findingsMinCount;
+    } else {
+        options.select = options.select.value_or("all");
+    }
+    return exploreSession(
+        options, io,
+        [&](TTavSession& session) {
+            request.target = options.target ? targetOf(*session.CurrentData(), session.classField(),
+                                                       *options.target)
+                                            : keptTarget;
+        },
+        [&](TTavSession& session) {
+            writeSessionReport(session, *options.html, request);
+            io.out << *options.html << '\n';  // a path stays the system's bytes
         });
 }

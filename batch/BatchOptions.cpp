@@ -207,6 +207,12 @@ const std::vector<TBatchOption> kOptions = {
      }},
     {"--session", "FILE", "start from a saved session; FILE may then be left out",
      [](TOptions& o, TText, TText v) { o.session = v; }},
+    {"--html",
+     "FILE",
+     "the HTML report to write",
+     [](TOptions& o, TText, TText v) { o.html = v; },
+     {},
+     "the report file"},
     {"--delimiter", ",|;|tab", "the delimiter of IN (default: detected)",
      [](TOptions& o, TText opt, TText v) {
          if (v == "," || v == ";" || v == "\t") {

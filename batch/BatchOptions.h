@@ -31,6 +31,7 @@ struct TBatchOptions {
     bool progress = false;               // progress lines on standard error
     std::optional<int> threads;          // the worker pool's threads (default: every core)
     std::optional<std::string> session;  // a session file whose state the options override
+    std::optional<std::string> html;     // the report file export writes
     std::optional<std::string> target;   // a class value's code (digits) or label (as typed)
     int minCount = 5;
     TFindingsSort sort = TFindingsSort::Score;

@@ -1,5 +1,6 @@
 #include "session/ReportHtml.h"
 
+#include <algorithm>
 #include <sstream>
 #include <vector>
 
@@ -120,20 +121,22 @@ std::string sessionReportHtml(TTavSession& session, const TReportRequest& reques
     // The Frequency table of the active rule, before a ranking moves to the first.
     // The active rule by its number in creation order, which a ranking does not change.
     const TMnozica* active = session.sets().SetLists[slRules].item(session.activeRuleNumber());
-    const int activeRule = active != nullptr ? active->SetNumber - 1 : 0;
+    const int activeSet = active != nullptr ? active->SetNumber : 0;
+    const int activeRule = std::max(activeSet - 1, 0);
     const std::string frequency = resultTableHtml(session.frequencyTable(), 1 << 30);
     if (session.scoresComputedUnder().empty() || session.scoresOutdated() ||
         session.scoresPartial()) {
         session.computeEntropyGains();
     }
     const std::string rules = resultTableHtml(session.rulesTable(), kReportedRules);
-    session.moveToRuleNumbered(activeRule + 1);
+    session.moveToRuleNumbered(activeSet);
 
     const int target = reportTarget(session, request);
     const TFindings findings = session.computeFindings(target, request.minCount);
     const TFindingsProvenance origin = session.findingsProvenance();
 
-    std::string header = "<pre>";
+    // Inline as well: the PDF writer's rich text does not read the style sheet.
+    std::string header = "<pre style=\"white-space:pre-wrap\">";
     std::istringstream lines(reproducibilityHeader(findings, origin));
     for (std::string line; std::getline(lines, line);)
         header += xmlText(line.rfind("# ", 0) == 0 ? line.substr(2) : line) + "\n";

@@ -1,6 +1,7 @@
 // The session's session-file commands: what a session file keeps of the state, and the state
 // made again from one.
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/DataFileOrigin.h"
@@ -51,7 +52,7 @@ TSessionFile TTavSession::sessionFile() const {
     }
     // The row of the active rule changes with a ranking; its number in creation order does not.
     if (const TMnozica* rule = m_sets->SetLists[slRules].item(activeRuleNumber()))
-        kept.activeRule = rule->SetNumber - 1;
+        kept.activeRule = std::max(rule->SetNumber - 1, 0);  // "Complete set" has no number
     if (m_findingsComputedUnder) {
         kept.findingsTarget = m_findingsComputedUnder->target;
         kept.findingsMinCount = m_findingsComputedUnder->minCount;
@@ -80,8 +81,9 @@ void TTavSession::openSession(const TSessionFile& kept, const std::string& dataF
         updateCompare(kept.compare1.text, kept.compare2.text);
         showAllRows();
         hideClassValues(kept.hiddenClassValues);
-        // The rule's number is its creation order from 0; its set counts from 1.
-        moveToRuleNumbered(kept.activeRule + 1);
+        // The rule's number is its creation order from 0; its set counts from 1, but for the
+        // "Complete set" (0), which has no creation number.
+        moveToRuleNumbered(kept.activeRule == 0 ? 0 : kept.activeRule + 1);
     });
 }
 

@@ -245,4 +245,10 @@ TEST_F(SessionFileTest, ActiveRuleIsKeptByItsNumberAfterARanking) {
     ASSERT_TRUE(session->moveToRuleNumbered(5));
     EXPECT_EQ(session->wholeRuleName(session->activeRuleNumber()), name);
     EXPECT_EQ(session->sessionFile().activeRule, 4);
+
+    // The "Complete set" in row 0 is rule 0 too.
+    ASSERT_TRUE(session->moveToRuleNumbered(0));
+    EXPECT_EQ(session->sessionFile().activeRule, 0);
+    session->openSession(session->sessionFile(), dataPath);
+    EXPECT_EQ(session->wholeRuleName(session->activeRuleNumber()), session->wholeRuleName(0));
 }

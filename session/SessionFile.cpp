@@ -241,6 +241,11 @@ std::string sessionDataProblemText(const TSessionSource& source, TSessionDataSta
     return "";
 }
 
+bool isSessionFilePath(const std::string& path) {
+    const std::string end = kSessionFileExtension;
+    return path.size() > end.size() && path.compare(path.size() - end.size(), end.size(), end) == 0;
+}
+
 std::string sessionPathBeside(const std::string& dataFile) {
     return fs::path(dataFile).replace_extension(kSessionFileExtension).string();
 }

@@ -13,6 +13,9 @@
 // The file extension of session files, with its dot.
 inline constexpr const char* kSessionFileExtension = ".tavs";
 
+// Whether `path` is named as a session file (ends with kSessionFileExtension).
+bool isSessionFilePath(const std::string& path);
+
 // One filter drop-down as kept: the text in its edit field and the expressions applied before.
 struct TSessionFilter {
     std::string text;

@@ -94,7 +94,8 @@ constexpr int kDefaultRankedPairs = 200;
 // the class, which exploreSession deselects.
 TBatchOptions rankingEveryFieldByDefault(const TBatchOptions& given) {
     TBatchOptions options = given;
-    options.select = options.select.value_or("all");
+    // A session keeps its own selection.
+    if (!options.session) options.select = options.select.value_or("all");
     return options;
 }
 
@@ -127,7 +128,12 @@ int runRank(const TBatchOptions& given, const TBatchOutput& io) {
 int runFrequency(const TBatchOptions& options, const TBatchOutput& io) {
     return exploreSession(
         // Rows of the Simple rules table are in creation order, so row R is rule R.
-        options, io, [&](TTavSession& session) { session.moveToRule(ruleRow(session, options)); },
+        options, io,
+        [&](TTavSession& session) {
+            // Without --rule a session keeps its active rule.
+            if (options.session && !options.rule && !options.ruleName) return;
+            session.moveToRule(ruleRow(session, options));
+        },
         [&](TTavSession& session) { printFrequency(session, io); });
 }
 
@@ -169,8 +175,8 @@ int runEvaluate(const TBatchOptions& options, const TBatchOutput&) {
 // The options of every command that explores a session with the window's settings and filters;
 // the usage shows them as "[opts]".
 const std::vector<std::string_view> kSessionOptions = {
-    "--mprior",   "--m",      "--signif", "--context",  "--compare1",
-    "--compare2", "--select", "--hide",   "--progress", "--threads"};
+    "--mprior", "--m",    "--signif",   "--context", "--compare1", "--compare2",
+    "--select", "--hide", "--progress", "--threads", "--session"};
 
 std::vector<std::string_view> withSessionOptions(std::vector<std::string_view> own) {
     own.insert(own.end(), kSessionOptions.begin(), kSessionOptions.end());
@@ -213,9 +219,15 @@ const std::vector<TBatchCommand> kCommands = {
      "FILE",
      "the findings of one class value (every field selected by default)",
      {"--class", "--target", "--min-count", "--sort", "--format", "--sentences", "--conditions",
-      "--top", "--mprior", "--m", "--signif", "--context", "--select", "--threads"},
+      "--top", "--mprior", "--m", "--signif", "--context", "--select", "--threads", "--session"},
      {"--class", "--target"},
      runFindings},
+    {"export",
+     "FILE",
+     "an HTML report: tables, findings with their plot, threshold sweep",
+     withSessionOptions({"--class", "--target", "--min-count", "--html"}),
+     {"--class", "--html"},
+     runExport},
     {"evaluate",
      "CSVFILE",
      "the evaluation run, rewriting CSVFILE",
@@ -357,9 +369,19 @@ int runBatch(const std::vector<std::string>& args, const TBatchOutput& io) {
         return kExitUsage;
     }
     try {
+        const std::vector<std::string> rest(args.begin() + 1, args.end());
+        // A session names the data file and keeps the class and the findings' target: with
+        // it, the file and those options may be left out (given, they override it).
+        const bool fromSession = takesEveryOf(*command, {"--session"}) &&
+                                 std::find(rest.begin(), rest.end(), "--session") != rest.end();
+        std::vector<std::string_view> required = command->required;
+        if (fromSession) {
+            std::erase_if(required, [](std::string_view name) {
+                return name == "--class" || name == "--target";
+            });
+        }
         const TBatchOptions options =
-            parseBatchOptions(std::vector<std::string>(args.begin() + 1, args.end()),
-                              command->options, command->required, fileCount(*command));
+            parseBatchOptions(rest, command->options, required, fileCount(*command), fromSession);
         if (options.threads) TWorkerPool::shared().setThreadCount(*options.threads);
         return command->run(options, io);
     } catch (const EBatchUsage& usage) {

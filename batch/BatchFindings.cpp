@@ -1,5 +1,6 @@
 #include "batch/BatchFindings.h"
 
+#include <optional>
 #include <sstream>
 
 #include "batch/BatchCommands.h"
@@ -7,6 +8,7 @@
 #include "batch/BatchText.h"
 #include "core/TextUtils.h"
 #include "core/Win1250.h"
+#include "session/ReportHtml.h"
 #include "session/uTavSession.h"
 #include "stats/PairFindingsText.h"
 
@@ -52,7 +54,18 @@ void printPairFindings(TTavSession& session, const TBatchOptions& options, int t
 
 int runFindings(const TBatchOptions& given, const TBatchOutput& io) {
     TBatchOptions options = given;
-    options.select = options.select.value_or("all");
+    std::optional<TSessionFile> kept;
+    if (options.session) {
+        // The session keeps its own selection, and the target, minimum and conditions of its
+        // findings.
+        kept = readSessionFile(*options.session);
+        if (!options.given.count("--min-count")) options.minCount = kept->findingsMinCount;
+        if (!options.given.count("--conditions")) options.conditions = kept->findingsConditions;
+        if (!options.target && !kept->findingsTarget)
+            throw EBatchUsage{"--target: the session keeps no findings target; give one"};
+    } else {
+        options.select = options.select.value_or("all");
+    }
     // Pairs have one order, by the size of their change.
     if (options.conditions == 2 && options.given.count("--sort") > 0)
         throw EBatchUsage{"--sort: pairs (--conditions 2) are listed by the size of their change"};
@@ -60,7 +73,9 @@ int runFindings(const TBatchOptions& given, const TBatchOutput& io) {
     return exploreSession(
         options, io,
         [&](TTavSession& session) {
-            target = targetOf(*session.CurrentData(), session.classField(), *options.target);
+            target = options.target
+                         ? targetOf(*session.CurrentData(), session.classField(), *options.target)
+                         : *kept->findingsTarget;
         },
         [&](TTavSession& session) {
             if (options.conditions == 2) {
@@ -80,5 +95,30 @@ int runFindings(const TBatchOptions& given, const TBatchOutput& io) {
             io.out << exportFindings(findings, session.findingsProvenance(), options.format)
                    << '\n';
             io.printLine(multiplicityLine(findings));
+        });
+}
+
+int runExport(const TBatchOptions& given, const TBatchOutput& io) {
+    TBatchOptions options = given;
+    TReportRequest request;
+    request.minCount = options.minCount;
+    std::optional<int> keptTarget;
+    if (options.session) {
+        const TSessionFile kept = readSessionFile(*options.session);
+        keptTarget = kept.findingsTarget;
+        if (!options.given.count("--min-count")) request.minCount = kept.findingsMinCount;
+    } else {
+        options.select = options.select.value_or("all");
+    }
+    return exploreSession(
+        options, io,
+        [&](TTavSession& session) {
+            request.target = options.target ? targetOf(*session.CurrentData(), session.classField(),
+                                                       *options.target)
+                                            : keptTarget;
+        },
+        [&](TTavSession& session) {
+            writeSessionReport(session, *options.html, request);
+            io.out << *options.html << '\n';  // a path stays the system's bytes
         });
 }

@@ -3,6 +3,7 @@
 #include "batch/BatchCommands.h"
 #include "batch/BatchText.h"
 #include "import/Importer.h"
+#include "session/SessionFile.h"
 
 namespace {
 
@@ -46,6 +47,9 @@ int runImport(const TBatchOptions& options, const TBatchOutput& io) {
     applyImportChoices(plan, choices);
     const TImportSummary summary =
         writeImport(plan, options.files[1], progressLines(options, io, "writing"));
+    // The class chosen comes back when the data file is loaded again.
+    writeImportSessionFile(options.files[1],
+                           plan.classColumn >= 0 ? importFieldIndex(plan, plan.classColumn) : 0);
     printColumns(plan, io);
     if (plan.classColumn >= 0) {
         io.printLine("Class field: " + std::to_string(importFieldIndex(plan, plan.classColumn)) +

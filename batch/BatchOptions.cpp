@@ -214,6 +214,14 @@ const std::vector<TBatchOption> kOptions = {
      [](TOptions& o, TText opt, TText v) {
          o.threads = static_cast<int>(wholeNumber(opt, v, 1, 1024));
      }},
+    {"--session", "FILE", "start from a saved session; FILE may then be left out",
+     [](TOptions& o, TText, TText v) { o.session = v; }},
+    {"--html",
+     "FILE",
+     "the HTML report to write",
+     [](TOptions& o, TText, TText v) { o.html = v; },
+     {},
+     "the report file"},
     {"--delimiter", ",|;|tab", "the delimiter of IN (default: detected)",
      [](TOptions& o, TText opt, TText v) {
          if (v == "," || v == ";" || v == "\t") {
@@ -313,7 +321,8 @@ const TBatchOption* findBatchOption(std::string_view name) {
 
 TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
                                 const std::vector<std::string_view>& taken,
-                                const std::vector<std::string_view>& required, int fileCount) {
+                                const std::vector<std::string_view>& required, int fileCount,
+                                bool filesOptional) {
     TBatchOptions options;
     for (size_t k = 0; k < args.size(); ++k) {
         const std::string& arg = args[k];
@@ -348,7 +357,8 @@ TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
                               std::string(findBatchOption(name)->whenMissing) + " is missing"};
         }
     }
-    if (static_cast<int>(options.files.size()) < fileCount)
+    const bool noneAllowed = filesOptional && options.files.empty();
+    if (static_cast<int>(options.files.size()) < fileCount && !noneAllowed)
         throw EBatchUsage{fileCount == 1 ? "no file given"
                                          : "the input and the output file are needed"};
     return options;

@@ -28,9 +28,11 @@ struct TBatchOptions {
     std::optional<int> rule;
     std::optional<std::string> ruleName;  // --rule given as a rule's name (as typed)
     bool rank = false;
-    bool progress = false;              // progress lines on standard error
-    std::optional<int> threads;         // the worker pool's threads (default: every core)
-    std::optional<std::string> target;  // a class value's code (digits) or label (as typed)
+    bool progress = false;               // progress lines on standard error
+    std::optional<int> threads;          // the worker pool's threads (default: every core)
+    std::optional<std::string> session;  // a session file whose state the options override
+    std::optional<std::string> html;     // the report file export writes
+    std::optional<std::string> target;   // a class value's code (digits) or label (as typed)
     int minCount = 5;
     TFindingsSort sort = TFindingsSort::Score;
     TFindingsFormat format = TFindingsFormat::Tsv;
@@ -74,11 +76,12 @@ const TBatchOption* findBatchOption(std::string_view name);
 // `required` and `fileCount` files. Options may come before or after the files. Throws
 // EBatchUsage for an unknown option, one repeated that is not repeatable, a missing value, a value
 // the option refuses (a number that is not a plain decimal number, a code outside 0..127, ...), a
-// missing required option, or a file too few or too many.
+// missing required option, or a file too few or too many. With `filesOptional` no file at all
+// is accepted too.
 TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
                                 const std::vector<std::string_view>& taken,
                                 const std::vector<std::string_view>& required = {},
-                                int fileCount = 1);
+                                int fileCount = 1, bool filesOptional = false);
 
 // The field indexes of a --select value (Windows-1250): "all", "none" or a list of items, each a
 // field's number, a range of numbers ("3-7", both ends included) or a field's name compared

@@ -15,9 +15,13 @@ namespace {
 
 // Loads the file into the session and applies the options. Returns an exit status, or -1 when
 // the command may go on.
-int prepareSession(TTavSession& session, const TBatchOptions& options) {
+int prepareSession(TTavSession& session, const TBatchOptions& options, const TBatchOutput& io) {
     try {
-        session.loadDataFile(options.files.at(0));
+        if (options.session) {
+            openSavedSession(session, options, io);
+        } else {
+            session.loadDataFile(options.files.at(0));
+        }
     } catch (const ENotADataFile& plain) {
         throw ETavError(std::string(plain.what()) +
                         " tav-batch import converts a CSV, TSV or ARFF file into a data file.");
@@ -35,8 +39,11 @@ int prepareSession(TTavSession& session, const TBatchOptions& options) {
                           " is outside 0.." + std::to_string(data.FieldCount() - 1)};
     }
     ruleRow(session, options);  // refused before anything is computed
-    if (options.select)
+    if (options.select) {
+        // In place of the session's selection, not beside it.
+        if (options.session) session.selectAllFields(false);
         session.selectFields(selectedFields(argumentTo1250("--select", *options.select), data));
+    }
     if (classField) session.setClassFieldDeselected(*classField);
     if (options.context) {
         session.updateContext(argumentTo1250("--context", *options.context));
@@ -53,6 +60,20 @@ int prepareSession(TTavSession& session, const TBatchOptions& options) {
 
 }  // namespace
 
+void openSavedSession(TTavSession& session, const TBatchOptions& options, const TBatchOutput& io) {
+    const TSessionFile kept = readSessionFile(*options.session);
+    const std::string dataFile = options.files.empty() ? kept.source.path : options.files[0];
+    if (options.files.empty()) {
+        // A script cannot be asked; it goes on with the file as it is, and says so.
+        const TSessionDataState state = sessionDataState(kept.source);
+        if (state == TSessionDataState::Changed)
+            io.printError("Warning: " + sessionDataProblemText(kept.source, state));
+    }
+    session.openSession(kept, dataFile);
+    // The options given override what the session keeps.
+    applySettings(session, options, false);
+}
+
 int ruleRow(const TTavSession& session, const TBatchOptions& options) {
     const TMnozicaList& rules = session.sets().SetLists[slRules];
     if (options.ruleName) return ruleRowNamed(rules, argumentTo1250("--rule", *options.ruleName));
@@ -63,8 +84,8 @@ int ruleRow(const TTavSession& session, const TBatchOptions& options) {
     return options.rule.value_or(0);
 }
 
-void applySettings(TTavSession& session, const TBatchOptions& options) {
-    resetStatSettings();
+void applySettings(TTavSession& session, const TBatchOptions& options, bool fromDefaults) {
+    if (fromDefaults) resetStatSettings();
     const struct {
         const char* option;
         std::optional<double> value;
@@ -106,7 +127,7 @@ int exploreSession(const TBatchOptions& options, const TBatchOutput& io,
     session.runAsOneCommand([&] {
         // Settings before the load, so that the sets get m.
         applySettings(session, options);
-        status = prepareSession(session, options);
+        status = prepareSession(session, options, io);
         if (status < 0 && act) act(session);
     });
     if (status >= 0) return status;

@@ -193,7 +193,9 @@ void TTavSession::loadDataFile(const std::string& fileName) {
         m_scoresComputedUnder.reset();  // the new sets have no scores yet
         m_findingsComputedUnder.reset();
         m_rulesScored = m_rulesToScore = 0;
-        if (m_classField < 0 || m_classField >= m_data->FieldCount()) m_classField = 0;
+        // The class is a field of the table it was chosen in: a number carried over to
+        // another table would name an unrelated field. A session file brings its own.
+        m_classField = 0;
 
         if (m_writesSummaryReport) {
             const TSummaryOutcome summary = writeSummaryBeside(*m_data, fileName);

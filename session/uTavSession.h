@@ -9,6 +9,7 @@
 #include "core/uTavObj.h"
 #include "expr/FilterForm.h"
 #include "session/ComputedUnder.h"
+#include "session/SessionFile.h"
 #include "stats/PairFindings.h"
 #include "stats/uTavFindingsText.h"
 #include "stats/uTavFreq.h"
@@ -296,6 +297,25 @@ class TTavSession {
     // Makes the simple rule whose set has creation number `setNumber` the active one (false when
     // there is none). Recomputes.
     bool moveToRuleNumbered(int setNumber);
+
+    // --- Session files (bodies in uTavSessionKeep.cpp) -------------------------------------
+
+    // What a session file keeps of the state now: the data file and its SHA-256 (and origin,
+    // for an imported one), the class, the selection, the filter texts with their histories,
+    // the hidden class values, the settings, the active rule and the choices of the findings
+    // last computed. Without a table only the settings and the texts are filled.
+    TSessionFile sessionFile() const;
+    // Loads `dataFile` (the session's own, or another the user picked) and applies what `kept`
+    // holds: the settings, the class, the selection, the filters with their histories, the
+    // hidden class values and the active rule. A load that fails throws as loadDataFile does
+    // and changes nothing; a class or selected field the table does not have throws ETavError
+    // with the table loaded at its defaults. Recomputes.
+    void openSession(const TSessionFile& kept, const std::string& dataFile);
+    // Loads a data file and, when a session file named like it lies beside it (the one an
+    // import writes), opens that session on it; returns whether it did. A session file there
+    // that cannot be read is a message and the table loads with its defaults. Throws as
+    // loadDataFile does. Recomputes.
+    bool loadDataFileWithItsSession(const std::string& fileName);
 
   private:
     // Runs one command: the compare-mode warning is shown at most once, and the Frequency table

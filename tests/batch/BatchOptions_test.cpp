@@ -114,7 +114,8 @@ TEST(BatchOptions, MSettingsOutsideTheirRangeAreUsageErrorsInEveryCommand) {
             }
         }
     }
-    EXPECT_EQ(commands, 14);  // fields, rules, rank, freq, report, findings, evaluate: both each
+    // fields, rules, rank, freq, report, findings, export, evaluate: both each
+    EXPECT_EQ(commands, 16);
 }
 
 TEST(BatchOptions, CommandsOwnValuesAreChecked) {

@@ -127,6 +127,9 @@ void TfrmTavMain::createMenus() {
     file->setObjectName(QStringLiteral("FileMenu"));
     addCommand(file, "Loaddatabase1", "&Load data file", &TfrmTavMain::Loaddatabase1Click);
     addCommand(file, "Importdatafile1", "&Import data file...", &TfrmTavMain::Importdatafile1Click);
+    addCommand(file, "OpenSession1", "&Open session...", &TfrmTavMain::OpenSession1Click);
+    addCommand(file, "SaveSession1", "&Save session...", &TfrmTavMain::SaveSession1Click);
+    addCommand(file, "ExportReport1", "&Export report...", &TfrmTavMain::ExportReport1Click);
     file->addSeparator();
     m_exitSeparator = file->addSeparator();
     addCommand(file, "ExitItem", "E&xit", &TfrmTavMain::ExitItemClick);
@@ -356,7 +359,8 @@ void TfrmTavMain::createResultsArea() {
 
     // Popup menus and the double click of the grids.
     for (auto [g, menu] :
-         {std::pair{DBgrdFields, mnPopFields}, std::pair{DBgrdFrequency, mnPopFreq}}) {
+         {std::pair{DBgrdFields, mnPopFields}, std::pair{DBgrdFrequency, mnPopFreq},
+          std::pair{DBgrdSimpleRules, mnPopRules}}) {
         g->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(g, &QWidget::customContextMenuRequested, this,
                 [this, g, menu](const QPoint& position) { gridContextMenu(g, menu, position); });
@@ -417,6 +421,18 @@ void TfrmTavMain::createPopupMenus() {
     mnPopFields->addSeparator();
     QAction* sweep = addCommand(mnPopFields, "ThresholdSweep1", "&Threshold sweep...",
                                 &TfrmTavMain::ThresholdSweep1Click);
+    mnPopFields->addSeparator();
+    addCommand(mnPopFields, "ExportFieldsCsv1", "Export as &CSV...",
+               &TfrmTavMain::ExportFieldsCsv1Click);
+    addCommand(mnPopFields, "ExportFieldsTsv1", "Export as &TSV...",
+               &TfrmTavMain::ExportFieldsTsv1Click);
+
+    mnPopRules = new QMenu(this);
+    mnPopRules->setObjectName(QStringLiteral("mnPopRules"));
+    addCommand(mnPopRules, "ExportRulesCsv1", "Export as &CSV...",
+               &TfrmTavMain::ExportRulesCsv1Click);
+    addCommand(mnPopRules, "ExportRulesTsv1", "Export as &TSV...",
+               &TfrmTavMain::ExportRulesTsv1Click);
     // Only a field with thresholds (INT, REAL, CURRENCY) other than the class can be swept.
     connect(mnPopFields, &QMenu::aboutToShow, this, [this, sweep] {
         const TBaza* data = m_session->CurrentData();

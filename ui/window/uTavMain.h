@@ -94,6 +94,19 @@ class TfrmTavMain : public QMainWindow {
     void Loaddatabase1Click();
     // "&Import data file...": a plain CSV, TSV or ARFF file, converted beside it and loaded.
     void Importdatafile1Click();
+    // Session files and the report (uTavMainSession.cpp).
+    void SaveSession1Click();
+    void OpenSession1Click();
+    void ExportReport1Click();
+    // Opens a session file: a data file that changed or is gone is asked about first.
+    void openSessionBody(const std::string& path);
+    // Handlers of the Fields and Simple rules grids' export commands.
+    void ExportFieldsCsv1Click();
+    void ExportFieldsTsv1Click();
+    void ExportRulesCsv1Click();
+    void ExportRulesTsv1Click();
+    // Writes the Fields (or with `rules` the Simple rules) table to the file the user picks.
+    void exportGrid(bool rules, bool csv);
     void ExitItemClick();
     // An entry of the recent files in "File": loads it, or takes it off when it is gone.
     void recentFileClick(const std::string& path);
@@ -212,6 +225,7 @@ class TfrmTavMain : public QMainWindow {
     TTavGrid* DBgrdSimpleRules = nullptr;
     TTavGrid* DBgrdFrequency = nullptr;
     QMenu* mnPopFields = nullptr;
+    QMenu* mnPopRules = nullptr;
     QMenu* mnPopFreq = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     // Beside the progress bar while the entropy-gain run goes on; Escape does the same.

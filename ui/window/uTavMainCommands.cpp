@@ -105,6 +105,8 @@ void TfrmTavMain::importBody(const std::string& path) {
         TWaitCursor wait;
         writeImport(plan, target, progress);
     }
+    // Beside the data file, so that the class chosen comes back when it is loaded again.
+    writeImportSessionFile(target, importFieldIndex(plan, classColumn));
     // The load and the class are one command: the Frequency table is computed once.
     m_session->runAsOneCommand([&] {
         loadBody(target);
@@ -125,7 +127,7 @@ void TfrmTavMain::loadBody(const std::string& path) {
         TWaitCursor wait;
         // The session swaps the new table in only when the whole load succeeded; a failure
         // leaves the table, its record sets and the grids as they were.
-        m_session->loadDataFile(path);
+        m_session->loadDataFileWithItsSession(path);
     } catch (const ENotADataFile&) {
         if (m_charts.setData) m_charts.setData(m_session->CurrentData());
         // A plain table: the user may import it instead; the loaded table stays either way.

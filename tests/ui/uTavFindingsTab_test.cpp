@@ -11,12 +11,14 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <cerrno>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include <QTest>
 #include "stats/ConditionText.h"
+#include "stats/PairFindingsText.h"
 #include "stats/uTavFindingsText.h"
 #include "tests/support/InjectedFault.h"
 #include "tests/ui/MainWindowFixture.h"
@@ -123,6 +125,33 @@ TEST_F(FindingsTabTest, DoubleClickMakesTheFindingTheActiveRule) {
     const int row = window->session().activeRuleNumber();
     EXPECT_EQ(window->session().sets().SetLists[slRules].item(row)->SetName, top.name);
     EXPECT_EQ(window->DBgrdSimpleRules->currentIndex().row(), row);
+}
+
+TEST_F(FindingsTabTest, TwoConditionsListPairsAndADoubleClickMakesOneTheCondition) {
+    tab->cmbBxConditions->setCurrentIndex(1);
+    EXPECT_TRUE(tab->grdPairs->isVisibleTo(tab));
+    EXPECT_FALSE(tab->grdFindings->isVisibleTo(tab));
+    EXPECT_FALSE(tab->cmbBxSort->isEnabled());
+    QAbstractItemModelTester tester(tab->grdPairs->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
+    const TPairFindings& pairs = tab->pairFindings();
+    ASSERT_FALSE(pairs.top.empty());
+    EXPECT_EQ(tab->grdPairs->model()->rowCount(), static_cast<int>(pairs.top.size()));
+    EXPECT_EQ(tab->grdPairs->model()->index(0, 1).data().toString().toStdString(),
+              pairs.top.front().condition);
+    EXPECT_EQ(tab->lblMultiplicity->text().toStdString(), pairMultiplicityLine(pairs));
+    // The largest changes first.
+    for (size_t i = 1; i < pairs.top.size(); ++i)
+        EXPECT_GE(std::fabs(pairs.top[i - 1].score), std::fabs(pairs.top[i].score));
+
+    emit tab->grdPairs->doubleClicked(tab->grdPairs->model()->index(0, 0));
+    EXPECT_EQ(window->session().activePairCondition(), pairs.top.front().condition);
+    EXPECT_EQ(window->PageControl2->tabText(0).toStdString(),
+              "Frequency under " + pairs.top.front().condition);
+    // Back to single rules: the findings grid again, sorted as chosen.
+    tab->cmbBxConditions->setCurrentIndex(0);
+    EXPECT_TRUE(tab->grdFindings->isVisibleTo(tab));
+    EXPECT_TRUE(tab->cmbBxSort->isEnabled());
 }
 
 TEST_F(FindingsTabTest, ExportWritesCsvOrTsvAndCopyPutsTheSentences) {

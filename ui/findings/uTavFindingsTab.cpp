@@ -14,11 +14,13 @@
 #include "core/FileReplace.h"
 #include "core/uTavObj.h"
 #include "session/uTavSession.h"
+#include "stats/PairFindingsText.h"
 #include "stats/uTavFindingsText.h"
 #include "stats/uTavFreq.h"
 #include "ui/dialogs/TavUiOps.h"
 #include "ui/findings/FindingsIntervalDelegate.h"
 #include "ui/findings/FindingsModel.h"
+#include "ui/findings/PairFindingsModel.h"
 #include "ui/findings/uThresholdSweep.h"
 #include "ui/text/QtText.h"
 
@@ -55,6 +57,13 @@ TTavFindingsTab::TTavFindingsTab(TTavSession& session, TTavUiOps& ui, CommandRun
     cmbBxSort->addItems(
         {QStringLiteral("Score"), QStringLiteral("P(higher)"), QStringLiteral("Difference")});
     label("&Sort by:", cmbBxSort);
+    cmbBxConditions = new QComboBox(this);
+    cmbBxConditions->setObjectName(QStringLiteral("cmbBxConditions"));
+    cmbBxConditions->addItems({QStringLiteral("1"), QStringLiteral("2")});
+    cmbBxConditions->setToolTip(
+        QStringLiteral("1: simple rules; 2: pairs of two conditions on two fields, each against "
+                       "the better of its two parts"));
+    label("&Conditions:", cmbBxConditions);
     bar->addStretch(1);
     btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
@@ -88,9 +97,31 @@ TTavFindingsTab::TTavFindingsTab(TTavSession& session, TTavUiOps& ui, CommandRun
     grdFindings->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(grdFindings, 1);
 
+    m_pairModel = new TPairFindingsModel(this);
+    grdPairs = new QTableView(this);
+    grdPairs->setObjectName(QStringLiteral("grdPairs"));
+    grdPairs->setModel(m_pairModel);
+    grdPairs->setItemDelegateForColumn(TPairFindingsModel::kInterval,
+                                       new TFindingsIntervalDelegate(grdPairs));
+    grdPairs->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdPairs->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdPairs->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdPairs->verticalHeader()->setVisible(false);
+    grdPairs->horizontalHeader()->setStretchLastSection(true);
+    grdPairs->hide();
+    layout->addWidget(grdPairs, 1);
+
     connect(cmbBxTarget, &QComboBox::currentIndexChanged, this, &TTavFindingsTab::optionsChanged);
     connect(spnMinCount, &QSpinBox::valueChanged, this, &TTavFindingsTab::optionsChanged);
     connect(cmbBxSort, &QComboBox::currentIndexChanged, this, &TTavFindingsTab::optionsChanged);
+    connect(cmbBxConditions, &QComboBox::currentIndexChanged, this, [this] {
+        // Pairs have one order, by the size of their change.
+        cmbBxSort->setEnabled(!showsPairs());
+        grdFindings->setVisible(!showsPairs());
+        grdPairs->setVisible(showsPairs());
+        optionsChanged();
+    });
+    connect(grdPairs, &QAbstractItemView::doubleClicked, this, &TTavFindingsTab::grdPairsDblClick);
     connect(grdFindings, &QAbstractItemView::doubleClicked, this,
             &TTavFindingsTab::grdFindingsDblClick);
     grdFindings->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -106,6 +137,14 @@ TTavFindingsTab::~TTavFindingsTab() = default;
 
 const TFindings& TTavFindingsTab::findings() const {
     return m_model->findings();
+}
+
+const TPairFindings& TTavFindingsTab::pairFindings() const {
+    return m_pairModel->findings();
+}
+
+bool TTavFindingsTab::showsPairs() const {
+    return cmbBxConditions->currentIndex() == 1;
 }
 
 int TTavFindingsTab::currentTarget() const {
@@ -158,6 +197,11 @@ void TTavFindingsTab::recomputeIfChanged() {
         return;
     }
     const int minCount = spnMinCount->value();
+    if (showsPairs()) {
+        if (m_pairsUnder != m_session.computedUnderNow(target, minCount))
+            computePairs(target, minCount);
+        return;
+    }
     const int sort = cmbBxSort->currentIndex();
     if (m_session.findingsComputedUnder() == m_session.computedUnderNow(target, minCount) &&
         sort == m_shownSort)
@@ -194,6 +238,38 @@ void TTavFindingsTab::compute(int target, int minCount, int sort) {
     grdFindings->resizeColumnsToContents();
 }
 
+void TTavFindingsTab::computePairs(int target, int minCount) {
+    m_computing = true;
+    m_cancelRequested = false;
+    btnCancel->setEnabled(true);
+    // The old rows go while the new target computes, so that they are not read as its pairs.
+    m_pairModel->setFindings({});
+    lblMultiplicity->setText(QStringLiteral("Counting the pairs..."));
+    m_pairsUnder.reset();
+    m_runCommand([&] {
+        try {
+            const TPairFindings pairs = m_session.computePairFindings(
+                target, minCount, TPairFindingsOptions{}.top, [this] { return m_cancelRequested; });
+            m_pairModel->setFindings(pairs);
+            lblMultiplicity->setText(qtText(pairMultiplicityLine(pairs)));
+            if (!pairs.cancelled) m_pairsUnder = m_session.computedUnderNow(target, minCount);
+        } catch (const ETavError& error) {
+            lblMultiplicity->setText(qtText(error.what()));
+        }
+    });
+    btnCancel->setEnabled(false);
+    m_computing = false;
+    grdPairs->resizeColumnsToContents();
+}
+
+void TTavFindingsTab::grdPairsDblClick(const QModelIndex& index) {
+    const TPairFinding* pair = m_pairModel->pairAt(index.row());
+    if (pair == nullptr) return;
+    const int a = pair->setNumberA;
+    const int b = pair->setNumberB;
+    m_runCommand([this, a, b] { m_session.makePairActive(a, b); });
+}
+
 void TTavFindingsTab::grdFindingsDblClick(const QModelIndex& index) {
     const TFinding* finding = m_model->findingAt(index.row());
     if (finding == nullptr) return;
@@ -203,7 +279,7 @@ void TTavFindingsTab::grdFindingsDblClick(const QModelIndex& index) {
 
 void TTavFindingsTab::btnExportClick() {
     m_runCommand([this] {
-        if (findings().className.empty()) {
+        if (showsPairs() ? pairFindings().targetText.empty() : findings().className.empty()) {
             m_ui.showMessage("There are no findings to export: load a data file first.");
             return;
         }
@@ -212,8 +288,11 @@ void TTavFindingsTab::btnExportClick() {
         if (!path) return;
         const bool tab = path->size() >= 4 && (path->compare(path->size() - 4, 4, ".tsv") == 0 ||
                                                path->compare(path->size() - 4, 4, ".txt") == 0);
-        const std::string bytes = exportFindings(findings(), m_session.findingsProvenance(),
-                                                 tab ? TFindingsFormat::Tsv : TFindingsFormat::Csv);
+        const TFindingsFormat format = tab ? TFindingsFormat::Tsv : TFindingsFormat::Csv;
+        const std::string bytes =
+            showsPairs()
+                ? exportPairFindings(pairFindings(), m_session.findingsProvenance(), format)
+                : exportFindings(findings(), m_session.findingsProvenance(), format);
         try {
             replaceFileWhole(*path, bytes);
         } catch (const EInOutError& error) {
@@ -225,11 +304,13 @@ void TTavFindingsTab::btnExportClick() {
 
 void TTavFindingsTab::btnCopyClick() {
     m_runCommand([this] {
-        if (findings().className.empty()) {
+        if (showsPairs() ? pairFindings().targetText.empty() : findings().className.empty()) {
             m_ui.showMessage("There are no findings to copy: load a data file first.");
             return;
         }
-        m_ui.setClipboardText(findingsText(findings(), m_session.findingsProvenance()));
+        m_ui.setClipboardText(showsPairs()
+                                  ? pairFindingsText(pairFindings(), m_session.findingsProvenance())
+                                  : findingsText(findings(), m_session.findingsProvenance()));
     });
 }
 

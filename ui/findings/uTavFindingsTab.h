@@ -2,9 +2,12 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "session/ComputedUnder.h"
+#include "stats/PairFindings.h"
 #include "stats/uTavFindings.h"
 
 class QComboBox;
@@ -14,6 +17,7 @@ class QSpinBox;
 class QTableView;
 class TBaza;
 class TFindingsModel;
+class TPairFindingsModel;
 class TTavSession;
 class TTavUiOps;
 class TfrmThresholdSweep;
@@ -23,7 +27,10 @@ class TfrmThresholdSweep;
 // row and the multiplicity line. It recomputes through the session when what the findings depend
 // on changes (the table, class, target, context, settings or field selection) and it is shown;
 // a double click makes a finding the active simple rule. "Export..." writes CSV or TSV and "Copy
-// as text" puts the sentences under their reproducibility header on the clipboard.
+// as text" puts the sentences under their reproducibility header on the clipboard. With
+// "Conditions: 2" the grid lists the pairs of two conditions instead (the 200 largest changes),
+// each against the better of its two parts; a double click makes a pair the Frequency table's
+// condition.
 class TTavFindingsTab : public QWidget {
     Q_OBJECT
   public:
@@ -38,6 +45,9 @@ class TTavFindingsTab : public QWidget {
     // depend on changed.
     void sessionChanged();
     const TFindings& findings() const;
+    const TPairFindings& pairFindings() const;
+    // Whether the tab shows pairs of two conditions.
+    bool showsPairs() const;
     // The popup's "Threshold sweep...": opens the sweep window for the field of row `row`'s rule
     // when it is an INT, REAL or CURRENCY field (false otherwise).
     bool showThresholdSweep(int row);
@@ -50,6 +60,8 @@ class TTavFindingsTab : public QWidget {
     QComboBox* cmbBxTarget = nullptr;
     QSpinBox* spnMinCount = nullptr;
     QComboBox* cmbBxSort = nullptr;
+    QComboBox* cmbBxConditions = nullptr;  // "1" or "2"
+    QTableView* grdPairs = nullptr;
     QPushButton* btnExport = nullptr;
     QPushButton* btnCopy = nullptr;
     QPushButton* btnCancel = nullptr;
@@ -67,6 +79,8 @@ class TTavFindingsTab : public QWidget {
     // force now, or sorted otherwise.
     void recomputeIfChanged();
     void compute(int target, int minCount, int sort);
+    void computePairs(int target, int minCount);
+    void grdPairsDblClick(const QModelIndex& index);
     void optionsChanged();
     void grdFindingsDblClick(const QModelIndex& index);
     void btnExportClick();
@@ -79,6 +93,9 @@ class TTavFindingsTab : public QWidget {
     TTavUiOps& m_ui;
     CommandRunner m_runCommand;
     TFindingsModel* m_model = nullptr;
+    TPairFindingsModel* m_pairModel = nullptr;
+    // What the pairs shown were computed under, or none.
+    std::optional<TComputedUnder> m_pairsUnder;
     // The order of the findings shown (an index of the sort drop-down).
     int m_shownSort = -1;
     bool m_cancelRequested = false;

@@ -87,11 +87,17 @@ void TfrmTavMain::syncWidgets() {
     lblUsingCompare->setText(qtText(m_session->usingCompareText()));
     // Rows hidden from before (another class, an earlier file) should not go unnoticed.
     const int hidden = m_session->hiddenClassRows();
+    // A pair made the condition from the Findings tab is named, so that its numbers are not read
+    // as those of the active simple rule.
+    const std::string pair = m_session->activePairCondition();
+    const QString caption = pair.empty() ? QStringLiteral("Frequency")
+                                         : QStringLiteral("Frequency under ") + qtText(pair);
     PageControl2->setTabText(
-        0, hidden == 0 ? QStringLiteral("Frequency")
-                       : QStringLiteral("Frequency \u2014 %1 %2 hidden")
-                             .arg(hidden)
-                             .arg(hidden == 1 ? QStringLiteral("row") : QStringLiteral("rows")));
+        0, hidden == 0
+               ? caption
+               : caption + QStringLiteral(" \u2014 %1 %2 hidden")
+                               .arg(hidden)
+                               .arg(hidden == 1 ? QStringLiteral("row") : QStringLiteral("rows")));
     for (TTavGrid* grid : {DBgrdFields, DBgrdSimpleRules, DBgrdFrequency})
         grid->followTable();
 }

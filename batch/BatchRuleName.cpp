@@ -5,21 +5,10 @@
 #include <vector>
 
 #include "batch/BatchOptions.h"
+#include "core/TextUtils.h"
 #include "stats/uTavResultTables.h"
 
 namespace {
-
-// Runs of blanks as one, none at the ends: an interval's name holds two blanks after its ":",
-// which the grid does not let one count.
-std::string tidyBlanks(const std::string& text) {
-    std::string tidy;
-    for (char c : text) {
-        if (c == ' ' && (tidy.empty() || tidy.back() == ' ')) continue;
-        tidy += c;
-    }
-    if (!tidy.empty() && tidy.back() == ' ') tidy.pop_back();
-    return tidy;
-}
 
 // A rule's name without its leading "(n) ", or the name when it has none.
 std::string withoutFieldNumber(const std::string& name) {
@@ -45,12 +34,13 @@ std::vector<int> rowsWhere(const TMnozicaList& rules,
 }  // namespace
 
 int ruleRowNamed(const TMnozicaList& rules, const std::string& name) {
-    const std::string wanted = tidyBlanks(name);
+    // An interval's name holds two blanks after its ":", which the grid does not let one count.
+    const std::string wanted = collapseBlanks(name);
     std::vector<int> rows = rowsWhere(
-        rules, [&](const std::string& ruleName) { return tidyBlanks(ruleName) == wanted; });
+        rules, [&](const std::string& ruleName) { return collapseBlanks(ruleName) == wanted; });
     if (rows.empty()) {
         rows = rowsWhere(rules, [&](const std::string& ruleName) {
-            return withoutFieldNumber(tidyBlanks(ruleName)) == wanted;
+            return withoutFieldNumber(collapseBlanks(ruleName)) == wanted;
         });
     }
     if (rows.size() == 1) return rows.front();

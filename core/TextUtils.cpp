@@ -134,6 +134,31 @@ std::string padLeft(const std::string& text, int width) {
     return std::string(width - text.size(), ' ') + text;
 }
 
+std::string collapseBlanks(const std::string& text) {
+    std::string tidy;
+    for (char c : text) {
+        if (c == ' ' && (tidy.empty() || tidy.back() == ' ')) continue;
+        tidy += c;
+    }
+    if (!tidy.empty() && tidy.back() == ' ') tidy.pop_back();
+    return tidy;
+}
+
+std::string shellWord(const std::string& arg) {
+    bool plain = !arg.empty();
+    for (unsigned char c : arg) {
+        const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') ||
+                          std::string("_./:=,+-@%").find(static_cast<char>(c)) != std::string::npos;
+        plain = plain && safe;
+    }
+    if (plain) return arg;
+    std::string quoted = "'";
+    for (char c : arg)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
 namespace {
 
 // `x` in fixed point with "." and no grouping, rounded half away from zero as users expect

@@ -53,6 +53,13 @@ std::string realToText(int width, int decimals, double x);
 // `text` padded on the left with blanks to `width` (never cut).
 std::string padLeft(const std::string& text, int width);
 
+// `text` with every run of blanks as one blank and none at either end.
+std::string collapseBlanks(const std::string& text);
+
+// `arg` as one word of a POSIX shell: as it is when it holds only characters the shell takes
+// literally, else in single quotes.
+std::string shellWord(const std::string& arg);
+
 // The comma-text form of a list: texts joined by ","; a text holding a blank, a control
 // character, a comma or a double quote is quoted with its quotes doubled. A list of one empty
 // text gives two double quotes.

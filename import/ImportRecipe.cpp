@@ -1,5 +1,6 @@
 #include "import/ImportRecipe.h"
 
+#include "core/TextUtils.h"
 #include "import/ImportInference.h"
 
 TImportRecipe importRecipe(const TImportPlan& plan) {
@@ -68,19 +69,4 @@ std::string importCommandLine(const TImportRecipe& recipe, const std::string& in
     for (const std::string& arg : importRecipeArguments(recipe))
         line += " " + arg;
     return line;
-}
-
-std::string shellWord(const std::string& arg) {
-    bool plain = !arg.empty();
-    for (unsigned char c : arg) {
-        const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                          (c >= '0' && c <= '9') ||
-                          std::string("_./:=,+-@%").find(static_cast<char>(c)) != std::string::npos;
-        plain = plain && safe;
-    }
-    if (plain) return arg;
-    std::string quoted = "'";
-    for (char c : arg)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
 }

@@ -28,7 +28,3 @@ std::vector<std::string> importRecipeArguments(const TImportRecipe& recipe);
 // The tav-batch import command line that writes `outPath` from `inPath` by the recipe.
 std::string importCommandLine(const TImportRecipe& recipe, const std::string& inPath,
                               const std::string& outPath);
-
-// `arg` as one word of a POSIX shell: as it is when it holds only characters the shell takes
-// literally, else in single quotes.
-std::string shellWord(const std::string& arg);

@@ -4,19 +4,9 @@
 #include <system_error>
 
 #include "core/FieldTypes.h"
+#include "core/TextUtils.h"
 
 namespace {
-
-// Blanks collapsed to one and trimmed at both ends: the loader's interval labels start with one.
-std::string tidyBlanks(const std::string& text) {
-    std::string tidy;
-    for (char c : text) {
-        if (c == ' ' && (tidy.empty() || tidy.back() == ' ')) continue;
-        tidy += c;
-    }
-    if (!tidy.empty() && tidy.back() == ' ') tidy.pop_back();
-    return tidy;
-}
 
 bool inTable(const TBaza& data, int field) {
     return field >= 0 && field < data.FieldCount();
@@ -37,7 +27,9 @@ std::string labelled(const TBaza& data, const TItemPravila& item) {
 }  // namespace
 
 std::string valueLabel(const TBaza& data, int field, int code) {
-    const std::string label = inTable(data, field) ? tidyBlanks(data.valueName(field, code)) : "";
+    // The loader's interval labels start with a blank.
+    const std::string label =
+        inTable(data, field) ? collapseBlanks(data.valueName(field, code)) : "";
     return label.empty() ? std::to_string(code) : label;
 }
 

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <system_error>
 
+#include "core/TextUtils.h"
 #include "core/Win1250.h"
 
 namespace {
@@ -20,26 +21,6 @@ std::string shortest(double value) {
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return result.ec == std::errc() ? std::string(buffer, result.ptr) : "nan";
-}
-
-std::string shellQuoted(const std::string& arg) {
-    bool plain = !arg.empty();
-    for (unsigned char c : arg) {
-        const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                          (c >= '0' && c <= '9') ||
-                          std::string("_./:=,+-@%").find(static_cast<char>(c)) != std::string::npos;
-        plain = plain && safe;
-    }
-    if (plain) return arg;
-    std::string quoted = "'";
-    for (char c : arg) {
-        if (c == '\'') {
-            quoted += "'\\''";
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "'";
 }
 
 std::string csvField(const std::string& text) {
@@ -208,7 +189,7 @@ std::string findingsCommandLine(const TFindings& findings, const TFindingsProven
     }
     std::string line;
     for (const std::string& arg : args)
-        line += (line.empty() ? "" : " ") + shellQuoted(arg);
+        line += (line.empty() ? "" : " ") + shellWord(arg);
     return line;
 }
 
@@ -228,8 +209,8 @@ std::string reproducibilityHeader(const TFindings& findings, const TFindingsProv
         line("Original SHA-256: " + (origin.originalSha256.empty()
                                          ? std::string("(the file could not be read)")
                                          : origin.originalSha256));
-        line("Import: tav-batch import " + shellQuoted(origin.originalTable) + " " +
-             shellQuoted(origin.dataFile) +
+        line("Import: tav-batch import " + shellWord(origin.originalTable) + " " +
+             shellWord(origin.dataFile) +
              (origin.importArguments.empty() ? "" : " " + origin.importArguments));
     }
     line("Settings: m(prior) = " + shortest(findings.mPrior) + ", m = " + shortest(findings.m) +

@@ -168,3 +168,12 @@ TEST(TextUtils, CommaTextRoundTripsAnyList) {
         EXPECT_EQ(items, list) << joinCommaText(list);
     }
 }
+
+TEST(TextUtils, CollapseBlanksAndShellWords) {
+    EXPECT_EQ(collapseBlanks("  (3) AGE:  25 -  35 "), "(3) AGE: 25 - 35");
+    EXPECT_EQ(collapseBlanks("   "), "");
+    EXPECT_EQ(shellWord("data/loans.csv"), "data/loans.csv");
+    EXPECT_EQ(shellWord("my table.csv"), "'my table.csv'");
+    EXPECT_EQ(shellWord("it's"), "'it'\\''s'");
+    EXPECT_EQ(shellWord(""), "''");
+}

@@ -9,6 +9,7 @@
 #include "core/DataFileOrigin.h"
 #include "core/Errors.h"
 #include "core/Sha256.h"
+#include "core/TextUtils.h"
 #include "import/ImportRecipe.h"
 #include "import/Importer.h"
 #include "tests/import/ImportTestUtil.h"

@@ -247,7 +247,8 @@ bool isSessionFilePath(const std::string& path) {
 }
 
 std::string sessionPathBeside(const std::string& dataFile) {
-    return fs::path(dataFile).replace_extension(kSessionFileExtension).string();
+    const fs::path data(dataFile);
+    return (data.parent_path() / (data.stem().string() + "-tav" + kSessionFileExtension)).string();
 }
 
 void writeImportSessionFile(const std::string& dataFile, int classField) {

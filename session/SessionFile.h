@@ -84,7 +84,7 @@ TSessionDataState sessionDataState(const TSessionSource& source);
 // The sentence the front ends show for a data file that changed or is gone, naming it.
 std::string sessionDataProblemText(const TSessionSource& source, TSessionDataState state);
 
-// The session file that an import writes beside its data file: "DIR/NAME.tavs" for
+// The session file that an import writes beside its data file: "DIR/NAME-tav.tavs" for
 // "DIR/NAME.CSV".
 std::string sessionPathBeside(const std::string& dataFile);
 

@@ -223,7 +223,7 @@ TEST_F(SessionFileTest, SessionFileBesideTheDataFileIsOpenedWithIt) {
     kept.classField = 1;
     kept.selectedFields = {0, 2};
     writeSessionFile(sessionPathBeside(dataPath), kept);
-    EXPECT_EQ(sessionPathBeside(dataPath), dir.file("data.tavs"));
+    EXPECT_EQ(sessionPathBeside(dataPath), dir.file("data-tav.tavs"));
 
     TTavSession session(hooks);
     session.setWritesSummaryReport(false);
@@ -231,7 +231,7 @@ TEST_F(SessionFileTest, SessionFileBesideTheDataFileIsOpenedWithIt) {
     EXPECT_EQ(session.classField(), 1);
 
     // A damaged one is a message; the table loads with its defaults.
-    dir.write("data.tavs", "{ damaged");
+    dir.write("data-tav.tavs", "{ damaged");
     EXPECT_FALSE(session.loadDataFileWithItsSession(dataPath));
     EXPECT_EQ(session.classField(), 0);
     ASSERT_EQ(messages.size(), 1u);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one fuzz target for a given time: scripts/fuzz.sh TARGET SECONDS [libFuzzer options...]
-# TARGET is one of data_file, expression, filterx, xml_table, eval_run, import, workbook, xls,
-# readstat. New inputs collect in
+# TARGET is one of data_file, expression, readable_filter, filterx, xml_table, eval_run, import,
+# workbook, xls, readstat. New inputs collect in
 # build-fuzz/fuzz/work_TARGET/new, crashing inputs in build-fuzz/fuzz/work_TARGET/artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/.."

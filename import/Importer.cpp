@@ -167,6 +167,23 @@ std::unique_ptr<TProfilePass> profileSource(const TImportPlan& plan, TImportEnco
     return pass;
 }
 
+// The plan's columns from the header and the profiles of a pass, each with its inferred type;
+// a column the source marks as dates (a workbook's or a statistics file's) is one.
+void addInferredColumns(TImportPlan& plan, TProfilePass& pass, const TImportOptions& options) {
+    const TSourceHeader& header = pass.header;
+    const std::vector<std::string> names = importFieldNames(header.names);
+    for (size_t i = 0; i < names.size(); ++i) {
+        TImportColumn column;
+        column.sourceName = header.names[i];
+        column.name = names[i];
+        column.declaredValues = header.declaredValues[i];
+        column.date = i < header.dates.size() && header.dates[i];
+        plan.profiles.push_back(pass.profilers[i].finish());
+        inferColumn(column, plan.profiles.back(), options);
+        plan.columns.push_back(std::move(column));
+    }
+}
+
 // The plan of a workbook or a statistics file: read whole to decide its format by content and to
 // resolve the sheet, then profiled as a CSV file is.
 TImportPlan inferCellTable(TImportPlan plan, TImportFormat detected, const TImportOptions& options,
@@ -195,18 +212,7 @@ TImportPlan inferCellTable(TImportPlan plan, TImportFormat detected, const TImpo
     if (plan.recordsRead == 0) {
         throw EConvertError("The file \"" + shownName + "\" has no records below its header");
     }
-    const TSourceHeader& header = pass->header;
-    const std::vector<std::string> names = importFieldNames(header.names);
-    for (size_t i = 0; i < names.size(); ++i) {
-        TImportColumn column;
-        column.sourceName = header.names[i];
-        column.name = names[i];
-        column.declaredValues = header.declaredValues[i];
-        column.date = i < header.dates.size() && header.dates[i];
-        plan.profiles.push_back(pass->profilers[i].finish());
-        inferColumn(column, plan.profiles.back(), options);
-        plan.columns.push_back(std::move(column));
-    }
+    addInferredColumns(plan, *pass, options);
     addWarnings(plan, pass->decoder);
     return plan;
 }
@@ -272,17 +278,7 @@ TImportPlan inferSource(TImportPlan plan, const TImportOptions& options,
         throw EConvertError("The file \"" + shownName + "\" has no records below its header");
     }
     plan.warnings = std::move(pass->warnings);
-    const TSourceHeader& header = pass->header;
-    const std::vector<std::string> names = importFieldNames(header.names);
-    for (size_t i = 0; i < names.size(); ++i) {
-        TImportColumn column;
-        column.sourceName = header.names[i];
-        column.name = names[i];
-        column.declaredValues = header.declaredValues[i];
-        plan.profiles.push_back(pass->profilers[i].finish());
-        inferColumn(column, plan.profiles.back(), options);
-        plan.columns.push_back(std::move(column));
-    }
+    addInferredColumns(plan, *pass, options);
     addWarnings(plan, pass->decoder);
     return plan;
 }

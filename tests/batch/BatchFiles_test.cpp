@@ -9,24 +9,10 @@
 #include <unistd.h>
 
 #include "batch/BatchCommands.h"
+#include "tests/batch/BatchRun.h"
 #include "tests/support/TempDir.h"
 
 namespace {
-
-struct TRun {
-    int status = 0;
-    std::string out;
-    std::string err;
-};
-
-TRun run(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    TRun result;
-    result.status = runBatch(args, TBatchOutput{out, err});
-    result.out = out.str();
-    result.err = err.str();
-    return result;
-}
 
 // The arguments of `command` with `file` as its (first) file and whatever options it requires.
 std::vector<std::string> argumentsOf(const TBatchCommand& command, const std::string& file,

@@ -7,24 +7,10 @@
 
 #include "batch/BatchCommands.h"
 #include "support/FormatWriters.h"
+#include "tests/batch/BatchRun.h"
 #include "tests/support/TempDir.h"
 
 namespace {
-
-struct TRun {
-    int status = 0;
-    std::string out;
-    std::string err;
-};
-
-TRun run(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    TRun result;
-    result.status = runBatch(args, TBatchOutput{out, err});
-    result.out = out.str();
-    result.err = err.str();
-    return result;
-}
 
 // The import of `in` with `options`, then the rank of `className`: the rank's output.
 std::string importAndRank(const TempDir& dir, const std::string& in, const std::string& className,

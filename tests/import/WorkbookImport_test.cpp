@@ -30,11 +30,11 @@ std::vector<std::string> namesOf(const TImportPlan& plan) {
     return names;
 }
 
-std::vector<std::string> specsOf(const TImportPlan& plan) {
-    std::vector<std::string> specs;
+std::vector<std::string> typesOf(const TImportPlan& plan) {
+    std::vector<std::string> types;
     for (const TImportColumn& column : plan.columns)
-        specs.push_back(importTypeSpec(column));
-    return specs;
+        types.push_back(importTypeSpec(column));
+    return types;
 }
 
 }  // namespace
@@ -167,7 +167,7 @@ TEST(OdsImport, ReadsTextsNumbersBooleansDatesAndRepeatedCells) {
     EXPECT_EQ(records[2][1], "");
     EXPECT_EQ(records[3], (std::vector<std::string>{"Twin", "7", "", "", "refused"}));
     EXPECT_EQ(records[4], records[3]);
-    EXPECT_EQ(specsOf(plan)[3], "DATE");  // the twins have no day: missing, not a text
+    EXPECT_EQ(typesOf(plan)[3], "DATE");  // the twins have no day: missing, not a text
     const TImportPlan second = planOf(path, "Second");
     EXPECT_EQ(recordsOf(second)[0][0], "checked <a> & done");
 }

@@ -3,10 +3,12 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QItemSelectionModel>
+#include <QStyle>
 #include <QTimer>
 #include <QToolTip>
 #include <algorithm>
 
+#include "ui/grids/GridSortProxy.h"
 #include "ui/grids/TxTableModel.h"
 
 namespace {
@@ -46,7 +48,10 @@ TTavGrid::TTavGrid(QWidget* parent) : QTableView(parent) {
 
 void TTavGrid::setGridModel(TxTableModel* model) {
     m_model = model;
-    setModel(model);
+    // The proxy hears of a reset before the grid does, so that the grid follows the table's row
+    // through the proxy's new order.
+    m_proxy = installSortProxy(this, model);
+    setSortingEnabled(false);
     connect(model, &TxTableModel::currentRowChanged, this, &TTavGrid::onModelRowChanged);
     connect(model, &QAbstractItemModel::modelReset, this, &TTavGrid::followTable);
     connect(model, &QAbstractItemModel::modelReset, this, &TTavGrid::fitColumns);
@@ -56,6 +61,26 @@ void TTavGrid::setGridModel(TxTableModel* model) {
     m_userSized.assign(model->columnCount(), false);
     fitColumns();
     followTable();
+}
+
+void TTavGrid::setSortable(bool sortable) {
+    setSortingEnabled(sortable);
+    if (!sortable) showTableOrder();
+}
+
+void TTavGrid::showTableOrder() {
+    clearSort(this);
+    if (m_proxy != nullptr) m_proxy->sort(-1);
+}
+
+int TTavGrid::tableRow(int viewRow) const {
+    if (m_proxy == nullptr || viewRow < 0 || viewRow >= m_proxy->rowCount()) return -1;
+    return m_proxy->mapToSource(m_proxy->index(viewRow, 0)).row();
+}
+
+int TTavGrid::viewRow(int tableRow) const {
+    if (m_proxy == nullptr || tableRow < 0 || tableRow >= m_model->rowCount()) return -1;
+    return m_proxy->mapFromSource(m_model->index(tableRow, 0)).row();
 }
 
 void TTavGrid::fitColumns() {
@@ -136,7 +161,7 @@ void TTavGrid::onSectionResized(int column, int, int) {
 
 QString TTavGrid::wholeTextIfCut(const QModelIndex& index) const {
     if (m_model == nullptr || !index.isValid()) return {};
-    const QString shown = m_model->displayText(index.row(), index.column());
+    const QString shown = m_model->displayText(tableRow(index.row()), index.column());
     QString whole = index.data(Qt::ToolTipRole).toString();
     if (whole.isEmpty()) whole = shown;
     const bool cut = whole != shown || fontMetrics().horizontalAdvance(shown) + kCellMargin >
@@ -167,14 +192,15 @@ void TTavGrid::followTable() {
     onModelRowChanged(m_model->source().currentRow());
 }
 
-void TTavGrid::onModelRowChanged(int row) {
+void TTavGrid::onModelRowChanged(int tableRow) {
     m_following = true;
-    if (row < 0 || row >= m_model->rowCount()) {
+    const int row = viewRow(tableRow);
+    if (row < 0) {
         selectionModel()->clear();
     } else if (currentIndex().row() != row || !selectionModel()->isRowSelected(row, {})) {
         const int column = std::max(currentIndex().column(), 0);
         selectionModel()->setCurrentIndex(
-            m_model->index(row, column),
+            model()->index(row, column),
             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
     m_following = false;
@@ -182,6 +208,7 @@ void TTavGrid::onModelRowChanged(int row) {
 
 void TTavGrid::onViewRowChanged(const QModelIndex& current, const QModelIndex&) {
     if (m_following || !current.isValid()) return;
-    if (current.row() == m_model->source().currentRow()) return;
-    emit rowMoveRequested(current.row());
+    const int row = tableRow(current.row());
+    if (row < 0 || row == m_model->source().currentRow()) return;
+    emit rowMoveRequested(row);
 }

@@ -321,6 +321,8 @@ void TfrmTavMain::createResultsArea() {
         grid("DBgrdSimpleRules", m_session->rulesTable(), rulesGridColumns(), &m_rulesModel);
     DBgrdFields->setElasticColumn(FieldsColumns::kName);
     DBgrdSimpleRules->setElasticColumn(RuleColumns::kName);
+    DBgrdFields->setSortable(true);
+    DBgrdSimpleRules->setSortable(true);
     DBgrdSimpleRules->setItemDelegate(new TTavScoreDelegate(
         [this] { return m_session->scoresOutdated() || m_session->scoresPartial(); },
         DBgrdSimpleRules));

@@ -223,11 +223,16 @@ void TfrmTavMain::tlbtnAClick() {
         const std::unique_ptr<QPushButton, void (*)(QPushButton*)> hide(
             btnCancelRun, [](QPushButton* button) { button->setVisible(false); });
         withRuleWalk([this] { m_session->computeEntropyGains(); });
+        // The ranking is an order of its own: a column sorted before would hide it.
+        DBgrdSimpleRules->showTableOrder();
     });
 }
 
 void TfrmTavMain::tlbtnBClick() {
-    runCommand([this] { withRuleWalk([this] { m_session->restoreOriginalOrder(); }); });
+    runCommand([this] {
+        withRuleWalk([this] { m_session->restoreOriginalOrder(); });
+        DBgrdSimpleRules->showTableOrder();
+    });
 }
 
 void TfrmTavMain::Simplerules1Click() {

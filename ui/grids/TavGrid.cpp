@@ -93,7 +93,11 @@ void TTavGrid::fitColumns() {
         // The design width and the title are the least; the texts widen it up to the limit.
         const int least = std::max(m_model->column(c).widthChars * digit,
                                    headerMetrics.horizontalAdvance(title) + 6);
-        const int width = std::max(least, std::min(widestText(c), kMaxFitChars * digit));
+        // A column that may show an icon before its text gets room for it.
+        const int icon = c == m_model->markIconColumn()
+                             ? style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this) + 4
+                             : 0;
+        const int width = std::max(least, std::min(widestText(c), kMaxFitChars * digit)) + icon;
         setColumnWidth(c, width + kCellMargin);
         if (c == m_elastic) m_elasticFitted = width + kCellMargin;
     }

@@ -358,6 +358,7 @@ void TfrmTavMain::createResultsArea() {
     PageControl2->setVisible(false);
 
     wholeNameTooltips();
+    markClassField();
 
     // Popup menus and the double click of the grids.
     for (auto [g, menu] :
@@ -380,6 +381,16 @@ void TfrmTavMain::createResultsArea() {
     for (int c = 0; c < m_fieldsModel->columnCount(); ++c)
         fieldsWidth += DBgrdFields->columnWidth(c);
     results->setSizes({std::max(433, fieldsWidth), 544});
+}
+
+void TfrmTavMain::markClassField() {
+    m_fieldsModel->setMarkedRows(
+        [this](int row) {
+            const TxValue number = m_session->fieldsTable().valueAt(row, FieldsColumns::kNo);
+            return m_session->CurrentData() != nullptr && !number.isNull() &&
+                   number.toInteger() == m_session->classField();
+        },
+        FieldsColumns::kName, classFieldIcon());
 }
 
 void TfrmTavMain::wholeNameTooltips() {

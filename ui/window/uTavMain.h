@@ -180,6 +180,8 @@ class TfrmTavMain : public QMainWindow {
     void createPopupMenus();
     // The tooltips of the Name cells of the Simple rules and Frequency grids: the whole name.
     void wholeNameTooltips();
+    // The class field's row of the Fields grid in bold with a mark.
+    void markClassField();
     QAction* addCommand(QMenu* menu, const char* objectName, const char* caption,
                         void (TfrmTavMain::*handler)());
 

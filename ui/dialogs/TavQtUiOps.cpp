@@ -11,8 +11,15 @@
 #include "ui/dialogs/uSheetDialog.h"
 #include "ui/text/QtText.h"
 
+namespace {
+
+// The title of the program's message boxes: its name as the user knows it.
+const char* const kMessageTitle = "Tav Explorer";
+
+}  // namespace
+
 void TTavQtUiOps::showMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), qtText(text),
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageTitle), qtText(text),
                     QMessageBox::Ok, m_parent);
     box.exec();
 }
@@ -52,8 +59,8 @@ void TTavQtUiOps::setClipboardText(const std::string& text) {
 }
 
 bool TTavQtUiOps::confirm(const std::string& question) {
-    return QMessageBox::question(m_parent, QApplication::applicationDisplayName(),
-                                 qtText(question)) == QMessageBox::Yes;
+    return QMessageBox::question(m_parent, QString::fromLatin1(kMessageTitle), qtText(question)) ==
+           QMessageBox::Yes;
 }
 
 bool TTavQtUiOps::chooseSheet(const TImportPlan& plan, TSheetChoice& choice) {

@@ -4,9 +4,11 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -288,7 +290,8 @@ void TTavFindingsTab::btnExportClick() {
             return;
         }
         const std::optional<std::string> path =
-            m_ui.saveFile("CSV files (*.csv);;Tab-separated files (*.tsv *.txt)", "findings.csv");
+            m_ui.saveFile("CSV files (*.csv);;Tab-separated files (*.tsv *.txt)",
+                          nameBeside(m_session.DataFileName(), "findings.csv"));
         if (!path) return;
         const bool tab = path->size() >= 4 && (path->compare(path->size() - 4, 4, ".tsv") == 0 ||
                                                path->compare(path->size() - 4, 4, ".txt") == 0);
@@ -315,6 +318,8 @@ void TTavFindingsTab::btnCopyClick() {
         m_ui.setClipboardText(showsPairs()
                                   ? pairFindingsText(pairFindings(), m_session.findingsProvenance())
                                   : findingsText(findings(), m_session.findingsProvenance()));
+        if (auto* main = qobject_cast<QMainWindow*>(window()))
+            main->statusBar()->showMessage(QStringLiteral("Copied the findings."), 5000);
     });
 }
 

@@ -24,7 +24,8 @@ constexpr int kLongestMeasured = 64;
 
 TTavGrid::TTavGrid(QWidget* parent) : QTableView(parent) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    // Rows copied together are selected together; the current row is the table's.
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setAlternatingRowColors(false);
     setShowGrid(true);

@@ -11,13 +11,6 @@
 #include "ui/dialogs/uSheetDialog.h"
 #include "ui/text/QtText.h"
 
-namespace {
-
-// The title of the program's message boxes: its name as the user knows it.
-const char* const kMessageTitle = "Tav Explorer";
-
-}  // namespace
-
 void TTavQtUiOps::showMessage(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageTitle), qtText(text),
                     QMessageBox::Ok, m_parent);

@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include "stats/uTavResultTables.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/dialogs/TavQtUiOps.h"
+#include "ui/findings/FindingsModel.h"
 #include "ui/findings/uTavFindingsTab.h"
 #include "ui/grids/GridFindBar.h"
 
@@ -170,6 +172,33 @@ TEST_F(ConventionsTest, TheFindBarGoesToNamesThatHoldTheTextAndSaysWhenNoneDoes)
     EXPECT_EQ(
         cell(window->DBgrdFields, window->DBgrdFields->currentIndex().row(), FieldsColumns::kName),
         "INCOME");
+    EXPECT_TRUE(ui.errors.empty());
+}
+
+TEST_F(ConventionsTest, FindAndCopyWorkOnTheFindingsGridToo) {
+    load(sample);
+    trigger("selectAll1");
+    auto* tab = window->findChild<TTavFindingsTab*>();
+    window->PageControl2->setCurrentWidget(tab);
+    QTableView* findings = tab->grdFindings;
+    ASSERT_GT(findings->model()->rowCount(), 2);
+    // Sorted by the rule's text, descending: the last rule in that order is shown first.
+    findings->sortByColumn(TFindingsModel::kRule, Qt::DescendingOrder);
+    findings->setFocus();
+    trigger("Find1");
+    ASSERT_EQ(window->pnlFind->grid(), findings);
+    QTest::keyClicks(window->pnlFind->edtFind, "income");
+    const int row = findings->currentIndex().row();
+    ASSERT_GE(row, 0);
+    const QString rule = findings->model()->index(row, TFindingsModel::kRule).data().toString();
+    EXPECT_TRUE(rule.contains("INCOME", Qt::CaseInsensitive)) << rule.toStdString();
+
+    findings->setFocus();
+    trigger("CopyRows1");
+    const QStringList copied = lines(ui.clipboard);
+    ASSERT_EQ(copied.size(), 2);
+    EXPECT_TRUE(copied[0].startsWith("No.\tRule\t"));
+    EXPECT_EQ(copied[1].split('\t')[TFindingsModel::kRule], rule);
     EXPECT_TRUE(ui.errors.empty());
 }
 

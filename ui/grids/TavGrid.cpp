@@ -51,7 +51,9 @@ void TTavGrid::setGridModel(TxTableModel* model) {
     m_model = model;
     // The proxy hears of a reset before the grid does, so that the grid follows the table's row
     // through the proxy's new order.
+    TGridSortProxy* previous = m_proxy;
     m_proxy = installSortProxy(this, model);
+    delete previous;
     setSortingEnabled(false);
     connect(model, &TxTableModel::currentRowChanged, this, &TTavGrid::onModelRowChanged);
     connect(model, &QAbstractItemModel::modelReset, this, &TTavGrid::followTable);

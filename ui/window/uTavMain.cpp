@@ -103,11 +103,12 @@ TfrmTavMain::TfrmTavMain(TTavUiOps& ui, TReportFile& report, QWidget* parent)
     // The grid the user last worked in is the one copy and find act on.
     const std::array<QTableView*, 5> grids = {DBgrdFields, DBgrdSimpleRules, DBgrdFrequency,
                                               m_findingsTab->grdFindings, m_findingsTab->grdPairs};
-    connect(qApp, &QApplication::focusChanged, this, [this, grids](QWidget*, QWidget* now) {
-        for (QTableView* grid : grids) {
-            if (now == grid) m_activeGrid = grid;
-        }
-    });
+    m_focusWatch =
+        connect(qApp, &QApplication::focusChanged, this, [this, grids](QWidget*, QWidget* now) {
+            for (QTableView* grid : grids) {
+                if (now == grid) m_activeGrid = grid;
+            }
+        });
 
     lblUsingCompare->setText(QString());
     setWindowState(Qt::WindowMaximized);
@@ -116,6 +117,8 @@ TfrmTavMain::TfrmTavMain(TTavUiOps& ui, TReportFile& report, QWidget* parent)
 }
 
 TfrmTavMain::~TfrmTavMain() {
+    // The widgets going away below move the focus; the window no longer hears of it.
+    disconnect(m_focusWatch);
     // The grids' models go before the session that owns their tables.
     for (TTavGrid* grid : {DBgrdFields, DBgrdSimpleRules, DBgrdFrequency})
         grid->setModel(nullptr);

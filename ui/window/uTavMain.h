@@ -221,6 +221,7 @@ class TfrmTavMain : public QMainWindow {
     TTavFindingsTab* m_findingsTab = nullptr;
     // The grid the user last worked in (focus or a row chosen).
     QPointer<QTableView> m_activeGrid;
+    QMetaObject::Connection m_focusWatch;
     bool m_busy = false;
     // Cancel (or Escape) was pressed during the entropy-gain run.
     bool m_cancelRequested = false;

@@ -22,10 +22,12 @@
 #include "core/FileReplace.h"
 #include "core/ReportFile.h"
 #include "session/uTavReports.h"
+#include "stats/uTavResultTables.h"
 #include "ui/charts/PngBytes.h"
 #include "ui/charts/uChartBaza.h"
 #include "ui/charts/uChartM.h"
 #include "ui/dialogs/TavQtUiOps.h"
+#include "ui/grids/TavGrid.h"
 #include "ui/text/TavLocale.h"
 #include "ui/window/TavApplication.h"
 #include "ui/window/uTavMain.h"
@@ -44,8 +46,8 @@ bool saveScreenshot(TfrmTavMain& window, const QString& path) {
 
 // With TAV_SCREENSHOT=path.png the program saves a picture of its main window once the start-up
 // load has been shown, then selects every field, runs "Compute entropy gains for simple rules"
-// and saves a second picture beside it (path-gains.png), and ends: the smoke test's view of the
-// real window.
+// and saves a second picture beside it (path-gains.png), sorts the rules by their Score heading
+// for a third (path-sorted.png), and ends: the smoke test's view of the real window.
 void saveScreenshotsSoon(TfrmTavMain& window, const QString& path) {
     QTimer::singleShot(700, &window, [&window, path] {
         if (!saveScreenshot(window, path)) {
@@ -60,8 +62,19 @@ void saveScreenshotsSoon(TfrmTavMain& window, const QString& path) {
         QString gains = path;
         if (gains.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) gains.chop(4);
         gains += QStringLiteral("-gains.png");
-        QTimer::singleShot(300, &window, [&window, gains] {
-            QCoreApplication::exit(saveScreenshot(window, gains) ? 0 : 3);
+        QTimer::singleShot(300, &window, [&window, gains, path] {
+            if (!saveScreenshot(window, gains)) {
+                QCoreApplication::exit(3);
+                return;
+            }
+            // The ranked rules sorted by a click on the Score heading: lowest first.
+            window.DBgrdSimpleRules->sortByColumn(RuleColumns::kScore, Qt::AscendingOrder);
+            QString sorted = path;
+            if (sorted.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) sorted.chop(4);
+            sorted += QStringLiteral("-sorted.png");
+            QTimer::singleShot(300, &window, [&window, sorted] {
+                QCoreApplication::exit(saveScreenshot(window, sorted) ? 0 : 3);
+            });
         });
     });
 }

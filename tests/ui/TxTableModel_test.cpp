@@ -152,7 +152,7 @@ TEST_F(TableModelTest, GridFollowsTheCursorAndOffersTheUsersMoves) {
 
     // The grid does not move the table itself: it asks, and the window decides.
     QSignalSpy requests(&grid, &TTavGrid::rowMoveRequested);
-    grid.setCurrentIndex(model->index(2, 1));
+    grid.setCurrentIndex(grid.model()->index(2, 1));
     ASSERT_EQ(requests.count(), 1);
     EXPECT_EQ(requests.first().at(0).toInt(), 2);
     EXPECT_EQ(table.currentRow(), 1);

@@ -147,7 +147,7 @@ TEST_F(FindingsTabTest, TwoConditionsListPairsAndADoubleClickMakesOneTheConditio
     emit tab->grdPairs->doubleClicked(tab->grdPairs->model()->index(0, 0));
     EXPECT_EQ(window->session().activePairCondition(), pairs.top.front().condition);
     EXPECT_EQ(window->PageControl2->tabText(0).toStdString(),
-              "Frequency under " + pairs.top.front().condition);
+              "Frequency of LOAN under " + pairs.top.front().condition);
     // Back to single rules: the findings grid again, sorted as chosen.
     tab->cmbBxConditions->setCurrentIndex(0);
     EXPECT_TRUE(tab->grdFindings->isVisibleTo(tab));

@@ -24,13 +24,15 @@ TEST_F(MainWindowTest, SettingsTakeTheLocalesDecimalSeparatorAndSayWhatIsNoNumbe
 TEST_F(MainWindowTest, FrequencyTabCountsTheHiddenRows) {
     load(sample);
     makeClass(kLoanField);
-    EXPECT_EQ(window->PageControl2->tabText(0), "Frequency");
+    EXPECT_EQ(window->PageControl2->tabText(0), "Frequency of LOAN");
     moveGrid(window->DBgrdFrequency, 1);
     trigger("RemoveActiveRowItem");
-    EXPECT_EQ(window->PageControl2->tabText(0), QString::fromUtf8("Frequency \u2014 1 row hidden"));
+    EXPECT_EQ(window->PageControl2->tabText(0),
+              QString::fromUtf8("Frequency of LOAN \u2014 1 row hidden"));
     // The rows stay hidden for a newly loaded file, and the tab says so.
     load(copySample("again.CSV"));
-    EXPECT_EQ(window->PageControl2->tabText(0), QString::fromUtf8("Frequency \u2014 1 row hidden"));
+    EXPECT_EQ(window->PageControl2->tabText(0),
+              QString::fromUtf8("Frequency of LOAN \u2014 1 row hidden"));
     trigger("allRowsItem");
-    EXPECT_EQ(window->PageControl2->tabText(0), "Frequency");
+    EXPECT_EQ(window->PageControl2->tabText(0), "Frequency of LOAN");
 }

@@ -68,8 +68,9 @@ TEST_F(MainWindowTest, StartsEmptyWithItsMenusToolbarAndStatusLine) {
     EXPECT_EQ(menuItems(topMenu(*window, "&File")), file);
     EXPECT_EQ(menuItems(topMenu(*window, "&Settings")),
               (Items{"parameter m for &prior", "parameter &m", "&significance level (%)"}));
+    EXPECT_EQ(menuItems(topMenu(*window, "&Edit")), (Items{"&Copy rows", "&Find..."}));
     EXPECT_EQ(menuItems(topMenu(*window, "Action")),
-              (Items{"Compute entropy gains for simple rules",
+              (Items{"Compute entropy gains for simple rules\tF5",
                      "Original sorting order of simple rules"}));
     EXPECT_EQ(menuItems(topMenu(*window, "&Report")), (Items{"&Simple rules"}));
     EXPECT_EQ(action("Simplerules1")->toolTip(),

@@ -12,7 +12,7 @@
 #include "ui/text/QtText.h"
 
 void TTavQtUiOps::showMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), qtText(text),
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageTitle), qtText(text),
                     QMessageBox::Ok, m_parent);
     box.exec();
 }
@@ -52,8 +52,8 @@ void TTavQtUiOps::setClipboardText(const std::string& text) {
 }
 
 bool TTavQtUiOps::confirm(const std::string& question) {
-    return QMessageBox::question(m_parent, QApplication::applicationDisplayName(),
-                                 qtText(question)) == QMessageBox::Yes;
+    return QMessageBox::question(m_parent, QString::fromLatin1(kMessageTitle), qtText(question)) ==
+           QMessageBox::Yes;
 }
 
 bool TTavQtUiOps::chooseSheet(const TImportPlan& plan, TSheetChoice& choice) {

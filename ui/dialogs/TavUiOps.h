@@ -63,6 +63,13 @@ class TTavUiOps {
     virtual void showError(const std::string& message) { showMessage(message); }
 };
 
+// The title of the program's message boxes: its name as the user knows it.
+inline constexpr const char* kMessageTitle = "Tav Explorer";
+
+// `name` in the folder of `file`, as a save dialog proposes it, so that the dialog opens there;
+// `name` alone when `file` is empty or has no folder.
+std::string nameBeside(const std::string& file, const std::string& name);
+
 // Runs a command body and shows whatever escapes it through the error handler, so that no
 // exception ever leaves a slot.
 void runGuarded(TTavUiOps& ui, const std::function<void()>& body);

@@ -22,6 +22,7 @@
 #include "core/Errors.h"
 #include "import/ImportInference.h"
 #include "import/Importer.h"
+#include "ui/dialogs/TavUiOps.h"
 #include "ui/text/QtText.h"
 
 namespace {
@@ -185,7 +186,7 @@ void TfrmImport::ignoreChanged(int row) {
         // Taken back in, the column is coded as inferred again.
         chooseColumn(m_plan, row, choice);
     } catch (const ETavError& refused) {
-        QMessageBox::information(this, windowTitle(), qtText(refused.what()));
+        QMessageBox::information(this, QString::fromLatin1(kMessageTitle), qtText(refused.what()));
     }
     showColumn(row);
     showPreviewColumn(row);
@@ -278,7 +279,7 @@ void TfrmImport::typeChanged(int row) {
             chooseColumn(m_plan, row, choice);
         }
     } catch (const ETavError& refused) {
-        QMessageBox::information(this, windowTitle(), qtText(refused.what()));
+        QMessageBox::information(this, QString::fromLatin1(kMessageTitle), qtText(refused.what()));
     }
     showColumn(row);
     showClassChoices();

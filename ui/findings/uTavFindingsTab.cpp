@@ -4,9 +4,11 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -22,6 +24,7 @@
 #include "ui/findings/FindingsModel.h"
 #include "ui/findings/PairFindingsModel.h"
 #include "ui/findings/uThresholdSweep.h"
+#include "ui/grids/GridSortProxy.h"
 #include "ui/text/QtText.h"
 
 TTavFindingsTab::TTavFindingsTab(TTavSession& session, TTavUiOps& ui, CommandRunner runCommand,
@@ -87,7 +90,7 @@ TTavFindingsTab::TTavFindingsTab(TTavSession& session, TTavUiOps& ui, CommandRun
     m_model = new TFindingsModel(this);
     grdFindings = new QTableView(this);
     grdFindings->setObjectName(QStringLiteral("grdFindings"));
-    grdFindings->setModel(m_model);
+    installSortProxy(grdFindings, m_model);
     grdFindings->setItemDelegateForColumn(TFindingsModel::kInterval,
                                           new TFindingsIntervalDelegate(grdFindings));
     grdFindings->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -100,7 +103,7 @@ TTavFindingsTab::TTavFindingsTab(TTavSession& session, TTavUiOps& ui, CommandRun
     m_pairModel = new TPairFindingsModel(this);
     grdPairs = new QTableView(this);
     grdPairs->setObjectName(QStringLiteral("grdPairs"));
-    grdPairs->setModel(m_pairModel);
+    installSortProxy(grdPairs, m_pairModel);
     grdPairs->setItemDelegateForColumn(TPairFindingsModel::kInterval,
                                        new TFindingsIntervalDelegate(grdPairs));
     grdPairs->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -114,6 +117,9 @@ TTavFindingsTab::TTavFindingsTab(TTavSession& session, TTavUiOps& ui, CommandRun
     connect(cmbBxTarget, &QComboBox::currentIndexChanged, this, &TTavFindingsTab::optionsChanged);
     connect(spnMinCount, &QSpinBox::valueChanged, this, &TTavFindingsTab::optionsChanged);
     connect(cmbBxSort, &QComboBox::currentIndexChanged, this, &TTavFindingsTab::optionsChanged);
+    // The order chosen in the drop-down shows, not a column sorted before.
+    connect(cmbBxSort, &QComboBox::currentIndexChanged, grdFindings,
+            [this] { clearSort(grdFindings); });
     connect(cmbBxConditions, &QComboBox::currentIndexChanged, this, [this] {
         // Pairs have one order, by the size of their change.
         cmbBxSort->setEnabled(!showsPairs());
@@ -263,7 +269,7 @@ void TTavFindingsTab::computePairs(int target, int minCount) {
 }
 
 void TTavFindingsTab::grdPairsDblClick(const QModelIndex& index) {
-    const TPairFinding* pair = m_pairModel->pairAt(index.row());
+    const TPairFinding* pair = m_pairModel->pairAt(sourceIndex(index).row());
     if (pair == nullptr) return;
     const int a = pair->setNumberA;
     const int b = pair->setNumberB;
@@ -271,7 +277,7 @@ void TTavFindingsTab::grdPairsDblClick(const QModelIndex& index) {
 }
 
 void TTavFindingsTab::grdFindingsDblClick(const QModelIndex& index) {
-    const TFinding* finding = m_model->findingAt(index.row());
+    const TFinding* finding = m_model->findingAt(sourceIndex(index).row());
     if (finding == nullptr) return;
     const int setNumber = finding->setNumber;
     m_runCommand([this, setNumber] { m_session.moveToRuleNumbered(setNumber); });
@@ -284,7 +290,8 @@ void TTavFindingsTab::btnExportClick() {
             return;
         }
         const std::optional<std::string> path =
-            m_ui.saveFile("CSV files (*.csv);;Tab-separated files (*.tsv *.txt)", "findings.csv");
+            m_ui.saveFile("CSV files (*.csv);;Tab-separated files (*.tsv *.txt)",
+                          nameBeside(m_session.DataFileName(), "findings.csv"));
         if (!path) return;
         const bool tab = path->size() >= 4 && (path->compare(path->size() - 4, 4, ".tsv") == 0 ||
                                                path->compare(path->size() - 4, 4, ".txt") == 0);
@@ -311,6 +318,8 @@ void TTavFindingsTab::btnCopyClick() {
         m_ui.setClipboardText(showsPairs()
                                   ? pairFindingsText(pairFindings(), m_session.findingsProvenance())
                                   : findingsText(findings(), m_session.findingsProvenance()));
+        if (auto* main = qobject_cast<QMainWindow*>(window()))
+            main->statusBar()->showMessage(QStringLiteral("Copied the findings."), 5000);
     });
 }
 
@@ -352,7 +361,7 @@ bool TTavFindingsTab::showThresholdSweep(int target, int field) {
 }
 
 void TTavFindingsTab::grdFindingsContextMenu(const QPoint& position) {
-    const QModelIndex index = grdFindings->indexAt(position);
+    const QModelIndex index = sourceIndex(grdFindings->indexAt(position));
     const TFinding* finding = m_model->findingAt(index.row());
     QMenu menu(this);
     QAction* sweep = menu.addAction(QStringLiteral("&Threshold sweep..."));

@@ -3,10 +3,12 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QItemSelectionModel>
+#include <QStyle>
 #include <QTimer>
 #include <QToolTip>
 #include <algorithm>
 
+#include "ui/grids/GridSortProxy.h"
 #include "ui/grids/TxTableModel.h"
 
 namespace {
@@ -22,7 +24,8 @@ constexpr int kLongestMeasured = 64;
 
 TTavGrid::TTavGrid(QWidget* parent) : QTableView(parent) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    // Rows copied together are selected together; the current row is the table's.
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setAlternatingRowColors(false);
     setShowGrid(true);
@@ -46,7 +49,12 @@ TTavGrid::TTavGrid(QWidget* parent) : QTableView(parent) {
 
 void TTavGrid::setGridModel(TxTableModel* model) {
     m_model = model;
-    setModel(model);
+    // The proxy hears of a reset before the grid does, so that the grid follows the table's row
+    // through the proxy's new order.
+    TGridSortProxy* previous = m_proxy;
+    m_proxy = installSortProxy(this, model);
+    delete previous;
+    setSortingEnabled(false);
     connect(model, &TxTableModel::currentRowChanged, this, &TTavGrid::onModelRowChanged);
     connect(model, &QAbstractItemModel::modelReset, this, &TTavGrid::followTable);
     connect(model, &QAbstractItemModel::modelReset, this, &TTavGrid::fitColumns);
@@ -56,6 +64,26 @@ void TTavGrid::setGridModel(TxTableModel* model) {
     m_userSized.assign(model->columnCount(), false);
     fitColumns();
     followTable();
+}
+
+void TTavGrid::setSortable(bool sortable) {
+    setSortingEnabled(sortable);
+    if (!sortable) showTableOrder();
+}
+
+void TTavGrid::showTableOrder() {
+    clearSort(this);
+    if (m_proxy != nullptr) m_proxy->sort(-1);
+}
+
+int TTavGrid::tableRow(int viewRow) const {
+    if (m_proxy == nullptr || viewRow < 0 || viewRow >= m_proxy->rowCount()) return -1;
+    return m_proxy->mapToSource(m_proxy->index(viewRow, 0)).row();
+}
+
+int TTavGrid::viewRow(int tableRow) const {
+    if (m_proxy == nullptr || tableRow < 0 || tableRow >= m_model->rowCount()) return -1;
+    return m_proxy->mapFromSource(m_model->index(tableRow, 0)).row();
 }
 
 void TTavGrid::fitColumns() {
@@ -68,7 +96,11 @@ void TTavGrid::fitColumns() {
         // The design width and the title are the least; the texts widen it up to the limit.
         const int least = std::max(m_model->column(c).widthChars * digit,
                                    headerMetrics.horizontalAdvance(title) + 6);
-        const int width = std::max(least, std::min(widestText(c), kMaxFitChars * digit));
+        // A column that may show an icon before its text gets room for it.
+        const int icon = c == m_model->markIconColumn()
+                             ? style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this) + 4
+                             : 0;
+        const int width = std::max(least, std::min(widestText(c), kMaxFitChars * digit)) + icon;
         setColumnWidth(c, width + kCellMargin);
         if (c == m_elastic) m_elasticFitted = width + kCellMargin;
     }
@@ -136,7 +168,7 @@ void TTavGrid::onSectionResized(int column, int, int) {
 
 QString TTavGrid::wholeTextIfCut(const QModelIndex& index) const {
     if (m_model == nullptr || !index.isValid()) return {};
-    const QString shown = m_model->displayText(index.row(), index.column());
+    const QString shown = m_model->displayText(tableRow(index.row()), index.column());
     QString whole = index.data(Qt::ToolTipRole).toString();
     if (whole.isEmpty()) whole = shown;
     const bool cut = whole != shown || fontMetrics().horizontalAdvance(shown) + kCellMargin >
@@ -167,14 +199,15 @@ void TTavGrid::followTable() {
     onModelRowChanged(m_model->source().currentRow());
 }
 
-void TTavGrid::onModelRowChanged(int row) {
+void TTavGrid::onModelRowChanged(int tableRow) {
     m_following = true;
-    if (row < 0 || row >= m_model->rowCount()) {
+    const int row = viewRow(tableRow);
+    if (row < 0) {
         selectionModel()->clear();
     } else if (currentIndex().row() != row || !selectionModel()->isRowSelected(row, {})) {
         const int column = std::max(currentIndex().column(), 0);
         selectionModel()->setCurrentIndex(
-            m_model->index(row, column),
+            model()->index(row, column),
             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
     m_following = false;
@@ -182,6 +215,7 @@ void TTavGrid::onModelRowChanged(int row) {
 
 void TTavGrid::onViewRowChanged(const QModelIndex& current, const QModelIndex&) {
     if (m_following || !current.isValid()) return;
-    if (current.row() == m_model->source().currentRow()) return;
-    emit rowMoveRequested(current.row());
+    const int row = tableRow(current.row());
+    if (row < 0 || row == m_model->source().currentRow()) return;
+    emit rowMoveRequested(row);
 }

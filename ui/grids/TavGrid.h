@@ -3,6 +3,7 @@
 #include <QTableView>
 #include <vector>
 
+class TGridSortProxy;
 class TxTableModel;
 
 // A data grid bound to a result table: column titles, widths in characters, a row indicator,
@@ -13,7 +14,9 @@ class TxTableModel;
 // elastic column (a name) gives up width, down to a few characters, before any other does. Its
 // current row is the table's cursor: the table's moves show in the grid at once, and the user's
 // moves are offered to the window (rowMoveRequested), which moves the table or, while a command
-// runs, puts the grid back on the table's row.
+// runs, puts the grid back on the table's row. The view shows the table through a sort proxy:
+// rows and indexes of the view are the proxy's, those of the table and of every signal of the
+// grid the table's.
 class TTavGrid : public QTableView {
     Q_OBJECT
   public:
@@ -22,6 +25,15 @@ class TTavGrid : public QTableView {
     // Binds the grid to `model` (not owned) and sizes its columns.
     void setGridModel(TxTableModel* model);
     TxTableModel* gridModel() const { return m_model; }
+
+    // A click on a column's heading sorts the rows shown by that column (the table keeps its
+    // order); off at first.
+    void setSortable(bool sortable);
+    // Shows the table's own order again, without a sort indicator.
+    void showTableOrder();
+    // The table's row shown in view row `viewRow`, and back; -1 for none.
+    int tableRow(int viewRow) const;
+    int viewRow(int tableRow) const;
 
     // Puts the grid's current row on the table's cursor.
     void followTable();
@@ -59,6 +71,7 @@ class TTavGrid : public QTableView {
     void onViewRowChanged(const QModelIndex& current, const QModelIndex& previous);
 
     TxTableModel* m_model = nullptr;
+    TGridSortProxy* m_proxy = nullptr;
     bool m_following = false;
     bool m_fitting = false;
     bool m_fitPending = false;

@@ -1,5 +1,7 @@
 #include "ui/grids/TxTableModel.h"
 
+#include <QFont>
+
 #include "core/LocaleFormat.h"
 #include "core/TextUtils.h"
 #include "table/TxFieldTypes.h"
@@ -131,6 +133,12 @@ QString TxTableModel::displayText(int row, int column) const {
     }
 }
 
+void TxTableModel::setMarkedRows(std::function<bool(int row)> marked, int iconColumn, QIcon icon) {
+    m_marked = std::move(marked);
+    m_markIconColumn = iconColumn;
+    m_markIcon = std::move(icon);
+}
+
 void TxTableModel::setWholeText(int column, std::function<QString(int row)> wholeText) {
     m_wholeText.resize(m_columns.size());
     m_wholeText.at(column) = std::move(wholeText);
@@ -146,6 +154,16 @@ QVariant TxTableModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole:
             if (column < static_cast<int>(m_wholeText.size()) && m_wholeText[column])
                 return m_wholeText[column](index.row());
+            return {};
+        case Qt::FontRole:
+            if (m_marked && m_marked(index.row())) {
+                QFont bold;
+                bold.setBold(true);
+                return bold;
+            }
+            return {};
+        case Qt::DecorationRole:
+            if (column == m_markIconColumn && m_marked && m_marked(index.row())) return m_markIcon;
             return {};
         case Qt::TextAlignmentRole: {
             const bool right =

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QIcon>
 #include <functional>
 #include <string>
 #include <vector>
@@ -53,6 +54,12 @@ class TxTableModel : public QAbstractTableModel, private TxDataView {
     // tooltip (ToolTipRole). An empty answer means the cell holds all of it.
     void setWholeText(int column, std::function<QString(int row)> wholeText);
 
+    // The rows for which `marked` says so stand out: bold, with `icon` before the text of
+    // `iconColumn`. Asked at every paint; a view repaints when the answer changes.
+    void setMarkedRows(std::function<bool(int row)> marked, int iconColumn, QIcon icon);
+    // The column whose marked cells show the icon, or -1.
+    int markIconColumn() const { return m_markIconColumn; }
+
     // The model: rows as last announced, one column per field, read-only cells.
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -73,6 +80,9 @@ class TxTableModel : public QAbstractTableModel, private TxDataView {
     TxViewReader& m_source;
     std::vector<TGridColumn> m_columns;
     std::vector<std::function<QString(int row)>> m_wholeText;
+    std::function<bool(int row)> m_marked;
+    int m_markIconColumn = -1;
+    QIcon m_markIcon;
     // What the views were last told: rows appear and vanish only through a reset.
     int m_rowCount = 0;
     int m_currentRow = -1;

@@ -90,6 +90,18 @@ void drawApplication(QPainter& p, double u) {
     p.drawPath(curve);
 }
 
+// A red target: two rings around a dot, what the rules aim at.
+void drawClassField(QPainter& p, double u) {
+    const QColor red(0xc6, 0x28, 0x28);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(red, u * 3));
+    p.drawEllipse(QPointF(u * 16, u * 16), u * 13, u * 13);
+    p.drawEllipse(QPointF(u * 16, u * 16), u * 7.5, u * 7.5);
+    p.setPen(Qt::NoPen);
+    p.setBrush(red);
+    p.drawEllipse(QPointF(u * 16, u * 16), u * 3, u * 3);
+}
+
 }  // namespace
 
 QIcon entropyGainIcon() {
@@ -98,6 +110,10 @@ QIcon entropyGainIcon() {
 
 QIcon sortOrderIcon() {
     return drawIcon(drawSortOrder);
+}
+
+QIcon classFieldIcon() {
+    return drawIcon(drawClassField);
 }
 
 QIcon applicationIcon() {

@@ -9,6 +9,8 @@
 QIcon entropyGainIcon();
 // Toolbar image 1, "Original sorting order for simple rules": numbered lines in order.
 QIcon sortOrderIcon();
+// The mark of the class field in the Fields grid: a target, rings around a dot.
+QIcon classFieldIcon();
 // The application's icon: a table with a bell-shaped curve over it.
 QIcon applicationIcon();
 // The application's icon as a square picture of `size` pixels.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
@@ -38,6 +39,7 @@
 #include "table/TXMLDataSet.h"
 #include "ui/dialogs/TavUiOps.h"
 #include "ui/findings/uTavFindingsTab.h"
+#include "ui/grids/GridFindBar.h"
 #include "ui/grids/TavGrid.h"
 #include "ui/grids/TavGridColumns.h"
 #include "ui/grids/TavScoreDelegate.h"
@@ -89,12 +91,24 @@ TfrmTavMain::TfrmTavMain(TTavUiOps& ui, TReportFile& report, QWidget* parent)
     panes->addWidget(pnlFilterCompare);
     panes->addWidget(findChild<QSplitter*>(QStringLiteral("Splitter3")));
     panes->setStretchFactor(2, 1);
+    pnlFind = new TGridFindBar(central);
+    layout->addWidget(pnlFind);
     createStatusArea();
     auto* progressRow = new QHBoxLayout;
     progressRow->setContentsMargins(0, 0, 0, 0);
     progressRow->addWidget(ProgressBar1, 1);
     progressRow->addWidget(btnCancelRun);
     layout->addLayout(progressRow);
+
+    // The grid the user last worked in is the one copy and find act on.
+    const std::array<QTableView*, 5> grids = {DBgrdFields, DBgrdSimpleRules, DBgrdFrequency,
+                                              m_findingsTab->grdFindings, m_findingsTab->grdPairs};
+    m_focusWatch =
+        connect(qApp, &QApplication::focusChanged, this, [this, grids](QWidget*, QWidget* now) {
+            for (QTableView* grid : grids) {
+                if (now == grid) m_activeGrid = grid;
+            }
+        });
 
     lblUsingCompare->setText(QString());
     setWindowState(Qt::WindowMaximized);
@@ -103,6 +117,8 @@ TfrmTavMain::TfrmTavMain(TTavUiOps& ui, TReportFile& report, QWidget* parent)
 }
 
 TfrmTavMain::~TfrmTavMain() {
+    // The widgets going away below move the focus; the window no longer hears of it.
+    disconnect(m_focusWatch);
     // The grids' models go before the session that owns their tables.
     for (TTavGrid* grid : {DBgrdFields, DBgrdSimpleRules, DBgrdFrequency})
         grid->setModel(nullptr);
@@ -125,17 +141,27 @@ void TfrmTavMain::createMenus() {
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("FileMenu"));
-    addCommand(file, "Loaddatabase1", "&Load data file", &TfrmTavMain::Loaddatabase1Click);
-    addCommand(file, "Importdatafile1", "&Import data file...", &TfrmTavMain::Importdatafile1Click);
+    addCommand(file, "Loaddatabase1", "&Load data file", &TfrmTavMain::Loaddatabase1Click)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    addCommand(file, "Importdatafile1", "&Import data file...", &TfrmTavMain::Importdatafile1Click)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     addCommand(file, "OpenSession1", "&Open session...", &TfrmTavMain::OpenSession1Click);
     addCommand(file, "SaveSession1", "&Save session...", &TfrmTavMain::SaveSession1Click);
     addCommand(file, "ExportReport1", "&Export report...", &TfrmTavMain::ExportReport1Click);
     file->addSeparator();
     m_exitSeparator = file->addSeparator();
-    addCommand(file, "ExitItem", "E&xit", &TfrmTavMain::ExitItemClick);
+    addCommand(file, "ExitItem", "E&xit", &TfrmTavMain::ExitItemClick)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     file->setToolTipsVisible(true);
     m_fileMenu = file;
     rebuildRecentFilesMenu();
+
+    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("EditMenu"));
+    addCommand(edit, "CopyRows1", "&Copy rows", &TfrmTavMain::CopyRows1Click)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    addCommand(edit, "Find1", "&Find...", &TfrmTavMain::Find1Click)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
 
     QMenu* settings = bar->addMenu(QStringLiteral("&Settings"));
     settings->setObjectName(QStringLiteral("SettingsMenu"));
@@ -147,8 +173,15 @@ void TfrmTavMain::createMenus() {
 
     QMenu* action = bar->addMenu(QStringLiteral("Action"));
     action->setObjectName(QStringLiteral("ActionMenu"));
-    addCommand(action, "ComputeEntropyGains1", "Compute entropy gains for simple rules",
+    // F5 belongs to one action of the window, which also runs the findings: the menu only
+    // names the key.
+    addCommand(action, "ComputeEntropyGains1", "Compute entropy gains for simple rules\tF5",
                &TfrmTavMain::tlbtnAClick);
+    auto* runKey = new QAction(this);
+    runKey->setObjectName(QStringLiteral("RunKey1"));
+    runKey->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(runKey, &QAction::triggered, this, &TfrmTavMain::RunKeyClick);
+    addAction(runKey);
     addCommand(action, "OriginalSortingOrder1", "Original sorting order of simple rules",
                &TfrmTavMain::tlbtnBClick);
 
@@ -170,7 +203,8 @@ void TfrmTavMain::createMenus() {
     chartDb->setEnabled(false);
     help->addSeparator();
     addCommand(help, "ReadingTheResults1", "&Reading the results",
-               &TfrmTavMain::ReadingTheResults1Click);
+               &TfrmTavMain::ReadingTheResults1Click)
+        ->setShortcut(QKeySequence(Qt::Key_F1));
     addCommand(help, "AboutTav1", "About Tav", &TfrmTavMain::AboutTav1Click);
 }
 
@@ -321,6 +355,8 @@ void TfrmTavMain::createResultsArea() {
         grid("DBgrdSimpleRules", m_session->rulesTable(), rulesGridColumns(), &m_rulesModel);
     DBgrdFields->setElasticColumn(FieldsColumns::kName);
     DBgrdSimpleRules->setElasticColumn(RuleColumns::kName);
+    DBgrdFields->setSortable(true);
+    DBgrdSimpleRules->setSortable(true);
     DBgrdSimpleRules->setItemDelegate(new TTavScoreDelegate(
         [this] { return m_session->scoresOutdated() || m_session->scoresPartial(); },
         DBgrdSimpleRules));
@@ -356,6 +392,7 @@ void TfrmTavMain::createResultsArea() {
     PageControl2->setVisible(false);
 
     wholeNameTooltips();
+    markClassField();
 
     // Popup menus and the double click of the grids.
     for (auto [g, menu] :
@@ -378,6 +415,16 @@ void TfrmTavMain::createResultsArea() {
     for (int c = 0; c < m_fieldsModel->columnCount(); ++c)
         fieldsWidth += DBgrdFields->columnWidth(c);
     results->setSizes({std::max(433, fieldsWidth), 544});
+}
+
+void TfrmTavMain::markClassField() {
+    m_fieldsModel->setMarkedRows(
+        [this](int row) {
+            const TxValue number = m_session->fieldsTable().valueAt(row, FieldsColumns::kNo);
+            return m_session->CurrentData() != nullptr && !number.isNull() &&
+                   number.toInteger() == m_session->classField();
+        },
+        FieldsColumns::kName, classFieldIcon());
 }
 
 void TfrmTavMain::wholeNameTooltips() {
@@ -457,9 +504,7 @@ void TfrmTavMain::createStatusArea() {
     // Not a command: it only asks the running one to stop at its next question.
     connect(btnCancelRun, &QPushButton::clicked, this, [this] { m_cancelRequested = true; });
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, [this] {
-        if (btnCancelRun->isVisible()) m_cancelRequested = true;
-    });
+    connect(escape, &QShortcut::activated, this, &TfrmTavMain::escapePressed);
 
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -17,8 +18,10 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
+class QTableView;
 class QToolButton;
 class TBaza;
+class TGridFindBar;
 class TRecentFiles;
 class TReportFile;
 class TTavFindingsTab;
@@ -78,6 +81,9 @@ class TfrmTavMain : public QMainWindow {
     QString statusPanelText(int panel) const;
     // A command is running.
     bool busy() const { return m_busy; }
+    // The grid that copy and find work on: the grid with the focus, else the one last used, else
+    // the grid of the Fields or Simple rules tab in view.
+    QTableView* activeGrid() const;
 
   signals:
     // The user ended the program (Exit or closing the window): the event loop should end.
@@ -108,6 +114,21 @@ class TfrmTavMain : public QMainWindow {
     // Writes the Fields (or with `rules` the Simple rules) table to the file the user picks.
     void exportGrid(bool rules, bool csv);
     void ExitItemClick();
+    // The "Edit" menu (uTavMainEdit.cpp). "Copy rows" puts the selected rows of the active grid
+    // on the clipboard as tab-separated text under the column titles.
+    void CopyRows1Click();
+    // "Find...": the find bar over the active grid's names.
+    void Find1Click();
+    // F5: runs the findings when their tab is in view, otherwise the entropy gains.
+    void RunKeyClick();
+    // Escape: stops the entropy-gain run, or else closes the find bar.
+    void escapePressed();
+    // Says in the status line, for a few seconds, that a command has done its work.
+    void confirmInStatusLine(const QString& text);
+    // The folder the file dialogs open in: the loaded data file's, or the working folder.
+    std::string dialogFolder() const;
+    // `name` in the dialog folder, as a save dialog proposes it.
+    std::string inDialogFolder(const std::string& name) const;
     // An entry of the recent files in "File": loads it, or takes it off when it is gone.
     void recentFileClick(const std::string& path);
     void rebuildRecentFilesMenu();
@@ -180,6 +201,8 @@ class TfrmTavMain : public QMainWindow {
     void createPopupMenus();
     // The tooltips of the Name cells of the Simple rules and Frequency grids: the whole name.
     void wholeNameTooltips();
+    // The class field's row of the Fields grid in bold with a mark.
+    void markClassField();
     QAction* addCommand(QMenu* menu, const char* objectName, const char* caption,
                         void (TfrmTavMain::*handler)());
 
@@ -196,6 +219,9 @@ class TfrmTavMain : public QMainWindow {
     TxTableModel* m_rulesModel = nullptr;
     TxTableModel* m_frequencyModel = nullptr;
     TTavFindingsTab* m_findingsTab = nullptr;
+    // The grid the user last worked in (focus or a row chosen).
+    QPointer<QTableView> m_activeGrid;
+    QMetaObject::Connection m_focusWatch;
     bool m_busy = false;
     // Cancel (or Escape) was pressed during the entropy-gain run.
     bool m_cancelRequested = false;
@@ -226,6 +252,8 @@ class TfrmTavMain : public QMainWindow {
     TTavGrid* DBgrdFrequency = nullptr;
     QMenu* mnPopFields = nullptr;
     QMenu* mnPopRules = nullptr;
+    // Under the grids while the user finds a name (Ctrl+F).
+    TGridFindBar* pnlFind = nullptr;
     QMenu* mnPopFreq = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     // Beside the progress bar while the entropy-gain run goes on; Escape does the same.

@@ -5,9 +5,11 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
+#include <filesystem>
 
 #include "core/Errors.h"
 #include "core/ReportFile.h"
@@ -42,6 +44,9 @@ constexpr const char* kImportFileFilter =
     "*.xlsx *.XLSX *.ods *.ODS *.xls *.XLS *.sav *.SAV *.zsav *.por *.POR *.dta *.DTA *.sas7bdat "
     "*.xpt *.XPT);;All files (*)";
 
+// The save dialog of the data file an import writes.
+constexpr const char* kImportedFileFilter = "CSV semicolon separated files (*.CSV *.csv)";
+
 // The wait cursor over the application while a long command runs.
 class TWaitCursor {
   public:
@@ -55,7 +60,7 @@ class TWaitCursor {
 
 void TfrmTavMain::Loaddatabase1Click() {
     runCommand([this] {
-        const std::optional<std::string> path = m_ui.openFile(kDataFileFilter, ".");
+        const std::optional<std::string> path = m_ui.openFile(kDataFileFilter, dialogFolder());
         if (path) loadBody(*path);
     });
 }
@@ -66,7 +71,7 @@ void TfrmTavMain::loadFile(const std::string& path) {
 
 void TfrmTavMain::Importdatafile1Click() {
     runCommand([this] {
-        const std::optional<std::string> path = m_ui.openFile(kImportFileFilter, ".");
+        const std::optional<std::string> path = m_ui.openFile(kImportFileFilter, dialogFolder());
         if (path) importBody(*path);
     });
 }
@@ -95,11 +100,21 @@ void TfrmTavMain::importBody(const std::string& path) {
     if (!m_ui.reviewImport(plan, classColumn)) return;
     // In the plan, so that the origin file's command line names the class chosen.
     setClassColumn(plan, classColumn);
-    const std::string target = importedDataFilePath(path);
+    std::string target = importedDataFilePath(path);
     struct stat info {};
     if (::stat(target.c_str(), &info) == 0 &&
-        !m_ui.confirm("The file \"" + displayPath(target) + "\" exists. Replace it?")) {
-        return;
+        !m_ui.confirm("The file \"" + displayPath(target) +
+                      "\" exists. Replace it? (No: pick another name.)")) {
+        // The save dialog asks itself before it replaces the file picked there.
+        const std::optional<std::string> other = m_ui.saveFile(kImportedFileFilter, target);
+        if (!other) return;
+        target = *other;
+        if (std::filesystem::path(target).extension().empty()) target += ".CSV";
+        std::error_code error;
+        if (std::filesystem::equivalent(target, path, error)) {
+            throw ETavError("The data file cannot replace the table it is made from (\"" +
+                            displayPath(path) + "\"); pick another name.");
+        }
     }
     {
         TWaitCursor wait;
@@ -223,16 +238,25 @@ void TfrmTavMain::tlbtnAClick() {
         const std::unique_ptr<QPushButton, void (*)(QPushButton*)> hide(
             btnCancelRun, [](QPushButton* button) { button->setVisible(false); });
         withRuleWalk([this] { m_session->computeEntropyGains(); });
+        // The ranking is an order of its own: a column sorted before would hide it.
+        DBgrdSimpleRules->showTableOrder();
     });
 }
 
 void TfrmTavMain::tlbtnBClick() {
-    runCommand([this] { withRuleWalk([this] { m_session->restoreOriginalOrder(); }); });
+    runCommand([this] {
+        withRuleWalk([this] { m_session->restoreOriginalOrder(); });
+        DBgrdSimpleRules->showTableOrder();
+    });
 }
 
 void TfrmTavMain::Simplerules1Click() {
-    runCommand(
-        [this] { withRuleWalk([this] { m_report.appendBlock(globalReportBlock(*m_session)); }); });
+    runCommand([this] {
+        withRuleWalk([this] { m_report.appendBlock(globalReportBlock(*m_session)); });
+        const std::string name = std::filesystem::path(m_report.path()).filename().string();
+        confirmInStatusLine(
+            QStringLiteral("Report appended to %1.").arg(QFile::decodeName(name.c_str())));
+    });
 }
 
 // --- Help -----------------------------------------------------------------------------------
@@ -250,7 +274,7 @@ void TfrmTavMain::Chartmestimate1Click() {
 
 void TfrmTavMain::Perform1Click() {
     runCommand([this] {
-        const std::optional<std::string> path = m_ui.openFile(kDataFileFilter, ".");
+        const std::optional<std::string> path = m_ui.openFile(kDataFileFilter, dialogFolder());
         if (path) {
             performEvaluationRun(*path, TTavSession::setting(TSetting::MPrior),
                                  TTavSession::setting(TSetting::MParam));

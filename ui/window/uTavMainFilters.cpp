@@ -7,6 +7,7 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
+#include "core/uTavObj.h"
 #include "session/uTavSession.h"
 #include "ui/dialogs/TavUiOps.h"
 #include "ui/grids/TavGrid.h"
@@ -90,8 +91,14 @@ void TfrmTavMain::syncWidgets() {
     // A pair made the condition from the Findings tab is named, so that its numbers are not read
     // as those of the active simple rule.
     const std::string pair = m_session->activePairCondition();
-    const QString caption = pair.empty() ? QStringLiteral("Frequency")
-                                         : QStringLiteral("Frequency under ") + qtText(pair);
+    QString caption = QStringLiteral("Frequency");
+    // The class whose values the rows are, so that the table is not read as another field's.
+    const TBaza* data = m_session->CurrentData();
+    if (data != nullptr && m_session->classField() >= 0 &&
+        m_session->classField() < data->FieldCount()) {
+        caption += QStringLiteral(" of ") + qtText(data->fieldName(m_session->classField()));
+    }
+    if (!pair.empty()) caption += QStringLiteral(" under ") + qtText(pair);
     PageControl2->setTabText(
         0, hidden == 0
                ? caption
@@ -100,4 +107,6 @@ void TfrmTavMain::syncWidgets() {
                                .arg(hidden == 1 ? QStringLiteral("row") : QStringLiteral("rows")));
     for (TTavGrid* grid : {DBgrdFields, DBgrdSimpleRules, DBgrdFrequency})
         grid->followTable();
+    // The class mark moves without a change of the Fields table.
+    DBgrdFields->viewport()->update();
 }

@@ -21,6 +21,7 @@ void TfrmTavMain::gridRowMoveRequested(TTavGrid* grid, int row) {
         QTimer::singleShot(0, grid, &TTavGrid::followTable);
         return;
     }
+    m_activeGrid = grid;
     // A move in the fields or rules grid recomputes the frequency table (through the session).
     runCommand([this, grid, row] {
         if (grid == DBgrdFields) {
@@ -69,6 +70,7 @@ void TfrmTavMain::Copy1Click() {
             m_ui.inputQuery("Vnesite kratek opis tabele", "Opis kriterija: ", "Seznam vlog");
         if (!description) return;
         m_ui.setClipboardText(m_session->frequencyReport(*description));
+        confirmInStatusLine(QStringLiteral("Copied the Frequency table."));
     });
 }
 

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QUrl>
+#include <algorithm>
 #include <filesystem>
 
 #include "core/uTavObj.h"
@@ -63,13 +64,24 @@ void TfrmTavMain::rebuildRecentFilesMenu() {
         m_recentActions.push_back(action);
     }
     const std::vector<std::string>& paths = m_recentFiles->paths();
+    const auto fileName = [](const std::string& path) {
+        return std::filesystem::path(path).filename().string();
+    };
     for (size_t i = 0; i < m_recentActions.size(); ++i) {
         QAction* action = m_recentActions[i];
         action->setVisible(i < paths.size());
         if (i >= paths.size()) continue;
         const QByteArray path = QByteArray::fromStdString(paths[i]);
-        const QString name = QFile::decodeName(
-            QByteArray::fromStdString(std::filesystem::path(paths[i]).filename().string()));
+        QString name = QFile::decodeName(QByteArray::fromStdString(fileName(paths[i])));
+        // Two entries of one name tell themselves apart by their folders.
+        const bool twin = std::count_if(paths.begin(), paths.end(), [&](const std::string& other) {
+                              return fileName(other) == fileName(paths[i]);
+                          }) > 1;
+        if (twin) {
+            const std::string folder = std::filesystem::path(paths[i]).parent_path().string();
+            name += QStringLiteral(" (%1)").arg(QFile::decodeName(folder.c_str()));
+        }
+        name.replace(QLatin1Char('&'), QStringLiteral("&&"));
         action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
         action->setToolTip(QFile::decodeName(path));
         action->setData(path);

@@ -1,6 +1,7 @@
 // The main window's session files and reports: save and open a session, export the report as
 // HTML or PDF, and the Fields and Simple rules tables as CSV or TSV.
 
+#include <QFile>
 #include <filesystem>
 
 #include "core/Errors.h"
@@ -21,10 +22,15 @@ constexpr const char* kDataFileFilter =
     "CSV semicolon separated files (*.CSV *.csv);;All files (*)";
 constexpr const char* kReportFilter = "HTML pages (*.html);;PDF documents (*.pdf)";
 
-// The data file's name with another extension, as the save dialogs propose it.
+// The data file with another extension, in its folder, as the save dialogs propose it.
 std::string besideDataFile(const std::string& dataFile, const char* extension) {
     if (dataFile.empty()) return std::string("session") + extension;
-    return std::filesystem::path(dataFile).filename().replace_extension(extension).string();
+    return std::filesystem::path(dataFile).replace_extension(extension).string();
+}
+
+// The file's own name, for the status line.
+QString shortName(const std::string& path) {
+    return QFile::decodeName(std::filesystem::path(path).filename().string().c_str());
 }
 
 bool endsWith(const std::string& text, const std::string& end) {
@@ -44,12 +50,13 @@ void TfrmTavMain::SaveSession1Click() {
         if (!isSessionFilePath(*path)) *path += kSessionFileExtension;
         writeSessionFile(*path, m_session->sessionFile());
         rememberRecentFile(*path);
+        confirmInStatusLine(QStringLiteral("Session saved to %1.").arg(shortName(*path)));
     });
 }
 
 void TfrmTavMain::OpenSession1Click() {
     runCommand([this] {
-        const std::optional<std::string> path = m_ui.openFile(kSessionFilter, ".");
+        const std::optional<std::string> path = m_ui.openFile(kSessionFilter, dialogFolder());
         if (path) openSessionBody(*path);
     });
 }
@@ -67,7 +74,10 @@ void TfrmTavMain::openSessionBody(const std::string& path) {
                                        "file.)");
         if (!goOn) {
             if (state == TSessionDataState::Gone) m_ui.showMessage(problem + " Pick another.");
-            const std::optional<std::string> other = m_ui.openFile(kDataFileFilter, ".");
+            // Where the session file is: its data file is usually beside it.
+            const std::string folder = std::filesystem::path(path).parent_path().string();
+            const std::optional<std::string> other =
+                m_ui.openFile(kDataFileFilter, folder.empty() ? std::string(".") : folder);
             if (!other) return;
             dataFile = *other;
         }
@@ -97,6 +107,7 @@ void TfrmTavMain::ExportReport1Click() {
         } else {
             writeSessionReport(*m_session, *path);
         }
+        confirmInStatusLine(QStringLiteral("Report written to %1.").arg(shortName(*path)));
     });
 }
 
@@ -120,8 +131,9 @@ void TfrmTavMain::exportGrid(bool rules, bool csv) {
     runCommand([&] {
         if (m_session->CurrentData() == nullptr) return;
         const std::string name = std::string(rules ? "rules" : "fields") + (csv ? ".csv" : ".tsv");
-        const std::optional<std::string> path = m_ui.saveFile(
-            csv ? "Comma-separated files (*.csv)" : "Tab-separated files (*.tsv)", name);
+        const std::optional<std::string> path =
+            m_ui.saveFile(csv ? "Comma-separated files (*.csv)" : "Tab-separated files (*.tsv)",
+                          inDialogFolder(name));
         if (!path) return;
         const TTableExportFormat format = csv ? TTableExportFormat::Csv : TTableExportFormat::Tsv;
         const std::string text =
@@ -132,5 +144,9 @@ void TfrmTavMain::exportGrid(bool rules, bool csv) {
             throw EInOutError("The file \"" + displayPath(*path) +
                               "\" could not be written: " + error.what());
         }
+        confirmInStatusLine(
+            QStringLiteral("%1 written to %2.")
+                .arg(rules ? QStringLiteral("Simple rules") : QStringLiteral("Fields"))
+                .arg(shortName(*path)));
     });
 }

@@ -12,9 +12,9 @@ import tavexplorer
 
 @pytest.fixture(scope="module")
 def wide():
-    # Pairs of 120 fields of 12 values: seconds of counting, long enough to be stopped midway.
+    # Pairs of 160 fields of 12 values: about ten seconds of counting, stopped long before.
     rng = np.random.default_rng(1)
-    frame = pd.DataFrame({"f%d" % i: rng.integers(0, 12, 3000) for i in range(120)})
+    frame = pd.DataFrame({"f%d" % i: rng.integers(0, 12, 3000) for i in range(160)})
     frame["cls"] = rng.integers(0, 3, 3000)
     return tavexplorer.from_pandas(frame, class_="cls")
 

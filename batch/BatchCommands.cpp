@@ -14,10 +14,9 @@
 #include "core/Win1250.h"
 #include "core/WorkerPool.h"
 #include "core/uTavObj.h"
+#include "session/ResultRows.h"
 #include "session/uTavReports.h"
 #include "stats/uTavEvalRun.h"
-#include "stats/uTavResultTables.h"
-#include "table/TXMLDataSet.h"
 
 namespace {
 
@@ -58,23 +57,16 @@ int runSummary(const TBatchOptions& options, const TBatchOutput& io) {
     return kExitOk;
 }
 
-// The three tables with their names in full: the record layout cuts a name at 50 characters,
-// the session has it whole.
-
 void printFields(TTavSession& session, const TBatchOutput& io) {
-    printResultTable(session.fieldsTable(), io.out, FieldsColumns::kName,
-                     [&](int row) { return session.wholeFieldName(row); });
+    printRowTable(fieldsRows(session), io.out);
 }
 
 void printRules(TTavSession& session, const TBatchOutput& io) {
-    printResultTable(session.rulesTable(), io.out, RuleColumns::kName,
-                     [&](int row) { return session.wholeRuleName(row); });
+    printRowTable(rulesRows(session), io.out);
 }
 
-// The "Total" row of the Frequency table keeps its name.
 void printFrequency(TTavSession& session, const TBatchOutput& io) {
-    printResultTable(session.frequencyTable(), io.out, FrequencyColumns::kName,
-                     [&](int row) { return session.wholeClassValueName(row); });
+    printRowTable(frequencyRows(session), io.out);
 }
 
 int runFields(const TBatchOptions& options, const TBatchOutput& io) {
@@ -99,17 +91,10 @@ TBatchOptions rankingEveryFieldByDefault(const TBatchOptions& given) {
     return options;
 }
 
-// The pairs with the largest entropy gain over every visible class value: both rules' numbers,
-// the condition in values, the records and the score.
+// The pairs with the largest entropy gain over every visible class value.
 void printRankedPairs(TTavSession& session, int top, const TBatchOutput& io) {
     bool complete = true;
-    const std::vector<TPairScore> pairs = session.rankPairs(top, complete);
-    io.out << "rule_no_a\trule_no_b\tcondition\trecords\tscore\n";
-    for (const TPairScore& pair : pairs) {
-        io.out << pair.setNumberA - 1 << '\t' << pair.setNumberB - 1 << '\t'
-               << win1250ToUtf8(pair.condition) << '\t' << pair.count << '\t'
-               << fixedDecimals(pair.score, 6) << '\n';
-    }
+    printRowTable(rankedPairsRows(session.rankPairs(top, complete)), io.out);
     if (!complete) io.printError("The ranking of pairs was stopped early: it is partial.");
 }
 

@@ -25,30 +25,30 @@ TFindings asSingleFindings(const TPairFindings& pairs) {
     return findings;
 }
 
-std::vector<std::string> pairCells(const TPairFindings& findings, const TPairFinding& p) {
-    auto yesNo = [](bool b) { return std::string(b ? "yes" : "no"); };
-    return {std::to_string(p.ruleNumberA()),
-            std::to_string(p.ruleNumberB()),
-            win1250ToUtf8(p.condition),
-            std::to_string(p.count),
-            std::to_string(p.targetCount),
-            fixedDecimals(findings.context.rate, 6),
-            fixedDecimals(findings.context.low, 6),
-            fixedDecimals(findings.context.high, 6),
-            fixedDecimals(p.rule.rate, 6),
-            fixedDecimals(p.rule.low, 6),
-            fixedDecimals(p.rule.high, 6),
-            fixedDecimals(p.difference, 6),
-            fixedDecimals(p.pHigher, 6),
-            fixedDecimals(p.score, 6),
-            fixedDecimals(p.lfsr, 6),
-            fixedDecimals(p.svalue, 6),
-            yesNo(p.flagged),
-            win1250ToUtf8(p.betterCondition),
-            fixedDecimals(p.better.rate, 6),
-            fixedDecimals(p.lift, 6),
-            fixedDecimals(p.pBeyondBetter, 6),
-            yesNo(p.repeatsPart)};
+std::vector<TRowCell> pairCells(const TPairFindings& findings, const TPairFinding& p) {
+    auto whole = [](long long n) { return TRowCell(n); };
+    return {whole(p.ruleNumberA()),
+            whole(p.ruleNumberB()),
+            p.condition,
+            whole(p.count),
+            whole(p.targetCount),
+            findings.context.rate,
+            findings.context.low,
+            findings.context.high,
+            p.rule.rate,
+            p.rule.low,
+            p.rule.high,
+            p.difference,
+            p.pHigher,
+            p.score,
+            p.lfsr,
+            p.svalue,
+            p.flagged,
+            p.betterCondition,
+            p.better.rate,
+            p.lift,
+            p.pBeyondBetter,
+            p.repeatsPart};
 }
 
 }  // namespace
@@ -98,13 +98,16 @@ std::string exportPairFindings(const TPairFindings& findings, const TFindingsPro
     } else {
         out = lines;
     }
-    const std::vector<std::string> header(std::begin(kPairColumns), std::end(kPairColumns));
-    appendFindingsLine(out, header, format);
-    if (format == TFindingsFormat::Markdown)
-        appendFindingsLine(out, std::vector<std::string>(header.size(), "---"), format);
-    for (const TPairFinding& pair : findings.top)
-        appendFindingsLine(out, pairCells(findings, pair), format);
+    appendRowTable(out, pairFindingsRows(findings), format);
     return out;
+}
+
+TRowTable pairFindingsRows(const TPairFindings& findings) {
+    TRowTable table;
+    table.columns.assign(std::begin(kPairColumns), std::end(kPairColumns));
+    for (const TPairFinding& pair : findings.top)
+        table.rows.push_back(pairCells(findings, pair));
+    return table;
 }
 
 std::string pairSentence(const TPairFindings& findings, const TPairFinding& pair) {

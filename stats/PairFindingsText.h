@@ -25,6 +25,9 @@ std::string pairReproducibilityHeader(const TPairFindings& findings,
 std::string exportPairFindings(const TPairFindings& findings, const TFindingsProvenance& origin,
                                TFindingsFormat format);
 
+// The rows of the export table: the listed pairs with the columns of exportPairFindings.
+TRowTable pairFindingsRows(const TPairFindings& findings);
+
 // "Under AGE <= 25 and JOB = none (54 records), the rate of LOAN = refused rises from 0.42
 // [0.40-0.43] to 0.80 [0.69-0.89]; P(higher) = 1.000; 1.62 times the rate under AGE <= 25
 // alone, P(beyond it) = 0.998." A pair that only repeats its better part ends "; it adds nothing

@@ -91,32 +91,34 @@ std::string exportPreamble(const TFindings& findings, const TFindingsProvenance&
     return list + "\n";
 }
 
-std::vector<std::string> findingCells(const TFindings& findings, const TFinding& f, bool ranked) {
-    auto yesNo = [](bool b) { return std::string(b ? "yes" : "no"); };
-    return {std::to_string(f.ruleNumber()),
-            win1250ToUtf8(f.name),
-            win1250ToUtf8(f.condition),
-            std::to_string(f.count),
-            std::to_string(f.targetCount),
-            fixed(findings.context.rate, 6),
-            fixed(findings.context.low, 6),
-            fixed(findings.context.high, 6),
-            fixed(f.rule.rate, 6),
-            fixed(f.rule.low, 6),
-            fixed(f.rule.high, 6),
-            fixed(f.difference, 6),
-            fixed(f.pHigher, 6),
-            fixed(f.score, 6),
-            fixed(f.error, 6),
-            ranked ? fixed(f.lfsr, 6) : "",
-            ranked ? fixed(f.svalue, 6) : "",
-            yesNo(f.flagged),
-            ranked ? std::to_string(f.rankLow) : "",
-            ranked ? std::to_string(f.rankHigh) : "",
-            yesNo(f.robust),
-            yesNo(ranked),
-            std::to_string(f.equivalents.size()),
-            win1250ToUtf8(joinedNames(f.equivalents))};
+std::vector<TRowCell> findingCells(const TFindings& findings, const TFinding& f, bool ranked) {
+    auto whole = [](long long n) { return TRowCell(n); };
+    // The rules below the minimum count have no place in the ranking and no error rates.
+    auto ifRanked = [ranked](TRowCell cell) { return ranked ? cell : TRowCell(); };
+    return {whole(f.ruleNumber()),
+            f.name,
+            f.condition,
+            whole(f.count),
+            whole(f.targetCount),
+            findings.context.rate,
+            findings.context.low,
+            findings.context.high,
+            f.rule.rate,
+            f.rule.low,
+            f.rule.high,
+            f.difference,
+            f.pHigher,
+            f.score,
+            f.error,
+            ifRanked(f.lfsr),
+            ifRanked(f.svalue),
+            f.flagged,
+            ifRanked(whole(f.rankLow)),
+            ifRanked(whole(f.rankHigh)),
+            f.robust,
+            ranked,
+            whole(static_cast<long long>(f.equivalents.size())),
+            joinedNames(f.equivalents)};
 }
 
 std::string sortName(TFindingsSort sort) {
@@ -138,18 +140,20 @@ std::string interval(const TRateEstimate& estimate) {
 
 }  // namespace
 
+TRowTable findingsRows(const TFindings& findings) {
+    TRowTable table;
+    table.columns.assign(std::begin(kColumns), std::end(kColumns));
+    for (const TFinding& finding : findings.ranked)
+        table.rows.push_back(findingCells(findings, finding, true));
+    for (const TFinding& finding : findings.small)
+        table.rows.push_back(findingCells(findings, finding, false));
+    return table;
+}
+
 std::string exportFindings(const TFindings& findings, const TFindingsProvenance& origin,
                            TFindingsFormat format) {
     std::string out = exportPreamble(findings, origin, format);
-    const std::vector<std::string> header(std::begin(kColumns), std::end(kColumns));
-    appendLine(out, header, format);
-    if (format == TFindingsFormat::Markdown) {
-        appendLine(out, std::vector<std::string>(header.size(), "---"), format);
-    }
-    for (const TFinding& finding : findings.ranked)
-        appendLine(out, findingCells(findings, finding, true), format);
-    for (const TFinding& finding : findings.small)
-        appendLine(out, findingCells(findings, finding, false), format);
+    appendRowTable(out, findingsRows(findings), format);
     return out;
 }
 
@@ -267,9 +271,19 @@ std::string findingsText(const TFindings& findings, const TFindingsProvenance& o
     return out;
 }
 
-void appendFindingsLine(std::string& out, const std::vector<std::string>& cells,
-                        TFindingsFormat format) {
+void appendRowTable(std::string& out, const TRowTable& table, TFindingsFormat format) {
+    std::vector<std::string> cells;
+    for (const std::string& column : table.columns)
+        cells.push_back(win1250ToUtf8(column));
     appendLine(out, cells, format);
+    if (format == TFindingsFormat::Markdown)
+        appendLine(out, std::vector<std::string>(cells.size(), "---"), format);
+    for (const std::vector<TRowCell>& row : table.rows) {
+        cells.clear();
+        for (const TRowCell& cell : row)
+            cells.push_back(rowCellText(cell));
+        appendLine(out, cells, format);
+    }
 }
 
 std::string fixedDecimals(double value, int decimals) {

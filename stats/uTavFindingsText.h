@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/RowTable.h"
 #include "stats/uTavFindings.h"
 
 // The findings as text: the export table, the plain-language sentences and the header that says
@@ -40,6 +41,10 @@ enum class TFindingsFormat { Csv, Tsv, Markdown };
 std::string exportFindings(const TFindings& findings, const TFindingsProvenance& origin,
                            TFindingsFormat format);
 
+// The rows of the export table: the ranked findings, then the rules below the minimum count with
+// blanks where a rank belongs, the columns of exportFindings.
+TRowTable findingsRows(const TFindings& findings);
+
 // The tav-batch command line that computes the same findings from the same file (Windows-1250):
 // every setting, the selection, the class, the target, the minimum count, the order and the
 // context written out, each argument quoted for a POSIX shell when it needs to be.
@@ -61,10 +66,10 @@ std::string findingSentence(const TFindings& findings, const TFinding& finding);
 // ranked order ("No rule is flagged." when none is).
 std::string findingsText(const TFindings& findings, const TFindingsProvenance& origin);
 
-// One line of a findings table: the cells in `format` (CSV quoted as needed, tabs and line ends
-// of TSV and Markdown cells made blanks), LF-ended.
-void appendFindingsLine(std::string& out, const std::vector<std::string>& cells,
-                        TFindingsFormat format);
+// The header line and the rows of `table` (cells as rowCellText gives them), one line each in
+// `format` (CSV quoted as needed, tabs and line ends of TSV and Markdown cells made blanks),
+// LF-ended, with the separator line of a Markdown table after the header.
+void appendRowTable(std::string& out, const TRowTable& table, TFindingsFormat format);
 
 // A number with `decimals` fixed decimals and "." whatever the process's locale.
 std::string fixedDecimals(double value, int decimals);

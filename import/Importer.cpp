@@ -285,6 +285,35 @@ TImportPlan inferSource(TImportPlan plan, const TImportOptions& options,
 
 }  // namespace
 
+TImportPlan inferDatabaseImport(const TDatabaseSource& source, const TImportOptions& options,
+                                const ProgressHook& progress) {
+    checkOptions(options);
+    if (source.kind != TDatabaseKind::Sqlite)
+        throw EConvertError("Only a SQLite database is read into the table");
+    TImportProgress done(progress);
+    struct TDone {
+        TImportProgress& steps;
+        ~TDone() { steps.done(); }
+    } whenDone{done};
+    TImportPlan plan;
+    plan.sourcePath = source.location;
+    plan.format = TImportFormat::Sqlite;
+    plan.database = source;
+    plan.encoding = TImportEncoding::Utf8;
+    plan.sampleSize = options.sample ? options.sampleSize : 0;
+    plan.seed = options.seed;
+    plan.options = options;
+    std::unique_ptr<TProfilePass> pass = profileSource(plan, plan.encoding, {}, {});
+    plan.recordsRead = pass->records;
+    if (plan.recordsRead == 0)
+        throw EConvertError(utf8ToWin1250(displayText(source)) +
+                            ": the result has no rows; nothing to read");
+    plan.warnings = std::move(pass->warnings);
+    addInferredColumns(plan, *pass, options);
+    addWarnings(plan, pass->decoder);
+    return plan;
+}
+
 std::vector<std::string> importFieldNames(const std::vector<std::string>& sourceNames) {
     std::vector<std::string> names;
     std::set<std::string> used;

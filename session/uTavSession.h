@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/DatabaseSource.h"
 #include "core/uTavObj.h"
 #include "expr/FilterForm.h"
 #include "session/ComputedUnder.h"
@@ -154,6 +155,12 @@ class TTavSession {
     // header ENotADataFile (the front ends offer its import). A summary report that cannot be
     // written is a message; the table stays loaded. Recomputes.
     void loadDataFile(const std::string& fileName);
+    // Loads `dataFile`, a copy of a database's table or query the front end made, as loadDataFile
+    // does, and keeps `source` as where the table comes from: the findings name it instead of the
+    // copy, and a session file keeps it so that it is read again.
+    void loadDatabaseCopy(const std::string& dataFile, const TDatabaseSource& source);
+    // The database source of the table, or none for a data file the user gave.
+    const std::optional<TDatabaseSource>& databaseSource() const { return m_database; }
 
     // --- Settings ------------------------------------------------------------------------------
 
@@ -364,6 +371,7 @@ class TTavSession {
     // Ends the active pair, taking its records out of the sets filled on demand.
     void clearActivePair();
     std::string m_dataFileName;
+    std::optional<TDatabaseSource> m_database;  // where a copied table comes from
     std::unique_ptr<TSetCatalogue> m_sets;
     std::unique_ptr<TXMLDataSet> m_fields;
     std::unique_ptr<TXMLDataSet> m_rules;

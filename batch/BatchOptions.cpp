@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "batch/BatchText.h"
+#include "core/Errors.h"
 #include "core/TextUtils.h"
 #include "core/Win1250.h"
 
@@ -222,6 +223,12 @@ const std::vector<TBatchOption> kOptions = {
      [](TOptions& o, TText, TText v) { o.html = v; },
      {},
      "the report file"},
+    {"--db", "URL", "in place of FILE: sqlite:///PATH or postgresql://...",
+     [](TOptions& o, TText, TText v) { o.db = v; }},
+    {"--table", "NAME", "with --db: the table to read",
+     [](TOptions& o, TText, TText v) { o.table = v; }, "--db"},
+    {"--query", "SQL", "with --db: a SELECT whose rows are the table",
+     [](TOptions& o, TText, TText v) { o.query = v; }, "--db"},
     {"--delimiter", ",|;|tab", "the delimiter of IN (default: detected)",
      [](TOptions& o, TText opt, TText v) {
          if (v == "," || v == ";" || v == "\t") {
@@ -327,7 +334,12 @@ TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
     for (size_t k = 0; k < args.size(); ++k) {
         const std::string& arg = args[k];
         if (arg.rfind("--", 0) != 0) {
-            if (static_cast<int>(options.files.size()) == fileCount) {
+            const bool database = std::find(args.begin(), args.end(), "--db") != args.end();
+            if (database && fileCount == 1) {
+                throw EBatchUsage{"--db: the database's table takes the place of FILE; \"" + arg +
+                                  "\" is one file too many"};
+            }
+            if (static_cast<int>(options.files.size()) == fileCount - (database ? 1 : 0)) {
                 throw EBatchUsage{fileCount == 1 ? "more than one file given: \"" + arg + "\""
                                                  : "\"" + arg + "\": one file too many"};
             }
@@ -357,9 +369,19 @@ TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
                               std::string(findBatchOption(name)->whenMissing) + " is missing"};
         }
     }
-    const bool noneAllowed = filesOptional && options.files.empty();
-    if (static_cast<int>(options.files.size()) < fileCount && !noneAllowed)
+    if (options.db) {
+        try {
+            options.database = parseDatabaseSource(*options.db, options.table.value_or(""),
+                                                   options.query.value_or(""));
+        } catch (const ETavError& refused) {
+            throw EBatchUsage{"--db: " + utf8ToWin1250(refused.what())};
+        }
+    }
+    const int filesWanted = fileCount - (options.db ? 1 : 0);
+    const bool noneAllowed = (filesOptional || filesWanted == 0) && options.files.empty();
+    if (static_cast<int>(options.files.size()) < filesWanted && !noneAllowed)
         throw EBatchUsage{fileCount == 1 ? "no file given"
+                          : options.db   ? "the output file is needed"
                                          : "the input and the output file are needed"};
     return options;
 }

@@ -37,6 +37,8 @@ TEST_F(MainWindowTest, ADatabaseTableOpensThroughTheImportDialogAndItsSessionReo
     ASSERT_TRUE(session.databaseSource());
     EXPECT_EQ(session.databaseSource()->table, "loans 2024");
     EXPECT_TRUE(window->DBgrdFields->isVisible());
+    // The status line names the table, not the program's copy of it.
+    EXPECT_EQ(window->statusPanelText(0).toStdString(), "sqlite://" + db + ", table loans 2024");
     const QString town = cell(window->DBgrdFields, 1, 1);
 
     const std::string saved = dir.file("bank.tavs");

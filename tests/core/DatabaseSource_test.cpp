@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "core/DatabaseSource.h"
 #include "core/Errors.h"
+#include "core/PrivateFolder.h"
 
 TEST(DatabaseSource, UrlsOfBothKindsAreRead) {
     const TDatabaseSource absolute = parseDatabaseSource("sqlite:///data/x.db", "T", "");
@@ -67,4 +71,22 @@ TEST(DatabaseSource, PasswordsAreNeverShown) {
     }
     EXPECT_EQ(withoutPassword("connection to postgresql://ann:pw@h/db failed: host=h password=pw"),
               "connection to postgresql://ann:***@h/db failed: host=h password=***");
+}
+
+// The copy of a table lives in a folder of this user only, made when first needed and gone
+// with its owner.
+TEST(PrivateFolder, IsMadeOnDemandForThisUserOnlyAndRemovedWithItsFiles) {
+    std::string folder;
+    {
+        const TPrivateFolder unused;  // never asked for a file: nothing is made
+        const TPrivateFolder owner;
+        const std::string file = owner.file("table.CSV");
+        folder = std::filesystem::path(file).parent_path().string();
+        EXPECT_EQ(owner.file("other"), folder + "/other");
+        std::ofstream(file) << "x";
+        ASSERT_TRUE(std::filesystem::exists(file));
+        const auto perms = std::filesystem::status(folder).permissions();
+        EXPECT_EQ(perms & std::filesystem::perms::all, std::filesystem::perms::owner_all);
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder));
 }

@@ -225,10 +225,10 @@ const std::vector<TBatchOption> kOptions = {
      "the report file"},
     {"--db", "URL", "in place of FILE: sqlite:///PATH or postgresql://...",
      [](TOptions& o, TText, TText v) { o.db = v; }},
-    {"--table", "NAME", "with --db: the table to read",
-     [](TOptions& o, TText, TText v) { o.table = v; }, "--db"},
-    {"--query", "SQL", "with --db: a SELECT whose rows are the table",
-     [](TOptions& o, TText, TText v) { o.query = v; }, "--db"},
+    {"--table", "NAME", "the table to read (of --db, or of import's SQLite file IN)",
+     [](TOptions& o, TText, TText v) { o.table = v; }},
+    {"--query", "SQL", "a SELECT whose rows are the table (of --db or SQLite IN)",
+     [](TOptions& o, TText, TText v) { o.query = v; }},
     {"--delimiter", ",|;|tab", "the delimiter of IN (default: detected)",
      [](TOptions& o, TText opt, TText v) {
          if (v == "," || v == ";" || v == "\t") {
@@ -369,6 +369,12 @@ TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
                               std::string(findBatchOption(name)->whenMissing) + " is missing"};
         }
     }
+    const bool tableOrQuery = options.table || options.query;
+    const std::string tableOption = options.table ? "--table" : "--query";
+    // Import's IN may be the SQLite file itself, so that its origin file names a command that
+    // works: "tav-batch import bank.db OUT --table loans".
+    if (tableOrQuery && !options.db && fileCount != 2)
+        throw EBatchUsage{tableOption + ": given without --db"};
     if (options.db) {
         try {
             options.database = parseDatabaseSource(*options.db, options.table.value_or(""),
@@ -383,6 +389,15 @@ TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
         throw EBatchUsage{fileCount == 1 ? "no file given"
                           : options.db   ? "the output file is needed"
                                          : "the input and the output file are needed"};
+    if (tableOrQuery && !options.db) {
+        if (options.table && options.query)
+            throw EBatchUsage{"--table: give either a table or a query, not both"};
+        options.database = TDatabaseSource{TDatabaseKind::Sqlite,
+                                           options.files.at(0),
+                                           options.table.value_or(""),
+                                           options.query.value_or(""),
+                                           {}};
+    }
     return options;
 }
 

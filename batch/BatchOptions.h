@@ -45,7 +45,8 @@ struct TBatchOptions {
     std::optional<std::string> db;     // --db URL, --table NAME, --query SQL as typed
     std::optional<std::string> table;
     std::optional<std::string> query;
-    // The table that --db with --table or --query names, in place of FILE (of import: of IN).
+    // The table that --db with --table or --query names, in place of FILE (of import: of IN, or
+    // in IN when it is the SQLite file).
     std::optional<TDatabaseSource> database;
 };
 
@@ -85,7 +86,8 @@ const TBatchOption* findBatchOption(std::string_view name);
 // missing required option, or a file too few or too many. With `filesOptional` no file at all
 // is accepted too. With --db the database's table takes the place of the first file: one file
 // fewer is taken, and --db is refused without --table or --query, with both, or with a URL of
-// no known kind.
+// no known kind. --table or --query without --db names a table of the first of two files (the
+// SQLite file IN of import), and is refused where only one file is taken.
 TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
                                 const std::vector<std::string_view>& taken,
                                 const std::vector<std::string_view>& required = {},

@@ -218,6 +218,14 @@ TEST_F(BatchDatabaseTest, ImportWritesTheDataFileOfTheCsvImport) {
     const TRun imported = run({"import", "--db", "sqlite:" + db, "--table", tableName, out});
     ASSERT_EQ(imported.status, 0) << imported.err;
     EXPECT_EQ(readFile(out), readFile(dataFile));
+    // The origin file beside it names a command that writes it again.
+    const std::string origin = readFile(out + ".origin");
+    const std::string arguments = origin.substr(origin.find("IMPORT=") + 7);
+    EXPECT_TRUE(arguments.starts_with("--table 'loans; DROP")) << origin;
+    const std::string again = dir.file("again.CSV");
+    const TRun fromFile = run({"import", db, again, "--table", tableName});
+    ASSERT_EQ(fromFile.status, 0) << fromFile.err;
+    EXPECT_EQ(readFile(again), readFile(dataFile));
     const TRun query = run(
         {"import", "--db", "sqlite://" + db, "--query",
          "SELECT \"CREDIT\", count(*) AS n FROM " + identifier(tableName) + " GROUP BY 1", out});
@@ -275,6 +283,8 @@ TEST(BatchDatabaseOptions, UsageErrorsNameTheOption) {
         {{"fields", "--db", "sqlite:///x.db", "--table", "t", "--query", "SELECT 1"},
          "--db: give either a table or a query, not both"},
         {{"fields", "--table", "t", "data.csv"}, "--table: given without --db"},
+        {{"import", "in.db", "out.CSV", "--table", "t", "--query", "SELECT 1"},
+         "--table: give either a table or a query, not both"},
         {{"fields", "--db", "oracle://h/db", "--table", "t"}, "--db: \"oracle://h/db\" is no"},
         {{"fields", "--db", "sqlite:///x.db", "--table", "t", "data.csv"},
          "\"data.csv\" is one file too many"},

@@ -164,7 +164,7 @@ struct TImportPlan {
     TImportOptions options;  // as asked of inferImport
     int classColumn = -1;    // the class column chosen, or -1 for none yet
     // Of a database table or query (format Sqlite): where its rows are read again; sourcePath is
-    // then the database file.
+    // then the database file, and sourceSize the rows of a table (-1 for a query).
     std::optional<TDatabaseSource> database;
 };
 

@@ -17,6 +17,7 @@
 #include "import/ImportPass.h"
 #include "import/ImportProgress.h"
 #include "import/ImportText.h"
+#include "import/SqliteImport.h"
 
 namespace {
 
@@ -303,7 +304,10 @@ TImportPlan inferDatabaseImport(const TDatabaseSource& source, const TImportOpti
     plan.sampleSize = options.sample ? options.sampleSize : 0;
     plan.seed = options.seed;
     plan.options = options;
-    std::unique_ptr<TProfilePass> pass = profileSource(plan, plan.encoding, {}, {});
+    // The rows of a table stand for the bytes of a file in the progress; a query's are unknown.
+    plan.sourceSize = sqliteRowCount(source);
+    std::unique_ptr<TProfilePass> pass =
+        profileSource(plan, plan.encoding, {}, plan.sourceSize > 0 ? progress : ProgressHook());
     plan.recordsRead = pass->records;
     if (plan.recordsRead == 0)
         throw EConvertError(utf8ToWin1250(displayText(source)) +

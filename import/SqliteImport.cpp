@@ -137,6 +137,16 @@ std::vector<std::string> sqliteTableNames(const std::string& path) {
     return names;
 }
 
+long long sqliteRowCount(const TDatabaseSource& source) {
+    if (!source.query.empty()) return -1;
+    TDatabase database = openDatabase(source.location);
+    // Checked first, so that a missing table says so rather than what SQLite says of the count.
+    sourceStatement(database.get(), source);
+    TStatement count =
+        prepare(database.get(), "SELECT count(*) FROM " + quotedIdentifier(source.table));
+    return sqlite3_step(count.get()) == SQLITE_ROW ? sqlite3_column_int64(count.get(), 0) : -1;
+}
+
 void parseSqliteSource(const TDatabaseSource& source, TTextDecoder& decoder,
                        const TSourceSink& sink) {
     TDatabase database = openDatabase(source.location);
@@ -183,6 +193,7 @@ void parseSqliteSource(const TDatabaseSource& source, TTextDecoder& decoder,
             }
         }
         sink.record(std::move(values), line);
+        if (sink.progress) sink.progress(static_cast<size_t>(line - 1));
     }
     if (status != SQLITE_DONE) {
         throw EConvertError(fileText(source.location) + " could not be read to the end: " +

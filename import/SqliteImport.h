@@ -21,8 +21,13 @@ class TTextDecoder;
 // is not a SQLite database, naming the file.
 std::vector<std::string> sqliteTableNames(const std::string& path);
 
+// The number of rows of the source's table, so that reading it can show its progress; -1 for a
+// query, whose rows are not known before they are read. Throws as parseSqliteSource.
+long long sqliteRowCount(const TDatabaseSource& source);
+
 // Hands the rows of `source` to `sink`: the column names, then one record per row (line r + 1
-// for row r from 1), every text converted by `decoder`; then, when blobs were read as missing, a
+// for row r from 1; the sink's progress gets the rows read so far), every text converted by
+// `decoder`; then, when blobs were read as missing, a
 // warning that counts them and names the first one's column. Throws EInOutError for a file as
 // sqliteTableNames does, EConvertError for a table the database does not have, a query that is
 // not a single statement that only reads, a statement SQLite refuses (its message in the text),

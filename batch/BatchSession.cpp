@@ -88,9 +88,7 @@ void openSavedSession(TTavSession& session, const TBatchOptions& options, const 
         kept.source = TSessionSource{};
         kept.source.kind = "database";
         kept.source.database = *options.database;
-        TImportOptions import = options.import;
-        TImportChoiceTexts choices = options.importChoices;
-        openKeptDatabase(session, kept, import, choices, folder, io);
+        openKeptDatabase(session, kept, options.import, options.importChoices, folder, io);
         applySettings(session, options, false);
         return;
     }

@@ -308,15 +308,17 @@ class TTavSession {
     // --- Session files (bodies in uTavSessionKeep.cpp) -------------------------------------
 
     // What a session file keeps of the state now: the data file and its SHA-256 (and origin,
-    // for an imported one), the class, the selection, the filter texts with their histories,
-    // the hidden class values, the settings, the active rule and the choices of the findings
-    // last computed. Without a table only the settings and the texts are filled.
+    // for an imported one) or the database source of a copied table, the class, the selection, the
+    // filter texts with their histories, the hidden class values, the settings, the active rule and
+    // the choices of the findings last computed. Without a table only the settings and the texts
+    // are filled.
     TSessionFile sessionFile() const;
-    // Loads `dataFile` (the session's own, or another the user picked) and applies what `kept`
-    // holds: the settings, the class, the selection, the filters with their histories, the
-    // hidden class values and the active rule. A load that fails throws as loadDataFile does
-    // and changes nothing; a class or selected field the table does not have throws ETavError
-    // with the table loaded at its defaults. Recomputes.
+    // Loads `dataFile` (the session's own, another the user picked, or the copy of the session's
+    // database table, loaded as loadDatabaseCopy does) and applies what `kept` holds: the settings,
+    // the class, the selection, the filters with their histories, the hidden class values and the
+    // active rule. A load that fails throws as loadDataFile does and changes nothing; a class or
+    // selected field the table does not have throws ETavError with the table loaded at its
+    // defaults. Recomputes.
     void openSession(const TSessionFile& kept, const std::string& dataFile);
     // Loads a data file and, when a session file named like it lies beside it (the one an
     // import writes), opens that session on it; returns whether it did. A session file there

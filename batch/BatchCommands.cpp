@@ -163,8 +163,25 @@ const std::vector<std::string_view> kSessionOptions = {
     "--mprior", "--m",    "--signif",   "--context", "--compare1", "--compare2",
     "--select", "--hide", "--progress", "--threads", "--session"};
 
+// The options that read a database's table in place of FILE, with the import's settings and
+// choices that make its fields; the usage shows them as "[db]".
+const std::vector<std::string_view> kDatabaseOptions = {
+    "--db",         "--table",     "--query",     "--type",   "--bins",        "--ignore",
+    "--boundaries", "--set-limit", "--int-limit", "--sample", "--sample-size", "--seed"};
+
+// Of those, the ones that only say how a table becomes fields: a data file has its fields.
+const std::vector<std::string_view> kFieldMakingOptions = {
+    "--type",      "--bins",   "--ignore",      "--boundaries", "--set-limit",
+    "--int-limit", "--sample", "--sample-size", "--seed"};
+
 std::vector<std::string_view> withSessionOptions(std::vector<std::string_view> own) {
     own.insert(own.end(), kSessionOptions.begin(), kSessionOptions.end());
+    own.insert(own.end(), kDatabaseOptions.begin(), kDatabaseOptions.end());
+    return own;
+}
+
+std::vector<std::string_view> withDatabaseOptions(std::vector<std::string_view> own) {
+    own.insert(own.end(), kDatabaseOptions.begin(), kDatabaseOptions.end());
     return own;
 }
 
@@ -203,8 +220,9 @@ const std::vector<TBatchCommand> kCommands = {
     {"findings",
      "FILE",
      "the findings of one class value (every field selected by default)",
-     {"--class", "--target", "--min-count", "--sort", "--format", "--sentences", "--conditions",
-      "--top", "--mprior", "--m", "--signif", "--context", "--select", "--threads", "--session"},
+     withDatabaseOptions({"--class", "--target", "--min-count", "--sort", "--format", "--sentences",
+                          "--conditions", "--top", "--mprior", "--m", "--signif", "--context",
+                          "--select", "--threads", "--session"}),
      {"--class", "--target"},
      runFindings},
     {"export",
@@ -221,10 +239,10 @@ const std::vector<TBatchCommand> kCommands = {
      runEvaluate},
     {"import",
      "IN OUT",
-     "write the data file OUT of a table, workbook or stats file IN",
+     "write data file OUT of a table, workbook, stats file IN or --db",
      {"--delimiter", "--encoding", "--boundaries", "--set-limit", "--int-limit", "--strict",
       "--sample", "--sample-size", "--seed", "--sheet", "--skip", "--type", "--bins", "--ignore",
-      "--class", "--progress"},
+      "--class", "--progress", "--db", "--table", "--query"},
      {},
      runImport},
 };
@@ -262,16 +280,20 @@ std::string optionWithValue(const TBatchOption& option) {
 std::vector<std::string> synopsisWords(const TBatchCommand& command, bool abridged) {
     std::vector<std::string> words = {std::string(command.name), std::string(command.files)};
     const bool opts = abridged && takesEveryOf(command, kSessionOptions);
+    const bool db = abridged && takesEveryOf(command, kDatabaseOptions) && command.name != "import";
     for (std::string_view name : command.options) {
         const bool session = std::find(kSessionOptions.begin(), kSessionOptions.end(), name) !=
                              kSessionOptions.end();
-        if (opts && session) continue;
+        const bool database = std::find(kDatabaseOptions.begin(), kDatabaseOptions.end(), name) !=
+                              kDatabaseOptions.end();
+        if ((opts && session) || (db && database)) continue;
         const std::string text = optionWithValue(*findBatchOption(name));
         const bool required = std::find(command.required.begin(), command.required.end(), name) !=
                               command.required.end();
         words.push_back(required ? text : "[" + text + "]");
     }
     if (opts) words.push_back("[opts]");
+    if (db) words.push_back("[db]");
     return words;
 }
 
@@ -321,6 +343,8 @@ std::string batchUsage() {
         text += withHelp("  " + wrapped(synopsisWords(command, true), 2, 6), command.description);
     text += "opts: the options " + std::string(kSessionOptions.front()) + " to " +
             std::string(kSessionOptions.back()) + " below\n";
+    text += "db: --db URL --table NAME|--query SQL in place of FILE; the import's " +
+            std::string(kDatabaseOptions[3]) + " to " + std::string(kDatabaseOptions.back()) + "\n";
     text += "options:\n";
     for (const TBatchOption& option : batchOptions())
         text += optionLine(option);
@@ -367,6 +391,15 @@ int runBatch(const std::vector<std::string>& args, const TBatchOutput& io) {
         }
         const TBatchOptions options =
             parseBatchOptions(rest, command->options, required, fileCount(*command), fromSession);
+        if (!options.db && command->name != "import") {
+            for (std::string_view option : kFieldMakingOptions) {
+                if (options.given.count(std::string(option)) > 0) {
+                    throw EBatchUsage{std::string(option) +
+                                      ": given without --db (a data file's fields are made "
+                                      "already)"};
+                }
+            }
+        }
         if (options.threads) TWorkerPool::shared().setThreadCount(*options.threads);
         return command->run(options, io);
     } catch (const EBatchUsage& usage) {

@@ -39,16 +39,24 @@ ProgressHook progressLines(const TBatchOptions& options, const TBatchOutput& io,
 }  // namespace
 
 int runImport(const TBatchOptions& options, const TBatchOutput& io) {
-    TImportPlan plan =
-        inferImport(options.files[0], options.import, progressLines(options, io, "reading"));
+    if (options.database && options.database->kind != TDatabaseKind::Sqlite) {
+        throw EBatchUsage{
+            "--db: a server's table is counted where it is; only a SQLite table is written "
+            "into a data file"};
+    }
+    const ProgressHook reading = progressLines(options, io, "reading");
+    TImportPlan plan = options.database
+                           ? inferDatabaseImport(*options.database, options.import, reading)
+                           : inferImport(options.files[0], options.import, reading);
+    const std::string& outPath = options.files.back();
     TImportChoiceTexts choices = options.importChoices;
     if (options.classField) choices.classColumn = std::to_string(*options.classField);
     if (options.className) choices.classColumn = argumentTo1250("--class", *options.className);
     applyImportChoices(plan, choices);
     const TImportSummary summary =
-        writeImport(plan, options.files[1], progressLines(options, io, "writing"));
+        writeImport(plan, outPath, progressLines(options, io, "writing"));
     // The class chosen comes back when the data file is loaded again.
-    writeImportSessionFile(options.files[1],
+    writeImportSessionFile(outPath,
                            plan.classColumn >= 0 ? importFieldIndex(plan, plan.classColumn) : 0);
     printColumns(plan, io);
     if (plan.classColumn >= 0) {

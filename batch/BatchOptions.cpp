@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "batch/BatchText.h"
+#include "core/Errors.h"
 #include "core/TextUtils.h"
 #include "core/Win1250.h"
 
@@ -222,6 +223,12 @@ const std::vector<TBatchOption> kOptions = {
      [](TOptions& o, TText, TText v) { o.html = v; },
      {},
      "the report file"},
+    {"--db", "URL", "in place of FILE: sqlite:///PATH or postgresql://...",
+     [](TOptions& o, TText, TText v) { o.db = v; }},
+    {"--table", "NAME", "the table to read (of --db, or of import's SQLite file IN)",
+     [](TOptions& o, TText, TText v) { o.table = v; }},
+    {"--query", "SQL", "a SELECT whose rows are the table (of --db or SQLite IN)",
+     [](TOptions& o, TText, TText v) { o.query = v; }},
     {"--delimiter", ",|;|tab", "the delimiter of IN (default: detected)",
      [](TOptions& o, TText opt, TText v) {
          if (v == "," || v == ";" || v == "\t") {
@@ -327,7 +334,12 @@ TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
     for (size_t k = 0; k < args.size(); ++k) {
         const std::string& arg = args[k];
         if (arg.rfind("--", 0) != 0) {
-            if (static_cast<int>(options.files.size()) == fileCount) {
+            const bool database = std::find(args.begin(), args.end(), "--db") != args.end();
+            if (database && fileCount == 1) {
+                throw EBatchUsage{"--db: the database's table takes the place of FILE; \"" + arg +
+                                  "\" is one file too many"};
+            }
+            if (static_cast<int>(options.files.size()) == fileCount - (database ? 1 : 0)) {
                 throw EBatchUsage{fileCount == 1 ? "more than one file given: \"" + arg + "\""
                                                  : "\"" + arg + "\": one file too many"};
             }
@@ -357,10 +369,35 @@ TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
                               std::string(findBatchOption(name)->whenMissing) + " is missing"};
         }
     }
-    const bool noneAllowed = filesOptional && options.files.empty();
-    if (static_cast<int>(options.files.size()) < fileCount && !noneAllowed)
+    const bool tableOrQuery = options.table || options.query;
+    const std::string tableOption = options.table ? "--table" : "--query";
+    // Import's IN may be the SQLite file itself, so that its origin file names a command that
+    // works: "tav-batch import bank.db OUT --table loans".
+    if (tableOrQuery && !options.db && fileCount != 2)
+        throw EBatchUsage{tableOption + ": given without --db"};
+    if (options.db) {
+        try {
+            options.database = parseDatabaseSource(*options.db, options.table.value_or(""),
+                                                   options.query.value_or(""));
+        } catch (const ETavError& refused) {
+            throw EBatchUsage{"--db: " + utf8ToWin1250(refused.what())};
+        }
+    }
+    const int filesWanted = fileCount - (options.db ? 1 : 0);
+    const bool noneAllowed = (filesOptional || filesWanted == 0) && options.files.empty();
+    if (static_cast<int>(options.files.size()) < filesWanted && !noneAllowed)
         throw EBatchUsage{fileCount == 1 ? "no file given"
+                          : options.db   ? "the output file is needed"
                                          : "the input and the output file are needed"};
+    if (tableOrQuery && !options.db) {
+        if (options.table && options.query)
+            throw EBatchUsage{"--table: give either a table or a query, not both"};
+        options.database = TDatabaseSource{TDatabaseKind::Sqlite,
+                                           options.files.at(0),
+                                           options.table.value_or(""),
+                                           options.query.value_or(""),
+                                           {}};
+    }
     return options;
 }
 

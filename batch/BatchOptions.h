@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/DatabaseSource.h"
 #include "import/ImportTypes.h"
 #include "stats/uTavFindings.h"
 #include "stats/uTavFindingsText.h"
@@ -41,6 +42,12 @@ struct TBatchOptions {
     std::optional<int> top;  // rank --conditions 2 and findings --conditions 2: pairs listed
     TImportOptions import;
     TImportChoiceTexts importChoices;  // --type, --bins and --ignore (as typed); --class apart
+    std::optional<std::string> db;     // --db URL, --table NAME, --query SQL as typed
+    std::optional<std::string> table;
+    std::optional<std::string> query;
+    // The table that --db with --table or --query names, in place of FILE (of import: of IN, or
+    // in IN when it is the SQLite file).
+    std::optional<TDatabaseSource> database;
 };
 
 // A usage error: the message names the option; tav-batch exits with status 2.
@@ -77,7 +84,10 @@ const TBatchOption* findBatchOption(std::string_view name);
 // EBatchUsage for an unknown option, one repeated that is not repeatable, a missing value, a value
 // the option refuses (a number that is not a plain decimal number, a code outside 0..127, ...), a
 // missing required option, or a file too few or too many. With `filesOptional` no file at all
-// is accepted too.
+// is accepted too. With --db the database's table takes the place of the first file: one file
+// fewer is taken, and --db is refused without --table or --query, with both, or with a URL of
+// no known kind. --table or --query without --db names a table of the first of two files (the
+// SQLite file IN of import), and is refused where only one file is taken.
 TBatchOptions parseBatchOptions(const std::vector<std::string>& args,
                                 const std::vector<std::string_view>& taken,
                                 const std::vector<std::string_view>& required = {},

@@ -4,6 +4,8 @@
 #include <ostream>
 
 #include "batch/BatchCommands.h"
+#include "batch/BatchDatabase.h"
+#include "batch/BatchPostgres.h"
 #include "batch/BatchRuleName.h"
 #include "batch/BatchText.h"
 #include "core/Errors.h"
@@ -15,10 +17,14 @@ namespace {
 
 // Loads the file into the session and applies the options. Returns an exit status, or -1 when
 // the command may go on.
-int prepareSession(TTavSession& session, const TBatchOptions& options, const TBatchOutput& io) {
+int prepareSession(TTavSession& session, const TBatchOptions& options, const TBatchOutput& io,
+                   const TPrivateFolder& folder) {
     try {
         if (options.session) {
-            openSavedSession(session, options, io);
+            openSavedSession(session, options, io, folder);
+        } else if (options.database) {
+            openDatabaseTable(session, *options.database, options.import, options.importChoices,
+                              folder, io);
         } else {
             session.loadDataFile(options.files.at(0));
         }
@@ -58,11 +64,45 @@ int prepareSession(TTavSession& session, const TBatchOptions& options, const TBa
     return -1;
 }
 
+// Opens the session `kept` on its database source read with `import` and `choices`.
+void openKeptDatabase(TTavSession& session, TSessionFile& kept, const TImportOptions& import,
+                      const TImportChoiceTexts& choices, const TPrivateFolder& folder,
+                      const TBatchOutput& io) {
+    TDatabaseSource& source = *kept.source.database;
+    if (source.kind == TDatabaseKind::Postgresql) {
+        const std::string failed = openServerTable(session, source, import, choices);
+        if (!failed.empty()) throw ETavError(failed);
+        return;
+    }
+    const std::string dataFile = databaseCopy(source, import, choices, folder, io);
+    session.openSession(kept, dataFile);
+}
+
 }  // namespace
 
-void openSavedSession(TTavSession& session, const TBatchOptions& options, const TBatchOutput& io) {
-    const TSessionFile kept = readSessionFile(*options.session);
+void openSavedSession(TTavSession& session, const TBatchOptions& options, const TBatchOutput& io,
+                      const TPrivateFolder& folder) {
+    TSessionFile kept = readSessionFile(*options.session);
+    if (options.database) {
+        // The table given replaces the session's source, as a data file given does.
+        kept.source = TSessionSource{};
+        kept.source.kind = "database";
+        kept.source.database = *options.database;
+        openKeptDatabase(session, kept, options.import, options.importChoices, folder, io);
+        applySettings(session, options, false);
+        return;
+    }
+    if (kept.source.database && options.files.empty()) {
+        TImportOptions import;
+        TImportChoiceTexts choices;
+        importChoicesOf(*kept.source.database, import, choices);
+        openKeptDatabase(session, kept, import, choices, folder, io);
+        applySettings(session, options, false);
+        return;
+    }
     const std::string dataFile = options.files.empty() ? kept.source.path : options.files[0];
+    // A data file given in place of the session's table is one as any other.
+    if (kept.source.database) kept.source.database.reset();
     if (options.files.empty()) {
         // A script cannot be asked; it goes on with the file as it is, and says so.
         const TSessionDataState state = sessionDataState(kept.source);
@@ -123,11 +163,13 @@ int exploreSession(const TBatchOptions& options, const TBatchOutput& io,
     }
     TTavSession session(hooks);
     session.setWritesSummaryReport(false);
+    // Made only when a database's table is read; it outlives the session's use of the copy.
+    const TPrivateFolder folder;
     int status = -1;
     session.runAsOneCommand([&] {
         // Settings before the load, so that the sets get m.
         applySettings(session, options);
-        status = prepareSession(session, options, io);
+        status = prepareSession(session, options, io, folder);
         if (status < 0 && act) act(session);
     });
     if (status >= 0) return status;

@@ -4,6 +4,7 @@
 
 #include "batch/BatchOptions.h"
 #include "batch/BatchOutput.h"
+#include "core/PrivateFolder.h"
 #include "session/uTavSession.h"
 
 // The row of --rule in the Simple rules table before any ranking: the number given, the row of
@@ -16,15 +17,19 @@ int ruleRow(const TTavSession& session, const TBatchOptions& options);
 // refuses a value.
 void applySettings(TTavSession& session, const TBatchOptions& options, bool fromDefaults = true);
 
-// Opens the session file of --session on its own data file, or on options.files[0] when one is
-// given, then applies the settings and --hide of the options over it. A data file that changed
+// Opens the session file of --session on its own data file or database table, or on
+// options.files[0] or the table of --db when one is given, then applies the settings and --hide
+// of the options over it. A database's table is read into `folder`. A data file that changed
 // since the session was saved is a warning on standard error; the run goes on with it. Throws
-// the session's errors for a session file or a data file that cannot be read.
-void openSavedSession(TTavSession& session, const TBatchOptions& options, const TBatchOutput& io);
+// the session's errors for a session file or a data file that cannot be read, and the import's
+// for a table that cannot be read.
+void openSavedSession(TTavSession& session, const TBatchOptions& options, const TBatchOutput& io,
+                      const TPrivateFolder& folder);
 
 // Runs a command that explores a table, the same way for every such command: a session with the
-// options' settings loads options.files[0] (or opens the session file of --session, the
-// options overriding it) (a plain table is refused with a pointer to import),
+// options' settings loads options.files[0] or the table of --db (read into a private folder
+// that is removed when the command ends; BatchDatabase.h) (or opens the session file of
+// --session, the options overriding it) (a plain table is refused with a pointer to import),
 // takes the class field (--class by number or name), the rule, the selected fields, the class
 // deselected, the context and the compare filters, then runs `act`; the load, the options and
 // `act` are one session command, so that the Frequency table is computed once. `print` then

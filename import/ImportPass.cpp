@@ -8,6 +8,7 @@
 #include "import/ArffImport.h"
 #include "import/CellTableSource.h"
 #include "import/CsvImport.h"
+#include "import/SqliteImport.h"
 
 namespace {
 
@@ -60,6 +61,11 @@ void parseImportSource(const TImportPlan& plan, TTextDecoder& decoder, const TSo
         skip -= skipped;
         return bytes.substr(skipped);
     };
+    if (plan.database) {
+        // Rows of a database come from its engine, not from bytes.
+        parseSqliteSource(*plan.database, decoder, sink);
+        return;
+    }
     if (isCellTableFormat(plan.format)) {
         // Workbooks and statistics files are read whole: their parts refer to each other.
         std::string bytes;

@@ -1,5 +1,6 @@
 #include "import/ImportRecipe.h"
 
+#include "core/Errors.h"
 #include "core/TextUtils.h"
 #include "import/ImportInference.h"
 
@@ -25,13 +26,13 @@ TImportRecipe importRecipe(const TImportPlan& plan) {
     return recipe;
 }
 
-std::vector<std::string> importRecipeArguments(const TImportRecipe& recipe) {
+std::vector<std::string> importRecipeWords(const TImportRecipe& recipe) {
     const TImportOptions& o = recipe.options;
     const TImportOptions defaults;
     std::vector<std::string> args;
     auto add = [&args](const std::string& option, const std::string& value) {
         args.push_back(option);
-        if (!value.empty()) args.push_back(shellWord(value));
+        if (!value.empty()) args.push_back(value);
     };
     if (o.delimiter != 0)
         add("--delimiter", o.delimiter == '\t' ? "tab" : std::string(1, o.delimiter));
@@ -61,6 +62,64 @@ std::vector<std::string> importRecipeArguments(const TImportRecipe& recipe) {
     }
     if (recipe.classColumn >= 0) add("--class", std::to_string(recipe.classColumn));
     return args;
+}
+
+std::vector<std::string> importRecipeArguments(const TImportRecipe& recipe) {
+    std::vector<std::string> args = importRecipeWords(recipe);
+    for (std::string& arg : args)
+        arg = shellWord(arg);
+    return args;
+}
+
+void readImportWords(const std::vector<std::string>& words, TImportOptions& options,
+                     TImportChoiceTexts& choices) {
+    const auto number = [&](size_t k, int low, int high) {
+        const std::string& text = words[k];
+        if (!isDecimalDigits(text) || text.size() > 9 || std::stoi(text) < low ||
+            std::stoi(text) > high) {
+            throw EConvertError("The import option " + words[k - 1] + " has the value \"" + text +
+                                "\", not a number in " + std::to_string(low) + ".." +
+                                std::to_string(high));
+        }
+        return std::stoi(text);
+    };
+    const auto split = [&](size_t k) {
+        const size_t at = words[k].rfind('=');
+        if (at == std::string::npos || at == 0)
+            throw EConvertError("The import option " + words[k - 1] + " has no COLUMN=VALUE");
+        return std::pair{words[k].substr(0, at), words[k].substr(at + 1)};
+    };
+    for (size_t k = 0; k < words.size(); ++k) {
+        const std::string& word = words[k];
+        if (word == "--sample") {
+            options.sample = true;
+            continue;
+        }
+        if (k + 1 >= words.size())
+            throw EConvertError("The import option \"" + word + "\" is unknown or has no value");
+        ++k;
+        if (word == "--boundaries") {
+            options.boundaries = number(k, 1, kMaxImportBoundaries);
+        } else if (word == "--set-limit") {
+            options.setLimit = number(k, 1, kDefaultSetLimit);
+        } else if (word == "--int-limit") {
+            options.intLimit = number(k, 1, kMaxIntLimit);
+        } else if (word == "--sample-size") {
+            options.sampleSize = number(k, 1, 999'999'999);
+        } else if (word == "--seed") {
+            options.seed = static_cast<std::uint64_t>(number(k, 0, 999'999'999));
+        } else if (word == "--type") {
+            choices.types.push_back(split(k));
+        } else if (word == "--bins") {
+            choices.bins.push_back(split(k));
+        } else if (word == "--ignore") {
+            choices.ignored.push_back(words[k]);
+        } else if (word == "--class") {
+            choices.classColumn = words[k];
+        } else {
+            throw EConvertError("The import option \"" + word + "\" is unknown or has no value");
+        }
+    }
 }
 
 std::string importCommandLine(const TImportRecipe& recipe, const std::string& inPath,

@@ -25,6 +25,16 @@ TImportRecipe importRecipe(const TImportPlan& plan);
 // choice, then --class; each quoted for a POSIX shell when it needs to be.
 std::vector<std::string> importRecipeArguments(const TImportRecipe& recipe);
 
+// The same arguments unquoted, one word per item (for a list kept as it is, not for a shell).
+std::vector<std::string> importRecipeWords(const TImportRecipe& recipe);
+
+// The options and choices that importRecipeWords gave (Windows-1250 words) read back into
+// `options` and `choices`: --boundaries, --set-limit, --int-limit, --sample, --sample-size,
+// --seed, --type, --bins, --ignore and --class. Throws EConvertError naming a word it does not
+// take and a value that is not a number in its range.
+void readImportWords(const std::vector<std::string>& words, TImportOptions& options,
+                     TImportChoiceTexts& choices);
+
 // The tav-batch import command line that writes `outPath` from `inPath` by the recipe.
 std::string importCommandLine(const TImportRecipe& recipe, const std::string& inPath,
                               const std::string& outPath);

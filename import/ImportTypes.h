@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/DatabaseSource.h"
+
 // The data types of importing a plain CSV, TSV or ARFF file into a data file: what the caller
 // asks for, what the importer infers per column, and what it reports after writing.
 
@@ -30,11 +32,13 @@ enum class TImportFormat {
     Dta,       // Stata
     Sas7bdat,  // SAS data set
     Xport,     // SAS transport file (.xpt)
+    Sqlite,    // a table or a query of a SQLite database (TImportPlan::database)
 };
 
 // Whether a file of `format` is a workbook or a statistics file rather than a text table.
 inline bool isCellTableFormat(TImportFormat format) {
-    return format != TImportFormat::Csv && format != TImportFormat::Arff;
+    return format != TImportFormat::Csv && format != TImportFormat::Arff &&
+           format != TImportFormat::Sqlite;
 }
 
 // The defaults and bounds of the options.
@@ -159,6 +163,9 @@ struct TImportPlan {
     int skipRows = 0;
     TImportOptions options;  // as asked of inferImport
     int classColumn = -1;    // the class column chosen, or -1 for none yet
+    // Of a database table or query (format Sqlite): where its rows are read again; sourcePath is
+    // then the database file, and sourceSize the rows of a table (-1 for a query).
+    std::optional<TDatabaseSource> database;
 };
 
 // The choices of tav-batch import as typed (Windows-1250), each naming its column by its name or

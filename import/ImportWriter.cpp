@@ -9,6 +9,7 @@
 #include "core/Errors.h"
 #include "core/FileReplace.h"
 #include "core/Sha256.h"
+#include "core/TextUtils.h"
 #include "core/uTavObj.h"
 #include "import/ImportInference.h"
 #include "import/ImportPass.h"
@@ -214,7 +215,15 @@ void writeImportOrigin(const TImportPlan& plan, const std::string& outPath) {
     origin.originalPath = originalPathFromDataFile(plan.sourcePath, outPath);
     origin.originalSha256 = plan.sourceBytes ? sha256Hex(*plan.sourceBytes)
                                              : sha256OfFile(plan.sourcePath).value_or("");
-    for (const std::string& arg : importRecipeArguments(importRecipe(plan)))
+    std::vector<std::string> arguments = importRecipeArguments(importRecipe(plan));
+    // A database file says which of its tables (or which query) became the data file.
+    if (plan.database) {
+        const TDatabaseSource& source = *plan.database;
+        arguments.insert(arguments.begin(),
+                         {source.query.empty() ? "--table" : "--query",
+                          shellWord(source.query.empty() ? source.table : source.query)});
+    }
+    for (const std::string& arg : arguments)
         origin.importArguments += (origin.importArguments.empty() ? "" : " ") + arg;
     writeDataFileOrigin(outPath, origin);
 }

@@ -17,6 +17,7 @@
 #include "import/ImportPass.h"
 #include "import/ImportProgress.h"
 #include "import/ImportText.h"
+#include "import/SqliteImport.h"
 
 namespace {
 
@@ -284,6 +285,38 @@ TImportPlan inferSource(TImportPlan plan, const TImportOptions& options,
 }
 
 }  // namespace
+
+TImportPlan inferDatabaseImport(const TDatabaseSource& source, const TImportOptions& options,
+                                const ProgressHook& progress) {
+    checkOptions(options);
+    if (source.kind != TDatabaseKind::Sqlite)
+        throw EConvertError("Only a SQLite database is read into the table");
+    TImportProgress done(progress);
+    struct TDone {
+        TImportProgress& steps;
+        ~TDone() { steps.done(); }
+    } whenDone{done};
+    TImportPlan plan;
+    plan.sourcePath = source.location;
+    plan.format = TImportFormat::Sqlite;
+    plan.database = source;
+    plan.encoding = TImportEncoding::Utf8;
+    plan.sampleSize = options.sample ? options.sampleSize : 0;
+    plan.seed = options.seed;
+    plan.options = options;
+    // The rows of a table stand for the bytes of a file in the progress; a query's are unknown.
+    plan.sourceSize = sqliteRowCount(source);
+    std::unique_ptr<TProfilePass> pass =
+        profileSource(plan, plan.encoding, {}, plan.sourceSize > 0 ? progress : ProgressHook());
+    plan.recordsRead = pass->records;
+    if (plan.recordsRead == 0)
+        throw EConvertError(utf8ToWin1250(displayText(source)) +
+                            ": the result has no rows; nothing to read");
+    plan.warnings = std::move(pass->warnings);
+    addInferredColumns(plan, *pass, options);
+    addWarnings(plan, pass->decoder);
+    return plan;
+}
 
 std::vector<std::string> importFieldNames(const std::vector<std::string>& sourceNames) {
     std::vector<std::string> names;

@@ -24,6 +24,13 @@ TImportPlan inferImport(const std::string& path, const TImportOptions& options =
 TImportPlan inferImportBytes(const std::string& bytes, const std::string& fileName,
                              const TImportOptions& options = {}, const ProgressHook& progress = {});
 
+// The plan of a database's table or query (DatabaseSource.h; SQLite only): its rows read through
+// import/SqliteImport.h, then inferred as a CSV file's records are; writeImport reads them again.
+// Throws EConvertError for another kind of database and for a result without rows, and what
+// parseSqliteSource throws.
+TImportPlan inferDatabaseImport(const TDatabaseSource& source, const TImportOptions& options = {},
+                                const ProgressHook& progress = {});
+
 // Codes column `column` (from 0) as `type`; `boundaries` (1..126) is used by REAL, CURRENCY and
 // by INT of numbers that are not integers in 0..127, and is a choice of bins when it is not the
 // plan's default. Throws EConvertError when the values do not fit (see codeColumnAs in

@@ -107,14 +107,52 @@ TSessionFilter filterMember(const json& object, const char* name) {
     return read;
 }
 
+TDatabaseSource databaseFromJson(const json& source, const std::string& sessionPath) {
+    const std::string url = textMember(source, "url");
+    const auto optionalText = [&source](const char* name) {
+        return source.contains(name) ? textMember(source, name) : std::string();
+    };
+    TDatabaseSource database =
+        parseDatabaseSource(url, optionalText("table"), optionalText("query"));
+    // A SQLite file named relative to the session moves with it.
+    if (database.kind == TDatabaseKind::Sqlite)
+        database.location = dataPathFromKept(database.location, sessionPath);
+    for (const json& word : member(source, "import", &json::is_array, "a list")) {
+        if (!word.is_string()) throw ETavError("\"import\" holds a non-text");
+        database.importWords.push_back(utf8ToWin1250(word.get<std::string>()));
+    }
+    return database;
+}
+
+json databaseJson(TDatabaseSource database, const std::string& sessionPath) {
+    if (database.kind == TDatabaseKind::Sqlite)
+        database.location = keptDataPath(database.location, sessionPath);
+    json words = json::array();
+    for (const std::string& word : database.importWords)
+        words.push_back(win1250ToUtf8(word));
+    json source = {{"kind", "database"}, {"url", displayUrl(database)}};
+    if (database.query.empty()) {
+        source["table"] = database.table;
+    } else {
+        source["query"] = database.query;
+    }
+    source["import"] = words;
+    return source;
+}
+
 TSessionFile sessionFromJson(const json& root, const std::string& sessionPath) {
     TSessionFile session;
     const json& source = member(root, "source", &json::is_object, "an object");
     session.source.kind = textMember(source, "kind");
-    if (session.source.kind != "file")
+    if (session.source.kind == "database") {
+        session.source.database = databaseFromJson(source, sessionPath);
+    } else if (session.source.kind != "file") {
         throw ETavError("its source is of the kind \"" + session.source.kind + "\"");
-    session.source.path = dataPathFromKept(textMember(source, "path"), sessionPath);
-    session.source.sha256 = textMember(source, "sha256");
+    }
+    if (!session.source.database) {
+        session.source.path = dataPathFromKept(textMember(source, "path"), sessionPath);
+        session.source.sha256 = textMember(source, "sha256");
+    }
     if (const auto import = root.find("import"); import != root.end()) {
         if (!import->is_object()) throw ETavError("\"import\" is not an object");
         session.source.importedFrom = textMember(*import, "original");
@@ -149,9 +187,13 @@ std::string sessionFileText(const TSessionFile& session, const std::string& sess
     json root;
     root["format"] = kFormatName;
     root["version"] = kFormatVersion;
-    root["source"] = {{"kind", session.source.kind},
-                      {"path", keptDataPath(session.source.path, sessionPath)},
-                      {"sha256", session.source.sha256}};
+    if (session.source.database) {
+        root["source"] = databaseJson(*session.source.database, sessionPath);
+    } else {
+        root["source"] = {{"kind", session.source.kind},
+                          {"path", keptDataPath(session.source.path, sessionPath)},
+                          {"sha256", session.source.sha256}};
+    }
     if (!session.source.importArguments.empty() || !session.source.importedFrom.empty()) {
         root["import"] = {{"original", session.source.importedFrom},
                           {"originalSha256", session.source.importedSha256},
@@ -219,6 +261,8 @@ TSessionFile readSessionFile(const std::string& path) {
 }
 
 TSessionDataState sessionDataState(const TSessionSource& source) {
+    // A database's table is read again as it is now: there is no digest to compare.
+    if (source.database) return TSessionDataState::Same;
     if (!dataFileProblem(source.path).empty()) return TSessionDataState::Gone;
     if (source.sha256.empty()) return TSessionDataState::Same;
     const std::optional<std::string> now = sha256OfFile(source.path);

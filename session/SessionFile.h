@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/DatabaseSource.h"
+
 // A session file ("NAME.tavs") keeps what makes an analysis, so that it can be opened again or
 // run by tav-batch: where the table comes from, the class, the selection, the filters with their
 // histories, the hidden class values, the three settings, the active rule and the findings'
@@ -25,8 +27,11 @@ struct TSessionFilter {
 
 // The table of a session and where it came from.
 struct TSessionSource {
-    // "file" for a data file; other kinds of source fit beside it later.
+    // "file" for a data file, "database" for a database's table or query.
     std::string kind = "file";
+    // Of "database": the source, kept by its URL without a password (a server asks for it
+    // again), its table or query and the import's choices; path and sha256 are then empty.
+    std::optional<TDatabaseSource> database;
     // The data file as the program names it once read (resolved against the session file's
     // folder); kept relative to that folder when the data file lies in it or below.
     std::string path;

@@ -188,6 +188,7 @@ void TTavSession::loadDataFile(const std::string& fileName) {
         m_sets.swap(sets);
         m_data.swap(data);
         m_dataFileName = fileName;
+        m_database.reset();
         m_ruleCountsStale = true;
         ++m_loadNumber;
         m_scoresComputedUnder.reset();  // the new sets have no scores yet
@@ -209,6 +210,13 @@ void TTavSession::loadDataFile(const std::string& fileName) {
         FillResultTables(true);
         m_dataReady = true;
         invalidateFrequency();
+    });
+}
+
+void TTavSession::loadDatabaseCopy(const std::string& dataFile, const TDatabaseSource& source) {
+    runCommand([&] {
+        loadDataFile(dataFile);
+        m_database = source;
     });
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/DatabaseSource.h"
 #include "core/uTavObj.h"
 #include "expr/FilterForm.h"
 #include "session/ComputedUnder.h"
@@ -154,6 +155,12 @@ class TTavSession {
     // header ENotADataFile (the front ends offer its import). A summary report that cannot be
     // written is a message; the table stays loaded. Recomputes.
     void loadDataFile(const std::string& fileName);
+    // Loads `dataFile`, a copy of a database's table or query the front end made, as loadDataFile
+    // does, and keeps `source` as where the table comes from: the findings name it instead of the
+    // copy, and a session file keeps it so that it is read again.
+    void loadDatabaseCopy(const std::string& dataFile, const TDatabaseSource& source);
+    // The database source of the table, or none for a data file the user gave.
+    const std::optional<TDatabaseSource>& databaseSource() const { return m_database; }
 
     // --- Settings ------------------------------------------------------------------------------
 
@@ -301,15 +308,17 @@ class TTavSession {
     // --- Session files (bodies in uTavSessionKeep.cpp) -------------------------------------
 
     // What a session file keeps of the state now: the data file and its SHA-256 (and origin,
-    // for an imported one), the class, the selection, the filter texts with their histories,
-    // the hidden class values, the settings, the active rule and the choices of the findings
-    // last computed. Without a table only the settings and the texts are filled.
+    // for an imported one) or the database source of a copied table, the class, the selection, the
+    // filter texts with their histories, the hidden class values, the settings, the active rule and
+    // the choices of the findings last computed. Without a table only the settings and the texts
+    // are filled.
     TSessionFile sessionFile() const;
-    // Loads `dataFile` (the session's own, or another the user picked) and applies what `kept`
-    // holds: the settings, the class, the selection, the filters with their histories, the
-    // hidden class values and the active rule. A load that fails throws as loadDataFile does
-    // and changes nothing; a class or selected field the table does not have throws ETavError
-    // with the table loaded at its defaults. Recomputes.
+    // Loads `dataFile` (the session's own, another the user picked, or the copy of the session's
+    // database table, loaded as loadDatabaseCopy does) and applies what `kept` holds: the settings,
+    // the class, the selection, the filters with their histories, the hidden class values and the
+    // active rule. A load that fails throws as loadDataFile does and changes nothing; a class or
+    // selected field the table does not have throws ETavError with the table loaded at its
+    // defaults. Recomputes.
     void openSession(const TSessionFile& kept, const std::string& dataFile);
     // Loads a data file and, when a session file named like it lies beside it (the one an
     // import writes), opens that session on it; returns whether it did. A session file there
@@ -364,6 +373,7 @@ class TTavSession {
     // Ends the active pair, taking its records out of the sets filled on demand.
     void clearActivePair();
     std::string m_dataFileName;
+    std::optional<TDatabaseSource> m_database;  // where a copied table comes from
     std::unique_ptr<TSetCatalogue> m_sets;
     std::unique_ptr<TXMLDataSet> m_fields;
     std::unique_ptr<TXMLDataSet> m_rules;

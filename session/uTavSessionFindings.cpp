@@ -4,6 +4,7 @@
 #include "core/DataFileOrigin.h"
 #include "core/Errors.h"
 #include "core/Sha256.h"
+#include "core/Win1250.h"
 #include "session/uTavSession.h"
 #include "table/TXMLDataSet.h"
 
@@ -43,11 +44,21 @@ TFindingsProvenance TTavSession::findingsProvenance() const {
     origin.dataFile = m_dataFileName;
     if (m_data == nullptr) return origin;
     origin.records = m_data->RecordCount();
-    origin.sha256 = sha256OfFile(m_dataFileName).value_or("");
-    if (const auto imported = readDataFileOrigin(m_dataFileName, origin.sha256)) {
-        origin.originalTable = imported->originalPath;
-        origin.originalSha256 = imported->originalSha256;
-        origin.importArguments = imported->importArguments;
+    if (m_database) {
+        // The copy is the program's own: the user knows the table by its database.
+        origin.dataFile = utf8ToWin1250(displayText(*m_database));
+        for (const std::string& word : sourceArguments(*m_database))
+            origin.databaseArguments.push_back(utf8ToWin1250(word));
+        origin.databaseArguments.insert(origin.databaseArguments.end(),
+                                        m_database->importWords.begin(),
+                                        m_database->importWords.end());
+    } else {
+        origin.sha256 = sha256OfFile(m_dataFileName).value_or("");
+        if (const auto imported = readDataFileOrigin(m_dataFileName, origin.sha256)) {
+            origin.originalTable = imported->originalPath;
+            origin.originalSha256 = imported->originalSha256;
+            origin.importArguments = imported->importArguments;
+        }
     }
     // A postfix expression with an error left the Context at all records, a readable one at
     // what was applied before.

@@ -39,11 +39,18 @@ TSessionFile TTavSession::sessionFile() const {
     kept.compare1 = keptFilter(m_compare1);
     kept.compare2 = keptFilter(m_compare2);
     if (m_data == nullptr) return kept;
-    kept.source.sha256 = sha256OfFile(m_dataFileName).value_or("");
-    if (const auto imported = readDataFileOrigin(m_dataFileName, kept.source.sha256)) {
-        kept.source.importedFrom = originalPathFromDataFile(imported->originalPath, m_dataFileName);
-        kept.source.importedSha256 = imported->originalSha256;
-        kept.source.importArguments = imported->importArguments;
+    if (m_database) {
+        kept.source.kind = "database";
+        kept.source.database = m_database;
+        kept.source.path.clear();
+    } else {
+        kept.source.sha256 = sha256OfFile(m_dataFileName).value_or("");
+        if (const auto imported = readDataFileOrigin(m_dataFileName, kept.source.sha256)) {
+            kept.source.importedFrom =
+                originalPathFromDataFile(imported->originalPath, m_dataFileName);
+            kept.source.importedSha256 = imported->originalSha256;
+            kept.source.importArguments = imported->importArguments;
+        }
     }
     kept.selectedFields = computedUnderNow().selected;
     for (int k = 0; k <= kMaxValueCode; ++k) {
@@ -63,7 +70,11 @@ TSessionFile TTavSession::sessionFile() const {
 void TTavSession::openSession(const TSessionFile& kept, const std::string& dataFile) {
     runCommand([&] {
         // The load first: when it fails, nothing of the session has been applied.
-        loadDataFile(dataFile);
+        if (kept.source.database) {
+            loadDatabaseCopy(dataFile, *kept.source.database);
+        } else {
+            loadDataFile(dataFile);
+        }
         const int fields = m_data->FieldCount();
         refuseOutside("class field", kept.classField, fields);
         for (const int field : kept.selectedFields)

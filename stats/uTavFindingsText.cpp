@@ -168,25 +168,17 @@ std::string findingsCommandLine(const TFindings& findings, const TFindingsProven
             select += (select.empty() ? "" : ",") + std::to_string(field);
     }
     const TFindingsOptions& o = findings.options;
-    std::vector<std::string> args = {"tav-batch",
-                                     "findings",
-                                     origin.dataFile,
-                                     "--class",
-                                     std::to_string(o.classField),
-                                     "--target",
-                                     std::to_string(o.target),
-                                     "--min-count",
-                                     std::to_string(o.minCount),
-                                     "--sort",
-                                     sortName(o.sort),
-                                     "--mprior",
-                                     shortest(findings.mPrior),
-                                     "--m",
-                                     shortest(findings.m),
-                                     "--signif",
-                                     shortest(findings.significancePct),
-                                     "--select",
-                                     select};
+    std::vector<std::string> args = {"tav-batch", "findings"};
+    if (origin.databaseArguments.empty()) {
+        args.push_back(origin.dataFile);
+    } else {
+        args.insert(args.end(), origin.databaseArguments.begin(), origin.databaseArguments.end());
+    }
+    args.insert(args.end(),
+                {"--class", std::to_string(o.classField), "--target", std::to_string(o.target),
+                 "--min-count", std::to_string(o.minCount), "--sort", sortName(o.sort), "--mprior",
+                 shortest(findings.mPrior), "--m", shortest(findings.m), "--signif",
+                 shortest(findings.significancePct), "--select", select});
     if (!origin.context.empty()) {
         args.push_back("--context");
         args.push_back(origin.context);
@@ -203,10 +195,16 @@ std::string reproducibilityHeader(const TFindings& findings, const TFindingsProv
     line("Findings of " + findings.targetText + " (code " +
          std::to_string(findings.options.target) + ", field " +
          std::to_string(findings.options.classField) + ")");
-    line("Data file: " + origin.dataFile);
-    line("Records: " + std::to_string(origin.records));
-    line("SHA-256: " +
-         (origin.sha256.empty() ? std::string("(the file could not be read)") : origin.sha256));
+    if (origin.databaseArguments.empty()) {
+        line("Data file: " + origin.dataFile);
+        line("Records: " + std::to_string(origin.records));
+        line("SHA-256: " +
+             (origin.sha256.empty() ? std::string("(the file could not be read)") : origin.sha256));
+    } else {
+        // A database's table has no file the user gave, so no digest to check it against.
+        line("Database: " + origin.dataFile);
+        line("Records: " + std::to_string(origin.records));
+    }
     if (!origin.originalTable.empty()) {
         // The numbers lead back to the user's own table, and to how it became the data file.
         line("Original table: " + origin.originalTable);

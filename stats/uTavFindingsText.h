@@ -27,6 +27,10 @@ struct TFindingsProvenance {
     std::string originalTable;    // the imported table's path
     std::string originalSha256;   // "" when it could not be read at the import
     std::string importArguments;  // of tav-batch import after IN and OUT, quoted for a shell
+    // Of a table read from a database (dataFile is then the source as shown, and there is no
+    // SHA-256): the tav-batch options that read it again, "--db", URL, "--table", NAME and the
+    // import's choices (unquoted words); empty for a data file.
+    std::vector<std::string> databaseArguments;
 };
 
 // The export formats: comma- or tab-separated UTF-8 with a header line, or a Markdown table.
@@ -50,7 +54,8 @@ TRowTable findingsRows(const TFindings& findings);
 // context written out, each argument quoted for a POSIX shell when it needs to be.
 std::string findingsCommandLine(const TFindings& findings, const TFindingsProvenance& origin);
 
-// Lines starting with "# ": what, the data file, records, SHA-256, for an imported data file the
+// Lines starting with "# ": what, the data file (a database's table: the database and the table
+// in place of the file and its SHA-256), records, SHA-256, for an imported data file the
 // original table, its SHA-256 and the tav-batch import command line that writes the data file
 // from it, settings, context, compare expressions, program version and the command line
 // (Windows-1250, LF line ends).

@@ -181,6 +181,41 @@ TEST(ImportChoices, TheRecipeIsTheCommandLineOfTheSameImport) {
     EXPECT_EQ(shellWord(";"), "';'");
 }
 
+// A database's session keeps the recipe as words; read back, they make the same plan.
+TEST(ImportChoices, TheRecipeWordsReadBackToTheSameChoices) {
+    TImportOptions options;
+    options.boundaries = 3;
+    options.setLimit = 20;
+    options.intLimit = 5;
+    options.sample = true;
+    options.sampleSize = 3;
+    options.seed = 7;
+    TImportPlan p = inferImportBytes(std::string(kTable), "t.csv", options);
+    applyImportChoices(p, {.types = {{"day", "DATE"}},
+                           .bins = {{"income", "1000,2000.25"}, {"age", "2"}},
+                           .ignored = {"grade"},
+                           .classColumn = "rate"});
+    const std::vector<std::string> words = importRecipeWords(importRecipe(p));
+    TImportOptions readOptions;
+    TImportChoiceTexts readChoices;
+    readImportWords(words, readOptions, readChoices);
+    TImportPlan again = inferImportBytes(std::string(kTable), "t.csv", readOptions);
+    applyImportChoices(again, readChoices);
+    EXPECT_EQ(importRecipeWords(importRecipe(again)), words);
+    EXPECT_EQ(again.classColumn, 3);
+    for (size_t i = 0; i < p.columns.size(); ++i)
+        EXPECT_EQ(importTypeSpec(again.columns[i]), importTypeSpec(p.columns[i])) << i;
+
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--delimiter", ";"},
+                                                {"--boundaries", "500"},
+                                                {"--type"},
+                                                {"--bins", "=3"}}) {
+        EXPECT_NE(errorOf<EConvertError>([&] { readImportWords(bad, readOptions, readChoices); }),
+                  "")
+            << bad[0];
+    }
+}
+
 TEST(ImportChoices, TheDataFileKeepsItsOriginBesideIt) {
     TempDir dir;
     std::filesystem::create_directory(dir.path() / "tables");

@@ -148,7 +148,9 @@ TEST_F(SessionFileTest, ForeignOrDamagedFilesAreRefused) {
         {edited("\"version\": 1", "\"version\": \"1\""), "version is missing"},
         {edited("\"class\": 0", "\"class\": \"C\""), "\"class\" is not a whole number"},
         {edited("\"class\": 0", "\"class\": -1"), "outside"},
-        {edited("\"kind\": \"file\"", "\"kind\": \"database\""), "kind"},
+        {edited("\"kind\": \"file\"", "\"kind\": \"spreadsheet\""), "kind"},
+        // A database source names its database.
+        {edited("\"kind\": \"file\"", "\"kind\": \"database\""), "\"url\" is missing"},
         {edited("\"hidden\": []", "\"hidden\": [200]"), "outside 0..127"},
         {edited("\"m\": 2.0", "\"m\": 0"), "\"m\" is outside"},
         {edited("\"activeRule\": 0,", ""), "\"activeRule\" is missing"},

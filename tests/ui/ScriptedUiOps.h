@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
@@ -53,6 +54,18 @@ class TScriptedUiOps : public TTavUiOps {
         return true;
     }
 
+    bool chooseDatabaseTable(TDatabaseChoice& choice, const TTableLister& listTables) override {
+        if (!databaseChoice) return false;
+        // As the dialog does: a list that fails is a line in it, and a query may still be run.
+        try {
+            listedTables = listTables(databaseChoice->url);
+        } catch (const std::exception& error) {
+            listProblem = error.what();
+        }
+        choice = *databaseChoice;
+        return true;
+    }
+
     // How many messages equal `text`.
     int count(const std::string& text) const {
         int n = 0;
@@ -71,6 +84,9 @@ class TScriptedUiOps : public TTavUiOps {
     std::deque<bool> confirmations;  // answers to confirm(), no when empty
     std::optional<int> importClass;  // the import dialog's class, none: cancelled
     int reviewedColumns = -1;
+    std::optional<TDatabaseChoice> databaseChoice;  // the database dialog's answer, none: cancel
+    std::vector<std::string> listedTables;          // what the dialog's list showed
+    std::string listProblem;                        // or why it showed nothing
     std::vector<std::pair<std::string, std::string>> openCalls;
     std::vector<std::pair<std::string, std::string>> saveCalls;
     std::string clipboard = "(untouched)";

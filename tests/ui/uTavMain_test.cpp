@@ -61,8 +61,13 @@ TEST_F(MainWindowTest, StartsEmptyWithItsMenusToolbarAndStatusLine) {
 
     using Items = std::vector<std::string>;
     // The eight places of the recent files stay hidden until files are loaded.
-    Items file{"&Load data file",  "&Import data file...", "&Open session...",
-               "&Save session...", "&Export report...",    "-"};
+    Items file{"&Load data file",
+               "&Import data file...",
+               "Open &database table...",
+               "&Open session...",
+               "&Save session...",
+               "&Export report...",
+               "-"};
     file.insert(file.end(), 8, " (hidden)");
     file.insert(file.end(), {"- (hidden)", "E&xit"});
     EXPECT_EQ(menuItems(topMenu(*window, "&File")), file);

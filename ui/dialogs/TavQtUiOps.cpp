@@ -7,6 +7,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include "ui/dialogs/uDatabaseDialog.h"
 #include "ui/dialogs/uImportDialog.h"
 #include "ui/dialogs/uSheetDialog.h"
 #include "ui/text/QtText.h"
@@ -58,6 +59,14 @@ bool TTavQtUiOps::confirm(const std::string& question) {
 
 bool TTavQtUiOps::chooseSheet(const TImportPlan& plan, TSheetChoice& choice) {
     TfrmSheet dialog(plan, m_parent);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    choice = dialog.choice();
+    return true;
+}
+
+bool TTavQtUiOps::chooseDatabaseTable(TDatabaseChoice& choice, const TTableLister& listTables) {
+    TfrmDatabase dialog(listTables, m_parent);
+    dialog.setChoice(choice);
     if (dialog.exec() != QDialog::Accepted) return false;
     choice = dialog.choice();
     return true;

@@ -29,6 +29,7 @@ class TTavQtUiOps : public TTavUiOps {
     bool confirm(const std::string& question) override;
     bool reviewImport(TImportPlan& plan, int& classColumn) override;
     bool chooseSheet(const TImportPlan& plan, TSheetChoice& choice) override;
+    bool chooseDatabaseTable(TDatabaseChoice& choice, const TTableLister& listTables) override;
 
   private:
     QPointer<QWidget> m_parent;

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct TImportPlan;
 struct TSheetChoice;
@@ -11,6 +12,17 @@ struct TSheetChoice;
 // person in front of the screen: modal boxes and dialogs, the clipboard and the event loop. The
 // Qt implementation shows real dialogs; tests script the answers. All texts are Windows-1250;
 // file paths are the operating system's bytes.
+// What "Open database table" asks: the connection string and one table of it or a query (UTF-8).
+struct TDatabaseChoice {
+    std::string url;
+    std::string table;
+    std::string query;
+};
+
+// The names of the tables of the database a connection string names (UTF-8); throws ETavError
+// with the reason when they cannot be listed.
+using TTableLister = std::function<std::vector<std::string>(const std::string& url)>;
+
 class TTavUiOps {
   public:
     virtual ~TTavUiOps() = default;
@@ -58,6 +70,14 @@ class TTavUiOps {
         (void)plan;
         (void)choice;
         return true;
+    }
+    // "Open database table": a connection string (a SQLite file may be browsed for), then one of
+    // the tables `listTables` gives for it, or a query. True when confirmed; `choice` then holds
+    // them. Without a person nothing is opened.
+    virtual bool chooseDatabaseTable(TDatabaseChoice& choice, const TTableLister& listTables) {
+        (void)choice;
+        (void)listTables;
+        return false;
     }
     // Shows the message of an error that left a command; the program goes on.
     virtual void showError(const std::string& message) { showMessage(message); }

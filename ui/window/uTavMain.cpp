@@ -145,6 +145,8 @@ void TfrmTavMain::createMenus() {
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     addCommand(file, "Importdatafile1", "&Import data file...", &TfrmTavMain::Importdatafile1Click)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    addCommand(file, "OpenDatabaseTable1", "Open &database table...",
+               &TfrmTavMain::OpenDatabaseTable1Click);
     addCommand(file, "OpenSession1", "&Open session...", &TfrmTavMain::OpenSession1Click);
     addCommand(file, "SaveSession1", "&Save session...", &TfrmTavMain::SaveSession1Click);
     addCommand(file, "ExportReport1", "&Export report...", &TfrmTavMain::ExportReport1Click);
@@ -540,7 +542,10 @@ void TfrmTavMain::ReportProgress(double fraction) {
 }
 
 void TfrmTavMain::UpdateStatusLine() {
-    m_statusTexts[0] = QFile::decodeName(m_session->DataFileName().c_str());
+    // A database's table is known by its source, not by the program's own copy.
+    const auto& database = m_session->databaseSource();
+    m_statusTexts[0] = database ? QString::fromStdString(displayText(*database))
+                                : QFile::decodeName(m_session->DataFileName().c_str());
     auto shown = [](TSetting setting) {
         return qtText(realToText(0, 2, TTavSession::setting(setting)));
     };

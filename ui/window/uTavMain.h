@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/PrivateFolder.h"
 #include "ui/window/ProgressPacer.h"
 
 class QAction;
@@ -31,6 +32,7 @@ enum class TSetting;
 class TTavUiOps;
 class TxTableModel;
 struct TChartParams;
+struct TSessionFile;
 struct TFilterInput;
 
 // What the main window asks of the two chart windows; any hook may be empty (tests).
@@ -100,6 +102,14 @@ class TfrmTavMain : public QMainWindow {
     void Loaddatabase1Click();
     // "&Import data file...": a plain CSV, TSV or ARFF file, converted beside it and loaded.
     void Importdatafile1Click();
+    // "Open &database table...": a SQLite table or query read through the import dialog into a
+    // private copy, or a server's table counted where it is (uTavMainDatabase.cpp).
+    void OpenDatabaseTable1Click();
+    // Opens a session file's database table as it keeps it (its import's choices), then the rest
+    // of the session over it.
+    void openDatabaseSession(const TSessionFile& kept);
+    // Runs `load`, with the database chart letting go of the table meanwhile.
+    void loadDatabaseCopy(const std::function<void()>& load);
     // Session files and the report (uTavMainSession.cpp).
     void SaveSession1Click();
     void OpenSession1Click();
@@ -209,6 +219,9 @@ class TfrmTavMain : public QMainWindow {
     TTavUiOps& m_ui;
     TReportFile& m_report;
     std::unique_ptr<TTavSession> m_session;
+    // The folder of the copy of the database table loaded, removed with the window or when
+    // another database table is opened.
+    std::unique_ptr<TPrivateFolder> m_databaseFolder;
     TChartHooks m_charts;
     std::unique_ptr<TRecentFiles> m_recentFiles;
     QMenu* m_fileMenu = nullptr;

@@ -64,6 +64,11 @@ void TfrmTavMain::OpenSession1Click() {
 void TfrmTavMain::openSessionBody(const std::string& path) {
     // A refused file is a message, and nothing has changed.
     const TSessionFile kept = readSessionFile(path);
+    if (kept.source.database) {
+        openDatabaseSession(kept);
+        rememberRecentFile(path);
+        return;
+    }
     std::string dataFile = kept.source.path;
     const TSessionDataState state = sessionDataState(kept.source);
     if (state != TSessionDataState::Same) {

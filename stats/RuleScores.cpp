@@ -267,13 +267,12 @@ bool RulesScorableFromCounts(const TBaza& data, const TSetCatalogue& sets) {
     return true;
 }
 
-int ScoreRulesFromCounts(const TBaza& data, TSetCatalogue& sets, int c,
-                         const std::array<bool, kSubTotalSlot + 1>& rowVisible,
-                         const TRuleScoreHooks& hooks) {
+namespace {
+
+int scoreRules(const TBaza& data, TSetCatalogue& sets, const TContextCounts& counts, int c,
+               const std::array<bool, kSubTotalSlot + 1>& rowVisible,
+               const TRuleScoreHooks& hooks) {
     const TMnozicaList& rules = sets.SetLists[slRules];
-    const TMnozica* context = sets.context();
-    if (context == nullptr || data.subTotalSet(c) == nullptr) return 0;
-    const TContextCounts counts = countContext(data, *context, c);
     const TClassRows rows = classRows(data, counts, c, rowVisible);
     TWorkerPool& pool = TWorkerPool::shared();
     const int total = rules.count();
@@ -310,4 +309,21 @@ int ScoreRulesFromCounts(const TBaza& data, TSetCatalogue& sets, int c,
         scored = last;
     }
     return scored;
+}
+
+}  // namespace
+
+int ScoreRulesFromCounts(const TBaza& data, TSetCatalogue& sets, int c,
+                         const std::array<bool, kSubTotalSlot + 1>& rowVisible,
+                         const TRuleScoreHooks& hooks) {
+    const TMnozica* context = sets.context();
+    if (context == nullptr || data.subTotalSet(c) == nullptr) return 0;
+    return scoreRules(data, sets, countContext(data, *context, c), c, rowVisible, hooks);
+}
+
+int ScoreRulesFromCounts(const TBaza& data, TSetCatalogue& sets, const TContextClassCounts& counts,
+                         int c, const std::array<bool, kSubTotalSlot + 1>& rowVisible,
+                         const TRuleScoreHooks& hooks) {
+    if (data.subTotalSet(c) == nullptr) return 0;
+    return scoreRules(data, sets, counts.counts(), c, rowVisible, hooks);
 }

@@ -79,3 +79,10 @@ bool RulesScorableFromCounts(const TBaza& data, const TSetCatalogue& sets);
 int ScoreRulesFromCounts(const TBaza& data, TSetCatalogue& sets, int c,
                          const std::array<bool, kSubTotalSlot + 1>& rowVisible,
                          const TRuleScoreHooks& hooks = {});
+
+// The same from the Context's counts made elsewhere (a table in a database server) under class
+// field c. Requires: `data` has the description the counts were made on, with its sets in `sets`
+// (BuildSets), so that the class values with value sets are those of the class field's range.
+int ScoreRulesFromCounts(const TBaza& data, TSetCatalogue& sets, const TContextClassCounts& counts,
+                         int c, const std::array<bool, kSubTotalSlot + 1>& rowVisible,
+                         const TRuleScoreHooks& hooks = {});

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "PgServer.h"
 #include "core/StBits.h"
 #include "db/ServerTable.h"
@@ -249,6 +251,39 @@ TEST_F(TBothSources, CountComparesUnderTheContextAsWell) {
     const TContextClassCounts counted(server->description(), c, server->countGroups(filters, c));
     EXPECT_EQ(counted.contextAll(), expected.contextAll());
     EXPECT_EQ(counted.contextWith(1), expected.contextWith(1));
+}
+
+// Score and Signif of every simple rule of the data file's sets.
+std::vector<std::pair<double, double>> ruleScores(const TSetCatalogue& sets) {
+    std::vector<std::pair<double, double>> scores;
+    const TMnozicaList& rules = sets.SetLists[slRules];
+    for (int i = 0; i < rules.count(); ++i)
+        scores.emplace_back(rules.item(i)->Score, rules.item(i)->Signif);
+    return scores;
+}
+
+TEST_F(TBothSources, RankTheRulesFromTheServersCountsAsFromTheDataFile) {
+    const int c = server->classField();
+    for (int f = 0; f < local->FieldCount(); ++f)
+        localSets.fieldSet(f)->Selected = kSelected;
+    for (const std::string& filter : {std::string(), std::string("AGE > 20 and FLAG = 'true'")}) {
+        SCOPED_TRACE(filter);
+        const TStBits context = localContext(filter);
+        TMnozica& applied = *localSets.context();
+        applied.clearAll();
+        for (int r = 0; r < local->RecordCount(); ++r) {
+            if (context.testBit(r)) applied.setBit(r);
+        }
+        const int rules = localSets.SetLists[slRules].count();
+        ASSERT_EQ(ScoreRulesFromCounts(*local, localSets, localClass, RowVisible), rules);
+        const auto expected = ruleScores(localSets);
+        const TContextClassCounts counted(server->description(), c,
+                                          server->countGroups({filter}, c));
+        ASSERT_EQ(ScoreRulesFromCounts(*local, localSets, counted, c, RowVisible), rules);
+        EXPECT_EQ(ruleScores(localSets), expected);
+        EXPECT_TRUE(std::any_of(expected.begin(), expected.end(),
+                                [](const auto& score) { return score.first != 0; }));
+    }
 }
 
 TEST_F(TBothSources, RefuseABadFilterWithTheInMemoryMessage) {

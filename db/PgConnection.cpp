@@ -1,5 +1,7 @@
 #include "db/PgConnection.h"
 
+#include "db/SqlDialect.h"
+
 #include <libpq-fe.h>
 
 #include <cstdlib>
@@ -120,7 +122,8 @@ TPgConnection::TPgConnection(const std::string& uri) {
     // Notices ("table does not exist, skipping") are not the user's concern.
     PQsetNoticeProcessor(
         connection, [](void*, const char*) {}, nullptr);
-    run("SET DateStyle = ISO");
+    for (const std::string& setting : sqlDialect::sessionSettings())
+        run(setting);
 }
 
 TPgConnection::~TPgConnection() {
@@ -138,6 +141,34 @@ TPgResult TPgConnection::run(const std::string& sql,
                                     nullptr, values.data(), nullptr, nullptr, 0);
     const ExecStatusType status = PQresultStatus(result);
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return TPgResult(result);
+    fail(result);
+}
+
+void TPgConnection::copyOut(const std::string& sql,
+                            const std::function<void(std::string_view)>& sink) {
+    PGconn* connection = static_cast<PGconn*>(m_connection);
+    PGresult* started = PQexec(connection, sql.c_str());
+    if (PQresultStatus(started) != PGRES_COPY_OUT) fail(started);
+    PQclear(started);
+    for (;;) {
+        char* buffer = nullptr;
+        const int length = PQgetCopyData(connection, &buffer, 0);
+        if (length < 0) break;
+        // The buffer is freed even when the sink throws.
+        const std::unique_ptr<char, void (*)(void*)> owned(buffer, PQfreemem);
+        sink(std::string_view(buffer, length));
+    }
+    PGresult* finished = PQgetResult(connection);
+    const bool done = PQresultStatus(finished) == PGRES_COMMAND_OK;
+    if (!done) fail(finished);
+    PQclear(finished);
+    while (PGresult* rest = PQgetResult(connection))
+        PQclear(rest);
+}
+
+void TPgConnection::fail(void* failed) {
+    PGconn* connection = static_cast<PGconn*>(m_connection);
+    PGresult* result = static_cast<PGresult*>(failed);
     std::string detail = trimmed(result != nullptr ? PQresultErrorMessage(result) : "");
     if (detail.empty()) detail = trimmed(PQerrorMessage(connection));
     PQclear(result);

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/Errors.h"
@@ -65,6 +67,13 @@ class TPgConnection {
     TPgResult run(const std::string& sql,
                   const std::vector<std::optional<std::string>>& params = {});
 
+    // Runs a COPY ... TO STDOUT statement and hands its bytes to `sink` piece by piece. Throws
+    // as run.
+    void copyOut(const std::string& sql, const std::function<void(std::string_view)>& sink);
+
   private:
+    // Throws for a failed result (EConnectionLost or EDatabaseError) and frees it.
+    [[noreturn]] void fail(void* result);
+
     void* m_connection = nullptr;  // PGconn*
 };

@@ -124,16 +124,16 @@ std::unique_ptr<TServerTable> TServerTable::open(const std::string& uri, const T
             value = sqlDialect::importText(sqlDialect::textOf(source_.name), valueParams);
             isMissing = sqlDialect::textMissing(value, kMissingTexts, valueParams);
         }
+        const bool chosen = !choices.types.empty() || !choices.bins.empty();
         // The first texts are those a SET field can take; a numeric column's only matter when
         // it is chosen to be a SET.
-        if (!source_.numeric || profile.distinctCount <= kMaxValueCode + 1) {
+        if (!source_.numeric || (chosen && profile.distinctCount <= kMaxValueCode + 1)) {
             const TSqlStatement distinct = sqlDialect::distinctValues(
                 source, value, isMissing, source_.numeric, kMaxValueCode + 1, valueParams);
             const TPgResult values = connection.run(distinct.text, distinct.params.values());
             for (int r = 0; r < values.rows(); ++r)
                 profile.distinct.push_back(values.text(r, 0));
         }
-        const bool chosen = !choices.types.empty() || !choices.bins.empty();
         if (profile.numeric && (chosen || needsNumbers(profile, options))) {
             const std::string numberExpression = sqlDialect::numberOf(source_.name);
             const long long known = records - profile.missingCount;
@@ -202,45 +202,99 @@ std::string TServerTable::codeOf(int f, TSqlParams& params) const {
     return "0";
 }
 
+void TServerTable::copyRows(const std::function<void(std::string_view)>& sink) {
+    m_connection->copyOut(sqlDialect::copyRows(m_source), sink);
+}
+
 TSqlCondition TServerTable::condition(const std::string& filter, TSqlParams& params) const {
     return filterCondition(*this, filter, params);
 }
 
-std::vector<TCountedGroup> TServerTable::countGroups(const std::vector<std::string>& filters,
-                                                     int c) {
-    TSqlParams params;
-    std::vector<int> counted;
-    std::vector<std::string> codes;
+TServerTable::TCodedQuery TServerTable::codedQuery(const std::vector<std::string>& filters, int c,
+                                                   TSqlParams& params) const {
+    TCodedQuery query;
     for (int f = 0; f < m_description->FieldCount(); ++f) {
         if (!isCodedType(m_description->fieldType(f))) continue;
-        counted.push_back(f);
-        codes.push_back(codeOf(f, params));
+        query.counted.push_back(f);
+        query.codes.push_back(codeOf(f, params));
     }
     const bool classCoded =
         c >= 0 && c < m_description->FieldCount() && isCodedType(m_description->fieldType(c));
-    const std::string classCode = classCoded ? codeOf(c, params) : "0";
+    query.classCode = classCoded ? codeOf(c, params) : "0";
     std::vector<TSqlCondition> parts;
     for (const std::string& filter : filters) {
         const TSqlCondition part = condition(filter, params);
         if (part != sqlDialect::alwaysTrue()) parts.push_back(part);
     }
-    const TSqlCondition where = parts.empty() ? TSqlCondition() : sqlDialect::both(parts);
+    if (!parts.empty()) query.where = sqlDialect::both(parts);
+    return query;
+}
+
+std::vector<TCountedGroup> TServerTable::countGroups(const std::vector<std::string>& filters,
+                                                     int c) {
+    TSqlParams params;
+    const TCodedQuery query = codedQuery(filters, c, params);
     const TPgResult rows = m_connection->run(
-        sqlDialect::countCodes(m_source, codes, classCode, where), params.values());
+        sqlDialect::countCodes(m_source, query.codes, query.classCode, query.where),
+        params.values());
     std::vector<TCountedGroup> groups;
     groups.reserve(rows.rows());
-    const int classColumn = static_cast<int>(codes.size());
+    const int classColumn = static_cast<int>(query.codes.size());
     for (int r = 0; r < rows.rows(); ++r) {
         TCountedGroup group;
         group.classCode = static_cast<int>(rows.integer(r, classColumn));
         group.records = rows.integer(r, classColumn + 1);
         for (int i = 0; i < classColumn; ++i) {
             if (rows.isNull(r, i)) continue;
-            group.field = counted[i];
+            group.field = query.counted[i];
             group.code = static_cast<int>(rows.integer(r, i));
             break;
         }
         groups.push_back(group);
+    }
+    return groups;
+}
+
+std::vector<TServerTable::TPairGroup> TServerTable::countPairGroups(
+    const std::vector<std::string>& filters, int c, const std::vector<std::pair<int, int>>& pairs,
+    int pairsAStatement) {
+    std::vector<TPairGroup> groups;
+    for (size_t first = 0; first < pairs.size(); first += std::max(1, pairsAStatement)) {
+        TSqlParams params;
+        const TCodedQuery query = codedQuery(filters, c, params);
+        std::vector<int> columnOf(m_description->FieldCount(), -1);
+        for (size_t i = 0; i < query.counted.size(); ++i)
+            columnOf[query.counted[i]] = static_cast<int>(i);
+        std::vector<std::pair<int, int>> batch;
+        for (size_t k = first; k < std::min(pairs.size(), first + std::max(1, pairsAStatement));
+             ++k) {
+            const auto [a, b] = pairs[k];
+            if (a < 0 || b < 0 || a >= m_description->FieldCount() ||
+                b >= m_description->FieldCount() || columnOf[a] < 0 || columnOf[b] < 0 || a == b)
+                throw EListIndexError("A pair of fields " + std::to_string(a) + ", " +
+                                      std::to_string(b) + " that are not two coded fields");
+            batch.emplace_back(columnOf[a], columnOf[b]);
+        }
+        const TPgResult rows = m_connection->run(
+            sqlDialect::countCodePairs(m_source, query.codes, batch, query.classCode, query.where),
+            params.values());
+        const int classColumn = static_cast<int>(query.codes.size());
+        for (int r = 0; r < rows.rows(); ++r) {
+            TPairGroup group;
+            group.classCode = static_cast<int>(rows.integer(r, classColumn));
+            group.records = rows.integer(r, classColumn + 1);
+            for (int i = 0; i < classColumn; ++i) {
+                if (rows.isNull(r, i)) continue;
+                const int field = query.counted[i];
+                const int code = static_cast<int>(rows.integer(r, i));
+                if (group.a < 0) {
+                    group.a = field, group.codeA = code;
+                } else {
+                    group.b = field, group.codeB = code;
+                }
+            }
+            groups.push_back(group);
+        }
     }
     return groups;
 }

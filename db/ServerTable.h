@@ -56,12 +56,40 @@ class TServerTable {
     // condition, and EDatabaseError / EConnectionLost.
     std::vector<TCountedGroup> countGroups(const std::vector<std::string>& filters, int c);
 
+    // Records counted for a pair of fields: `records` rows with code `codeA` of field `a`, code
+    // `codeB` of field `b` and class code `classCode`; a is the field that comes first.
+    struct TPairGroup {
+        int a = -1, b = -1;
+        int codeA = 0, codeB = 0;
+        int classCode = 0;
+        std::int64_t records = 0;
+    };
+    // The same for the pairs of coded fields `pairs`, counted in statements of at most
+    // `pairsAStatement` pairs each (a statement's groups are held by the server at once).
+    std::vector<TPairGroup> countPairGroups(const std::vector<std::string>& filters, int c,
+                                            const std::vector<std::pair<int, int>>& pairs,
+                                            int pairsAStatement = 64);
+
+    // Every row of the source as CSV text with a header line, piece by piece: the rows leave the
+    // server (only for comparing with the counts made there).
+    void copyRows(const std::function<void(std::string_view)>& sink);
+
     // The code of field f (coded) as an SQL expression.
     std::string codeOf(int f, TSqlParams& params) const;
     const std::vector<TServerField>& fields() const { return m_fields; }
 
   private:
     TServerTable() = default;
+    // The codes of every coded field and of the class, and the condition of `filters`, written
+    // with `params`; `counted` receives the field of each code.
+    struct TCodedQuery {
+        std::vector<int> counted;
+        std::vector<std::string> codes;
+        std::string classCode;
+        TSqlCondition where;
+    };
+    TCodedQuery codedQuery(const std::vector<std::string>& filters, int c,
+                           TSqlParams& params) const;
 
     std::unique_ptr<TPgConnection> m_connection;
     TSqlSource m_source;

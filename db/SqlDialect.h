@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Every SQL text the program sends to a database server is written here, in PostgreSQL's dialect:
@@ -50,6 +51,10 @@ std::string quoteIdentifier(const std::string& name);
 // A list of texts as the text of an array parameter ("{"a","b\"c"}").
 std::string arrayParameter(const std::vector<std::string>& items);
 
+// The settings of every connection: ISO dates, and room for the hash tables of the counting
+// statement (see sessionSettings in SqlDialect.cpp).
+std::vector<std::string> sessionSettings();
+
 // Makes every later transaction of the connection read-only: a user's query only reads.
 std::string readOnlySession();
 
@@ -57,6 +62,10 @@ std::string readOnlySession();
 TSqlStatement tableExists(const std::string& table);
 // No rows: the result's columns are the source's names and types.
 std::string describe(const TSqlSource& source);
+
+// Every row of the source as CSV with a header line (the rows leave the server: for comparisons
+// with the counts computed there).
+std::string copyRows(const TSqlSource& source);
 
 // A column's value as a number (float8) and as a text.
 std::string numberOf(const std::string& column);
@@ -102,6 +111,12 @@ std::string intervalCode(const std::string& number, const std::vector<double>& b
 // Each row: the codes (null but for the one of its group), the class code, the records.
 std::string countCodes(const TSqlSource& source, const std::vector<std::string>& codes,
                        const std::string& classCode, const TSqlCondition& where);
+
+// The same grouped by the codes of each pair of `pairs` (indexes into `codes`) with the class
+// code. Each row: the codes (null but for the pair's two), the class code, the records.
+std::string countCodePairs(const TSqlSource& source, const std::vector<std::string>& codes,
+                           const std::vector<std::pair<int, int>>& pairs,
+                           const std::string& classCode, const TSqlCondition& where);
 
 // Conditions.
 TSqlCondition both(const std::vector<TSqlCondition>& parts);

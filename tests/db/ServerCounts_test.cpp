@@ -2,6 +2,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <map>
 
 #include "PgServer.h"
 #include "core/StBits.h"
@@ -251,6 +253,33 @@ TEST_F(TBothSources, CountComparesUnderTheContextAsWell) {
     const TContextClassCounts counted(server->description(), c, server->countGroups(filters, c));
     EXPECT_EQ(counted.contextAll(), expected.contextAll());
     EXPECT_EQ(counted.contextWith(1), expected.contextWith(1));
+}
+
+TEST_F(TBothSources, CountPairsOfFieldsInBatchesAsTheRecordsHoldThem) {
+    const int c = server->classField();
+    std::vector<int> coded;
+    for (int f = 0; f < local->FieldCount(); ++f) {
+        if (isCodedType(local->fieldType(f))) coded.push_back(f);
+    }
+    std::vector<std::pair<int, int>> pairs;
+    for (size_t i = 0; i < coded.size(); ++i) {
+        for (size_t j = i + 1; j < coded.size(); ++j)
+            pairs.emplace_back(coded[j], coded[i]);  // either order names the pair
+    }
+    const std::string filter = "NOTE is not missing and SMALL <> 2";
+    const TStBits context = localContext(filter);
+    std::map<std::array<int, 5>, std::int64_t> expected, counted;
+    for (int r = 0; r < local->RecordCount(); ++r) {
+        if (!context.testBit(r)) continue;
+        for (const auto& [b, a] : pairs) {
+            ++expected[{a, b, local->fieldValueCode(r, a), local->fieldValueCode(r, b),
+                        local->fieldValueCode(r, localClass)}];
+        }
+    }
+    for (const auto& group : server->countPairGroups({filter}, c, pairs, 3))
+        counted[{group.a, group.b, group.codeA, group.codeB, group.classCode}] += group.records;
+    EXPECT_EQ(counted, expected);
+    EXPECT_THROW(server->countPairGroups({}, c, {{0, 0}}), EListIndexError);
 }
 
 // Score and Signif of every simple rule of the data file's sets.

@@ -15,7 +15,7 @@ set(allowed_db core import expr stats)
 set(allowed_session core expr table stats)
 set(allowed_batch core import expr table stats db session)
 set(allowed_ui core import expr table stats db session)
-set(allowed_bench core expr table stats session)
+set(allowed_bench core import expr table stats db session)
 set(allowed_fuzz core import expr table stats)
 set(folders core import expr table stats db session batch ui bench fuzz)
 

@@ -7,13 +7,6 @@
 
 namespace {
 
-// A number as a text the server reads back to the same double.
-std::string exactNumber(double value) {
-    char buffer[64];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, written.ptr);
-}
-
 std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
     std::string text;
     for (size_t i = 0; i < parts.size(); ++i) {
@@ -50,6 +43,12 @@ std::string quoteIdentifier(const std::string& name) {
         quoted += c;
     }
     return quoted + "\"";
+}
+
+std::string numberText(double value) {
+    char buffer[64];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, written.ptr);
 }
 
 std::string arrayParameter(const std::vector<std::string>& items) {
@@ -158,7 +157,7 @@ TSqlStatement numbersAtFractions(const TSqlSource& source, const std::string& nu
     TSqlStatement statement;
     std::vector<std::string> texts;
     for (double fraction : fractions)
-        texts.push_back(exactNumber(fraction));
+        texts.push_back(numberText(fraction));
     statement.text = "SELECT unnest(percentile_disc(" +
                      statement.params.bind(arrayParameter(texts), "float8[]") +
                      ") WITHIN GROUP (ORDER BY " + number + ")) FROM " + source.fromClause() +
@@ -182,7 +181,7 @@ std::string intervalCode(const std::string& number, const std::vector<double>& b
     // gives those at or above, so that a value equal to a boundary stays in the interval below.
     std::vector<std::string> negated;
     for (auto b = boundaries.rbegin(); b != boundaries.rend(); ++b)
-        negated.push_back(exactNumber(-*b));
+        negated.push_back(numberText(-*b));
     const int n = static_cast<int>(boundaries.size());
     return "coalesce(" + std::to_string(n + first) + " - width_bucket(-(" + number + "), " +
            params.bind(arrayParameter(negated), "float8[]") + "), " + std::to_string(missing) + ")";

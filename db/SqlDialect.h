@@ -48,6 +48,9 @@ namespace sqlDialect {
 // an empty name or a name with a NUL.
 std::string quoteIdentifier(const std::string& name);
 
+// A number as the text of a parameter that the server reads back to the same double.
+std::string numberText(double value);
+
 // A list of texts as the text of an array parameter ("{"a","b\"c"}").
 std::string arrayParameter(const std::vector<std::string>& items);
 

@@ -76,7 +76,7 @@ class TReadableTranslation {
                 return node.negated ? sqlDialect::alwaysTrue() : sqlDialect::alwaysFalse();
             const std::string number = sqlDialect::numberOf(m_table.fields().at(f).column);
             return comparison(node, number, [&](const TReadableConstant& constant) {
-                return m_params.bind(std::to_string(constant.number), "float8");
+                return m_params.bind(sqlDialect::numberText(constant.number), "float8");
             });
         }
         if (node.value == TReadableValue::Text) {

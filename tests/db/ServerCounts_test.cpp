@@ -213,6 +213,7 @@ TEST_F(TBothSources, CountTheSameRecordsUnderEveryFilter) {
         "not " + odd + " = 'plain'",
         odd + " is missing",
         "CLASS <> 'yes' and AGE <= 30.5",
+        "AGE >= 40.0000001 or AGE = 12",
         "NOTE = '" + kHorse + " 0' or NOTE in ('" + kHorse + " 31', 'bnote1')",
         "AGE,2,>",
         "SMALL,0,=",

@@ -27,6 +27,13 @@ TEST(SqlDialect, BindsConstantsAsNumberedParameters) {
     EXPECT_EQ(*params.values()[0], "x'; drop");
 }
 
+TEST(SqlDialect, WritesNumbersThatReadBackTheSame) {
+    for (double value : {40.0000001, 0.1, -1e-300, 123456789.125, 3.0}) {
+        const std::string text = sqlDialect::numberText(value);
+        EXPECT_EQ(std::stod(text), value) << text;
+    }
+}
+
 TEST(SqlDialect, NamesAQuerySourceAsASubquery) {
     const TSqlSource table{"t\"x", ""};
     EXPECT_EQ(table.fromClause(), "\"t\"\"x\"");

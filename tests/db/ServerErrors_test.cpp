@@ -46,6 +46,21 @@ TEST_F(TServer, SaysWhichDatabaseIsMissing) {
     EXPECT_TRUE(holds(message, "no_such_db")) << message;
 }
 
+TEST_F(TServer, SaysThatAuthenticationFailed) {
+    {
+        TPgConnection connection(testServerUri());
+        connection.run("DROP ROLE IF EXISTS tav_reader_" + std::to_string(getpid()));
+        connection.run("CREATE ROLE tav_reader_" + std::to_string(getpid()) +
+                       " LOGIN PASSWORD 'right'");
+    }
+    std::string uri = testServerUri();
+    uri.replace(uri.find("user=postgres"), 13,
+                "user=tav_reader_" + std::to_string(getpid()) + "&password=wrong");
+    const std::string message = messageOf<EDatabaseError>([&] { TPgConnection{uri}; });
+    EXPECT_TRUE(holds(message, "Authentication failed")) << message;
+    TPgConnection(testServerUri()).run("DROP ROLE tav_reader_" + std::to_string(getpid()));
+}
+
 TEST_F(TServer, NamesAMissingTable) {
     const std::string message = messageOf<EDatabaseError>([] {
         TServerTable::open(testServerUri(), {"no such; table", ""});

@@ -44,6 +44,11 @@ start)
     echo "$folder" >"$state/folder"
     as_owner "$bindir/initdb" -D "$folder/data" -U postgres --auth=trust -E UTF8 \
         --locale=C.UTF-8 >"$folder/initdb.log" 2>&1 || { cat "$folder/initdb.log"; exit 1; }
+    # The tests' own user needs no password; any other must give one, so that a wrong one can be
+    # tried.
+    printf 'local all postgres trust\nlocal all all scram-sha-256\n' >"$folder/pg_hba.conf"
+    chmod 644 "$folder/pg_hba.conf"
+    as_owner cp "$folder/pg_hba.conf" "$folder/data/pg_hba.conf"
     as_owner "$bindir/pg_ctl" -D "$folder/data" -l "$folder/server.log" -w -t 60 \
         -o "-c listen_addresses='' -c unix_socket_directories=$folder -c fsync=off" \
         start >/dev/null || { cat "$folder/server.log"; exit 1; }

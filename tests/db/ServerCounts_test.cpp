@@ -198,6 +198,56 @@ TEST_F(TBothSources, DescribeTheSameFieldsAsTheImportedDataFile) {
     EXPECT_EQ(local->fieldType(6), ftString);
 }
 
+TEST_F(TBothSources, TakeTheImportsChoicesOfTypesBinsAndIgnoredColumns) {
+    TImportOptions options;
+    options.encoding = TImportEncoding::Win1250;
+    options.boundaries = 6;
+    TImportChoiceTexts choices;
+    choices.types = {{"AGE", "INT"}, {"SMALL", "SET"}, {"FLAG", "STRING"}};
+    choices.bins = {{"SCORE", "20,50.5,100"}, {"3", "2"}};
+    choices.ignored = {"NOTE"};
+    choices.classColumn = "FLAG";
+    EXPECT_THROW(TServerTable::open(testServerUri(), {kTable, ""}, options, choices),
+                 EConvertError);  // a STRING cannot be the class
+    choices.classColumn = "SMALL";
+    choices.bins.pop_back();
+    const auto remote = TServerTable::open(testServerUri(), {kTable, ""}, options, choices);
+    TImportPlan plan = inferImport(folder->file("hostile.csv"), options);
+    applyImportChoices(plan, choices);
+    TBaza expected;
+    expected.loadDataBytes(importDataText(plan), "hostile-tav.CSV", dfkFromHeader, cpUnknown);
+    const TBaza& described = remote->description();
+    ASSERT_EQ(described.FieldCount(), expected.FieldCount());
+    EXPECT_EQ(described.FieldCount(), 7);
+    EXPECT_EQ(remote->classField(), importFieldIndex(plan, plan.classColumn));
+    for (int f = 0; f < expected.FieldCount(); ++f) {
+        SCOPED_TRACE(expected.fieldName(f));
+        EXPECT_EQ(described.fieldTypeSpec(f), expected.fieldTypeSpec(f));
+        for (int v = 0; v <= kMaxValueCode; ++v)
+            EXPECT_EQ(described.valueName(f, v), expected.valueName(f, v)) << v;
+    }
+    EXPECT_EQ(described.fieldTypeSpec(3), "INT:1..4:UNK=0");
+    // The codes of the chosen coding are the server's too.
+    TSetCatalogue sets;
+    BuildSets(expected, sets, kAllSetLists, MParam);
+    const int c = remote->classField();
+    std::string error;
+    const auto filter = TReadableFilter::compile(expected, "AGE > 50", error);
+    ASSERT_TRUE(filter) << error;
+    TStBits context(expected.RecordCount() - 1);
+    filter->select(context);
+    const TContextClassCounts memory(expected, context, c);
+    const TContextClassCounts counted(described, c, remote->countGroups({"AGE > 50"}, c));
+    EXPECT_EQ(counted.contextAll(), memory.contextAll());
+    for (int f = 0; f < expected.FieldCount(); ++f) {
+        for (int code = 0; code <= kMaxValueCode; ++code) {
+            for (int k = 0; k <= 6; ++k)
+                EXPECT_EQ(counted.fieldRecords(f, code, k), memory.fieldRecords(f, code, k))
+                    << f << " " << code << " " << k;
+        }
+    }
+}
+
 TEST_F(TBothSources, CountTheSameRecordsUnderEveryFilter) {
     const std::string odd = "\"IT'S \"\"ODD\"\" " + std::string("\x8ELU\x8D") + "\"";
     const std::vector<std::string> filters = {

@@ -30,6 +30,27 @@ bool needsNumbers(const TColumnProfile& profile, const TImportOptions& options) 
              profile.distinctNumbers <= options.intLimit);
 }
 
+// The column's known numbers, sorted, into `profile`: all of them when the import would keep all,
+// else as many quantiles computed in the server.
+void addNumbers(TPgConnection& connection, const TSqlSource& source, const std::string& column,
+                long long records, TColumnProfile& profile) {
+    const std::string number = sqlDialect::numberOf(column);
+    if (records - profile.missingCount <= kNumberBudget) {
+        const TPgResult all = connection.run(sqlDialect::everyNumber(source, number));
+        for (int r = 0; r < all.rows(); ++r)
+            profile.numbers.push_back(all.number(r, 0));
+        return;
+    }
+    std::vector<double> fractions;
+    for (long long k = 0; k < kNumberBudget; ++k)
+        fractions.push_back((static_cast<double>(k) + 0.5) / kNumberBudget);
+    const TSqlStatement quantiles = sqlDialect::numbersAtFractions(source, number, fractions);
+    const TPgResult at = connection.run(quantiles.text, quantiles.params.values());
+    for (int r = 0; r < at.rows(); ++r)
+        profile.numbers.push_back(at.number(r, 0));
+    profile.numbersSampled = true;
+}
+
 }  // namespace
 
 std::unique_ptr<TServerTable> TServerTable::open(const std::string& uri, const TSqlSource& source,
@@ -97,12 +118,12 @@ std::unique_ptr<TServerTable> TServerTable::open(const std::string& uri, const T
     const std::vector<std::string> names = importFieldNames(sourceNames);
     int text = 0, number = 0;
     for (size_t i = 0; i < columns.size(); ++i) {
-        const TSourceColumn& source_ = columns[i];
+        const TSourceColumn& sourceColumn = columns[i];
         TColumnProfile profile;
         std::string value;
         TSqlCondition isMissing;
         TSqlParams valueParams;
-        if (source_.numeric) {
+        if (sourceColumn.numeric) {
             const int at = 1 + 2 * static_cast<int>(texts.size()) + 5 * number++;
             profile.missingCount = row.integer(0, at);
             const long long distinct = row.integer(0, at + 1);
@@ -115,48 +136,29 @@ std::unique_ptr<TServerTable> TServerTable::open(const std::string& uri, const T
                 profile.distinctNumbers =
                     static_cast<int>(std::min<long long>(distinct, kMaxIntLimit + 1));
             }
-            value = sqlDialect::importText(sqlDialect::textOf(source_.name), valueParams);
+            value = sqlDialect::importText(sqlDialect::textOf(sourceColumn.name), valueParams);
             isMissing = "(" + value + " IS NULL)";
         } else {
             const int at = 1 + 2 * text++;
             profile.missingCount = row.integer(0, at);
             profile.distinctCount = std::min(row.integer(0, at + 1), kDistinctCountLimit);
-            value = sqlDialect::importText(sqlDialect::textOf(source_.name), valueParams);
+            value = sqlDialect::importText(sqlDialect::textOf(sourceColumn.name), valueParams);
             isMissing = sqlDialect::textMissing(value, kMissingTexts, valueParams);
         }
         const bool chosen = !choices.types.empty() || !choices.bins.empty();
         // The first texts are those a SET field can take; a numeric column's only matter when
         // it is chosen to be a SET.
-        if (!source_.numeric || (chosen && profile.distinctCount <= kMaxValueCode + 1)) {
+        if (!sourceColumn.numeric || (chosen && profile.distinctCount <= kMaxValueCode + 1)) {
             const TSqlStatement distinct = sqlDialect::distinctValues(
-                source, value, isMissing, source_.numeric, kMaxValueCode + 1, valueParams);
+                source, value, isMissing, sourceColumn.numeric, kMaxValueCode + 1, valueParams);
             const TPgResult values = connection.run(distinct.text, distinct.params.values());
             for (int r = 0; r < values.rows(); ++r)
                 profile.distinct.push_back(values.text(r, 0));
         }
-        if (profile.numeric && (chosen || needsNumbers(profile, options))) {
-            const std::string numberExpression = sqlDialect::numberOf(source_.name);
-            const long long known = records - profile.missingCount;
-            if (known <= kNumberBudget) {
-                const TPgResult all =
-                    connection.run(sqlDialect::everyNumber(source, numberExpression));
-                for (int r = 0; r < all.rows(); ++r)
-                    profile.numbers.push_back(all.number(r, 0));
-            } else {
-                // As many quantiles as the import keeps numbers, computed in the server.
-                std::vector<double> fractions;
-                for (long long k = 0; k < kNumberBudget; ++k)
-                    fractions.push_back((static_cast<double>(k) + 0.5) / kNumberBudget);
-                const TSqlStatement quantiles =
-                    sqlDialect::numbersAtFractions(source, numberExpression, fractions);
-                const TPgResult at = connection.run(quantiles.text, quantiles.params.values());
-                for (int r = 0; r < at.rows(); ++r)
-                    profile.numbers.push_back(at.number(r, 0));
-                profile.numbersSampled = true;
-            }
-        }
+        if (profile.numeric && (chosen || needsNumbers(profile, options)))
+            addNumbers(connection, source, sourceColumn.name, records, profile);
         TImportColumn column;
-        column.sourceName = source_.name;
+        column.sourceName = sourceColumn.name;
         column.name = names[i];
         inferColumn(column, profile, options);
         plan.columns.push_back(std::move(column));

@@ -109,6 +109,19 @@ TEST_F(TServer, RefusesATableWithoutRows) {
     EXPECT_EQ(message, "the table \"empty_one\" has no rows");
 }
 
+TEST_F(TServer, CutsAColumnOfManyNumbersAtQuantilesComputedInTheServer) {
+    // More numbers than the import keeps: the server sends quantiles, not the numbers.
+    const auto table = TServerTable::open(
+        testServerUri(), {"", "SELECT x, x % 2 AS odd FROM generate_series(1, 140000) AS x"});
+    const TBaza& described = table->description();
+    ASSERT_EQ(described.fieldType(0), ftReal);
+    ASSERT_EQ(described.fieldBoundaryCount(0), 4);
+    for (int k = 1; k <= 4; ++k)
+        EXPECT_NEAR(described.fieldBoundary(0, k), 28000.0 * k, 2.0) << k;
+    EXPECT_TRUE(table->plan().profiles[0].numbersSampled);
+    EXPECT_EQ(table->plan().profiles[0].numbers.size(), static_cast<size_t>(kNumberBudget));
+}
+
 TEST_F(TServer, StopsWithALostConnection) {
     // Only this test's own connection is ended: other tests use the server at the same time.
     const std::string name = "tav_doomed_" + std::to_string(getpid());

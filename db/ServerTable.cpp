@@ -1,6 +1,7 @@
 #include "db/ServerTable.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "db/SqlFilter.h"
 #include "import/ImportInference.h"
@@ -77,9 +78,12 @@ std::unique_ptr<TServerTable> TServerTable::open(const std::string& uri, const T
             columns.push_back({described.columnName(i), isNumberType(type)});
         }
     }
-    if (columns.empty()) throw EConvertError(source.shownName() + " has no columns");
+    // The source as the subject of a message.
+    std::string subject = source.shownName();
+    subject[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(subject[0])));
+    if (columns.empty()) throw EConvertError(subject + " has no columns");
     if (columns.size() > static_cast<size_t>(kMaxFields)) {
-        throw ELimitError(source.shownName() + " has " + std::to_string(columns.size()) +
+        throw ELimitError(subject + " has " + std::to_string(columns.size()) +
                           " columns, more than " + std::to_string(kMaxFields));
     }
 
@@ -99,11 +103,11 @@ std::unique_ptr<TServerTable> TServerTable::open(const std::string& uri, const T
         sqlDialect::profile(source, missing, texts, numbers, std::move(params));
     const TPgResult row = connection.run(profiled.text, profiled.params.values());
     const long long records = row.integer(0, 0);
-    if (records == 0) throw EConvertError(source.shownName() + " has no rows");
+    if (records == 0) throw EConvertError(subject + " has no rows");
     if (records > kMaxRecords) {
         // Counts are 64-bit in the server, but the record indexes of the program's rules are ints.
-        throw ELimitError(source.shownName() + " has " + std::to_string(records) +
-                          " rows, more than " + std::to_string(kMaxRecords));
+        throw ELimitError(subject + " has " + std::to_string(records) + " rows, more than " +
+                          std::to_string(kMaxRecords));
     }
     table->m_records = records;
 

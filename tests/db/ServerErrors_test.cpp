@@ -106,7 +106,7 @@ TEST_F(TServer, RefusesATableWithoutRows) {
     const std::string message = messageOf<EConvertError>([] {
         TServerTable::open(testServerUri(), {"empty_one", ""});
     });
-    EXPECT_EQ(message, "the table \"empty_one\" has no rows");
+    EXPECT_EQ(message, "The table \"empty_one\" has no rows");
 }
 
 TEST_F(TServer, CutsAColumnOfManyNumbersAtQuantilesComputedInTheServer) {

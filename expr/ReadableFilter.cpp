@@ -53,6 +53,14 @@ bool holds(const TReadableNode& node, const TCell& cell) {
 
 }  // namespace
 
+bool readableComparisonHolds(const TReadableNode& node, double number, const std::string& text) {
+    TCell cell;
+    cell.missing = false;
+    cell.number = number;
+    cell.text = text;
+    return holds(node, cell);
+}
+
 TReadableFilter::TReadableFilter(const TBaza& data) : m_data(data), m_values(data) {}
 
 TReadableFilter::~TReadableFilter() = default;

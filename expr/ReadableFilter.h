@@ -44,6 +44,9 @@ class TReadableFilter {
     // Sets exactly the bits of the records that satisfy the condition, in one pass, reporting
     // the fraction done every 256 records. Requires: set.maxIndex() + 1 == RecordCount.
     void select(TStBits& set, const ProgressHook& progress = {}) const;
+    // The compiled condition (ReadableNode.h), its root last, for translating it into another
+    // language (the database's).
+    const std::vector<TReadableNode>& nodes() const { return m_nodes; }
 
   private:
     explicit TReadableFilter(const TBaza& data);

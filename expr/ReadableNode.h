@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-// The compiled form of a readable filter, shared by its parser and its evaluator only.
+// The compiled form of a readable filter, shared by its parser, its evaluator and its translation
+// into SQL.
 
 enum class TReadableNodeKind : uint8_t { And, Or, Not, Compare, Missing };
 
@@ -46,3 +47,8 @@ struct TReadableNode {
     std::vector<TReadableConstant> constants;  // one; Between: two; In: one or more
     std::vector<std::string> labels;           // Set: the upper-cased label of codes 0..127
 };
+
+// Whether a comparison node holds for a value that is not missing: `number` (a code of a SET
+// field) and `text` (its label, or the upper-cased text) as the evaluator reads them. Requires:
+// node.kind == Compare.
+bool readableComparisonHolds(const TReadableNode& node, double number, const std::string& text);

@@ -134,23 +134,7 @@ constexpr size_t kFlushBytes = 1 << 16;
 
 // Writes the data file of `plan` piece by piece, reading the records from its source again.
 void writeDataFile(const TImportPlan& plan, const TByteSink& append, const ProgressHook& progress) {
-    const int labelLines = labelLineCount(plan);
-    const std::vector<const TImportColumn*> columns = writtenColumns(plan);
-    std::string text = "TAV DATA:" + std::to_string(labelLines) + "/TXT/1250" + kLineEnd;
-    std::vector<std::string> items;
-    for (const TImportColumn* column : columns)
-        items.push_back(column->name);
-    text += joined(items) + kLineEnd;
-    items.clear();
-    for (const TImportColumn* column : columns)
-        items.push_back(importTypeSpec(*column));
-    text += joined(items) + kLineEnd;
-    for (int j = 1; j <= labelLines; ++j) {
-        items.clear();
-        for (const TImportColumn* column : columns)
-            items.push_back(labelOf(*column, j));
-        text += joined(items) + kLineEnd;
-    }
+    std::string text = importHeaderText(plan);
     // One writer per column of the source, null for an ignored one.
     std::vector<std::unique_ptr<TValueWriter>> writers;
     writers.reserve(plan.columns.size());
@@ -229,6 +213,27 @@ void writeImportOrigin(const TImportPlan& plan, const std::string& outPath) {
 }
 
 }  // namespace
+
+std::string importHeaderText(const TImportPlan& plan) {
+    const int labelLines = labelLineCount(plan);
+    const std::vector<const TImportColumn*> columns = writtenColumns(plan);
+    std::string text = "TAV DATA:" + std::to_string(labelLines) + "/TXT/1250" + kLineEnd;
+    std::vector<std::string> items;
+    for (const TImportColumn* column : columns)
+        items.push_back(column->name);
+    text += joined(items) + kLineEnd;
+    items.clear();
+    for (const TImportColumn* column : columns)
+        items.push_back(importTypeSpec(*column));
+    text += joined(items) + kLineEnd;
+    for (int j = 1; j <= labelLines; ++j) {
+        items.clear();
+        for (const TImportColumn* column : columns)
+            items.push_back(labelOf(*column, j));
+        text += joined(items) + kLineEnd;
+    }
+    return text;
+}
 
 std::string importDataText(const TImportPlan& plan, const ProgressHook& progress) {
     std::string text;

@@ -9,6 +9,10 @@
 // type specifications, N label lines and one record per line, Windows-1250 with CR LF line ends,
 // so that TBaza::loadDataFile reads back the same values.
 
+// The header of the data file of `plan`: the lines above its records, which describe its fields
+// (a table whose records stay elsewhere is described by this alone).
+std::string importHeaderText(const TImportPlan& plan);
+
 // The bytes of the data file of `plan`, with the records it keeps (TImportPlan::sampleSize).
 // Reports the share of the records written to `progress`.
 std::string importDataText(const TImportPlan& plan, const ProgressHook& progress = {});

@@ -24,30 +24,50 @@ struct TContextCounts {
 
 namespace {
 
-TContextCounts countContext(const TBaza& data, const TStBits& context, int c) {
+// The empty counts of every coded field, with the class slots of class field c: one per class
+// code with a value set, or with `codeRange` one per code of the field's range (those BuildSets
+// makes value sets for), for a table whose sets are not built.
+TContextCounts emptyCounts(const TBaza& data, int c, bool codeRange = false) {
     TContextCounts counts;
+    const bool classInRange = c >= 0 && c < data.FieldCount();
+    auto hasSlot = [&](int code) {
+        if (code > kMaxValueCode) return false;
+        if (!codeRange) return data.valueSet(c, code) != nullptr;
+        return classInRange && isCodedType(data.fieldType(c)) && code >= data.fieldLow(c) &&
+               code <= data.fieldHigh(c);
+    };
     const int other = [&] {
         int slot = 0;
         for (int code = 0; code <= kMaxValueCode; ++code) {
-            if (data.valueSet(c, code) != nullptr) counts.slotOfCode[code] = slot++;
+            if (hasSlot(code)) counts.slotOfCode[code] = slot++;
         }
         return slot;
     }();
     for (int code = 0; code < kCodes; ++code) {
-        if (code > kMaxValueCode || data.valueSet(c, code) == nullptr)
-            counts.slotOfCode[code] = other;
+        if (!hasSlot(code)) counts.slotOfCode[code] = other;
     }
     counts.slots = other + 1;
-    const bool classInRange = c >= 0 && c < data.FieldCount();
     counts.tableOfField.assign(data.FieldCount(), -1);
     for (int f = 0; f < data.FieldCount(); ++f) {
         if (!isCodedType(data.fieldType(f))) continue;
         counts.tableOfField[f] = static_cast<int>(counts.fields.size());
         counts.fields.push_back(f);
     }
-    const size_t cellCount = counts.fields.size() * kCodes * counts.slots;
-    counts.cells.assign(cellCount, 0);
+    counts.cells.assign(counts.fields.size() * kCodes * counts.slots, 0);
     counts.perSlot.assign(counts.slots, 0);
+    return counts;
+}
+
+// The byte a code is stored as in a record's row (TBaza::codeRow).
+int storedCode(int code) {
+    return code >= 0 && code < TBaza::kOtherCode ? code : TBaza::kOtherCode;
+}
+
+TContextCounts countContext(const TBaza& data, const TStBits& context, int c) {
+    TContextCounts counts = emptyCounts(data, c);
+    const int other = counts.slots - 1;
+    const bool classInRange = c >= 0 && c < data.FieldCount();
+    const size_t cellCount = counts.cells.size();
     std::mutex merge;
     constexpr std::size_t kRecordsAChunk = 64 * 1024;
     parallelRanges(static_cast<std::size_t>(data.RecordCount()), kRecordsAChunk, 64,
@@ -179,7 +199,35 @@ void scoreRule(const TClassRows& rows, const std::vector<std::int64_t>& n, TCdfW
 TContextClassCounts::TContextClassCounts(const TBaza& data, const TStBits& context, int c)
     : m_data(data), m_counts(std::make_unique<TContextCounts>(countContext(data, context, c))) {}
 
+TContextClassCounts::TContextClassCounts(const TBaza& data, int c,
+                                         const std::vector<TCountedGroup>& groups)
+    : m_data(data), m_counts(std::make_unique<TContextCounts>(emptyCounts(data, c, true))) {
+    TContextCounts& counts = *m_counts;
+    const bool classInRange = c >= 0 && c < data.FieldCount();
+    for (const TCountedGroup& group : groups) {
+        const int slot =
+            classInRange ? counts.slotOfCode[storedCode(group.classCode)] : counts.slots - 1;
+        if (group.field < 0) {
+            counts.perSlot[slot] += group.records;
+            continue;
+        }
+        if (group.field >= data.FieldCount() || counts.tableOfField[group.field] < 0) continue;
+        const size_t table = counts.tableOfField[group.field];
+        counts.cells[(table * kCodes + storedCode(group.code)) * counts.slots + slot] +=
+            group.records;
+    }
+}
+
 TContextClassCounts::~TContextClassCounts() = default;
+
+std::int64_t TContextClassCounts::fieldRecords(int field, int code, int classCode) const {
+    const TContextCounts& counts = *m_counts;
+    if (field < 0 || field >= static_cast<int>(counts.tableOfField.size()) ||
+        counts.tableOfField[field] < 0)
+        return 0;
+    const int slot = counts.slotOfCode[storedCode(classCode)];
+    return counts.at(counts.tableOfField[field], storedCode(code), slot);
+}
 
 std::int64_t TContextClassCounts::contextWith(int code) const {
     // Codes without a value set share the last slot: they are no class value.
@@ -219,13 +267,12 @@ bool RulesScorableFromCounts(const TBaza& data, const TSetCatalogue& sets) {
     return true;
 }
 
-int ScoreRulesFromCounts(const TBaza& data, TSetCatalogue& sets, int c,
-                         const std::array<bool, kSubTotalSlot + 1>& rowVisible,
-                         const TRuleScoreHooks& hooks) {
+namespace {
+
+int scoreRules(const TBaza& data, TSetCatalogue& sets, const TContextCounts& counts, int c,
+               const std::array<bool, kSubTotalSlot + 1>& rowVisible,
+               const TRuleScoreHooks& hooks) {
     const TMnozicaList& rules = sets.SetLists[slRules];
-    const TMnozica* context = sets.context();
-    if (context == nullptr || data.subTotalSet(c) == nullptr) return 0;
-    const TContextCounts counts = countContext(data, *context, c);
     const TClassRows rows = classRows(data, counts, c, rowVisible);
     TWorkerPool& pool = TWorkerPool::shared();
     const int total = rules.count();
@@ -262,4 +309,21 @@ int ScoreRulesFromCounts(const TBaza& data, TSetCatalogue& sets, int c,
         scored = last;
     }
     return scored;
+}
+
+}  // namespace
+
+int ScoreRulesFromCounts(const TBaza& data, TSetCatalogue& sets, int c,
+                         const std::array<bool, kSubTotalSlot + 1>& rowVisible,
+                         const TRuleScoreHooks& hooks) {
+    const TMnozica* context = sets.context();
+    if (context == nullptr || data.subTotalSet(c) == nullptr) return 0;
+    return scoreRules(data, sets, countContext(data, *context, c), c, rowVisible, hooks);
+}
+
+int ScoreRulesFromCounts(const TBaza& data, TSetCatalogue& sets, const TContextClassCounts& counts,
+                         int c, const std::array<bool, kSubTotalSlot + 1>& rowVisible,
+                         const TRuleScoreHooks& hooks) {
+    if (data.subTotalSet(c) == nullptr) return 0;
+    return scoreRules(data, sets, counts.counts(), c, rowVisible, hooks);
 }

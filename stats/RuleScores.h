@@ -3,6 +3,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "stats/uTavFreq.h"
 
@@ -16,6 +17,16 @@
 
 struct TContextCounts;
 
+// Records counted elsewhere (by a database server): `records` Context records with value code
+// `code` of field `field` and class code `classCode`; with field -1, the Context's records of
+// that class code over all.
+struct TCountedGroup {
+    int field = -1;
+    int code = 0;
+    int classCode = 0;
+    std::int64_t records = 0;
+};
+
 // The Context's records of every coded field by value code and class value, counted in one pass
 // over the records (spread over the worker pool), and the sums a simple rule's records are.
 class TContextClassCounts {
@@ -23,6 +34,10 @@ class TContextClassCounts {
     // Counts under `context` with class field c. With no class (c outside the fields, or a field
     // without value sets) every record is of no class value: only the counts of `all` mean much.
     TContextClassCounts(const TBaza& data, const TStBits& context, int c);
+    // The same from groups counted elsewhere: `data` describes the fields (its records may be
+    // elsewhere); the class values are the codes of the class field's range, those BuildSets
+    // makes value sets for, and the other codes share one count as in the pass.
+    TContextClassCounts(const TBaza& data, int c, const std::vector<TCountedGroup>& groups);
     ~TContextClassCounts();
     TContextClassCounts(const TContextClassCounts&) = delete;
     TContextClassCounts& operator=(const TContextClassCounts&) = delete;
@@ -37,6 +52,9 @@ class TContextClassCounts {
         std::int64_t with = 0;
     };
     TRuleRecords ruleRecords(const TMnozica& rule, int code) const;
+    // Context records with value code `code` of coded field `field` and class code `classCode`
+    // (class codes without a value set share one count); 0 for a field that is not counted.
+    std::int64_t fieldRecords(int field, int code, int classCode) const;
 
     const TContextCounts& counts() const { return *m_counts; }
 
@@ -60,4 +78,11 @@ bool RulesScorableFromCounts(const TBaza& data, const TSetCatalogue& sets);
 // list. Requires RulesScorableFromCounts. Errors of the beta functions pass (EStStatError).
 int ScoreRulesFromCounts(const TBaza& data, TSetCatalogue& sets, int c,
                          const std::array<bool, kSubTotalSlot + 1>& rowVisible,
+                         const TRuleScoreHooks& hooks = {});
+
+// The same from the Context's counts made elsewhere (a table in a database server) under class
+// field c. Requires: `data` has the description the counts were made on, with its sets in `sets`
+// (BuildSets), so that the class values with value sets are those of the class field's range.
+int ScoreRulesFromCounts(const TBaza& data, TSetCatalogue& sets, const TContextClassCounts& counts,
+                         int c, const std::array<bool, kSubTotalSlot + 1>& rowVisible,
                          const TRuleScoreHooks& hooks = {});

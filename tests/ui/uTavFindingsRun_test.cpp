@@ -22,7 +22,11 @@ class FindingsRunTest : public MainWindowTest {
         ASSERT_NE(tab, nullptr);
         frequencyPage = window->PageControl2->widget(0);
     }
-    void showTab() { window->PageControl2->setCurrentWidget(tab); }
+    // Shows the tab and lets it compute, as the event loop does once the tab is on the screen.
+    void showTab() {
+        window->PageControl2->setCurrentWidget(tab);
+        QCoreApplication::processEvents();
+    }
     int rows() const { return tab->grdFindings->model()->rowCount(); }
     TTavFindingsTab* tab = nullptr;
     QWidget* frequencyPage = nullptr;
@@ -100,20 +104,34 @@ TEST_F(FindingsRunTest, DoubleClickShowsTheRuleInTheFrequencyTabAndTheRulesGrid)
     EXPECT_TRUE(rules->viewport()->rect().intersects(rules->visualRect(rules->currentIndex())));
 }
 
-// Showing the tab computes the findings with the Frequency grid hidden: a long run that repaints
-// the window at its progress reports leaves none of the Frequency grid on the screen.
-TEST_F(FindingsRunTest, TheFrequencyGridIsHiddenWhileTheFindingsCompute) {
+// Counts the paint events of a widget.
+class TPaintCounter : public QObject {
+  public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+// A long run started by showing the tab paints the tab at its progress reports: the Frequency
+// grid it replaces does not stay on the screen until the run ends.
+TEST_F(FindingsRunTest, TheTabIsPaintedWhileTheRunItsShowingStartedGoesOn) {
+    TPaintCounter counter;
+    tab->installEventFilter(&counter);
+    int reports = 0, paintedDuringRun = 0;
     bool frequencyShown = false;
-    int reports = 0;
     ui.duringEvents = [&] {
-        if (!tab->isVisible()) return;
+        if (!tab->btnCancel->isEnabled()) return;
         ++reports;
-        frequencyShown =
-            frequencyShown || frequencyPage->isVisible() || window->DBgrdFrequency->isVisible();
+        QCoreApplication::processEvents();  // as the window's progress report does
+        paintedDuringRun = counter.paints;
+        frequencyShown = frequencyShown || window->DBgrdFrequency->isVisible();
     };
     showTab();
     ui.duringEvents = nullptr;
     EXPECT_GT(reports, 0);
+    EXPECT_GT(paintedDuringRun, 0);
     EXPECT_FALSE(frequencyShown);
     EXPECT_GT(rows(), 0);
 }

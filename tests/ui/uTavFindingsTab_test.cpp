@@ -37,6 +37,7 @@ class FindingsTabTest : public MainWindowTest {
         tab = window->findChild<TTavFindingsTab*>();
         ASSERT_NE(tab, nullptr);
         window->PageControl2->setCurrentWidget(tab);
+        QCoreApplication::processEvents();  // the tab computes once it is shown
     }
     std::string fileText(const std::string& path) {
         std::ifstream in(path, std::ios::binary);

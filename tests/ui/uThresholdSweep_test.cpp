@@ -28,6 +28,7 @@ class SweepTest : public MainWindowTest {
         tab = window->findChild<TTavFindingsTab*>();
         ASSERT_NE(tab, nullptr);
         window->PageControl2->setCurrentWidget(tab);
+        QCoreApplication::processEvents();  // the tab computes once it is shown
     }
     // The sweep of LOAN = refused over INCOME, shown.
     TfrmThresholdSweep* incomeSweep() {
@@ -124,7 +125,6 @@ TEST_F(SweepTest, TheWindowOpensWideEnoughForItsTitles) {
 
 TEST_F(SweepTest, FromTheFieldsPopupTheClassValueIsTheFindingsTarget) {
     makeClass(kLoanField);
-    window->PageControl2->setCurrentWidget(tab);
     tab->cmbBxTarget->setCurrentIndex(1);  // refused
     ASSERT_EQ(tab->target(), 2);
     moveGrid(window->DBgrdFields, kIncomeField);

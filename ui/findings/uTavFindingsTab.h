@@ -83,6 +83,7 @@ class TTavFindingsTab : public QWidget {
     QTableView* grdFindings = nullptr;
 
   protected:
+    // Recomputes soon after the tab is shown (queued: once it can be painted).
     void showEvent(QShowEvent* event) override;
 
   private:

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 # clang and its runtime libraries (libFuzzer, the sanitizers) build the fuzz targets.
 PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev libexpat1-dev libcsv-dev nlohmann-json3-dev qt6-base-dev
           libminizip-dev libfreexl-dev libreadstat-dev libxlsxwriter-dev
-          xvfb xauth clang libclang-rt-14-dev)
+          xvfb xauth poppler-utils clang libclang-rt-14-dev)
 
 missing=()
 for package in "${PACKAGES[@]}"; do

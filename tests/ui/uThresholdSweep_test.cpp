@@ -164,4 +164,29 @@ TEST(ThresholdSweepPlot, AnIntFieldsAxisReadsItsValuesAndManyLabelsStandUpright)
     }
 }
 
+// The thresholds lie between the values 1, 2 and 3; the values on either side of the outermost
+// ones are labelled inside the picture too.
+TEST(ThresholdSweepPlot, TheValuesBesideTheOutermostThresholdsAreOnTheAxis) {
+    TThresholdSweep sweep;
+    sweep.fieldName = "KIDS";
+    for (const double x : {1.5, 2.5}) {
+        TSweepPoint p;
+        p.less = true;
+        p.x = x;
+        p.finding.rule = {0.3, 0.2, 0.4};
+        sweep.points.push_back(p);
+    }
+    sweep.ticks = {{1, "one"}, {2, "two"}, {3, "three"}};
+    const TSweepPlot plot = layoutSweepPlot(sweep, 500, 400);
+    int labels = 0;
+    for (const TPlotShape& s : plot.shapes) {
+        if (s.kind != TPlotShape::Text || (s.text != "one" && s.text != "two" && s.text != "three"))
+            continue;
+        ++labels;
+        EXPECT_GE(s.x1, 56 - s.text.size() * kSweepCharWidth / 2) << s.text;
+        EXPECT_LE(s.x1 + s.text.size() * kSweepCharWidth / 2, 500) << s.text;
+    }
+    EXPECT_EQ(labels, 3);
+}
+
 }  // namespace

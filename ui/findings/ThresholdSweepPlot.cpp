@@ -93,6 +93,9 @@ TSweepPlot layoutSweepPlot(const TThresholdSweep& sweep, int width, int height) 
         low = high = sweep.points.front().x;
         for (const TSweepPoint& p : sweep.points)
             low = std::min(low, p.x), high = std::max(high, p.x);
+        // An INT field's values beside its outermost thresholds are labelled too.
+        for (const auto& tick : sweep.ticks)
+            low = std::min(low, tick.first), high = std::max(high, tick.first);
     }
     if (high - low <= 0) low -= 1, high += 1;
     const double margin = (high - low) * 0.05;
@@ -136,7 +139,7 @@ TSweepPlot layoutSweepPlot(const TThresholdSweep& sweep, int width, int height) 
         plot.shapes.push_back({TPlotShape::Circle, lx + 4, 32, 4, 0, kAxis, filled, {}, false});
         const std::string& label = filled ? flagged : plain;
         plot.shapes.push_back(text(lx + 12, 36, label));
-        lx += 12 + textWidth(label) + 16;
+        lx += 12 + textWidth(label) + 6;
     }
     // The context's band and rate across the whole width.
     plot.shapes.push_back({TPlotShape::Rect,

@@ -73,8 +73,9 @@ void saveFindingsShotsSoon(TfrmTavMain& window, const QString& path) {
             return;
         }
         const int rows = static_cast<int>(tab->findings().ranked.size());
-        for (int row = 0; row < rows && !tab->showThresholdSweep(row); ++row) {
-        }
+        int row = 0;
+        while (row < rows && !tab->showThresholdSweep(row))
+            ++row;
         QTimer::singleShot(300, &window, [&window, tab, path] {
             TfrmThresholdSweep* sweep = tab->sweepWindow();
             bool saved = sweep != nullptr && saveScreenshot(*sweep, besideShot(path, "-sweep"));

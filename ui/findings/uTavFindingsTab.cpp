@@ -188,10 +188,10 @@ void TTavFindingsTab::sessionChanged() {
 
 void TTavFindingsTab::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    // Not here: the show event comes before the toolkit marks the tab for painting, so a run
-    // from inside it repainted nothing at its progress reports and the Frequency grid the tab
-    // replaces stayed on the screen until the run ended. Queued, the run starts once the tab is
-    // shown, and its first progress report paints it.
+    // Queued rather than run here: the show event comes before the toolkit marks the tab for
+    // painting, so a run from inside it repainted nothing at its progress reports and the
+    // Frequency grid the tab replaces stayed on the screen until the run ended. Queued, the run
+    // starts once the tab is shown, and its first progress report paints it.
     QMetaObject::invokeMethod(
         this,
         [this] {

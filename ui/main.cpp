@@ -65,8 +65,9 @@ void saveFindingsShotsSoon(TfrmTavMain& window, const QString& path) {
         return;
     }
     window.PageControl2->setCurrentWidget(tab);
-    tab->cmbBxTarget->setCurrentIndex(tab->cmbBxTarget->count() - 1);
+    // The first run fills the target drop-down; choosing another value computes again.
     tab->run();
+    tab->cmbBxTarget->setCurrentIndex(tab->cmbBxTarget->count() - 1);
     QTimer::singleShot(300, &window, [&window, tab, path] {
         if (!saveScreenshot(window, besideShot(path, "-findings"))) {
             QCoreApplication::exit(3);

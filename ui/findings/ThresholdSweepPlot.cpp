@@ -9,7 +9,8 @@
 
 namespace {
 
-constexpr TPlotColor kAxis{90, 90, 90};
+// Dark enough for the texts to read as easily as the window's own.
+constexpr TPlotColor kAxis{40, 40, 40};
 constexpr TPlotColor kContext{120, 120, 120};
 constexpr TPlotColor kBand{215, 215, 215};
 constexpr TPlotColor kLess{0, 0, 255};

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev libexpat1-dev libcsv-dev nlohmann-json3-dev qt6-base-dev
           libminizip-dev libfreexl-dev libreadstat-dev libxlsxwriter-dev libsqlite3-dev
           pybind11-dev python3-dev python3-pytest python3-pandas libpq-dev postgresql
-          xvfb xauth clang libclang-rt-14-dev)
+          xvfb xauth poppler-utils clang libclang-rt-14-dev)
 
 missing=()
 for package in "${PACKAGES[@]}"; do

@@ -395,7 +395,7 @@ TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptio
         allSets.push_back(&rule);
     }
     if (hooks.progress) hooks.progress(0);
-    mergeEquivalentRules(all, allSets, data, sets);
+    if (options.mergeEquivalents) mergeEquivalentRules(all, allSets, data, sets);
     for (TFinding& finding : all)
         (finding.count >= options.minCount ? findings.ranked : findings.small)
             .push_back(std::move(finding));

@@ -25,6 +25,9 @@ struct TFindingsOptions {
     TFindingsSort sort = TFindingsSort::Score;
     int onlyField = -1;        // when 0 or more: only the rules on this field
     bool selectedOnly = true;  // only the rules whose fields are selected
+    // Rules holding the same Context records with the same numbers are one finding (a sweep
+    // keeps each threshold as a point of its own)
+    bool mergeEquivalents = true;
 };
 
 // An m-estimate with its central credible interval.

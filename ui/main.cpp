@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -21,21 +22,25 @@
 #include "core/Errors.h"
 #include "core/FileReplace.h"
 #include "core/ReportFile.h"
+#include "session/ReportHtml.h"
 #include "session/uTavReports.h"
 #include "stats/uTavResultTables.h"
 #include "ui/charts/PngBytes.h"
 #include "ui/charts/uChartBaza.h"
 #include "ui/charts/uChartM.h"
 #include "ui/dialogs/TavQtUiOps.h"
+#include "ui/findings/uTavFindingsTab.h"
+#include "ui/findings/uThresholdSweep.h"
 #include "ui/grids/TavGrid.h"
+#include "ui/report/ReportPdf.h"
 #include "ui/text/TavLocale.h"
 #include "ui/window/TavApplication.h"
 #include "ui/window/uTavMain.h"
 
 namespace {
 
-// Writes a picture of the window to `path`; false when it cannot be written.
-bool saveScreenshot(TfrmTavMain& window, const QString& path) {
+// Writes a picture of a window to `path`; false when it cannot be written.
+bool saveScreenshot(QWidget& window, const QString& path) {
     try {
         replaceFileWhole(QFile::encodeName(path).toStdString(), pngBytes(window.grab().toImage()));
         return true;
@@ -44,10 +49,56 @@ bool saveScreenshot(TfrmTavMain& window, const QString& path) {
     }
 }
 
+// `path` with `suffix` before its ".png": where the smoke test finds its further pictures.
+QString besideShot(const QString& path, const char* suffix, const char* extension = ".png") {
+    QString shot = path;
+    if (shot.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) shot.chop(4);
+    return shot + QString::fromLatin1(suffix) + QString::fromLatin1(extension);
+}
+
+// The smoke test's pictures of the findings: the Findings tab after a run for the class's last
+// value (path-findings.png), the threshold sweep of its first finding on a field with thresholds
+// (path-sweep.png) and the report as "File > Export report..." writes a PDF (path-report.pdf,
+// whose first page the script renders); then the program ends.
+void saveFindingsShotsSoon(TfrmTavMain& window, const QString& path) {
+    auto* tab = window.findChild<TTavFindingsTab*>();
+    if (tab == nullptr) {
+        QCoreApplication::exit(3);
+        return;
+    }
+    window.PageControl2->setCurrentWidget(tab);
+    // The first run fills the target drop-down; choosing another value computes again.
+    tab->run();
+    tab->cmbBxTarget->setCurrentIndex(tab->cmbBxTarget->count() - 1);
+    QTimer::singleShot(300, &window, [&window, tab, path] {
+        if (!saveScreenshot(window, besideShot(path, "-findings"))) {
+            QCoreApplication::exit(3);
+            return;
+        }
+        const int rows = static_cast<int>(tab->findings().ranked.size());
+        int row = 0;
+        while (row < rows && !tab->showThresholdSweep(row))
+            ++row;
+        QTimer::singleShot(300, &window, [&window, tab, path] {
+            TfrmThresholdSweep* sweep = tab->sweepWindow();
+            bool saved = sweep != nullptr && saveScreenshot(*sweep, besideShot(path, "-sweep"));
+            try {
+                writeReportPdf(
+                    sessionReportHtml(window.session()),
+                    QFile::encodeName(besideShot(path, "-report", ".pdf")).toStdString());
+            } catch (const std::exception&) {
+                saved = false;
+            }
+            QCoreApplication::exit(saved ? 0 : 3);
+        });
+    });
+}
+
 // With TAV_SCREENSHOT=path.png the program saves a picture of its main window once the start-up
 // load has been shown, then selects every field, runs "Compute entropy gains for simple rules"
 // and saves a second picture beside it (path-gains.png), sorts the rules by their Score heading
-// for a third (path-sorted.png), and ends: the smoke test's view of the real window.
+// for a third (path-sorted.png), then takes those of saveFindingsShotsSoon, and ends: the smoke
+// test's view of the real window.
 void saveScreenshotsSoon(TfrmTavMain& window, const QString& path) {
     QTimer::singleShot(700, &window, [&window, path] {
         if (!saveScreenshot(window, path)) {
@@ -59,21 +110,19 @@ void saveScreenshotsSoon(TfrmTavMain& window, const QString& path) {
             selectAll->trigger();
         window.PageControl1->setCurrentIndex(1);
         window.tlbtnA->click();
-        QString gains = path;
-        if (gains.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) gains.chop(4);
-        gains += QStringLiteral("-gains.png");
-        QTimer::singleShot(300, &window, [&window, gains, path] {
-            if (!saveScreenshot(window, gains)) {
+        QTimer::singleShot(300, &window, [&window, path] {
+            if (!saveScreenshot(window, besideShot(path, "-gains"))) {
                 QCoreApplication::exit(3);
                 return;
             }
             // The ranked rules sorted by a click on the Score heading: lowest first.
             window.DBgrdSimpleRules->sortByColumn(RuleColumns::kScore, Qt::AscendingOrder);
-            QString sorted = path;
-            if (sorted.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) sorted.chop(4);
-            sorted += QStringLiteral("-sorted.png");
-            QTimer::singleShot(300, &window, [&window, sorted] {
-                QCoreApplication::exit(saveScreenshot(window, sorted) ? 0 : 3);
+            QTimer::singleShot(300, &window, [&window, path] {
+                if (!saveScreenshot(window, besideShot(path, "-sorted"))) {
+                    QCoreApplication::exit(3);
+                    return;
+                }
+                saveFindingsShotsSoon(window, path);
             });
         });
     });

@@ -455,18 +455,26 @@ TEST_F(FindingsTest, AClassOfOneValueIsRefusedWithAPlainReason) {
 namespace {
 
 // X (REAL, boundaries 10 and 20, codes 0..2) has one "<" set (codes 0 and 1: <= 20) and one ">"
-// set (codes 1 and 2: > 10); F (INT 1..3) has "< 3" and "> 1", at 2.5 and 1.5. Every point is the
-// finding of its rule.
+// set (codes 1 and 2: > 10); its first and last interval are the outermost thresholds <= 10 and
+// > 20. F (INT 1..3) has "< 3" and "> 1", at 2.5 and 1.5, and its values 1 and 3 are "< 2" and
+// "> 2". Every point is the finding of its rule.
 TEST_F(FindingsTest, SweepPlacesEveryThresholdOfTheFieldOnItsAxis) {
     session->selectField(3, false);  // a sweep does not need the field selected
     const TThresholdSweep sweep = session->computeThresholdSweep(1, 3);
-    ASSERT_EQ(sweep.points.size(), 2u);
+    ASSERT_EQ(sweep.points.size(), 4u);
     EXPECT_TRUE(sweep.points[0].less);
-    EXPECT_EQ(sweep.points[0].x, 20);
-    EXPECT_EQ(sweep.points[0].finding.count, 21);
-    EXPECT_FALSE(sweep.points[1].less);
-    EXPECT_EQ(sweep.points[1].x, 10);
-    EXPECT_EQ(sweep.points[1].finding.count, 89);
+    EXPECT_EQ(sweep.points[0].x, 10);
+    EXPECT_TRUE(sweep.points[1].less);
+    EXPECT_EQ(sweep.points[1].x, 20);
+    EXPECT_EQ(sweep.points[1].finding.count, 21);
+    EXPECT_FALSE(sweep.points[2].less);
+    EXPECT_EQ(sweep.points[2].x, 10);
+    EXPECT_EQ(sweep.points[2].finding.count, 89);
+    EXPECT_FALSE(sweep.points[3].less);
+    EXPECT_EQ(sweep.points[3].x, 20);
+    // The two ends and the middle interval hold every record between them.
+    EXPECT_EQ(sweep.points[0].finding.count + sweep.points[2].finding.count,
+              sweep.points[1].finding.count + sweep.points[3].finding.count);
     session->selectField(3, true);
     const TFindings findings = session->computeFindings(1, 0);
     for (const TSweepPoint& point : sweep.points) {
@@ -476,9 +484,11 @@ TEST_F(FindingsTest, SweepPlacesEveryThresholdOfTheFieldOnItsAxis) {
         EXPECT_EQ(same->pHigher, point.finding.pHigher);
     }
     const TThresholdSweep ints = session->computeThresholdSweep(1, 1);
-    ASSERT_EQ(ints.points.size(), 2u);
-    EXPECT_EQ(ints.points[0].x, 2.5);
-    EXPECT_EQ(ints.points[1].x, 1.5);
+    ASSERT_EQ(ints.points.size(), 4u);
+    EXPECT_EQ(ints.points[0].x, 1.5);
+    EXPECT_EQ(ints.points[1].x, 2.5);
+    EXPECT_EQ(ints.points[2].x, 1.5);
+    EXPECT_EQ(ints.points[3].x, 2.5);
     EXPECT_THROW(session->computeThresholdSweep(1, 2), ETavError);  // a SET field
     EXPECT_THROW(session->computeThresholdSweep(1, 0), ETavError);  // the class itself
 }

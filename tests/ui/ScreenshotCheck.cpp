@@ -1,9 +1,11 @@
-// tav_screenshot_check FILE: exits 0 when FILE is a picture of a window that is not blank: large
-// enough, with many colours and with both dark and light areas (text on a background).
+// tav_screenshot_check FILE: exits 0 when FILE is a picture of a window or a page that is not
+// blank: large enough either way up, with many colours and with both dark and light areas (text on
+// a background).
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QSet>
+#include <algorithm>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -31,8 +33,11 @@ int main(int argc, char** argv) {
     std::printf("%s: %d x %d pixels, %lld colours, %.1f %% dark, %.1f %% light\n", argv[1],
                 image.width(), image.height(), static_cast<long long>(colours.size()),
                 100.0 * dark / area, 100.0 * light / area);
-    const bool ok = image.width() >= 640 && image.height() >= 400 && colours.size() >= 16 &&
-                    dark > area / 500 && light > area / 4;
+    // A window lies wide, a rendered report page stands upright.
+    const int longer = std::max(image.width(), image.height());
+    const int shorter = std::min(image.width(), image.height());
+    const bool ok = longer >= 640 && shorter >= 400 && colours.size() >= 16 && dark > area / 500 &&
+                    light > area / 4;
     if (!ok) std::fprintf(stderr, "%s looks blank\n", argv[1]);
     return ok ? 0 : 1;
 }

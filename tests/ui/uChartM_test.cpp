@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <deque>
 #include <limits>
 #include <optional>
@@ -163,9 +164,16 @@ TEST_F(ChartM, OnePercentBoundariesOfBeta10And1) {
         EXPECT_EQ(at(image(), x, kY0 - 80), kRed) << x;
         EXPECT_EQ(at(image(), x, kY0 - 19), kWhite) << x;
         EXPECT_EQ(at(image(), x, kY0 - 81), kWhite) << x;
-        // Its value under the axis at y -0.32.
+        // Its value under the axis at y -0.32, below the numbers of the axis.
         EXPECT_GT(countColour(image(), kBlack, x, kY0 + 32, x + 30, kY0 + 48), 3) << x;
-        EXPECT_EQ(countColour(image(), kBlack, x - 10, kY0 + 15, x + 30, kY0 + 31), 0) << x;
+    }
+    for (const char* value : {"0.63", "1.00"}) {
+        const auto& labels = chart.chartLabels();
+        const auto label = std::find_if(labels.begin(), labels.end(),
+                                        [&](const TChartLabel& l) { return l.text == value; });
+        ASSERT_NE(label, labels.end()) << value;
+        ASSERT_TRUE(label->box.has_value()) << value;
+        EXPECT_EQ(label->box->top, kY0 + 32) << value;
     }
 }
 
@@ -181,11 +189,13 @@ TEST_F(ChartM, LabelsOfTwoDistributionsWithEqualMeansNeverOverlap) {
     chart.ShowBeta(params);
     ASSERT_TRUE(ops.messages.empty());
     const std::vector<TChartLabel>& labels = chart.chartLabels();
-    // "1.0", then per distribution the mean, the std and the six quantiles.
-    ASSERT_EQ(labels.size(), 17u);
+    // "1.0", the eleven numbers of the x axis, then per distribution the mean, the std and the
+    // six quantiles.
+    ASSERT_EQ(labels.size(), 28u);
     EXPECT_EQ(labels[0].text, "1.0");
-    EXPECT_EQ(labels[1].text, "0.91");
-    EXPECT_EQ(labels[9].text, "0.91");
+    EXPECT_EQ(labels[1].text, "0.0");
+    EXPECT_EQ(labels[12].text, "0.91");
+    EXPECT_EQ(labels[20].text, "0.91");
     const TPixelRect surface{0, 0, 723, 444};
     const std::vector<TPixelRect> axes = axisObstacles(chart.geometry());
     for (size_t i = 0; i < labels.size(); ++i) {
@@ -204,16 +214,18 @@ TEST_F(ChartM, LabelsOfTwoDistributionsWithEqualMeansNeverOverlap) {
         EXPECT_EQ(inBox(kRed) + inBox(kBlue), 0) << i;
         EXPECT_GT(inBox(kBlack), 3) << i;
     }
-    // Texts that are free where they want to be stay there: "1.0" and the red mean; the blue
-    // mean gives way, and so does the red std, which wanted to sit across the right axis.
-    EXPECT_EQ(*labels[0].box, labels[0].wanted);
+    // The axes' numbers come first and stay where they want to be: "1.0" and 0.0 to 1.0 under
+    // the ticks. Both means give way to "0.9" under its tick, and so does the red std, which
+    // wanted to sit across the right axis.
+    for (int i = 0; i <= 11; ++i)
+        EXPECT_EQ(*labels[i].box, labels[i].wanted) << i;
     EXPECT_EQ(labels[0].wanted,
               (TPixelRect{19, kY0 - 106, labels[0].wanted.width, labels[0].wanted.height}));
-    EXPECT_EQ(*labels[1].box, labels[1].wanted);
-    EXPECT_NE(*labels[9].box, labels[9].wanted);
-    EXPECT_LE(labels[2].wanted.left, kRight);
-    EXPECT_GT(labels[2].wanted.right(), kRight);
-    EXPECT_NE(*labels[2].box, labels[2].wanted);
+    EXPECT_NE(*labels[12].box, labels[12].wanted);
+    EXPECT_NE(*labels[20].box, labels[20].wanted);
+    EXPECT_LE(labels[13].wanted.left, kRight);
+    EXPECT_GT(labels[13].wanted.right(), kRight);
+    EXPECT_NE(*labels[13].box, labels[13].wanted);
     chart.hide();
 }
 
@@ -342,16 +354,16 @@ TEST_F(ChartM, SaveChartAsPngWritesTheSurface) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const std::string path = QFile::encodeName(dir.filePath("chart.png")).toStdString();
-    chart.saveChartAsPng();  // cancelled: nothing happens
+    chart.saveImage();  // cancelled: nothing happens
     EXPECT_TRUE(ops.messages.empty());
     ops.savePath = path;
-    chart.saveChartAsPng();
+    chart.saveImage();
     QImage saved(QString::fromStdString(path));
     ASSERT_EQ(saved.size(), QSize(723, 444));
     EXPECT_EQ(at(saved, kLeft, kY0), kRed);
     EXPECT_TRUE(ops.messages.empty());
     ops.savePath = QFile::encodeName(dir.filePath("missing/chart.png")).toStdString();
-    chart.saveChartAsPng();
+    chart.saveImage();
     ASSERT_EQ(ops.messages.size(), 1u);
-    EXPECT_EQ(ops.messages[0].rfind("Cannot write the chart to ", 0), 0u) << ops.messages[0];
+    EXPECT_EQ(ops.messages[0].rfind("The chart could not be saved to ", 0), 0u) << ops.messages[0];
 }

@@ -61,14 +61,31 @@ std::optional<double> tryValue(TDrawErrors& errors, Function&& function) {
     return value;
 }
 
+// A line of a curve, cut at the edges of the plot; the box of what is drawn goes to `curves`.
+void drawPlotLine(QImage& image, const TChartGeometry& g, QPointF from, QPointF to, const QColor& c,
+                  std::vector<TPixelRect>* curves) {
+    if (!finite(from) || !finite(to)) return;
+    const TPixelRect plot = g.plotRect();
+    if (!clipSegment(from, to, plot.left, plot.top, plot.right() - 1, plot.bottom() - 1)) return;
+    // The cut ends are whole pixels, as the unclipped ones are.
+    from = QPointF(std::round(from.x()), std::round(from.y()));
+    to = QPointF(std::round(to.x()), std::round(to.y()));
+    drawChartLine(image, from, to, c);
+    if (curves == nullptr) return;
+    const int left = static_cast<int>(std::min(from.x(), to.x()));
+    const int top = static_cast<int>(std::min(from.y(), to.y()));
+    curves->push_back({left, top, static_cast<int>(std::fabs(to.x() - from.x())) + 1,
+                       static_cast<int>(std::fabs(to.y() - from.y())) + 1});
+}
+
 // The vertical line and the text of the quantiles p and 1 - p.
 void drawBoundaries(QImage& image, const TChartGeometry& g, const TBeta& beta, const QColor& c,
                     double p, double lineLow, double lineHigh, double textY, TDrawErrors& errors,
-                    std::vector<TChartText>& texts) {
+                    std::vector<TChartText>& texts, std::vector<TPixelRect>* curves) {
     for (const double level : {p, 1 - p}) {
         const std::optional<double> q = tryValue(errors, [&] { return beta.Quantile(level); });
         if (!q) continue;
-        drawChartLine(image, g.PlotToPixel(*q, lineLow), g.PlotToPixel(*q, lineHigh), c);
+        drawPlotLine(image, g, g.PlotToPixel(*q, lineLow), g.PlotToPixel(*q, lineHigh), c, curves);
         texts.push_back({g.PlotToPixel(*q, textY), pictureNumber(*q, 2)});
     }
 }
@@ -169,6 +186,18 @@ TChartText axisText(const TChartGeometry& g) {
     return {QPointF(19, g.Y0 - g.S - 6), "1.0"};
 }
 
+std::vector<TChartText> xAxisTexts(const QImage& image, const TChartGeometry& g) {
+    std::vector<TChartText> texts;
+    for (int i = 0; i <= 10; ++i) {
+        const std::string text = pictureNumber(i / 10.0, 1);
+        const int width = textBoxSize(image, shownText(text)).width();
+        const int x = 49 + int(std::nearbyint(g.PW * i / 10.0));
+        // Just under the tick, which reaches 5 pixels below the axis.
+        texts.push_back({QPointF(x - width / 2, g.Y0 + 6), text});
+    }
+    return texts;
+}
+
 std::vector<TPixelRect> axisObstacles(const TChartGeometry& g) {
     std::vector<TPixelRect> obstacles;
     for (const TAxisSegment& s : axisSegments(g)) {
@@ -181,7 +210,8 @@ std::vector<TPixelRect> axisObstacles(const TChartGeometry& g) {
 }
 
 std::vector<TChartLabel> writeChartTexts(QImage& image, const TChartGeometry& g,
-                                         const std::vector<TChartText>& texts) {
+                                         const std::vector<TChartText>& texts,
+                                         const std::vector<TPixelRect>& curves) {
     std::vector<TChartLabel> labels;
     std::vector<TPixelRect> wanted;
     for (const TChartText& text : texts) {
@@ -195,8 +225,9 @@ std::vector<TChartLabel> writeChartTexts(QImage& image, const TChartGeometry& g,
     }
     // The margins may reach past the sides of the image; the texts themselves may not.
     const TPixelRect surface{-kTextMargin, 0, image.width() + 2 * kTextMargin, image.height()};
-    const std::vector<std::optional<TPixelRect>> boxes =
-        placeLabels(wanted, axisObstacles(g), surface);
+    std::vector<TPixelRect> obstacles = axisObstacles(g);
+    obstacles.insert(obstacles.end(), curves.begin(), curves.end());
+    const std::vector<std::optional<TPixelRect>> boxes = placeLabels(wanted, obstacles, surface);
     for (size_t i = 0; i < labels.size(); ++i) {
         if (!boxes[i]) continue;
         TPixelRect& box = labels[i].box.emplace(labels[i].wanted);
@@ -209,7 +240,7 @@ std::vector<TChartLabel> writeChartTexts(QImage& image, const TChartGeometry& g,
 
 void DrawBetaCurves(QImage& image, const TChartGeometry& g, const TBeta& beta, const QColor& c,
                     double h, const TChartCurves& show, TDrawErrors& errors,
-                    std::vector<TChartText>& texts) {
+                    std::vector<TChartText>& texts, std::vector<TPixelRect>* curves) {
     if (show.distribution) {
         // Each point is computed once; a point that fails leaves out its two segments.
         std::optional<double> previous = tryValue(errors, [&] { return beta.Cdf(0.0); });
@@ -217,8 +248,8 @@ void DrawBetaCurves(QImage& image, const TChartGeometry& g, const TBeta& beta, c
             const std::optional<double> current =
                 tryValue(errors, [&] { return beta.Cdf(i / 100.0); });
             if (previous && current) {
-                drawChartLine(image, g.PlotToPixel((i - 1) / 100.0, *previous),
-                              g.PlotToPixel(i / 100.0, *current), c);
+                drawPlotLine(image, g, g.PlotToPixel((i - 1) / 100.0, *previous),
+                             g.PlotToPixel(i / 100.0, *current), c, curves);
             }
             previous = current;
         }
@@ -226,22 +257,26 @@ void DrawBetaCurves(QImage& image, const TChartGeometry& g, const TBeta& beta, c
     if (show.meanAndStd) {
         const double mu = beta.Mean();
         const double sigma = beta.StdDev();
-        drawChartLine(image, g.PlotToPixel(mu, 0), g.PlotToPixel(mu, 1), c);
-        drawChartLine(image, g.PlotToPixel(mu - sigma, h), g.PlotToPixel(mu + sigma, h), c);
-        drawChartLine(image, g.PlotToPixel(mu - sigma, h - 0.1), g.PlotToPixel(mu - sigma, h + 0.1),
-                      c);
-        drawChartLine(image, g.PlotToPixel(mu + sigma, h - 0.1), g.PlotToPixel(mu + sigma, h + 0.1),
-                      c);
+        drawPlotLine(image, g, g.PlotToPixel(mu, 0), g.PlotToPixel(mu, 1), c, curves);
+        drawPlotLine(image, g, g.PlotToPixel(mu - sigma, h), g.PlotToPixel(mu + sigma, h), c,
+                     curves);
+        drawPlotLine(image, g, g.PlotToPixel(mu - sigma, h - 0.1),
+                     g.PlotToPixel(mu - sigma, h + 0.1), c, curves);
+        drawPlotLine(image, g, g.PlotToPixel(mu + sigma, h - 0.1),
+                     g.PlotToPixel(mu + sigma, h + 0.1), c, curves);
         texts.push_back({g.PlotToPixel(mu, -0.1), pictureNumber(mu, 2)});
         texts.push_back({g.PlotToPixel(mu + sigma + 0.02, h), pictureNumber(sigma, 2)});
     }
-    if (show.boundaries10) drawBoundaries(image, g, beta, c, 0.1, 0.1, 0.9, -0.21, errors, texts);
-    if (show.boundaries5) drawBoundaries(image, g, beta, c, 0.05, 0.1, 0.9, -0.21, errors, texts);
-    if (show.boundaries1) drawBoundaries(image, g, beta, c, 0.01, 0.2, 0.8, -0.32, errors, texts);
+    if (show.boundaries10)
+        drawBoundaries(image, g, beta, c, 0.1, 0.1, 0.9, -0.21, errors, texts, curves);
+    if (show.boundaries5)
+        drawBoundaries(image, g, beta, c, 0.05, 0.1, 0.9, -0.21, errors, texts, curves);
+    if (show.boundaries1)
+        drawBoundaries(image, g, beta, c, 0.01, 0.2, 0.8, -0.32, errors, texts, curves);
 }
 
 void DrawBetaDensity(QImage& image, const TChartGeometry& g, const TBeta& beta, const QColor& c,
-                     TDrawErrors& errors) {
+                     TDrawErrors& errors, std::vector<TPixelRect>* curves) {
     std::optional<double> previous;
     for (int i = 1; i <= 99; ++i) {
         const double a = i / 100.0 - 0.005;
@@ -252,7 +287,8 @@ void DrawBetaDensity(QImage& image, const TChartGeometry& g, const TBeta& beta, 
         std::optional<double> current;
         if (atA && atB) current = (*atB - *atA) / (b - a);
         if (i >= 2 && previous && current) {
-            drawChartLine(image, g.PlotToPixel(a, *previous), g.PlotToPixel(b, *current), c);
+            drawPlotLine(image, g, g.PlotToPixel(a, *previous), g.PlotToPixel(b, *current), c,
+                         curves);
         }
         previous = current;
     }

@@ -22,6 +22,8 @@ struct TChartGeometry {
     // The pixel of the unit point (x, y): (49 + round(PW x), Y0 - round(S y)), ties to even. The
     // coordinates are whole numbers held as doubles, so that far points do not overflow.
     QPointF PlotToPixel(double x, double y) const;
+    // The plot between the axes, where the curves are drawn: columns 49 .. 49 + PW, rows 49 .. Y0.
+    TPixelRect plotRect() const { return {49, 49, PW + 1, Y0 - 48}; }
 
     int W;
     int H;
@@ -101,6 +103,8 @@ void drawAxes(QImage& image, const TChartGeometry& g);
 void drawAxisLines(QImage& image, const TChartGeometry& g);
 // The text "1.0" beside the unit tick of the left axis.
 TChartText axisText(const TChartGeometry& g);
+// The numbers 0.0 to 1.0 centred under the eleven ticks of the x axis, in the default font.
+std::vector<TChartText> xAxisTexts(const QImage& image, const TChartGeometry& g);
 // The pixels of the axes and their ticks, which no text may cover.
 std::vector<TPixelRect> axisObstacles(const TChartGeometry& g);
 
@@ -108,19 +112,22 @@ std::vector<TPixelRect> axisObstacles(const TChartGeometry& g);
 // least distance from where it wants to be (placeLabels) so that no two boxes share a pixel or
 // come closer side by side than a small margin, no box covers an axis or a tick or touches one
 // from the side, and every box lies on the image. A text whose wanted pixel is not finite or
-// lies far outside the image is left out. Returns the other texts, in the given order, with the
-// boxes they were written in.
+// lies far outside the image is left out; no box covers a pixel of `curves` either. Returns the
+// other texts, in the given order, with the boxes they were written in.
 std::vector<TChartLabel> writeChartTexts(QImage& image, const TChartGeometry& g,
-                                         const std::vector<TChartText>& texts);
+                                         const std::vector<TChartText>& texts,
+                                         const std::vector<TPixelRect>& curves = {});
 
 // Draws the checked curves of one distribution in colour c, with the mean and std bar at marker
-// height h, and adds their texts to `texts` for writeChartTexts. A value the beta functions
-// cannot compute leaves out what depends on it and is kept in `errors`.
+// height h, and adds their texts to `texts` for writeChartTexts. Every line is cut at the edges
+// of the plot (plotRect); the boxes of the pieces drawn are added to `curves` when given. A
+// value the beta functions cannot compute leaves out what depends on it and is kept in `errors`.
 void DrawBetaCurves(QImage& image, const TChartGeometry& g, const TBeta& beta, const QColor& c,
                     double h, const TChartCurves& show, TDrawErrors& errors,
-                    std::vector<TChartText>& texts);
+                    std::vector<TChartText>& texts, std::vector<TPixelRect>* curves = nullptr);
 
 // Draws the density of one distribution in colour c at the scale of the distribution (the caller
-// checks "density p(x)"). Failures as in DrawBetaCurves.
+// checks "density p(x)"), cut at the edges of the plot. Failures and `curves` as in
+// DrawBetaCurves.
 void DrawBetaDensity(QImage& image, const TChartGeometry& g, const TBeta& beta, const QColor& c,
-                     TDrawErrors& errors);
+                     TDrawErrors& errors, std::vector<TPixelRect>* curves = nullptr);

@@ -4,7 +4,9 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <utility>
@@ -115,6 +117,10 @@ void TfrmChartM::createControls() {
     showGrid->addWidget(cb5, 1, 2);
     showGrid->addWidget(cb1, 1, 3);
     showGrid->setColumnStretch(4, 1);
+    btnSaveImage = new QPushButton("Save &image...");
+    btnSaveImage->setObjectName("btnSaveImage");
+    btnSaveImage->setToolTip("Save the chart as a PNG or SVG file");
+    showGrid->addWidget(btnSaveImage, 0, 5);
 
     imgBeta = new TChartSurface(kSurfaceWidth, kSurfaceHeight);
 
@@ -181,6 +187,7 @@ void TfrmChartM::connectControls() {
     }
     connect(imgBeta, &TChartSurface::contextRequested, this,
             [this](QPoint, QPoint globalPos) { showSurfaceMenu(globalPos); });
+    connect(btnSaveImage, &QPushButton::clicked, this, &TfrmChartM::saveImage);
 }
 
 void TfrmChartM::runHandler(const std::function<void()>& body) {
@@ -246,6 +253,14 @@ bool TfrmChartM::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TfrmChartM::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TfrmChartM::showEvent(QShowEvent* event) {

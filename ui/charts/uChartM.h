@@ -10,6 +10,7 @@
 
 class QCheckBox;
 class QLabel;
+class QPushButton;
 class TChartSurface;
 class TRealSlider;
 class TTavUiOps;
@@ -43,9 +44,9 @@ class TfrmChartM : public QWidget {
     const TChartGeometry& geometry() const { return m_geometry; }
     // The texts of the last redraw on the surface, with the boxes they were written in.
     const std::vector<TChartLabel>& chartLabels() const { return m_labels; }
-    // Asks for a file name and writes the chart there as a PNG image (the surface's menu item
-    // "Save chart as PNG...").
-    void saveChartAsPng();
+    // Asks for a file name and writes the chart there as a PNG image or, for a name ending in
+    // ".svg", as an SVG document holding it (btnSaveImage and the surface's menu).
+    void saveImage();
 
     // The "Show:" check boxes, in the order of the top panel.
     QCheckBox* cbDistribution;
@@ -56,6 +57,8 @@ class TfrmChartM : public QWidget {
     QCheckBox* cb1;
     // The drawing surface.
     TChartSurface* imgBeta;
+    // "Save image...".
+    QPushButton* btnSaveImage;
     // The red sliders and their value labels.
     TRealSlider* OvcSliderAlpha;
     TRealSlider* OvcSliderBeta;
@@ -96,6 +99,8 @@ class TfrmChartM : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Centres the window on the screen the first time it is shown.
     void showEvent(QShowEvent* event) override;
+    // Escape closes (hides) the window, as it does a dialog.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     // Builds the controls and their layout.
@@ -112,7 +117,7 @@ class TfrmChartM : public QWidget {
     void fullRedraw();
     // The check boxes as the curves to draw.
     TChartCurves shownCurves() const;
-    // The surface's context menu with "Save chart as PNG...".
+    // The surface's context menu with "Save image...".
     void showSurfaceMenu(QPoint globalPos);
 
     TTavUiOps& m_ui;

@@ -8,7 +8,7 @@
 
 #include "core/Win1250.h"
 #include "ui/charts/ChartDrawingSurface.h"
-#include "ui/charts/PngBytes.h"
+#include "ui/charts/ChartImageFile.h"
 #include "ui/charts/uChartM.h"
 #include "ui/dialogs/TavUiOps.h"
 
@@ -56,14 +56,20 @@ void TfrmChartM::fullRedraw() {
     TDrawErrors errors;
     // The texts of both distributions are written last, over every curve, and placed together
     // so that red and blue numbers never cover each other or an axis.
+    // The axes' numbers come first and keep their places; no text sits on a curve.
     std::vector<TChartText> texts{axisText(m_geometry)};
-    DrawBetaCurves(image, m_geometry, m_first, kRedCurve, kFirstMarker, curves, errors, texts);
-    if (curves.density) DrawBetaDensity(image, m_geometry, m_first, kRedCurve, errors);
+    const std::vector<TChartText> xNumbers = xAxisTexts(image, m_geometry);
+    texts.insert(texts.end(), xNumbers.begin(), xNumbers.end());
+    std::vector<TPixelRect> drawn;
+    DrawBetaCurves(image, m_geometry, m_first, kRedCurve, kFirstMarker, curves, errors, texts,
+                   &drawn);
+    if (curves.density) DrawBetaDensity(image, m_geometry, m_first, kRedCurve, errors, &drawn);
     const bool two = cbTwo->isChecked();
     if (two) {
         DrawBetaCurves(image, m_geometry, m_second, kBlueCurve, kSecondMarker, curves, errors,
-                       texts);
-        if (curves.density) DrawBetaDensity(image, m_geometry, m_second, kBlueCurve, errors);
+                       texts, &drawn);
+        if (curves.density)
+            DrawBetaDensity(image, m_geometry, m_second, kBlueCurve, errors, &drawn);
         // A comparison that cannot be computed shows no number rather than a stale one.
         std::string above = "p(pII > p) = ";
         errors.attempt([&] { above += pictureNumber(m_second.ProbAbove(m_first), 3); });
@@ -72,7 +78,7 @@ void TfrmChartM::fullRedraw() {
         lblP2GTp0->setText(toQt(above));
         lblP2Equal->setText(toQt(equal));
     }
-    m_labels = writeChartTexts(image, m_geometry, texts);
+    m_labels = writeChartTexts(image, m_geometry, texts, drawn);
     lblP2GTp0->setVisible(two);
     lblP2Equal->setVisible(two);
     imgBeta->update();
@@ -81,14 +87,15 @@ void TfrmChartM::fullRedraw() {
 
 void TfrmChartM::showSurfaceMenu(QPoint globalPos) {
     QMenu menu(this);
-    menu.addAction("Save chart as PNG...", this, &TfrmChartM::saveChartAsPng);
+    menu.addAction("Save &image...", this, &TfrmChartM::saveImage);
     menu.exec(globalPos);
 }
 
-void TfrmChartM::saveChartAsPng() {
+void TfrmChartM::saveImage() {
     runHandler([this] {
-        const std::optional<std::string> path = m_ui.saveFile("PNG images (*.png)", "chart.png");
-        if (!path) return;
-        writePngFile(*path, imgBeta->image(), "chart");
+        TChartImage picture;
+        picture.raster = [this] { return imgBeta->image(); };
+        picture.svg = [this] { return svgOfRaster(imgBeta->image()); };
+        saveChartImage(m_ui, picture, "chart");
     });
 }

@@ -68,6 +68,10 @@ TTavFindingsTab::TTavFindingsTab(TTavSession& session, TTavUiOps& ui, CommandRun
                        "the better of its two parts"));
     label("&Conditions:", cmbBxConditions);
     bar->addStretch(1);
+    btnRun = new QPushButton(QStringLiteral("&Run"), this);
+    btnRun->setObjectName(QStringLiteral("btnRun"));
+    btnRun->setToolTip(QStringLiteral("Compute the findings of the target again (F5)"));
+    bar->addWidget(btnRun);
     btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->setEnabled(false);
@@ -133,6 +137,7 @@ TTavFindingsTab::TTavFindingsTab(TTavSession& session, TTavUiOps& ui, CommandRun
     grdFindings->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(grdFindings, &QWidget::customContextMenuRequested, this,
             &TTavFindingsTab::grdFindingsContextMenu);
+    connect(btnRun, &QPushButton::clicked, this, &TTavFindingsTab::run);
     connect(btnExport, &QPushButton::clicked, this, &TTavFindingsTab::btnExportClick);
     connect(btnCopy, &QPushButton::clicked, this, &TTavFindingsTab::btnCopyClick);
     // Only a flag: the computation asks for it between rules, while it processes events.
@@ -155,6 +160,12 @@ bool TTavFindingsTab::showsPairs() const {
 
 int TTavFindingsTab::currentTarget() const {
     return cmbBxTarget->currentIndex() >= 0 ? cmbBxTarget->currentData().toInt() : -1;
+}
+
+int TTavFindingsTab::target() const {
+    if (m_targetsLoad != m_session.loadNumber() || m_targetsClass != m_session.classField())
+        return -1;
+    return currentTarget();
 }
 
 void TTavFindingsTab::fillTargets() {
@@ -183,7 +194,34 @@ void TTavFindingsTab::sessionChanged() {
 
 void TTavFindingsTab::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // Queued rather than run here: the show event comes before the toolkit marks the tab for
+    // painting, so a run from inside it repainted nothing at its progress reports and the
+    // Frequency grid the tab replaces stayed on the screen until the run ended. Queued, the run
+    // starts once the tab is shown, and its first progress report paints it.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (isVisible()) recomputeIfChanged();
+        },
+        Qt::QueuedConnection);
+}
+
+void TTavFindingsTab::run() {
+    if (m_computing) return;
+    // What is shown counts as outdated: the computation runs whatever it was computed under.
+    m_shownSort = -1;
+    m_pairsUnder.reset();
     recomputeIfChanged();
+}
+
+bool TTavFindingsTab::fieldsSelected() const {
+    const TBaza* data = m_session.CurrentData();
+    if (data == nullptr) return false;
+    for (int i = 0; i < data->FieldCount(); ++i) {
+        const TMnozica* field = m_session.sets().fieldSet(i);
+        if (i != m_session.classField() && field != nullptr && field->Selected != 0) return true;
+    }
+    return false;
 }
 
 void TTavFindingsTab::optionsChanged() {
@@ -200,6 +238,16 @@ void TTavFindingsTab::recomputeIfChanged() {
         lblMultiplicity->setText(m_session.CurrentData() == nullptr
                                      ? QString()
                                      : QStringLiteral("The class field has no values."));
+        return;
+    }
+    if (!fieldsSelected()) {
+        m_model->setFindings({});
+        m_pairModel->setFindings({});
+        m_shownSort = -1;
+        m_pairsUnder.reset();
+        lblMultiplicity->setText(QStringLiteral(
+            "No field is selected: select the fields to search in the Fields "
+            "grid (\"select All\" in its popup menu selects every one), then press Run."));
         return;
     }
     const int minCount = spnMinCount->value();
@@ -221,6 +269,9 @@ void TTavFindingsTab::compute(int target, int minCount, int sort) {
     btnCancel->setEnabled(true);
     m_runCommand([&] {
         m_shownSort = sort;
+        // The old rows go while the new ones compute, so that they are not read as the target's.
+        m_model->setFindings({});
+        lblMultiplicity->setText(QStringLiteral("Computing the findings..."));
         try {
             const TFindings findings =
                 m_session.computeFindings(target, minCount, static_cast<TFindingsSort>(sort),
@@ -229,8 +280,9 @@ void TTavFindingsTab::compute(int target, int minCount, int sort) {
             const std::string line = findings.note.empty()
                                          ? multiplicityLine(findings)
                                          : multiplicityLine(findings) + "\n" + findings.note;
-            lblMultiplicity->setText(findings.cancelled ? QStringLiteral("Cancelled.")
-                                                        : qtText(line));
+            lblMultiplicity->setText(
+                findings.cancelled ? QStringLiteral("Cancelled. Run computes the findings again.")
+                                   : qtText(line));
         } catch (const ETavError& error) {
             // A class field without coded values: said in the tab, not in a message box.
             m_model->setFindings({});
@@ -273,14 +325,18 @@ void TTavFindingsTab::grdPairsDblClick(const QModelIndex& index) {
     if (pair == nullptr) return;
     const int a = pair->setNumberA;
     const int b = pair->setNumberB;
-    m_runCommand([this, a, b] { m_session.makePairActive(a, b); });
+    bool made = false;
+    m_runCommand([&] { made = m_session.makePairActive(a, b); });
+    if (made) emit findingActivated();
 }
 
 void TTavFindingsTab::grdFindingsDblClick(const QModelIndex& index) {
     const TFinding* finding = m_model->findingAt(sourceIndex(index).row());
     if (finding == nullptr) return;
     const int setNumber = finding->setNumber;
-    m_runCommand([this, setNumber] { m_session.moveToRuleNumbered(setNumber); });
+    bool moved = false;
+    m_runCommand([&] { moved = m_session.moveToRuleNumbered(setNumber); });
+    if (moved) emit findingActivated();
 }
 
 void TTavFindingsTab::btnExportClick() {

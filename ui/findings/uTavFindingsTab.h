@@ -26,11 +26,11 @@ class TfrmThresholdSweep;
 // drop-down, the minimum number of records, the order, the findings grid with an interval bar per
 // row and the multiplicity line. It recomputes through the session when what the findings depend
 // on changes (the table, class, target, context, settings or field selection) and it is shown;
-// a double click makes a finding the active simple rule. "Export..." writes CSV or TSV and "Copy
-// as text" puts the sentences under their reproducibility header on the clipboard. With
-// "Conditions: 2" the grid lists the pairs of two conditions instead (the 200 largest changes),
-// each against the better of its two parts; a double click makes a pair the Frequency table's
-// condition.
+// "Run" computes them again at any time. A double click makes a finding the active simple rule.
+// "Export..." writes CSV or TSV and "Copy as text" puts the sentences under their reproducibility
+// header on the clipboard. With "Conditions: 2" the grid lists the pairs of two conditions instead
+// (the 200 largest changes), each against the better of its two parts; a double click makes a pair
+// the Frequency table's condition.
 class TTavFindingsTab : public QWidget {
     Q_OBJECT
   public:
@@ -44,8 +44,15 @@ class TTavFindingsTab : public QWidget {
     // After every command of the window: recompute when shown and something the findings
     // depend on changed.
     void sessionChanged();
+    // The "Run" button: computes the findings (or pairs) of the chosen target now, whatever was
+    // shown before; says in the tab what to do when there is nothing to compute them from.
+    // Ignored while a computation runs.
+    Q_SLOT void run();
     const TFindings& findings() const;
     const TPairFindings& pairFindings() const;
+    // The class value chosen in the target drop-down for the data and class field in force, or -1
+    // (none chosen yet, or chosen for another load or class).
+    int target() const;
     // Whether the tab shows pairs of two conditions.
     bool showsPairs() const;
     // The popup's "Threshold sweep...": opens the sweep window for the field of row `row`'s rule
@@ -57,11 +64,18 @@ class TTavFindingsTab : public QWidget {
     // The sweep window, or none before the first sweep.
     TfrmThresholdSweep* sweepWindow() const { return m_sweep; }
 
+  signals:
+    // A double click made a finding the active rule, or a pair the condition: the window shows
+    // it in the Frequency table.
+    void findingActivated();
+
+  public:
     QComboBox* cmbBxTarget = nullptr;
     QSpinBox* spnMinCount = nullptr;
     QComboBox* cmbBxSort = nullptr;
     QComboBox* cmbBxConditions = nullptr;  // "1" or "2"
     QTableView* grdPairs = nullptr;
+    QPushButton* btnRun = nullptr;
     QPushButton* btnExport = nullptr;
     QPushButton* btnCopy = nullptr;
     QPushButton* btnCancel = nullptr;
@@ -69,6 +83,7 @@ class TTavFindingsTab : public QWidget {
     QTableView* grdFindings = nullptr;
 
   protected:
+    // Recomputes soon after the tab is shown (queued: once it can be painted).
     void showEvent(QShowEvent* event) override;
 
   private:
@@ -86,6 +101,8 @@ class TTavFindingsTab : public QWidget {
     void btnExportClick();
     void btnCopyClick();
     void grdFindingsContextMenu(const QPoint& position);
+    // Whether some field other than the class is selected (the findings are of those fields).
+    bool fieldsSelected() const;
     // The field of the rule with creation number `setNumber`, or -1.
     int ruleField(int setNumber) const;
 

@@ -1,36 +1,27 @@
 #include "ui/findings/uThresholdSweep.h"
 
 #include <QDialogButtonBox>
+#include <QHelpEvent>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QToolTip>
 #include <QVBoxLayout>
+#include <algorithm>
 
-#include "core/Errors.h"
-#include "core/FileReplace.h"
-#include "core/uTavObj.h"
+#include "ui/charts/ChartImageFile.h"
 #include "ui/charts/PngBytes.h"
 #include "ui/dialogs/TavUiOps.h"
 #include "ui/text/QtText.h"
 
-namespace {
-
-// Both formats are written whole: a failed save leaves an earlier picture of that name as it was.
-void writeChartFile(const std::string& path, const std::string& bytes) {
-    try {
-        replaceFileWhole(path, bytes);
-    } catch (const EInOutError& error) {
-        throw EInOutError("The chart could not be saved to \"" + displayPath(path) +
-                          "\": " + error.what());
-    }
-}
-
-}  // namespace
-
 void paintSweepPlot(QPainter& painter, const TSweepPlot& plot) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
+    // The size the layout measured its texts by, as the SVG file writes them.
+    QFont font = painter.font();
+    font.setPixelSize(kSweepFontPixels);
+    painter.setFont(font);
     for (const TPlotShape& s : plot.shapes) {
         const QColor colour(s.color.red, s.color.green, s.color.blue);
         switch (s.kind) {
@@ -48,7 +39,15 @@ void paintSweepPlot(QPainter& painter, const TSweepPlot& plot) {
                 break;
             case TPlotShape::Text:
                 painter.setPen(colour);
-                painter.drawText(QPointF(s.x1, s.y1), qtText(s.text));
+                if (s.upright) {
+                    painter.save();
+                    painter.translate(s.x1, s.y1);
+                    painter.rotate(-90);
+                    painter.drawText(QPointF(0, 0), qtText(s.text));
+                    painter.restore();
+                } else {
+                    painter.drawText(QPointF(s.x1, s.y1), qtText(s.text));
+                }
                 break;
         }
     }
@@ -74,6 +73,19 @@ void TSweepChart::paintEvent(QPaintEvent*) {
     paintSweepPlot(painter, plot());
 }
 
+bool TSweepChart::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const int point = sweepPointAt(plot(), help->pos().x(), help->pos().y());
+        if (point >= 0)
+            QToolTip::showText(help->globalPos(), qtText(sweepPointTip(m_sweep, point)), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 void TSweepChart::mousePressEvent(QMouseEvent* event) {
     const int point = sweepPointAt(plot(), event->position().x(), event->position().y());
     if (point >= 0) emit pointClicked(m_sweep.points[point].finding.setNumber);
@@ -84,6 +96,7 @@ TfrmThresholdSweep::TfrmThresholdSweep(TTavUiOps& ui, std::function<void(int)> a
     : QDialog(parent), m_ui(ui), m_activate(std::move(activate)) {
     setObjectName(QStringLiteral("frmThresholdSweep"));
     setWindowTitle(QStringLiteral("Threshold sweep"));
+    resize(680, 440);
     auto* layout = new QVBoxLayout(this);
     chart = new TSweepChart(this);
     layout->addWidget(chart, 1);
@@ -108,27 +121,37 @@ void TfrmThresholdSweep::setSweep(const TThresholdSweep& sweep) {
     chart->setSweep(sweep);
     setWindowTitle(
         qtText("Threshold sweep: " + sweep.findings.targetText + " by " + sweep.fieldName));
+    // Wide enough for the chart's title and legend and for the window's own title.
+    const int titleWidth = fontMetrics().horizontalAdvance(windowTitle()) + 160;
+    const int needed = std::max(sweepPlotWidthNeeded(sweep), titleWidth);
+    chart->setMinimumWidth(std::max(420, sweepPlotWidthNeeded(sweep)));
+    if (width() < needed + 24) resize(needed + 24, height());
+}
+
+TChartImage TfrmThresholdSweep::image() const {
+    TChartImage image;
+    image.raster = [this] {
+        QImage picture(chart->size(), QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        QPainter painter(&picture);
+        paintSweepPlot(painter, chart->plot());
+        return picture;
+    };
+    image.svg = [this] { return sweepPlotSvg(chart->plot(), chart->width(), chart->height()); };
+    return image;
 }
 
 void TfrmThresholdSweep::savePng(const std::string& path) const {
-    QImage image(chart->size(), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    paintSweepPlot(painter, chart->plot());
-    painter.end();
-    writeChartFile(path, pngBytes(image));
+    writeChartFile(path, pngBytes(image().raster()));
 }
 
 void TfrmThresholdSweep::saveSvg(const std::string& path) const {
-    writeChartFile(path, sweepPlotSvg(chart->plot(), chart->width(), chart->height()));
+    writeChartFile(path, image().svg());
 }
 
 void TfrmThresholdSweep::btnSaveClick(bool svg) {
     runGuarded(m_ui, [&] {
-        const std::optional<std::string> path =
-            svg ? m_ui.saveFile("SVG images (*.svg)", "sweep.svg")
-                : m_ui.saveFile("PNG images (*.png)", "sweep.png");
-        if (!path) return;
-        svg ? saveSvg(*path) : savePng(*path);
+        saveChartImage(m_ui, image(), "sweep",
+                       svg ? TChartImageFormats::Svg : TChartImageFormats::Png);
     });
 }

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <functional>
 
+#include "ui/charts/ChartImageFile.h"
 #include "ui/findings/ThresholdSweepPlot.h"
 
 class QPainter;
@@ -25,6 +26,8 @@ class TSweepChart : public QWidget {
     void pointClicked(int setNumber);
 
   protected:
+    // A tool tip over a point names its condition, n, k and rate (sweepPointTip).
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
@@ -32,9 +35,9 @@ class TSweepChart : public QWidget {
     TThresholdSweep m_sweep;
 };
 
-// The threshold sweep window: the chart, "Save as PNG...", "Save as SVG..." and "Close". A click
-// on a point calls `activate` with the threshold's creation number (the window makes it the
-// active rule).
+// The threshold sweep window: the chart, "Save as PNG...", "Save as SVG..." and "Close"; it opens
+// wide enough for its titles. A click on a point calls `activate` with the threshold's creation
+// number (the window makes it the active rule); its tool tip tells the point's n.
 class TfrmThresholdSweep : public QDialog {
     Q_OBJECT
   public:
@@ -50,6 +53,8 @@ class TfrmThresholdSweep : public QDialog {
     void saveSvg(const std::string& path) const;
 
   private:
+    // The chart's picture as the save commands write it.
+    TChartImage image() const;
     void btnSaveClick(bool svg);
 
     TTavUiOps& m_ui;

@@ -389,6 +389,12 @@ void TfrmTavMain::createResultsArea() {
     m_findingsTab = new TTavFindingsTab(
         *m_session, m_ui, [this](const auto& body) { runCommand(body); }, PageControl2);
     PageControl2->addTab(m_findingsTab, QStringLiteral("Findings"));
+    // A finding made active is shown where its numbers are: the Frequency table and its rule.
+    connect(m_findingsTab, &TTavFindingsTab::findingActivated, this, [this, page] {
+        PageControl2->setCurrentWidget(page);
+        PageControl1->setCurrentWidget(DBgrdSimpleRules->parentWidget());
+        DBgrdSimpleRules->scrollTo(DBgrdSimpleRules->currentIndex());
+    });
     static_cast<QStackedLayout*>(pnlDisplay->layout())->addWidget(PageControl2);
     PageControl2->setEnabled(false);
     PageControl2->setVisible(false);

@@ -77,7 +77,7 @@ void TfrmTavMain::Find1Click() {
 
 void TfrmTavMain::RunKeyClick() {
     if (PageControl2->isVisible() && PageControl2->currentWidget() == m_findingsTab) {
-        m_findingsTab->sessionChanged();
+        m_findingsTab->run();
         return;
     }
     tlbtnAClick();

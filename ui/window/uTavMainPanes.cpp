@@ -103,7 +103,9 @@ void TfrmTavMain::DBgrdFieldsDblClick() {
 void TfrmTavMain::ThresholdSweep1Click() {
     const TBaza* data = m_session->CurrentData();
     if (data == nullptr || m_busy) return;
-    int target = m_session->activeFrequencyValue();
+    // The Findings tab's target first: the sweep then explains its findings.
+    int target = m_findingsTab->target();
+    if (target < 0) target = m_session->activeFrequencyValue();
     // On the Total or Sub-total row the sweep is of the first class value.
     for (int code = 0; (target < 0 || target > kMaxValueCode) && code <= kMaxValueCode; ++code) {
         if (data->valueSet(m_session->classField(), code) != nullptr) target = code;

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFont>
 #include <QHeaderView>
 #include <QIcon>
@@ -180,6 +181,7 @@ TEST_F(ConventionsTest, FindAndCopyWorkOnTheFindingsGridToo) {
     trigger("selectAll1");
     auto* tab = window->findChild<TTavFindingsTab*>();
     window->PageControl2->setCurrentWidget(tab);
+    QCoreApplication::processEvents();  // the tab computes once it is shown
     QTableView* findings = tab->grdFindings;
     ASSERT_GT(findings->model()->rowCount(), 2);
     // Sorted by the rule's text, descending: the last rule in that order is shown first.

@@ -2,6 +2,7 @@
 // ranking under them do not, and every row chosen in the sorted grid is the rule or field shown.
 
 #include <QAbstractProxyModel>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -99,6 +100,7 @@ TEST_F(SortingTest, NumbersSortAsNumbersAndASecondClickReverses) {
 TEST_F(SortingTest, ADoubleClickedFindingInASortedGridIsTheRuleItShows) {
     auto* tab = window->findChild<TTavFindingsTab*>();
     window->PageControl2->setCurrentWidget(tab);
+    QCoreApplication::processEvents();  // the tab computes once it is shown
     ASSERT_GT(tab->grdFindings->model()->rowCount(), 3);
     clickHeading(tab->grdFindings, TFindingsModel::kRule);
     clickHeading(tab->grdFindings, TFindingsModel::kRule);

@@ -1,25 +1,9 @@
 #include "batch/BatchDatabase.h"
-
-#include <algorithm>
-
 #include "batch/BatchPostgres.h"
 #include "core/Errors.h"
 #include "import/ImportRecipe.h"
 #include "import/Importer.h"
 #include "session/uTavSession.h"
-
-namespace {
-
-// The recipe's words without --class: the session's class is a field of the data file, which
-// --class of the exploring commands names already.
-std::vector<std::string> wordsWithoutClass(const TImportPlan& plan) {
-    std::vector<std::string> words = importRecipeWords(importRecipe(plan));
-    const auto found = std::find(words.begin(), words.end(), "--class");
-    if (found != words.end()) words.erase(found, std::min(found + 2, words.end()));
-    return words;
-}
-
-}  // namespace
 
 std::string databaseCopy(TDatabaseSource& source, const TImportOptions& options,
                          TImportChoiceTexts choices, const TPrivateFolder& folder,
@@ -27,7 +11,7 @@ std::string databaseCopy(TDatabaseSource& source, const TImportOptions& options,
     choices.classColumn.reset();
     TImportPlan plan = inferDatabaseImport(source, options);
     applyImportChoices(plan, choices);
-    source.importWords = wordsWithoutClass(plan);
+    source.importWords = importWordsWithoutClass(plan);
     const std::string dataFile = folder.file("table.CSV");
     const TImportSummary summary = writeImport(plan, dataFile);
     for (const std::string& warning : summary.warnings)

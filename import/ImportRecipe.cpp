@@ -26,6 +26,12 @@ TImportRecipe importRecipe(const TImportPlan& plan) {
     return recipe;
 }
 
+std::vector<std::string> importWordsWithoutClass(const TImportPlan& plan) {
+    TImportRecipe recipe = importRecipe(plan);
+    recipe.classColumn = -1;
+    return importRecipeWords(recipe);
+}
+
 std::vector<std::string> importRecipeWords(const TImportRecipe& recipe) {
     const TImportOptions& o = recipe.options;
     const TImportOptions defaults;

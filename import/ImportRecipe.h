@@ -28,6 +28,10 @@ std::vector<std::string> importRecipeArguments(const TImportRecipe& recipe);
 // The same arguments unquoted, one word per item (for a list kept as it is, not for a shell).
 std::vector<std::string> importRecipeWords(const TImportRecipe& recipe);
 
+// The words of `plan`'s recipe without --class: for a table read again each time it is opened,
+// whose class is the session's, not the import's.
+std::vector<std::string> importWordsWithoutClass(const TImportPlan& plan);
+
 // The options and choices that importRecipeWords gave (Windows-1250 words) read back into
 // `options` and `choices`: --boundaries, --set-limit, --int-limit, --sample, --sample-size,
 // --seed, --type, --bins, --ignore and --class. Throws EConvertError naming a word it does not

@@ -1,7 +1,5 @@
 // The main window's database command: a table or a query of a database opened as the table.
 
-#include <algorithm>
-
 #include "core/DatabaseSource.h"
 #include "core/Errors.h"
 #include "core/Win1250.h"
@@ -12,18 +10,6 @@
 #include "ui/dialogs/DatabaseTables.h"
 #include "ui/dialogs/TavUiOps.h"
 #include "ui/window/uTavMain.h"
-
-namespace {
-
-// The import's words without --class: the class is the session's, chosen in the dialog.
-std::vector<std::string> wordsWithoutClass(const TImportPlan& plan) {
-    std::vector<std::string> words = importRecipeWords(importRecipe(plan));
-    const auto found = std::find(words.begin(), words.end(), "--class");
-    if (found != words.end()) words.erase(found, std::min(found + 2, words.end()));
-    return words;
-}
-
-}  // namespace
 
 void TfrmTavMain::loadDatabaseCopy(const std::function<void()>& load) {
     // The database chart lets go of the table the load may replace.
@@ -78,7 +64,7 @@ void TfrmTavMain::OpenDatabaseTable1Click() {
             int classColumn = 0;
             if (!m_ui.reviewImport(plan, classColumn)) return;
             setClassColumn(plan, classColumn);
-            source.importWords = wordsWithoutClass(plan);
+            source.importWords = importWordsWithoutClass(plan);
             // A folder of its own for each table: the copy loaded now stays until another
             // replaces it.
             auto folder = std::make_unique<TPrivateFolder>();

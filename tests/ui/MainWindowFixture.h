@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QSettings>
 #include <chrono>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "stats/uTavFreq.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/ScriptedUiOps.h"
+#include "ui/findings/uTavFindingsTab.h"
 #include "ui/grids/TavGrid.h"
 #include "ui/grids/TxTableModel.h"
 #include "ui/window/uTavMain.h"
@@ -61,6 +63,18 @@ class MainWindowTest : public ::testing::Test {
     void load(const std::string& path) {
         ui.files.push_back(path);
         trigger("Loaddatabase1");
+    }
+    // The sample loaded with every field selected, and its Findings tab; shown (and computed, as
+    // the tab does once it is shown) when `show` says so.
+    TTavFindingsTab* findingsTabOnSample(bool show) {
+        load(sample);
+        trigger("selectAll1");
+        auto* tab = window->findChild<TTavFindingsTab*>();
+        if (tab != nullptr && show) {
+            window->PageControl2->setCurrentWidget(tab);
+            QCoreApplication::processEvents();
+        }
+        return tab;
     }
     // A user's move of a grid's current row.
     static void moveGrid(TTavGrid* grid, int row) {

@@ -16,9 +16,7 @@ class FindingsRunTest : public MainWindowTest {
   protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        load(sample);
-        trigger("selectAll1");
-        tab = window->findChild<TTavFindingsTab*>();
+        tab = findingsTabOnSample(false);
         ASSERT_NE(tab, nullptr);
         frequencyPage = window->PageControl2->widget(0);
     }

@@ -32,12 +32,8 @@ class FindingsTabTest : public MainWindowTest {
   protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        load(sample);
-        trigger("selectAll1");
-        tab = window->findChild<TTavFindingsTab*>();
+        tab = findingsTabOnSample(true);
         ASSERT_NE(tab, nullptr);
-        window->PageControl2->setCurrentWidget(tab);
-        QCoreApplication::processEvents();  // the tab computes once it is shown
     }
     std::string fileText(const std::string& path) {
         std::ifstream in(path, std::ios::binary);

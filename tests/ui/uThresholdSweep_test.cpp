@@ -23,12 +23,8 @@ class SweepTest : public MainWindowTest {
   protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        load(sample);
-        trigger("selectAll1");
-        tab = window->findChild<TTavFindingsTab*>();
+        tab = findingsTabOnSample(true);
         ASSERT_NE(tab, nullptr);
-        window->PageControl2->setCurrentWidget(tab);
-        QCoreApplication::processEvents();  // the tab computes once it is shown
     }
     // The sweep of LOAN = refused over INCOME, shown.
     TfrmThresholdSweep* incomeSweep() {

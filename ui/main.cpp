@@ -24,11 +24,13 @@
 #include "core/ReportFile.h"
 #include "session/ReportHtml.h"
 #include "session/uTavReports.h"
+#include "session/uTavSession.h"
 #include "stats/uTavResultTables.h"
 #include "ui/charts/PngBytes.h"
 #include "ui/charts/uChartBaza.h"
 #include "ui/charts/uChartM.h"
 #include "ui/dialogs/TavQtUiOps.h"
+#include "ui/dialogs/TavUiOps.h"
 #include "ui/findings/uTavFindingsTab.h"
 #include "ui/findings/uThresholdSweep.h"
 #include "ui/grids/TavGrid.h"
@@ -156,8 +158,14 @@ int main(int argc, char** argv) {
     TfrmChartM chartM(ui);
     TfrmChartBaza chartBaza(ui);
     window.setChartHooks({
-        [&chartM] { chartM.Chartmestimate1Click(); },
-        [&chartM](const TChartParams& chart) { chartM.ShowBeta(chart); },
+        [&chartM, &window] {
+            chartM.setSaveName(nameBeside(window.session().DataFileName(), "chart"));
+            chartM.Chartmestimate1Click();
+        },
+        [&chartM, &window](const TChartParams& chart) {
+            chartM.setSaveName(nameBeside(window.session().DataFileName(), "chart"));
+            chartM.ShowBeta(chart);
+        },
         [&chartBaza] { chartBaza.show(); },
         [&chartBaza](const TBaza* data) { chartBaza.setData(data); },
     });

@@ -1,4 +1,5 @@
 #include "ui/findings/uTavFindingsTab.h"
+#include "ui/dialogs/TavUiOps.h"
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
@@ -277,6 +278,9 @@ TEST_F(FindingsTabTest, SweepOfARealFieldClickAPointSavePngAndSvg) {
 
     ui.saves.push_back(dir.file("sweep.png"));
     sweep->findChild<QPushButton*>("btnSavePng")->click();
+    // The dialog proposes a name beside the data file, so it opens in that folder.
+    ASSERT_FALSE(ui.saveCalls.empty());
+    EXPECT_EQ(ui.saveCalls.back().second, nameBeside(sample, "sweep") + ".png");
     QImage image(QString::fromStdString(dir.file("sweep.png")));
     ASSERT_FALSE(image.isNull());
     // As wide as the chart's title needs, at least.

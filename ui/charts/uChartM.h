@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <exception>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "stats/uTavBeta.h"
@@ -47,6 +48,8 @@ class TfrmChartM : public QWidget {
     // Asks for a file name and writes the chart there as a PNG image or, for a name ending in
     // ".svg", as an SVG document holding it (btnSaveImage and the surface's menu).
     void saveImage();
+    // The name "Save image..." proposes, without its extension: beside the data file.
+    void setSaveName(const std::string& name) { m_saveName = name; }
 
     // The "Show:" check boxes, in the order of the top panel.
     QCheckBox* cbDistribution;
@@ -121,6 +124,7 @@ class TfrmChartM : public QWidget {
     void showSurfaceMenu(QPoint globalPos);
 
     TTavUiOps& m_ui;
+    std::string m_saveName = "chart";
     TBeta m_first;
     TBeta m_second;
     TChartGeometry m_geometry;

@@ -96,6 +96,6 @@ void TfrmChartM::saveImage() {
         TChartImage picture;
         picture.raster = [this] { return imgBeta->image(); };
         picture.svg = [this] { return svgOfRaster(imgBeta->image()); };
-        saveChartImage(m_ui, picture, "chart");
+        saveChartImage(m_ui, picture, m_saveName);
     });
 }

@@ -408,6 +408,7 @@ bool TTavFindingsTab::showThresholdSweep(int target, int field) {
                 },
                 this);
         }
+        m_sweep->setSaveName(nameBeside(m_session.DataFileName(), "sweep"));
         m_sweep->setSweep(sweep);
         m_sweep->show();
         m_sweep->raise();

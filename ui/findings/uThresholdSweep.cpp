@@ -151,7 +151,7 @@ void TfrmThresholdSweep::saveSvg(const std::string& path) const {
 
 void TfrmThresholdSweep::btnSaveClick(bool svg) {
     runGuarded(m_ui, [&] {
-        saveChartImage(m_ui, image(), "sweep",
+        saveChartImage(m_ui, image(), m_saveName,
                        svg ? TChartImageFormats::Svg : TChartImageFormats::Png);
     });
 }

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <string>
 
 #include "ui/charts/ChartImageFile.h"
 #include "ui/findings/ThresholdSweepPlot.h"
@@ -44,6 +45,8 @@ class TfrmThresholdSweep : public QDialog {
     TfrmThresholdSweep(TTavUiOps& ui, std::function<void(int setNumber)> activate,
                        QWidget* parent = nullptr);
     void setSweep(const TThresholdSweep& sweep);
+    // The name the save dialogs propose, without its extension: beside the data file.
+    void setSaveName(const std::string& name) { m_saveName = name; }
 
     TSweepChart* chart = nullptr;
 
@@ -59,4 +62,5 @@ class TfrmThresholdSweep : public QDialog {
 
     TTavUiOps& m_ui;
     std::function<void(int)> m_activate;
+    std::string m_saveName = "sweep";
 };

@@ -51,6 +51,21 @@ TEST_F(MainWindowTest, SavedSessionOpensToTheSameGrids) {
     EXPECT_TRUE(first->text().endsWith(QStringLiteral("work.tavs")));
 }
 
+TEST_F(MainWindowTest, SessionFileNamedAtStartOrDroppedOpensAsASession) {
+    load(sample);
+    makeClass(3);
+    const std::string sessionPath = dir.file("start.tavs");
+    ui.saves.push_back(sessionPath);
+    trigger("SaveSession1");
+    load(copySample("other.CSV"));
+    ASSERT_EQ(window->session().classField(), 0);
+
+    window->loadFile(sessionPath);
+    ASSERT_TRUE(ui.errors.empty()) << ui.errors.front();
+    EXPECT_EQ(window->session().DataFileName(), sample);
+    EXPECT_EQ(window->session().classField(), 3);
+}
+
 TEST_F(MainWindowTest, ChangedDataFileIsAskedAboutAndAForeignFileRefused) {
     load(sample);
     makeClass(3);

@@ -66,7 +66,8 @@ class TfrmTavMain : public QMainWindow {
     void setChartHooks(TChartHooks hooks) { m_charts = std::move(hooks); }
 
     // Loads `path` (the operating system's bytes) as the load command does once its dialog has
-    // returned; used for a file named at start.
+    // returned, or opens it as "Open session..." does when it is a session file; used for a file
+    // named at start, dropped or taken from the recent files.
     void loadFile(const std::string& path);
 
     // Sets the progress bar to the fraction 0..1 (0 empties it) and processes pending events,

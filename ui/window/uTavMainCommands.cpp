@@ -18,6 +18,7 @@
 #include "core/uTavObj.h"
 #include "import/CellTableSource.h"
 #include "import/Importer.h"
+#include "session/SessionFile.h"
 #include "session/uTavReports.h"
 #include "session/uTavSession.h"
 #include "stats/uTavEvalRun.h"
@@ -66,6 +67,11 @@ void TfrmTavMain::Loaddatabase1Click() {
 }
 
 void TfrmTavMain::loadFile(const std::string& path) {
+    // A session file names its table itself: it opens as "Open session..." opens it.
+    if (isSessionFilePath(path)) {
+        runCommand([&] { openSessionBody(path); });
+        return;
+    }
     runCommand([&] { loadBody(path); });
 }
 

@@ -14,7 +14,6 @@
 #include <filesystem>
 
 #include "core/uTavObj.h"
-#include "session/SessionFile.h"
 #include "ui/dialogs/TavUiOps.h"
 #include "ui/window/TavRecentFiles.h"
 #include "ui/window/uTavMain.h"
@@ -99,10 +98,6 @@ void TfrmTavMain::recentFileClick(const std::string& path) {
             m_ui.showMessage("The file \"" + displayPath(path) +
                              "\" no longer exists; it was taken off the recent files.");
         });
-        return;
-    }
-    if (isSessionFilePath(path)) {
-        runCommand([&] { openSessionBody(path); });
         return;
     }
     loadFile(path);

@@ -321,6 +321,7 @@ void TBaza::setFields(std::vector<std::string> names, std::vector<std::string> t
     m_textSource.reset();
     m_codes.clear();
     m_otherCodes.clear();
+    m_zeroFromNonInteger.assign(n, 0);
     m_currentRecord = -1;
 }
 
@@ -360,7 +361,10 @@ void TBaza::addValue(std::string_view text) {
     if (i >= FieldCount() || !isCodedType(m_info[i].type)) return;
     const int r = RecordCount() - 1;
     // Codes come from the texts as stored: upper-casing changes neither integers nor reals.
-    storeCode(i, codeOfText(r, i, text));
+    const int code = codeOfText(r, i, text);
+    const bool integerType = m_info[i].type == ftSet || m_info[i].type == ftInt;
+    if (code == 0 && integerType && !integerOfText(text)) m_zeroFromNonInteger[i] = 1;
+    storeCode(i, code);
 }
 
 void TBaza::storeCode(int i, int code) {
@@ -376,7 +380,9 @@ void TBaza::storeCode(int i, int code) {
 void TBaza::endRecord() {
     const int r = RecordCount() - 1;
     for (int i = m_valuesInRecord; i < FieldCount(); ++i) {
-        if (isCodedType(m_info[i].type)) storeCode(i, codeOfText(r, i, std::string_view()));
+        if (!isCodedType(m_info[i].type)) continue;
+        if (m_info[i].type == ftSet || m_info[i].type == ftInt) m_zeroFromNonInteger[i] = 1;
+        storeCode(i, codeOfText(r, i, std::string_view()));
     }
 }
 

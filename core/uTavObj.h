@@ -138,6 +138,12 @@ class TBaza {
     static constexpr uint8_t kOtherCode = 255;
     // The name of code v of field i; "" outside 0..FieldCount-1 and 0..127.
     const std::string& valueName(int i, int v) const;
+    // Whether a loaded record of the SET or INT field i holds code 0 for a text that is no
+    // integer (an empty one included), so that only then code 0 does not tell the number 0.
+    bool zeroCodeFromNonInteger(int i) const {
+        return i >= 0 && static_cast<size_t>(i) < m_zeroFromNonInteger.size() &&
+               m_zeroFromNonInteger[i] != 0;
+    }
     // The record set in slot v (0..128) of field i, or none outside those ranges.
     TMnozica* valueSet(int i, int v) const;
     // The field's total set (slot -1) and "Sub-total" set (slot 128), or none.
@@ -220,6 +226,7 @@ class TBaza {
     std::vector<uint8_t> m_codes;  // RecordCount x FieldCount, row by row
     // The codes outside 0..254, by their place in m_codes (kOtherCode there).
     std::unordered_map<size_t, int32_t> m_otherCodes;
+    std::vector<char> m_zeroFromNonInteger;  // by field: see zeroCodeFromNonInteger
     std::vector<std::array<std::string, kMaxValueCode + 1>> m_valueNames;
     std::vector<std::array<double, kMaxBoundaries + 1>> m_boundaries;
     std::vector<std::array<TMnozica*, kSubTotalSlot + 2>> m_slots;  // slot v at index v + 1

@@ -20,11 +20,12 @@ std::string TRecordValues::text(int record, int field) const {
 
 std::optional<double> TRecordValues::number(int record, int field) const {
     if (m_data.fieldType(field) == ftInt) {
-        // The stored code is the text's integer, and 0 for a text that is none: only then is the
-        // text read again.
+        // The stored code is the text's integer, and 0 for a text that is none: the text is read
+        // again only for a 0 in a field where some 0 stands for such a text, since reading it
+        // again is slow for a table whose texts stay in its file.
         const int value = code(record, field);
         if (unknownCode(field, value)) return std::nullopt;
-        if (value != 0) return value;
+        if (value != 0 || !m_data.zeroCodeFromNonInteger(field)) return value;
     }
     return tryParseReal(text(record, field));
 }

@@ -290,4 +290,37 @@ TEST_F(ReadableFilterTest, AValueOutsideTheCodesIsKeptAndComparedByItsCode) {
     EXPECT_TRUE(zero->matches(2));
 }
 
+TEST_F(ReadableFilterTest, AnIntegerZeroIsTheNumberZeroOnlyWhereNoTextWasCodedZero) {
+    // A: every 0 is the text "0". B: a 0 also stands for "x" and an empty text, which are no
+    // numbers: there the text tells them apart.
+    TBaza ints;
+    ints.loadDataBytes(
+        "TAV DATA:2/TXT/1250\n"
+        "A;B\n"
+        "INT:1..2;INT:1..2\n"
+        "one;one\n"
+        "two;two\n"
+        "0;0\n"
+        "2;x\n"
+        "0;\n"
+        "3;2\n",
+        "ints.csv", dfkFromHeader, cpUnknown);
+    EXPECT_FALSE(ints.zeroCodeFromNonInteger(0));
+    EXPECT_TRUE(ints.zeroCodeFromNonInteger(1));
+    const auto marks = [&](const std::string& text) {
+        std::string error;
+        const std::unique_ptr<TReadableFilter> filter = TReadableFilter::compile(ints, text, error);
+        EXPECT_NE(filter, nullptr) << error;
+        std::string out;
+        for (int r = 0; filter && r < ints.RecordCount(); ++r)
+            out += filter->matches(r) ? '1' : '0';
+        return out;
+    };
+    EXPECT_EQ(marks("A = 0"), "1010");
+    EXPECT_EQ(marks("A is missing"), "0000");
+    EXPECT_EQ(marks("B = 0"), "1000");
+    EXPECT_EQ(marks("B is missing"), "0110");
+    EXPECT_EQ(marks("B < 3"), "1001");
+}
+
 }  // namespace

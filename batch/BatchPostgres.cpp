@@ -1,6 +1,21 @@
 #include "batch/BatchPostgres.h"
 
-std::string openServerTable(TTavSession&, const TDatabaseSource&, const TImportOptions&,
-                            const TImportChoiceTexts&) {
-    return "PostgreSQL sources are not available in this build.";
+#include "db/ServerSource.h"
+#include "session/uTavSession.h"
+
+std::string openServerTable(TTavSession& session, const TDatabaseSource& source,
+                            const TImportOptions& options, const TImportChoiceTexts& choices,
+                            const TSessionFile* kept) {
+    try {
+        TDatabaseSource where = source;
+        std::unique_ptr<TServerTable> table = openServerSource(where, options, choices);
+        if (kept != nullptr) {
+            session.openCountedSession(*kept, std::move(table), where);
+        } else {
+            session.openCountedTable(std::move(table), where);
+        }
+        return "";
+    } catch (const ETavError& failed) {
+        return failed.what();
+    }
 }

@@ -70,7 +70,7 @@ void openKeptDatabase(TTavSession& session, TSessionFile& kept, const TImportOpt
                       const TBatchOutput& io) {
     TDatabaseSource& source = *kept.source.database;
     if (source.kind == TDatabaseKind::Postgresql) {
-        const std::string failed = openServerTable(session, source, import, choices);
+        const std::string failed = openServerTable(session, source, import, choices, &kept);
         if (!failed.empty()) throw ETavError(failed);
         return;
     }

@@ -174,7 +174,7 @@ std::unique_ptr<TServerTable> TServerTable::open(const std::string& uri, const T
         if (plan.columns[i].choice.ignored) continue;
         table->m_fields.push_back({columns[i].name, columns[i].numeric, plan.columns[i]});
     }
-    table->m_description = std::make_unique<TBaza>();
+    table->m_description = std::make_shared<TBaza>();
     table->m_description->loadDataBytes(importHeaderText(plan), source.shownName(), dfkFromHeader,
                                         cpUnknown);
     return table;

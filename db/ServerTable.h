@@ -8,6 +8,7 @@
 #include "db/PgConnection.h"
 #include "db/SqlDialect.h"
 #include "import/ImportTypes.h"
+#include "stats/CountSource.h"
 #include "stats/RuleScores.h"
 
 // A table that stays in a database server. Opening it reads the columns' types, profiles every
@@ -23,7 +24,7 @@ struct TServerField {
     TImportColumn coding;  // as the import codes it
 };
 
-class TServerTable {
+class TServerTable : public TCountSource {
   public:
     // Connects to `uri` and describes `source` with the import's `options` and `choices`.
     // Throws EDatabaseError (connection, a missing table, the server's refusal of the query),
@@ -31,19 +32,20 @@ class TServerTable {
     static std::unique_ptr<TServerTable> open(const std::string& uri, const TSqlSource& source,
                                               const TImportOptions& options = {},
                                               const TImportChoiceTexts& choices = {});
-    ~TServerTable();
+    ~TServerTable() override;
     TServerTable(const TServerTable&) = delete;
     TServerTable& operator=(const TServerTable&) = delete;
 
     // The fields and their codes, no records; its record sets may be built for the rules.
     TBaza& description() { return *m_description; }
     const TBaza& description() const { return *m_description; }
+    std::shared_ptr<TBaza> sharedDescription() override { return m_description; }
     // The rows of the source when it was opened.
-    long long recordCount() const { return m_records; }
+    long long recordCount() const override { return m_records; }
     // The import plan the description was written from (its columns, profiles and class column).
     const TImportPlan& plan() const { return m_plan; }
     // The field of the class column of the plan, or -1.
-    int classField() const;
+    int classField() const override;
     const TSqlSource& source() const { return m_source; }
 
     // The condition of a filter text (the readable or the postfix form, chosen as for the
@@ -54,7 +56,7 @@ class TServerTable {
     // The rows that satisfy every filter of `filters`, counted per coded field by value code and
     // class code of field c (no class: c outside the fields), in one statement. Throws as
     // condition, and EDatabaseError / EConnectionLost.
-    std::vector<TCountedGroup> countGroups(const std::vector<std::string>& filters, int c);
+    std::vector<TCountedGroup> countGroups(const std::vector<std::string>& filters, int c) override;
 
     // Records counted for a pair of fields: `records` rows with code `codeA` of field `a`, code
     // `codeB` of field `b` and class code `classCode`; a is the field that comes first.
@@ -95,6 +97,6 @@ class TServerTable {
     TSqlSource m_source;
     TImportPlan m_plan;
     std::vector<TServerField> m_fields;  // one per field of the description
-    std::unique_ptr<TBaza> m_description;
+    std::shared_ptr<TBaza> m_description;
     long long m_records = 0;
 };

@@ -84,6 +84,12 @@ TSqlStatement tableExists(const std::string& table) {
     return statement;
 }
 
+std::string tableNames() {
+    // Only those of the search path: a source's table is one quoted name, without a schema.
+    return "SELECT table_name FROM information_schema.tables WHERE table_schema = ANY "
+           "(current_schemas(false)) ORDER BY table_name";
+}
+
 std::string describe(const TSqlSource& source) {
     return "SELECT * FROM " + source.fromClause() + " LIMIT 0";
 }

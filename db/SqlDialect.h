@@ -63,6 +63,8 @@ std::string readOnlySession();
 
 // Whether a table of that exact name exists: one row, one boolean.
 TSqlStatement tableExists(const std::string& table);
+// The names of the tables and views the connection sees without a schema's name, sorted.
+std::string tableNames();
 // No rows: the result's columns are the source's names and types.
 std::string describe(const TSqlSource& source);
 

@@ -146,7 +146,8 @@ std::string sessionReportHtml(TTavSession& session, const TReportRequest& reques
     std::string subsets = "<ul>\n";
     auto subset = [&](const std::string& name, const std::string& text, const TMnozica* set) {
         subsets += "<li>" + xmlText(name + ": " + (text.empty() ? "all records" : text)) + " (" +
-                   std::to_string(set != nullptr ? set->bitCount() : 0) + " records)</li>\n";
+                   std::to_string(set != nullptr ? session.recordsIn(*set) : 0) +
+                   " records)</li>\n";
     };
     subset("Context", origin.context, sets.context());
     if (!origin.compare1.empty() || !origin.compare2.empty()) {

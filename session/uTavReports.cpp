@@ -49,7 +49,7 @@ std::string globalReportBlock(TTavSession& session) {
         const bool hasRow = frequency.RecordCount() > 1;
         const TMnozica* set = list.item(i);
         out += b4(i) + " " + b4(hasRow ? frequency.valueAt(1, kCondFrequency).toInteger() : 0) +
-               " " + b4(set ? set->bitCount() : 0) + " " +
+               " " + b4(set ? session.recordsIn(*set) : 0) + " " +
                r7(hasRow ? frequency.valueAt(1, kCondProbability).toFloat() : 0) + " " +
                r7(hasRow ? frequency.valueAt(1, kCondStdProb).toFloat() : 0) + " " +
                r7(set ? set->Score : 0) + " " + r7(set ? set->Signif : 0) + " " +

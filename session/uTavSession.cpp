@@ -16,6 +16,8 @@
 #include "expr/FilterExpression.h"
 #include "expr/FilterRangeCheck.h"
 #include "expr/ReadableFilter.h"
+#include "stats/CountSource.h"
+#include "stats/RuleScores.h"
 #include "stats/uTavResultTables.h"
 #include "table/TXMLDataSet.h"
 #include "table/TxDataView.h"
@@ -182,35 +184,45 @@ void TTavSession::loadDataFile(const std::string& fileName) {
         }
         if (data->errorFlag()) throw EInOutError(data->errorText());
 
-        // The whole load succeeded: the new table and its sets replace the old ones.
-        clearActivePair();
-        m_dataReady = false;
-        m_sets.swap(sets);
-        m_data.swap(data);
-        m_dataFileName = fileName;
-        m_database.reset();
-        m_ruleCountsStale = true;
-        ++m_loadNumber;
-        m_scoresComputedUnder.reset();  // the new sets have no scores yet
-        m_findingsComputedUnder.reset();
-        m_rulesScored = m_rulesToScore = 0;
-        // The class is a field of the table it was chosen in: a number carried over to
-        // another table would name an unrelated field. A session file brings its own.
-        m_classField = 0;
-
         if (m_writesSummaryReport) {
-            const TSummaryOutcome summary = writeSummaryBeside(*m_data, fileName);
+            const TSummaryOutcome summary = writeSummaryBeside(*data, fileName);
             if (!summary.written) showMessage(summary.warning);
         }
-
-        m_context.history.assign(1, " ");
-        m_contextPending = true;
-        applyContext();
-        applyCompare();
-        FillResultTables(true);
-        m_dataReady = true;
-        invalidateFrequency();
+        // The whole load succeeded: the new table and its sets replace the old ones.
+        takeNewTable(std::move(data), std::move(sets), nullptr, {});
+        m_dataFileName = fileName;
+        m_database.reset();
+        startNewTable();
     });
+}
+
+void TTavSession::takeNewTable(std::shared_ptr<TBaza> data, std::unique_ptr<TSetCatalogue> sets,
+                               std::unique_ptr<TCountSource> source,
+                               std::vector<TKeptCounts> counts) {
+    clearActivePair();
+    m_dataReady = false;
+    m_sets = std::move(sets);
+    m_data = std::move(data);
+    m_countSource = std::move(source);
+    m_keptCounts = std::move(counts);
+    m_ruleCountsStale = true;
+    ++m_loadNumber;
+    m_scoresComputedUnder.reset();  // the new sets have no scores yet
+    m_findingsComputedUnder.reset();
+    m_rulesScored = m_rulesToScore = 0;
+    // The class is a field of the table it was chosen in: a number carried over to another
+    // table would name an unrelated field. A session file brings its own.
+    m_classField = 0;
+}
+
+void TTavSession::startNewTable() {
+    m_context.history.assign(1, " ");
+    m_contextPending = true;
+    applyContext();
+    applyCompare();
+    FillResultTables(true);
+    m_dataReady = true;
+    invalidateFrequency();
 }
 
 void TTavSession::loadDatabaseCopy(const std::string& dataFile, const TDatabaseSource& source) {
@@ -364,7 +376,9 @@ void TTavSession::applyContext() {
     if (!outsideText.empty()) warning += (warning.empty() ? "" : "\n") + outsideText;
     // Without records every estimate is the prior alone (0.500 for each of two values), which
     // reads like a result; one message per update says both this and the warning.
-    if (error.empty() && m_sets->context()->bitCount() == 0) {
+    const long long inContext =
+        m_countSource ? contextCounts().contextAll() : m_sets->context()->bitCount();
+    if (error.empty() && inContext == 0) {
         warning += (warning.empty() ? "" : "\n") + std::string(kEmptyContextMessage);
     }
     if (!warning.empty()) showMessage(warning);
@@ -449,6 +463,8 @@ std::string TTavSession::applyFilter(TMnozica& set, const std::string& expressio
         const std::unique_ptr<TReadableFilter> filter =
             TReadableFilter::compile(*m_data, expression, error);
         if (!filter) return error;
+        // A counted table's filters are applied where its records are, at its next counts.
+        if (m_countSource) return "";
         filter->select(set, [this](double fraction) { progress(fraction); });
         return "";
     }
@@ -459,6 +475,7 @@ std::string TTavSession::applyFilter(TMnozica& set, const std::string& expressio
         return error;
     }
     outside = constantsOutsideFields(filter.tokens(), *m_data);
+    if (m_countSource) return "";
     const int records = m_data->RecordCount();
     for (int r = 0; r < records; ++r) {
         // A one-record table reports 0 instead of 0 / 0.

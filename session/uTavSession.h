@@ -17,6 +17,8 @@
 #include "stats/uTavSets.h"
 #include "stats/uTavThresholdSweep.h"
 
+class TCountSource;
+class TContextClassCounts;
 class TXMLDataSet;
 class TxDataLink;
 class TxViewReader;
@@ -68,7 +70,8 @@ class TTavSession {
 
     // --- Reading the state -------------------------------------------------------------------
 
-    // The loaded table, or none before the first successful load.
+    // The loaded table, or none before the first successful load. A counted table's has no
+    // records (tableIsCounted).
     const TBaza* CurrentData() const { return m_data.get(); }
     const std::string& DataFileName() const { return m_dataFileName; }
     const TSetCatalogue& sets() const { return *m_sets; }
@@ -161,6 +164,26 @@ class TTavSession {
     void loadDatabaseCopy(const std::string& dataFile, const TDatabaseSource& source);
     // The database source of the table, or none for a data file the user gave.
     const std::optional<TDatabaseSource>& databaseSource() const { return m_database; }
+
+    // --- A table counted elsewhere (bodies in uTavSessionCounted.cpp) ------------------------
+
+    // Opens the table of `source` (a database server's), named by `where`: its description with
+    // fresh record sets that hold no record, every count asked of the source. The class is the
+    // source's class field, else field 0. The result tables, the rankings, the findings and the
+    // threshold sweep are the numbers the same records in memory give; rules of two conditions
+    // are refused. When the first counts fail the error passes and the state stays as it was.
+    // Recomputes.
+    void openCountedTable(std::unique_ptr<TCountSource> source, const TDatabaseSource& where);
+    // The same, then applies what `kept` holds, as openSession does for a data file.
+    void openCountedSession(const TSessionFile& kept, std::unique_ptr<TCountSource> source,
+                            const TDatabaseSource& where);
+    // The table's records are not in memory: its counts are asked of a count source.
+    bool tableIsCounted() const { return m_countSource != nullptr; }
+    // The records of the table (those of the source when it was opened, for a counted one).
+    long long recordCount() const;
+    // The records of the Context, Compare 1, Compare 2 or a simple rule's set (a rule's in the
+    // whole table), counted by the source for a counted table.
+    long long recordsIn(const TMnozica& set) const;
 
     // --- Settings ------------------------------------------------------------------------------
 
@@ -366,8 +389,36 @@ class TTavSession {
     void countRulesInContext();
     void hideValueRange(int from, int to);
 
+    // Makes `data` with `sets` (and its count source, with the counts already made) the table,
+    // forgetting what belonged to the one before: the active pair, the scores, the class.
+    struct TKeptCounts {
+        std::string key;  // the class field and the filters
+        std::shared_ptr<const TContextClassCounts> counts;
+    };
+    void takeNewTable(std::shared_ptr<TBaza> data, std::unique_ptr<TSetCatalogue> sets,
+                      std::unique_ptr<TCountSource> source, std::vector<TKeptCounts> counts);
+    // Applies the filters to the new table and fills the result tables. Recomputes.
+    void startNewTable();
+    // Applies what a session file keeps to the table just loaded.
+    void applyKept(const TSessionFile& kept);
+    // The counts of the records that satisfy every filter of `filters`, by the class field,
+    // asked of the count source once and kept for the commands that follow.
+    std::shared_ptr<const TContextClassCounts> countsUnder(
+        const std::vector<std::string>& filters) const;
+    // The Context's counts as the context filter was applied (valid until the next counts).
+    const TContextClassCounts& contextCounts() const;
+    // Computes the Frequency table of a counted table for the active rule, as FillFrequencyTable
+    // does for the records.
+    void fillCountedFrequency(TMnozica* rule, bool store, bool fill, int h,
+                              TCdfWindowCache* windows = nullptr);
+    // Throws that `what` needs the records in memory.
+    void refuseCounted(const std::string& what) const;
+
     TSessionHooks m_hooks;
-    std::unique_ptr<TBaza> m_data;
+    // Shared with a count source, which reads the description it describes.
+    std::shared_ptr<TBaza> m_data;
+    std::unique_ptr<TCountSource> m_countSource;
+    mutable std::vector<TKeptCounts> m_keptCounts;  // the latest first
     // The rule of two conditions the Frequency table shows instead of the active rule, or none.
     std::unique_ptr<TMnozica> m_activePair;
     // Ends the active pair, taking its records out of the sets filled on demand.

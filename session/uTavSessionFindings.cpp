@@ -6,6 +6,7 @@
 #include "core/Sha256.h"
 #include "core/Win1250.h"
 #include "session/uTavSession.h"
+#include "stats/RuleScores.h"
 #include "table/TXMLDataSet.h"
 
 TFindings TTavSession::computeFindings(int target, int minCount, TFindingsSort sort,
@@ -20,7 +21,8 @@ TFindings TTavSession::computeFindings(int target, int minCount, TFindingsSort s
     const TComputedUnder under = computedUnderNow(target, minCount);
     m_findingsComputedUnder.reset();
     try {
-        TFindings findings = ComputeFindings(*m_data, *m_sets, options, hooks);
+        TFindings findings = ComputeFindings(*m_data, *m_sets, options, hooks,
+                                             m_countSource ? &contextCounts() : nullptr);
         if (!findings.cancelled) m_findingsComputedUnder = under;
         return findings;
     } catch (const ETavError&) {
@@ -36,14 +38,15 @@ TFindings TTavSession::computeFindings(int target, int minCount, TFindingsSort s
 
 TThresholdSweep TTavSession::computeThresholdSweep(int target, int field) {
     if (m_data == nullptr) throw ETavError("Load a data file first: there is nothing to sweep.");
-    return ComputeThresholdSweep(*m_data, *m_sets, m_classField, target, field);
+    return ComputeThresholdSweep(*m_data, *m_sets, m_classField, target, field,
+                                 m_countSource ? &contextCounts() : nullptr);
 }
 
 TFindingsProvenance TTavSession::findingsProvenance() const {
     TFindingsProvenance origin;
     origin.dataFile = m_dataFileName;
     if (m_data == nullptr) return origin;
-    origin.records = m_data->RecordCount();
+    origin.records = static_cast<int>(recordCount());
     if (m_database) {
         // The copy is the program's own: the user knows the table by its database.
         origin.dataFile = utf8ToWin1250(displayText(*m_database));

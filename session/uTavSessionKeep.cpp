@@ -75,6 +75,12 @@ void TTavSession::openSession(const TSessionFile& kept, const std::string& dataF
         } else {
             loadDataFile(dataFile);
         }
+        applyKept(kept);
+    });
+}
+
+void TTavSession::applyKept(const TSessionFile& kept) {
+    runCommand([&] {
         const int fields = m_data->FieldCount();
         refuseOutside("class field", kept.classField, fields);
         for (const int field : kept.selectedFields)

@@ -9,9 +9,14 @@
 
 namespace {
 
-// Pairs are counted from the value codes of simple rules only.
-void checkPairsPossible(const TBaza* data, const TSetCatalogue& sets) {
+// Pairs are counted from the value codes of simple rules only, in memory.
+void checkPairsPossible(const TBaza* data, const TSetCatalogue& sets, bool counted) {
     if (data == nullptr) throw ETavError("Load a data file first: there are no pairs yet.");
+    if (counted) {
+        throw ETavError(
+            "Rules of two conditions are not available for a table counted in a database "
+            "server.");
+    }
     if (!RulesScorableFromCounts(*data, sets))
         throw ETavError("Rules of two conditions are made from simple rules only.");
 }
@@ -20,7 +25,7 @@ void checkPairsPossible(const TBaza* data, const TSetCatalogue& sets) {
 
 TPairFindings TTavSession::computePairFindings(int target, int minCount, int top,
                                                const std::function<bool()>& cancelled) {
-    checkPairsPossible(m_data.get(), *m_sets);
+    checkPairsPossible(m_data.get(), *m_sets, tableIsCounted());
     TPairFindingsOptions options;
     options.classField = m_classField;
     options.target = target;
@@ -36,7 +41,7 @@ TPairFindings TTavSession::computePairFindings(int target, int minCount, int top
 
 std::vector<TPairScore> TTavSession::rankPairs(int top, bool& complete,
                                                const std::function<bool()>& cancelled) {
-    checkPairsPossible(m_data.get(), *m_sets);
+    checkPairsPossible(m_data.get(), *m_sets, tableIsCounted());
     try {
         return RankPairs(*m_data, *m_sets, m_classField, top, RowVisible,
                          {m_hooks.progress, cancelled}, complete);
@@ -47,7 +52,7 @@ std::vector<TPairScore> TTavSession::rankPairs(int top, bool& complete,
 }
 
 bool TTavSession::makePairActive(int setNumberA, int setNumberB) {
-    if (m_data == nullptr) return false;
+    if (m_data == nullptr || tableIsCounted()) return false;
     const TMnozicaList& rules = m_sets->SetLists[slRules];
     const TMnozica* a = nullptr;
     const TMnozica* b = nullptr;

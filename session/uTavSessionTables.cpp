@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "session/uTavSession.h"
+#include "stats/CountedFrequency.h"
 #include "stats/RuleScores.h"
 #include "stats/uTavResultTables.h"
 #include "table/TXMLDataSet.h"
@@ -28,6 +29,12 @@ TFrequencyInputs TTavSession::frequencyInputs() {
 void TTavSession::FillResultTables(bool full) {
     if (m_data == nullptr) return;
     const TMnozicaList& fieldSets = m_sets->SetLists[slFields];
+    // A field's records in the Context: those whose value is known.
+    auto knownInContext = [&](int field, const TMnozica* set) -> int {
+        if (set == nullptr) return 0;
+        if (m_countSource) return static_cast<int>(contextCounts().knownRecords(field));
+        return CountInContext(*m_sets, *set);
+    };
     {
         TSuspendedViews bulk(*m_fields);
         if (full) {
@@ -39,8 +46,7 @@ void TTavSession::FillResultTables(bool full) {
                 m_fields->setFieldValue(FieldsColumns::kSel, TxValue(set ? set->Selected : 0));
                 m_fields->setFieldValue(FieldsColumns::kName, TxValue(m_data->fieldName(i)));
                 m_fields->setFieldValue(FieldsColumns::kType, TxValue(m_data->fieldTypeSpec(i)));
-                m_fields->setFieldValue(FieldsColumns::kCount,
-                                        TxValue(set ? CountInContext(*m_sets, *set) : 0));
+                m_fields->setFieldValue(FieldsColumns::kCount, TxValue(knownInContext(i, set)));
                 m_fields->post();
             }
             m_fields->first();
@@ -48,8 +54,7 @@ void TTavSession::FillResultTables(bool full) {
             rewriteRows(*m_fields, [&](int i) {
                 const TMnozica* set = fieldSets.item(i);
                 m_fields->setFieldValue(FieldsColumns::kSel, TxValue(set ? set->Selected : 0));
-                m_fields->setFieldValue(FieldsColumns::kCount,
-                                        TxValue(set ? CountInContext(*m_sets, *set) : 0));
+                m_fields->setFieldValue(FieldsColumns::kCount, TxValue(knownInContext(i, set)));
             });
         }
     }
@@ -92,7 +97,11 @@ void TTavSession::countRulesInContext() {
     const TMnozicaList& rules = m_sets->SetLists[slRules];
     const TMnozica* context = m_sets->context();
     if (context == nullptr) return;
-    if (RulesScorableFromCounts(*m_data, *m_sets)) {
+    if (m_countSource) {
+        const TContextClassCounts& counts = contextCounts();
+        for (int i = 0; i < rules.count(); ++i)
+            rules.item(i)->ContextCount = counts.ruleRecords(*rules.item(i), -1).all;
+    } else if (RulesScorableFromCounts(*m_data, *m_sets)) {
         // One pass over the Context gives every rule's count; no rule's records are needed.
         const TContextClassCounts counts(*m_data, *context, -1);
         for (int i = 0; i < rules.count(); ++i)
@@ -137,6 +146,11 @@ int TTavSession::activeRuleNumber() const {
 }
 
 void TTavSession::computeFrequency() {
+    if (m_countSource) {
+        fillCountedFrequency(m_sets->SetLists[slRules].item(activeRuleNumber()), false, true, 0);
+        if (m_hooks.frequencyRecomputed) m_hooks.frequencyRecomputed();
+        return;
+    }
     TFrequencyInputs inputs = frequencyInputs();
     inputs.rule = m_activePair.get();
     FillFrequencyTable(inputs, m_classField, activeRuleNumber(), false, true, 0);
@@ -151,6 +165,11 @@ void TTavSession::refreshFrequency() {
 void TTavSession::captureChartRow(int row) {
     if (m_data == nullptr) return;
     runCommand([&] {
+        if (m_countSource) {
+            fillCountedFrequency(m_sets->SetLists[slRules].item(activeRuleNumber()), false, false,
+                                 row);
+            return;
+        }
         TFrequencyInputs inputs = frequencyInputs();
         inputs.rule = m_activePair.get();
         FillFrequencyTable(inputs, m_classField, activeRuleNumber(), false, false, row);
@@ -190,7 +209,16 @@ bool TTavSession::computeEntropyGains() {
         m_rulesScored = 0;
         try {
             m_rules->first();
-            if (!UseCompareFilters() && RulesScorableFromCounts(*m_data, *m_sets)) {
+            if (m_countSource && !UseCompareFilters()) {
+                // The Context's counts, made where the records are, score every rule.
+                m_rulesToScore = ruleSets.count();
+                const TRuleScoreHooks scoreHooks{
+                    [this](double fraction) { progress(fraction); },
+                    [this] { return m_hooks.cancelRequested && m_hooks.cancelRequested(); }};
+                m_rulesScored = ScoreRulesFromCounts(*m_data, *m_sets, contextCounts(),
+                                                     m_classField, RowVisible, scoreHooks);
+                completed = m_rulesScored == m_rulesToScore;
+            } else if (!UseCompareFilters() && RulesScorableFromCounts(*m_data, *m_sets)) {
                 // The default mode, the Context against each rule: from counts, on every core.
                 m_rulesToScore = ruleSets.count();
                 const TRuleScoreHooks scoreHooks{
@@ -208,7 +236,11 @@ bool TTavSession::computeEntropyGains() {
                             break;
                         }
                     }
-                    FillFrequencyTable(inputs, m_classField, activeRuleNumber(), true, true, 0);
+                    if (m_countSource) {
+                        fillCountedFrequency(ruleSets.item(activeRuleNumber()), true, true, 0);
+                    } else {
+                        FillFrequencyTable(inputs, m_classField, activeRuleNumber(), true, true, 0);
+                    }
                     if (TMnozica* rule = ruleSets.item(activeRuleNumber())) rule->Unscored = false;
                     ++m_rulesScored;
                     m_rules->next();
@@ -253,7 +285,13 @@ void TTavSession::walkRules(const std::function<void(int row)>& visit) {
         m_dataReady = true;
         m_rules->first();
         for (int row = 0; m_rules->hasCurrentRecord() && !m_rules->eof(); ++row) {
-            FillFrequencyTable(frequencyInputs(), m_classField, activeRuleNumber(), false, true, 0);
+            if (m_countSource) {
+                fillCountedFrequency(m_sets->SetLists[slRules].item(activeRuleNumber()), false,
+                                     true, 0);
+            } else {
+                FillFrequencyTable(frequencyInputs(), m_classField, activeRuleNumber(), false, true,
+                                   0);
+            }
             visit(row);
             m_rules->next();
         }

@@ -95,18 +95,22 @@ TContextCounts countContext(const TBaza& data, const TStBits& context, int c) {
     return counts;
 }
 
+// The codes of a condition: the value and threshold sets are unions of the value sets of a
+// range of codes.
+std::pair<int, int> codeRange(const TBaza& data, const TItemPravila& item) {
+    int from = item.ValueCode, to = item.ValueCode;
+    if (item.Relation == relLess) from = data.fieldLow(item.FieldNo), to = item.ValueCode - 1;
+    if (item.Relation == relGreater) from = item.ValueCode + 1, to = data.fieldHigh(item.FieldNo);
+    return {std::max(from, 0), std::min(to, kMaxValueCode)};
+}
+
 // The Context records of one rule per class slot.
 std::vector<std::int64_t> ruleCounts(const TBaza& data, const TContextCounts& counts,
                                      const TMnozica& rule) {
     if (rule.Rule.empty()) return counts.perSlot;
     const TItemPravila& item = rule.Rule.front();
     const int table = counts.tableOfField[item.FieldNo];
-    // The value and threshold sets are unions of the value sets of a range of codes.
-    int from = item.ValueCode, to = item.ValueCode;
-    if (item.Relation == relLess) from = data.fieldLow(item.FieldNo), to = item.ValueCode - 1;
-    if (item.Relation == relGreater) from = item.ValueCode + 1, to = data.fieldHigh(item.FieldNo);
-    from = std::max(from, 0);
-    to = std::min(to, kMaxValueCode);
+    const auto [from, to] = codeRange(data, item);
     std::vector<std::int64_t> n(counts.slots, 0);
     for (int code = from; code <= to; ++code) {
         for (int s = 0; s < counts.slots; ++s)
@@ -253,6 +257,43 @@ TContextClassCounts::TRuleRecords TContextClassCounts::ruleRecords(const TMnozic
     if (code >= 0 && code <= kMaxValueCode && m_counts->slotOfCode[code] + 1 != m_counts->slots)
         records.with = n[m_counts->slotOfCode[code]];
     return records;
+}
+
+std::int64_t TContextClassCounts::knownRecords(int field) const {
+    const TContextCounts& counts = *m_counts;
+    if (field < 0 || field >= static_cast<int>(counts.tableOfField.size()) ||
+        counts.tableOfField[field] < 0)
+        return contextAll();
+    const int table = counts.tableOfField[field];
+    std::int64_t known = 0;
+    const int from = std::max(m_data.fieldLow(field), 0);
+    const int to = std::min(m_data.fieldHigh(field), kMaxValueCode);
+    for (int code = from; code <= to; ++code) {
+        if (m_data.isUnknownCode(field, code)) continue;
+        for (int s = 0; s < counts.slots; ++s)
+            known += counts.at(table, code, s);
+    }
+    return known;
+}
+
+bool TContextClassCounts::sameRecords(const TMnozica& a, const TMnozica& b) const {
+    const std::int64_t inA = ruleRecords(a, -1).all;
+    if (inA != ruleRecords(b, -1).all) return false;
+    if (inA == 0) return true;
+    if (a.Rule.empty() || b.Rule.empty()) return a.Rule.empty() && b.Rule.empty();
+    const int field = a.Rule.front().FieldNo;
+    if (field != b.Rule.front().FieldNo) return false;
+    // Of equal size, they hold the same records when their common codes hold all of A's.
+    const auto [fromA, toA] = codeRange(m_data, a.Rule.front());
+    const auto [fromB, toB] = codeRange(m_data, b.Rule.front());
+    const TContextCounts& counts = *m_counts;
+    const int table = counts.tableOfField[field];
+    std::int64_t common = 0;
+    for (int code = std::max(fromA, fromB); code <= std::min(toA, toB); ++code) {
+        for (int s = 0; s < counts.slots; ++s)
+            common += counts.at(table, code, s);
+    }
+    return common == inA;
 }
 
 bool RulesScorableFromCounts(const TBaza& data, const TSetCatalogue& sets) {

@@ -56,6 +56,15 @@ class TContextClassCounts {
     // (class codes without a value set share one count); 0 for a field that is not counted.
     std::int64_t fieldRecords(int field, int code, int classCode) const;
 
+    // Context records whose value of `field` is known: a code of the field's range that is no
+    // unknown code, as its field set holds them; every Context record for a field not counted.
+    std::int64_t knownRecords(int field) const;
+    // Whether two rules (each the empty rule or one condition on a coded field) hold the same
+    // Context records, as far as the counts tell: two rules of one field do when the codes one
+    // holds and the other does not have no record; rules on two fields would need the counts of
+    // the pair, and are taken as different unless both are without records.
+    bool sameRecords(const TMnozica& a, const TMnozica& b) const;
+
     const TContextCounts& counts() const { return *m_counts; }
 
   private:

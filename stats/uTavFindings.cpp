@@ -10,6 +10,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <memory>
 #include <numeric>
 #include <optional>
 #include <system_error>
@@ -143,20 +144,31 @@ TSubTotalRow readSubTotalRow(TXMLDataSet& table) {
 // those within the rule's records there.
 struct TCountedSubTotals {
     int target;
-    TContextClassCounts counts;
+    std::unique_ptr<TContextClassCounts> own;  // counted here from the records, or none
+    const TContextClassCounts& counts;
     std::int64_t all, withTarget;
     double m;
     TEstimate first;
     TCdfWindowCache windows;
 
     TCountedSubTotals(const TBaza& data, const TStBits& context, int c, int t)
+        : TCountedSubTotals(data, std::make_unique<TContextClassCounts>(data, context, c), nullptr,
+                            c, t) {}
+    TCountedSubTotals(const TBaza& data, const TContextClassCounts& made, int c, int t)
+        : TCountedSubTotals(data, nullptr, &made, c, t) {}
+
+  private:
+    TCountedSubTotals(const TBaza& data, std::unique_ptr<TContextClassCounts> counted,
+                      const TContextClassCounts* made, int c, int t)
         : target(t),
-          counts(data, context, c),
+          own(std::move(counted)),
+          counts(made != nullptr ? *made : *own),
           all(counts.contextAll()),
           withTarget(counts.contextWith(t)),
           m(data.subTotalSet(c)->SetM),
           first(EstimateFromCounts(all, withTarget, all, withTarget, m)) {}
 
+  public:
     // The row of `rule`; its distribution and its Context records go to the last two.
     TSubTotalRow row(const TMnozica& rule, TBeta& ruleDist, int& ruleCount) {
         const TContextClassCounts::TRuleRecords records = counts.ruleRecords(rule, target);
@@ -279,11 +291,11 @@ uint64_t numbersHash(const TFinding& finding) {
 // Records are compared only between findings with equal numbers, which are few, so that the
 // rules' sets are filled for those alone.
 void mergeEquivalentRules(std::vector<TFinding>& findings, const std::vector<TMnozica*>& sets,
-                          const TBaza& data, TSetCatalogue& catalogue) {
+                          const TBaza& data, TSetCatalogue& catalogue,
+                          const TContextClassCounts* counted) {
     // Per hash of the numbers, the kept findings: their index in `merged` and their sets.
     std::unordered_map<uint64_t, std::vector<std::pair<size_t, TMnozica*>>> kept;
     std::vector<TFinding> merged;
-    const TStBits& context = *catalogue.context();
     auto sameNumbers = [](const TFinding& a, const TFinding& b) {
         return a.count == b.count && a.targetCount == b.targetCount &&
                a.difference == b.difference && a.pHigher == b.pHigher && a.score == b.score;
@@ -291,8 +303,10 @@ void mergeEquivalentRules(std::vector<TFinding>& findings, const std::vector<TMn
     auto sameContextRecords = [&](TMnozica* a, TMnozica* b, int count) {
         // Two rules without Context records hold the same ones: none.
         if (count == 0) return true;
+        // Without the records in memory the counts tell what they can.
+        if (counted != nullptr) return counted->sameRecords(*a, *b);
         FillRecordSets(data, catalogue, {a, b});
-        return sameRecords(*a, *b, context);
+        return sameRecords(*a, *b, *catalogue.context());
     };
     for (size_t i = 0; i < findings.size(); ++i) {
         auto& bucket = kept[numbersHash(findings[i])];
@@ -313,7 +327,7 @@ void mergeEquivalentRules(std::vector<TFinding>& findings, const std::vector<TMn
 }  // namespace
 
 TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptions& options,
-                          const TFindingsHooks& hooks) {
+                          const TFindingsHooks& hooks, const TContextClassCounts* counts) {
     checkTarget(data, options);
     const int c = options.classField;
     TFindings findings;
@@ -336,20 +350,32 @@ TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptio
     TFrequencyRunCache cache;
     const TFrequencyInputs inputs{data, sets, table, nullptr, chart, {}, &cache, &onlyTarget};
 
-    // Without a rule (index -1) the second population is the Context itself.
-    FillFrequencyTable(inputs, c, -1, false, true, kSubTotalSlot);
-    const TSubTotalRow contextRow = readSubTotalRow(table);
-    findings.contextCount = sets.context()->bitCount();
-    findings.contextTargetCount = contextRow.frequency;
-    const TBeta contextDist{chart.ChartAlpha1, chart.ChartBeta1};
-    findings.context = credibleInterval(contextDist, level);
-    const double contextSd = contextDist.StdDev();
-    findings.context.rate = contextRow.probability;
-
     // With simple rules only, each rule's row follows from counts made once for the Context.
     std::optional<TCountedSubTotals> counted;
-    if (RulesScorableFromCounts(data, sets))
+    if (counts != nullptr) {
+        counted.emplace(data, *counts, c, options.target);
+    } else if (RulesScorableFromCounts(data, sets)) {
         counted.emplace(data, *sets.context(), c, options.target);
+    }
+    TBeta contextDist;
+    if (counts != nullptr) {
+        // The Context's own row, as the table gives it without a rule.
+        findings.contextCount = counts->contextAll();
+        findings.contextTargetCount = counted->first.count;
+        contextDist = counted->first.dist;
+        findings.context = credibleInterval(contextDist, level);
+        findings.context.rate = counted->first.probability;
+    } else {
+        // Without a rule (index -1) the second population is the Context itself.
+        FillFrequencyTable(inputs, c, -1, false, true, kSubTotalSlot);
+        const TSubTotalRow contextRow = readSubTotalRow(table);
+        findings.contextCount = sets.context()->bitCount();
+        findings.contextTargetCount = contextRow.frequency;
+        contextDist = TBeta{chart.ChartAlpha1, chart.ChartBeta1};
+        findings.context = credibleInterval(contextDist, level);
+        findings.context.rate = contextRow.probability;
+    }
+    const double contextSd = contextDist.StdDev();
     const TMnozicaList& rules = sets.SetLists[slRules];
     std::vector<TFinding> all;
     std::vector<TMnozica*> allSets;
@@ -395,7 +421,7 @@ TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptio
         allSets.push_back(&rule);
     }
     if (hooks.progress) hooks.progress(0);
-    if (options.mergeEquivalents) mergeEquivalentRules(all, allSets, data, sets);
+    if (options.mergeEquivalents) mergeEquivalentRules(all, allSets, data, sets, counts);
     for (TFinding& finding : all)
         (finding.count >= options.minCount ? findings.ranked : findings.small)
             .push_back(std::move(finding));

@@ -124,6 +124,8 @@ std::string ruleCondition(const TBaza& data, const TMnozica& set);
 
 // Calls between findings rules: `progress` gets a fraction 0..1 (0 at the end) and `cancelled`
 // is asked whether to stop.
+class TContextClassCounts;
+
 struct TFindingsHooks {
     ProgressHook progress;
     std::function<bool()> cancelled;
@@ -142,5 +144,9 @@ struct TFindingsHooks {
 // were (the class value sets keep the results of their last evaluation, as after any computation).
 // Throws ETavError when the class field has fewer than two values or the target value has no record
 // set, and EStStatError from the beta functions.
+// With `counts` (the Context's counts by the class field, made elsewhere for a table whose records
+// are not in memory) every row comes from them, and rules on two fields are never merged: the
+// counts of one field cannot tell whether two fields hold the same records.
 TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptions& options,
-                          const TFindingsHooks& hooks = {});
+                          const TFindingsHooks& hooks = {},
+                          const TContextClassCounts* counts = nullptr);

@@ -5,29 +5,10 @@
 #include <cmath>
 #include <vector>
 
+#include "stats/FrequencyRows.h"
 #include "stats/uTavFreq.h"
 #include "stats/uTavResultTables.h"
 #include "table/TxDataSet.h"
-
-namespace {
-
-// Writes the ten columns of one row into the current record buffer.
-void writeRow(TxDataSet& table, int number, const std::string& name, int nF, double pF, double sdF,
-              int nS, double pS, double sdS, double change, const TxValue& signif) {
-    using namespace FrequencyColumns;
-    table.setFieldValue(kNo, TxValue(number));
-    table.setFieldValue(kName, TxValue(name.substr(0, kNameLength)));
-    table.setFieldValue(kFrequency, TxValue(nF));
-    table.setFieldValue(kProbability, TxValue(pF));
-    table.setFieldValue(kStdProb, TxValue(sdF));
-    table.setFieldValue(kCondFrequency, TxValue(nS));
-    table.setFieldValue(kCondProbability, TxValue(pS));
-    table.setFieldValue(kCondStdProb, TxValue(sdS));
-    table.setFieldValue(kEntropyChange, TxValue(change));
-    table.setFieldValue(kSignif, signif);
-}
-
-}  // namespace
 
 void FillFrequencyTable(const TFrequencyInputs& in, int c, int r, bool store, bool fill, int h) {
     const bool compareMode = in.useCompareFilters ? in.useCompareFilters() : false;
@@ -35,12 +16,7 @@ void FillFrequencyTable(const TFrequencyInputs& in, int c, int r, bool store, bo
     TxDataSet& table = in.frequencyTable;
     TSuspendedViews quiet(table);
 
-    if (fill) {
-        emptyTable(table);
-        table.append();
-        writeRow(table, -1, "Total", 0, 1.0, 0, 0, 1.0, 0, 0, TxValue(0.0));
-        table.post();
-    }
+    if (fill) startFrequencyTable(table);
 
     const std::array<bool, kSubTotalSlot + 1>& rowVisible =
         in.rowVisible != nullptr ? *in.rowVisible : RowVisible;
@@ -114,43 +90,12 @@ void FillFrequencyTable(const TFrequencyInputs& in, int c, int r, bool store, bo
         }
         sumF += nF;
         sumS += nS;
-        if (fill) {
-            if (k == kSubTotalSlot) {
-                table.first();
-                table.edit();
-            } else {
-                table.append();
-            }
-            // Two priors compared say nothing: a row without records has no significance.
-            const TxValue shownSignif = nF == 0 && nS == 0 ? TxValue() : TxValue(signif);
-            writeRow(table, k, S->SetName, nF, pF, sdF, nS, pS, sdS, change, shownSignif);
-            table.post();
-        }
+        if (fill) writeFrequencyRow(table, k, S->SetName, nF, pF, sdF, nS, pS, sdS, change, signif);
         if (k == kSubTotalSlot) ruleSignif = signif;
     }
 
-    if (fill && !hidden) {
-        table.first();
-        table.edit();
-        table.setFieldValue(FrequencyColumns::kFrequency, TxValue(sumF));
-        table.setFieldValue(FrequencyColumns::kCondFrequency, TxValue(sumS));
-        table.setFieldValue(FrequencyColumns::kEntropyChange, TxValue(static_cast<double>(sum)));
-        table.post();
-    }
+    if (fill && !hidden) finishTotalRow(table, sumF, sumS, static_cast<double>(sum));
 
-    if (store && rule != nullptr && in.rule == nullptr) {
-        // A rule on the class field only restates the class: it scores 0 whatever the selection.
-        const bool onClass =
-            std::any_of(rule->Rule.begin(), rule->Rule.end(),
-                        [c](const TItemPravila& item) { return item.FieldNo == c; });
-        const bool selected = !onClass && RuleFieldsSelected(in.sets, rule->Rule);
-        rule->Score = selected ? static_cast<double>(sum) : 0;
-        rule->Signif = selected ? ruleSignif : 0;
-        if (in.rulesTable != nullptr && in.rulesTable->hasCurrentRecord()) {
-            in.rulesTable->edit();
-            in.rulesTable->setFieldValue(RuleColumns::kScore, TxValue(static_cast<double>(sum)));
-            in.rulesTable->setFieldValue(RuleColumns::kSignif, TxValue(ruleSignif));
-            in.rulesTable->post();
-        }
-    }
+    if (store && rule != nullptr && in.rule == nullptr)
+        storeRuleScore(in.sets, *rule, c, static_cast<double>(sum), ruleSignif, in.rulesTable);
 }

@@ -61,11 +61,17 @@ struct TCodedFieldSets {
     std::array<std::int64_t, 256> codeCounts{};  // records per stored code byte
 };
 
+// The records of a table's sets. A table without records (the description of a table counted
+// elsewhere) gets sets of one record, which no count of it reads.
+int setRecords(const TBaza& data) {
+    return std::max(data.RecordCount(), 1);
+}
+
 // Creates the sets of one coded field in their list order: the field set and its sub-total, the
 // value sets, then the threshold sets; they are filled later.
 TCodedFieldSets createCodedField(TBaza& data, TSetCatalogue& catalogue, unsigned kinds, double m,
                                  int f) {
-    const int records = data.RecordCount();
+    const int records = setRecords(data);
     const TFieldType type = data.fieldType(f);
     TCodedFieldSets sets;
     sets.field = f;
@@ -207,7 +213,7 @@ std::uint64_t recordSetBytes(const TBaza& data) {
 
 void BuildSets(TBaza& data, TSetCatalogue& catalogue, unsigned kinds, double m,
                const ProgressHook& progress) {
-    const int records = data.RecordCount();
+    const int records = setRecords(data);
     if (kinds & (1u << slRules)) {
         checkMemoryFor(recordSetBytes(data), "The record sets of the rules (" +
                                                  std::to_string(records) + " records, " +

@@ -14,7 +14,7 @@ bool HasThresholds(const TBaza& data, int field) {
 }
 
 TThresholdSweep ComputeThresholdSweep(TBaza& data, TSetCatalogue& sets, int classField, int target,
-                                      int field) {
+                                      int field, const TContextClassCounts* counts) {
     if (!HasThresholds(data, field) || field == classField) {
         throw ETavError(
             "A threshold sweep needs an INT, REAL or CURRENCY field other than the "
@@ -30,7 +30,7 @@ TThresholdSweep ComputeThresholdSweep(TBaza& data, TSetCatalogue& sets, int clas
     // of the sweep, at its own place.
     options.mergeEquivalents = false;
     TThresholdSweep sweep;
-    sweep.findings = ComputeFindings(data, sets, options);
+    sweep.findings = ComputeFindings(data, sets, options, {}, counts);
     sweep.fieldName = data.fieldName(field);
     const bool real = data.fieldType(field) != ftInt;
     // The rules of the field's first and last value stand for its outermost thresholds ("<= b1"

@@ -35,5 +35,6 @@ bool HasThresholds(const TBaza& data, int field);
 // The sweep of `field` for class value `target` of `classField` in the current Context, with a
 // point for every threshold rule, the outermost ones included. Throws
 // ETavError for a field without thresholds and as ComputeFindings does.
+// With `counts` the findings come from them (a table counted elsewhere).
 TThresholdSweep ComputeThresholdSweep(TBaza& data, TSetCatalogue& sets, int classField, int target,
-                                      int field);
+                                      int field, const TContextClassCounts* counts = nullptr);

@@ -7,6 +7,7 @@
 #include "import/ImportTypes.h"
 
 class TTavSession;
+struct TSessionFile;
 
 // What the window asks of a database before it opens one of its tables.
 
@@ -19,8 +20,9 @@ std::vector<std::string> databaseTableNames(const std::string& url);
 std::vector<std::string> serverTableNames(const std::string& uri);
 
 // Opens a server's table or query as the session's table, counted in the server, with the
-// import's options and choices. Returns "" when it is open, else the message that says what
-// failed (no password in it).
+// import's options and choices, then with `kept` applies what a session file keeps. Returns ""
+// when it is open, else the message that says what failed (no password in it).
 std::string openServerTableInWindow(TTavSession& session, const TDatabaseSource& source,
                                     const TImportOptions& options,
-                                    const TImportChoiceTexts& choices);
+                                    const TImportChoiceTexts& choices,
+                                    const TSessionFile* kept = nullptr);

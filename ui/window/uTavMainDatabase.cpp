@@ -28,7 +28,8 @@ void TfrmTavMain::openDatabaseSession(const TSessionFile& kept) {
     TImportChoiceTexts choices;
     readImportWords(source.importWords, options, choices);
     if (source.kind == TDatabaseKind::Postgresql) {
-        const std::string failed = openServerTableInWindow(*m_session, source, options, choices);
+        const std::string failed =
+            openServerTableInWindow(*m_session, source, options, choices, &kept);
         if (!failed.empty()) throw ETavError(failed);
     } else {
         const ProgressHook progress = [this](double fraction) { ReportProgress(fraction); };

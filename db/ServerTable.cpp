@@ -212,6 +212,16 @@ void TServerTable::copyRows(const std::function<void(std::string_view)>& sink) {
     m_connection->copyOut(sqlDialect::copyRows(m_source), sink);
 }
 
+std::string TServerTable::filterError(const std::string& filter) const {
+    try {
+        TSqlParams params;
+        condition(filter, params);
+        return "";
+    } catch (const EConvertError& refused) {
+        return refused.what();
+    }
+}
+
 TSqlCondition TServerTable::condition(const std::string& filter, TSqlParams& params) const {
     return filterCondition(*this, filter, params);
 }

@@ -52,6 +52,7 @@ class TServerTable : public TCountSource {
     // in-memory table), with its constants bound in `params`; a blank text is every row.
     // Throws EConvertError with the filter's error text.
     TSqlCondition condition(const std::string& filter, TSqlParams& params) const;
+    std::string filterError(const std::string& filter) const override;
 
     // The rows that satisfy every filter of `filters`, counted per coded field by value code and
     // class code of field c (no class: c outside the fields), in one statement. Throws as

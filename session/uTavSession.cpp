@@ -458,13 +458,19 @@ std::string TTavSession::applyFilter(TMnozica& set, const std::string& expressio
     outside.clear();
     std::string error;
     form = chooseFilterForm(expression);
+    // A counted table's filters are checked, and applied at its next counts, where its records
+    // are; its description has no record to try a postfix expression on.
+    if (m_countSource) {
+        error = m_countSource->filterError(expression);
+        if (form.form == TFilterForm::Readable || !error.empty()) return error;
+        outside = constantsOutsideFields(TFilterExpression(expression).tokens(), *m_data);
+        return "";
+    }
     if (form.form == TFilterForm::Readable) {
         // Parsed and resolved whole before the set is touched: an error changes nothing.
         const std::unique_ptr<TReadableFilter> filter =
             TReadableFilter::compile(*m_data, expression, error);
         if (!filter) return error;
-        // A counted table's filters are applied where its records are, at its next counts.
-        if (m_countSource) return "";
         filter->select(set, [this](double fraction) { progress(fraction); });
         return "";
     }
@@ -475,7 +481,6 @@ std::string TTavSession::applyFilter(TMnozica& set, const std::string& expressio
         return error;
     }
     outside = constantsOutsideFields(filter.tokens(), *m_data);
-    if (m_countSource) return "";
     const int records = m_data->RecordCount();
     for (int r = 0; r < records; ++r) {
         // A one-record table reports 0 instead of 0 / 0.

@@ -21,6 +21,9 @@ class TCountSource {
     virtual long long recordCount() const = 0;
     // The field the source's class column became, or -1.
     virtual int classField() const = 0;
+    // The error text of a filter (readable or postfix) as the in-memory table gives it, or "" for
+    // a valid one.
+    virtual std::string filterError(const std::string& filter) const = 0;
     // The records that satisfy every filter of `filters` (readable or postfix texts, "" for
     // every record), counted per coded field by value code and by class code of field c (no
     // class: c outside the fields). Throws EConvertError with the filter's error text as the

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,10 +20,18 @@ std::vector<std::string> databaseTableNames(const std::string& url);
 // The tables of a PostgreSQL server that `uri` names (UTF-8). Throws ETavError with the reason.
 std::vector<std::string> serverTableNames(const std::string& uri);
 
+// The import dialog over a server table's inferred columns: true when confirmed, with the plan's
+// choices and the class column made (TTavUiOps::reviewImport).
+using TServerReview = std::function<bool(TImportPlan& plan, int& classColumn)>;
+
 // Opens a server's table or query as the session's table, counted in the server, with the
-// import's options and choices, then with `kept` applies what a session file keeps. Returns ""
-// when it is open, else the message that says what failed (no password in it).
+// import's options and choices, then with `kept` applies what a session file keeps; without it,
+// `review` (when given) shows the inferred columns first: their choices describe the table again
+// in the server, and the class chosen becomes the session's. Returns "" when it is open or the
+// review was cancelled (nothing changed then), else the message that says what failed (no
+// password in it).
 std::string openServerTableInWindow(TTavSession& session, const TDatabaseSource& source,
                                     const TImportOptions& options,
                                     const TImportChoiceTexts& choices,
-                                    const TSessionFile* kept = nullptr);
+                                    const TSessionFile* kept = nullptr,
+                                    const TServerReview& review = {});

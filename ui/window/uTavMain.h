@@ -155,6 +155,9 @@ class TfrmTavMain : public QMainWindow {
     void Chartmestimate1Click();
     void Perform1Click();
     void ChartDB1Click();
+    // The table the database chart draws: none for a table counted in a database server, whose
+    // records are not in memory.
+    const TBaza* chartData() const;
     void AboutTav1Click();
     // "Reading the results": the help page on the grids, colours, settings and filters.
     void ReadingTheResults1Click();

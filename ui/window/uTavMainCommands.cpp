@@ -150,7 +150,7 @@ void TfrmTavMain::loadBody(const std::string& path) {
         // leaves the table, its record sets and the grids as they were.
         m_session->loadDataFileWithItsSession(path);
     } catch (const ENotADataFile&) {
-        if (m_charts.setData) m_charts.setData(m_session->CurrentData());
+        if (m_charts.setData) m_charts.setData(chartData());
         // A plain table: the user may import it instead; the loaded table stays either way.
         if (m_ui.confirm("The file \"" + displayPath(path) +
                          "\" is not a data file (its first line is not a \"TAV DATA\" header). "
@@ -159,12 +159,12 @@ void TfrmTavMain::loadBody(const std::string& path) {
         }
         return;
     } catch (...) {
-        if (m_charts.setData) m_charts.setData(m_session->CurrentData());
+        if (m_charts.setData) m_charts.setData(chartData());
         throw;
     }
     UpdateStatusLine();
     showResultPanes();
-    if (m_charts.setData) m_charts.setData(m_session->CurrentData());
+    if (m_charts.setData) m_charts.setData(chartData());
     rememberRecentFile(path);
 }
 
@@ -290,8 +290,17 @@ void TfrmTavMain::Perform1Click() {
 
 void TfrmTavMain::ChartDB1Click() {
     runCommand([this] {
+        if (m_session->tableIsCounted()) {
+            throw ETavError(
+                "The database chart draws the table's records, which stay in the database "
+                "server: it is not available for a table counted there.");
+        }
         if (m_charts.chartDB) m_charts.chartDB();
     });
+}
+
+const TBaza* TfrmTavMain::chartData() const {
+    return m_session->tableIsCounted() ? nullptr : m_session->CurrentData();
 }
 
 void TfrmTavMain::ReadingTheResults1Click() {

@@ -17,7 +17,7 @@ void TfrmTavMain::loadDatabaseCopy(const std::function<void()>& load) {
     try {
         load();
     } catch (...) {
-        if (m_charts.setData) m_charts.setData(m_session->CurrentData());
+        if (m_charts.setData) m_charts.setData(chartData());
         throw;
     }
 }
@@ -43,7 +43,7 @@ void TfrmTavMain::openDatabaseSession(const TSessionFile& kept) {
     }
     UpdateStatusLine();
     showResultPanes();
-    if (m_charts.setData) m_charts.setData(m_session->CurrentData());
+    if (m_charts.setData) m_charts.setData(chartData());
 }
 
 void TfrmTavMain::OpenDatabaseTable1Click() {
@@ -57,8 +57,14 @@ void TfrmTavMain::OpenDatabaseTable1Click() {
             throw ETavError(utf8ToWin1250(refused.what()));
         }
         if (source.kind == TDatabaseKind::Postgresql) {
-            const std::string failed = openServerTableInWindow(*m_session, source, {}, {});
+            const int load = m_session->loadNumber();
+            const std::string failed = openServerTableInWindow(
+                *m_session, source, {}, {}, nullptr, [this](TImportPlan& plan, int& classColumn) {
+                    return m_ui.reviewImport(plan, classColumn);
+                });
             if (!failed.empty()) throw ETavError(failed);
+            // Cancelled in the import dialog: the table before stays, and so does the view.
+            if (m_session->loadNumber() == load) return;
         } else {
             const ProgressHook progress = [this](double fraction) { ReportProgress(fraction); };
             TImportPlan plan = inferDatabaseImport(source, {}, progress);
@@ -81,6 +87,6 @@ void TfrmTavMain::OpenDatabaseTable1Click() {
         }
         UpdateStatusLine();
         showResultPanes();
-        if (m_charts.setData) m_charts.setData(m_session->CurrentData());
+        if (m_charts.setData) m_charts.setData(chartData());
     });
 }

@@ -91,12 +91,12 @@ void TfrmTavMain::openSessionBody(const std::string& path) {
     try {
         m_session->openSession(kept, dataFile);
     } catch (...) {
-        if (m_charts.setData) m_charts.setData(m_session->CurrentData());
+        if (m_charts.setData) m_charts.setData(chartData());
         throw;
     }
     UpdateStatusLine();
     showResultPanes();
-    if (m_charts.setData) m_charts.setData(m_session->CurrentData());
+    if (m_charts.setData) m_charts.setData(chartData());
     rememberRecentFile(path);
 }
 

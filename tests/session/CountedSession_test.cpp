@@ -1,0 +1,175 @@
+// The session over a table whose counts come from a count source (as a database server gives
+// them): what it asks the source, and what a source that fails leaves.
+
+#include <gtest/gtest.h>
+
+#include "core/Errors.h"
+#include "expr/ReadableFilter.h"
+#include "session/uTavSession.h"
+#include "stats/CountSource.h"
+#include "stats/uTavFreq.h"
+#include "stats/uTavResultTables.h"
+#include "table/TXMLDataSet.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+// The header and value names of the table: its description without records.
+const std::string kHeader =
+    "TAV DATA:2/TXT/1250\nC;F;G;X\nSET:1..2:UNK=0;INT:1..3;SET:1..2;REAL:::2\n"
+    "bad;low;odd;40\ngood;mid;even;80\n";
+
+// 120 records: class C (unknown 0), F and G with codes, X a REAL cut at 40 and 80.
+std::string tableText() {
+    std::string text = kHeader;
+    for (int r = 0; r < 120; ++r) {
+        const int f = 1 + r % 3, g = 1 + (r / 3) % 2;
+        const int c = r % 17 == 0 ? 0 : (f == 1 && g == 1) ? 1 + (r % 5 == 0) : 1 + (r % 3 != 0);
+        text += std::to_string(c) + ";" + std::to_string(f) + ";" + std::to_string(g) + ";" +
+                std::to_string(r) + "\n";
+    }
+    return text;
+}
+
+// Counts the records of a table in memory under readable filters, as a server would count its
+// rows, and fails on demand as a lost connection does.
+class TMemoryCountSource : public TCountSource {
+  public:
+    TMemoryCountSource(const std::string& text, int& calls, bool& failing)
+        : m_description(std::make_shared<TBaza>()), m_calls(calls), m_failing(failing) {
+        m_records.loadDataBytes(text, "t", dfkFromHeader, cpUnknown);
+        m_description->loadDataBytes(kHeader, "t", dfkFromHeader, cpUnknown);
+    }
+    std::shared_ptr<TBaza> sharedDescription() override { return m_description; }
+    long long recordCount() const override { return m_records.RecordCount(); }
+    int classField() const override { return 0; }
+    std::string filterError(const std::string& filter) const override {
+        std::string error;
+        TReadableFilter::compile(m_records, filter, error);
+        return error;
+    }
+    std::vector<TCountedGroup> countGroups(const std::vector<std::string>& filters,
+                                           int c) override {
+        ++m_calls;
+        if (m_failing) throw ETavError("The connection to the database server was lost");
+        TStBits kept(m_records.RecordCount() - 1);
+        kept.setAll();
+        for (const std::string& filter : filters) {
+            if (filter.find_first_not_of(' ') == std::string::npos) continue;
+            std::string error;
+            const auto readable = TReadableFilter::compile(m_records, filter, error);
+            TStBits selected(m_records.RecordCount() - 1);
+            readable->select(selected);
+            kept.andWith(&selected);
+        }
+        std::vector<TCountedGroup> groups;
+        for (int r = 0; r < m_records.RecordCount(); ++r) {
+            if (!kept.testBit(r)) continue;
+            const int classCode = m_records.fieldValueCode(r, c);
+            groups.push_back({-1, 0, classCode, 1});
+            for (int f = 0; f < m_records.FieldCount(); ++f)
+                groups.push_back({f, m_records.fieldValueCode(r, f), classCode, 1});
+        }
+        return groups;
+    }
+
+  private:
+    TBaza m_records;
+    std::shared_ptr<TBaza> m_description;
+    int& m_calls;
+    bool& m_failing;
+};
+
+class CountedSessionTest : public ::testing::Test {
+  protected:
+    void SetUp() override { resetStatSettings(); }
+    void TearDown() override { resetStatSettings(); }
+    void openCounted() {
+        session.openCountedTable(std::make_unique<TMemoryCountSource>(tableText(), calls, failing),
+                                 {TDatabaseKind::Postgresql, "postgresql://h/db", "t", ""});
+    }
+    // Every cell of a result table, row by row.
+    static std::vector<std::string> cells(TxViewReader& table, int columns) {
+        std::vector<std::string> all;
+        for (int row = 0; row < table.RecordCount(); ++row) {
+            for (int column = 0; column < columns; ++column)
+                all.push_back(table.valueAt(row, column).toString());
+        }
+        return all;
+    }
+
+    TempDir dir;
+    TTavSession session;
+    int calls = 0;
+    bool failing = false;
+};
+
+}  // namespace
+
+// The grids of the counted table are those of its records loaded, through a ranking, a compare
+// and hidden rows.
+TEST_F(CountedSessionTest, TheGridsAreThoseOfTheRecordsLoaded) {
+    TTavSession loaded;
+    loaded.loadDataFile(dir.write("t.csv", tableText()));
+    openCounted();
+    for (TTavSession* s : {&loaded, &session}) {
+        s->setClassFieldDeselected(0);
+        s->selectAllFields(true);
+        s->updateContext("X > 10");
+        s->computeEntropyGains();
+    }
+    EXPECT_EQ(cells(session.rulesTable(), 5), cells(loaded.rulesTable(), 5));
+    EXPECT_EQ(cells(session.fieldsTable(), 5), cells(loaded.fieldsTable(), 5));
+    for (TTavSession* s : {&loaded, &session}) {
+        s->updateCompare("F = 1", "G = 2");
+        s->hideClassValues({2});
+        s->moveToRule(3);
+    }
+    EXPECT_EQ(cells(session.frequencyTable(), 10), cells(loaded.frequencyTable(), 10));
+}
+
+// The counts of a filter are asked for once: moving from rule to rule asks nothing.
+TEST_F(CountedSessionTest, MovingFromRuleToRuleAsksTheSourceNothing) {
+    openCounted();
+    session.setClassFieldDeselected(0);
+    const int opened = calls;
+    for (int row = 0; row < session.rulesTable().RecordCount(); ++row)
+        session.moveToRule(row);
+    session.computeEntropyGains();
+    EXPECT_EQ(calls, opened);
+    session.updateContext("X > 10");
+    EXPECT_EQ(calls, opened + 1);
+    session.updateContext("");
+    EXPECT_EQ(calls, opened + 1);  // the counts of every record are kept
+}
+
+// A source that cannot count when the table opens leaves the table before; one that fails later
+// stops the command with its message, and the session goes on once it counts again.
+TEST_F(CountedSessionTest, AFailingSourceStopsTheCommandAndLosesNothing) {
+    session.loadDataFile(dir.write("before.csv", tableText()));
+    failing = true;
+    EXPECT_THROW(openCounted(), ETavError);
+    EXPECT_FALSE(session.tableIsCounted());
+    EXPECT_EQ(session.DataFileName(), dir.file("before.csv"));
+
+    failing = false;
+    openCounted();
+    ASSERT_TRUE(session.tableIsCounted());
+    failing = true;
+    try {
+        session.updateContext("X > 50");
+        ADD_FAILURE() << "no error";
+    } catch (const ETavError& lost) {
+        EXPECT_STREQ(lost.what(), "The connection to the database server was lost");
+    }
+    failing = false;
+    session.updateContext("X > 50");
+    session.computeEntropyGains();
+    TTavSession loaded;
+    loaded.loadDataFile(dir.file("before.csv"));
+    loaded.updateContext("X > 50");
+    loaded.computeEntropyGains();
+    EXPECT_EQ(cells(session.frequencyTable(), 10), cells(loaded.frequencyTable(), 10));
+    EXPECT_EQ(cells(session.rulesTable(), 5), cells(loaded.rulesTable(), 5));
+    EXPECT_THROW(session.rankPairs(10, *std::make_unique<bool>()), ETavError);
+}

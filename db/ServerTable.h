@@ -61,17 +61,18 @@ class TServerTable : public TCountSource {
 
     // Records counted for a pair of fields: `records` rows with code `codeA` of field `a`, code
     // `codeB` of field `b` and class code `classCode`; a is the field that comes first.
-    struct TPairGroup {
-        int a = -1, b = -1;
-        int codeA = 0, codeB = 0;
-        int classCode = 0;
-        std::int64_t records = 0;
-    };
+    using TPairGroup = TCountedPairGroup;
     // The same for the pairs of coded fields `pairs`, counted in statements of at most
     // `pairsAStatement` pairs each (a statement's groups are held by the server at once).
     std::vector<TPairGroup> countPairGroups(const std::vector<std::string>& filters, int c,
                                             const std::vector<std::pair<int, int>>& pairs,
-                                            int pairsAStatement = 64);
+                                            int pairsAStatement);
+    // The same in statements of 64 pairs.
+    std::vector<TCountedPairGroup> countPairGroups(
+        const std::vector<std::string>& filters, int c,
+        const std::vector<std::pair<int, int>>& pairs) override {
+        return countPairGroups(filters, c, pairs, 64);
+    }
 
     // Every row of the source as CSV text with a header line, piece by piece: the rows leave the
     // server (only for comparing with the counts made there).

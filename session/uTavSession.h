@@ -19,6 +19,7 @@
 
 class TCountSource;
 class TContextClassCounts;
+struct TCountedPairs;
 class TXMLDataSet;
 class TxDataLink;
 class TxViewReader;
@@ -411,8 +412,13 @@ class TTavSession {
     // does for the records.
     void fillCountedFrequency(TMnozica* rule, bool store, bool fill, int h,
                               TCdfWindowCache* windows = nullptr);
-    // Throws that `what` needs the records in memory.
-    void refuseCounted(const std::string& what) const;
+    // The counts of the records of `pair` (a rule of two conditions) that satisfy every filter of
+    // `filters`, by the class field: its two fields counted together by the source.
+    std::shared_ptr<const TContextClassCounts> pairCountsUnder(
+        const std::vector<std::string>& filters, const TMnozica& pair) const;
+    // What the pairs of a counted table are counted from: `context`, the Context's counts, and
+    // the source's counts of pairs of fields under the Context. Empty without a count source.
+    TCountedPairs countedPairs(const TContextClassCounts* context) const;
 
     TSessionHooks m_hooks;
     // Shared with a count source, which reads the description it describes.

@@ -7,6 +7,8 @@
 #include "session/uTavSession.h"
 #include "stats/CountSource.h"
 #include "stats/CountedFrequency.h"
+#include "stats/PairCounts.h"
+#include "stats/PairFindings.h"
 #include "stats/RuleScores.h"
 #include "table/TXMLDataSet.h"
 
@@ -95,20 +97,64 @@ const TContextClassCounts& TTavSession::contextCounts() const {
 void TTavSession::fillCountedFrequency(TMnozica* rule, bool store, bool fill, int h,
                                        TCdfWindowCache* windows) {
     const bool compareMode = UseCompareFilters();
-    // Held here: asking for the compare counts may drop the Context's from the cache.
+    // A rule of two conditions is counted as a population of its own, by its pair of fields.
+    const bool pair = rule != nullptr && rule->Rule.size() == 2;
+    auto under = [&](const std::vector<std::string>& filters) {
+        return pair ? pairCountsUnder(filters, *rule) : countsUnder(filters);
+    };
+    // Held here: asking for further counts may drop the Context's from the cache.
     const auto context = countsUnder({m_appliedContext});
-    std::shared_ptr<const TContextClassCounts> compare1, compare2;
+    std::shared_ptr<const TContextClassCounts> compare1, compare2, ruleRecords;
     if (compareMode) {
-        compare1 = countsUnder({m_appliedContext, m_appliedCompare1});
-        compare2 = countsUnder({m_appliedContext, m_appliedCompare2});
+        compare1 = under({m_appliedContext, m_appliedCompare1});
+        compare2 = under({m_appliedContext, m_appliedCompare2});
+    } else if (pair) {
+        ruleRecords = under({m_appliedContext});
     }
-    const TCountedFrequencyInputs inputs{*m_data, *m_sets,  *m_frequency,   m_rules.get(),
-                                         m_chart, *context, compare1.get(), compare2.get(),
-                                         nullptr, windows};
-    FillFrequencyTableFromCounts(inputs, m_classField, rule, store, fill, h);
+    TCountedFrequencyInputs inputs{*m_data,       *m_sets, *m_frequency,
+                                   m_rules.get(), m_chart, *context};
+    inputs.compare1 = compare1.get();
+    inputs.compare2 = compare2.get();
+    inputs.ruleRecords = ruleRecords.get();
+    inputs.windows = windows;
+    FillFrequencyTableFromCounts(inputs, m_classField, pair ? nullptr : rule, store && !pair, fill,
+                                 h);
 }
 
-void TTavSession::refuseCounted(const std::string& what) const {
-    if (m_countSource)
-        throw ETavError(what + " is not available for a table counted in a database server.");
+std::shared_ptr<const TContextClassCounts> TTavSession::pairCountsUnder(
+    const std::vector<std::string>& filters, const TMnozica& pair) const {
+    TCodeRange first = conditionCodeRange(*m_data, pair.Rule[0]);
+    TCodeRange second = conditionCodeRange(*m_data, pair.Rule[1]);
+    if (first.field > second.field) std::swap(first, second);
+    std::string key = countsKey(m_classField, filters);
+    for (const TCodeRange& range : {first, second}) {
+        key += '\x1e' + std::to_string(range.field) + ':' + std::to_string(range.from) + ':' +
+               std::to_string(range.to);
+    }
+    auto kept = std::find_if(m_keptCounts.begin(), m_keptCounts.end(),
+                             [&](const TKeptCounts& k) { return k.key == key; });
+    if (kept != m_keptCounts.end()) {
+        std::rotate(m_keptCounts.begin(), kept, kept + 1);
+        return m_keptCounts.front().counts;
+    }
+    // The pair's records by class code: the groups of the two fields within both ranges.
+    std::vector<TCountedGroup> byClass;
+    for (const TCountedPairGroup& group :
+         m_countSource->countPairGroups(filters, m_classField, {{first.field, second.field}})) {
+        if (group.codeA < first.from || group.codeA > first.to || group.codeB < second.from ||
+            group.codeB > second.to)
+            continue;
+        byClass.push_back({-1, 0, group.classCode, group.records});
+    }
+    auto counts = std::make_shared<const TContextClassCounts>(*m_data, m_classField, byClass);
+    m_keptCounts.insert(m_keptCounts.begin(), {key, counts});
+    if (m_keptCounts.size() > kCountsKept) m_keptCounts.pop_back();
+    return counts;
+}
+
+TCountedPairs TTavSession::countedPairs(const TContextClassCounts* context) const {
+    if (!m_countSource) return {};
+    return {context, [this](const std::vector<std::pair<int, int>>& pairs) {
+                return m_countSource->countPairGroups({m_appliedContext}, m_classField, pairs);
+            }};
 }

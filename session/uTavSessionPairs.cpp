@@ -9,14 +9,9 @@
 
 namespace {
 
-// Pairs are counted from the value codes of simple rules only, in memory.
-void checkPairsPossible(const TBaza* data, const TSetCatalogue& sets, bool counted) {
+// Pairs are counted from the value codes of simple rules only.
+void checkPairsPossible(const TBaza* data, const TSetCatalogue& sets) {
     if (data == nullptr) throw ETavError("Load a data file first: there are no pairs yet.");
-    if (counted) {
-        throw ETavError(
-            "Rules of two conditions are not available for a table counted in a database "
-            "server.");
-    }
     if (!RulesScorableFromCounts(*data, sets))
         throw ETavError("Rules of two conditions are made from simple rules only.");
 }
@@ -25,14 +20,17 @@ void checkPairsPossible(const TBaza* data, const TSetCatalogue& sets, bool count
 
 TPairFindings TTavSession::computePairFindings(int target, int minCount, int top,
                                                const std::function<bool()>& cancelled) {
-    checkPairsPossible(m_data.get(), *m_sets, tableIsCounted());
+    checkPairsPossible(m_data.get(), *m_sets);
     TPairFindingsOptions options;
     options.classField = m_classField;
     options.target = target;
     options.minCount = minCount;
     options.top = top;
     try {
-        return ComputePairFindings(*m_data, *m_sets, options, {m_hooks.progress, cancelled});
+        const auto context = m_countSource ? countsUnder({m_appliedContext}) : nullptr;
+        const TCountedPairs counted = countedPairs(context.get());
+        return ComputePairFindings(*m_data, *m_sets, options, {m_hooks.progress, cancelled},
+                                   context ? &counted : nullptr);
     } catch (...) {
         progress(0);
         throw;
@@ -41,10 +39,12 @@ TPairFindings TTavSession::computePairFindings(int target, int minCount, int top
 
 std::vector<TPairScore> TTavSession::rankPairs(int top, bool& complete,
                                                const std::function<bool()>& cancelled) {
-    checkPairsPossible(m_data.get(), *m_sets, tableIsCounted());
+    checkPairsPossible(m_data.get(), *m_sets);
     try {
+        const auto context = m_countSource ? countsUnder({m_appliedContext}) : nullptr;
+        const TCountedPairs counted = countedPairs(context.get());
         return RankPairs(*m_data, *m_sets, m_classField, top, RowVisible,
-                         {m_hooks.progress, cancelled}, complete);
+                         {m_hooks.progress, cancelled}, complete, context ? &counted : nullptr);
     } catch (...) {
         progress(0);
         throw;
@@ -52,7 +52,7 @@ std::vector<TPairScore> TTavSession::rankPairs(int top, bool& complete,
 }
 
 bool TTavSession::makePairActive(int setNumberA, int setNumberB) {
-    if (m_data == nullptr || tableIsCounted()) return false;
+    if (m_data == nullptr) return false;
     const TMnozicaList& rules = m_sets->SetLists[slRules];
     const TMnozica* a = nullptr;
     const TMnozica* b = nullptr;
@@ -71,7 +71,8 @@ bool TTavSession::makePairActive(int setNumberA, int setNumberB) {
         rule.push_back(b->Rule.front());
         // Without its records: FillRecordSets fills them from the codes when the table needs
         // them, as for the simple rules.
-        auto pair = std::make_unique<TMnozica>(a->SetM, m_data->RecordCount(),
+        // As many records as the sets (one for a counted table, whose records are elsewhere).
+        auto pair = std::make_unique<TMnozica>(a->SetM, a->maxIndex() + 1,
                                                ruleConditionText(*m_data, rule), false);
         pair->Rule = std::move(rule);
         m_activePair = std::move(pair);

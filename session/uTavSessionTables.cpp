@@ -147,7 +147,9 @@ int TTavSession::activeRuleNumber() const {
 
 void TTavSession::computeFrequency() {
     if (m_countSource) {
-        fillCountedFrequency(m_sets->SetLists[slRules].item(activeRuleNumber()), false, true, 0);
+        fillCountedFrequency(
+            m_activePair ? m_activePair.get() : m_sets->SetLists[slRules].item(activeRuleNumber()),
+            false, true, 0);
         if (m_hooks.frequencyRecomputed) m_hooks.frequencyRecomputed();
         return;
     }
@@ -166,8 +168,9 @@ void TTavSession::captureChartRow(int row) {
     if (m_data == nullptr) return;
     runCommand([&] {
         if (m_countSource) {
-            fillCountedFrequency(m_sets->SetLists[slRules].item(activeRuleNumber()), false, false,
-                                 row);
+            fillCountedFrequency(m_activePair ? m_activePair.get()
+                                              : m_sets->SetLists[slRules].item(activeRuleNumber()),
+                                 false, false, row);
             return;
         }
         TFrequencyInputs inputs = frequencyInputs();

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "stats/PairCounts.h"
 #include "stats/RuleScores.h"
 
 // A table whose records stay where they are (a database server): the session asks it for the
@@ -30,4 +31,10 @@ class TCountSource {
     // in-memory table gives it, and the source's own errors (a lost connection).
     virtual std::vector<TCountedGroup> countGroups(const std::vector<std::string>& filters,
                                                    int c) = 0;
+    // The same records counted for each pair of coded fields of `pairs` (either order), by the
+    // codes of both fields and the class code. Throws as countGroups, and EListIndexError for a
+    // pair that is not two coded fields.
+    virtual std::vector<TCountedPairGroup> countPairGroups(
+        const std::vector<std::string>& filters, int c,
+        const std::vector<std::pair<int, int>>& pairs) = 0;
 };

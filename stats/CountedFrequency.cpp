@@ -57,8 +57,10 @@ void FillFrequencyTableFromCounts(const TCountedFrequencyInputs& in, int c, TMno
     // there, or those of the two compare filters under the rule.
     const TPopulation prior = population(in.data, in.context, nullptr, c);
     const TPopulation first = compareMode ? population(in.data, *in.compare1, rule, c) : prior;
-    const TPopulation second =
-        population(in.data, compareMode ? *in.compare2 : in.context, rule, c);
+    const TContextClassCounts& secondCounts = compareMode                 ? *in.compare2
+                                              : in.ruleRecords != nullptr ? *in.ruleRecords
+                                                                          : in.context;
+    const TPopulation second = population(in.data, secondCounts, rule, c);
     std::int64_t visiblePrior = 0, visibleFirst = 0, visibleSecond = 0;
     for (int k = 0; k <= kMaxValueCode; ++k) {
         if (in.data.valueSet(c, k) == nullptr || !rowVisible[k]) continue;

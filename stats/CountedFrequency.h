@@ -23,6 +23,9 @@ struct TCountedFrequencyInputs {
     // the Context and the Context with the rule; none in the default mode.
     const TContextClassCounts* compare1 = nullptr;
     const TContextClassCounts* compare2 = nullptr;
+    // In the default mode, the counts of the records of a rule the counts of single fields cannot
+    // give (a rule of two conditions), with no rule given; none for a simple rule.
+    const TContextClassCounts* ruleRecords = nullptr;
     // The row flags to use instead of RowVisible, or none.
     const std::array<bool, kSubTotalSlot + 1>* rowVisible = nullptr;
     // The ProbAbove windows kept over a run (the default mode of a ranking), or none.

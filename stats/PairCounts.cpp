@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/Errors.h"
 #include "core/FieldTypes.h"
 #include "core/WorkerPool.h"
 
@@ -54,6 +55,41 @@ TPairCounter::TPairCounter(const TBaza& data, const TStBits& context, int c,
     });
 }
 
+TPairCounter::TPairCounter(const std::vector<TCodeRange>& spans,
+                           const std::array<int, 256>& slotOfCode, int slots,
+                           TPairGroupSource source)
+    : m_spans(spans),
+      m_slots(slots),
+      m_columns(spans.size()),
+      m_source(std::move(source)),
+      m_slotOfCode(slotOfCode) {}
+
+void TPairCounter::prepare(const std::vector<std::pair<int, int>>& fieldPairs) {
+    if (!m_source) return;
+    m_prepared.clear();
+    auto spanIndex = [&](int field, int code) {
+        const TCodeRange& span = m_spans[field];
+        const int size = span.to - span.from + 1;
+        return code >= span.from && code - span.from < size ? code - span.from : size;
+    };
+    for (const auto& [a, b] : fieldPairs) {
+        const size_t rowsB = m_spans[b].to - m_spans[b].from + 2;
+        const size_t rowsA = m_spans[a].to - m_spans[a].from + 2;
+        m_prepared[{a, b}].assign(rowsA * rowsB * m_slots, 0);
+    }
+    for (const TCountedPairGroup& group : m_source(fieldPairs)) {
+        const auto table = m_prepared.find({group.a, group.b});
+        if (table == m_prepared.end()) continue;
+        // A class code past a byte is stored as the byte 255, as in a record's row.
+        const int slot = m_slotOfCode[std::clamp(group.classCode, 0, 255)];
+        if (slot < 0) continue;
+        const size_t rowsB = m_spans[group.b].to - m_spans[group.b].from + 2;
+        table->second[(spanIndex(group.a, group.codeA) * rowsB + spanIndex(group.b, group.codeB)) *
+                          m_slots +
+                      slot] += group.records;
+    }
+}
+
 TPairTable TPairCounter::count(int a, int b) const {
     TPairTable table;
     table.m_lowA = m_spans[a].from;
@@ -64,13 +100,22 @@ TPairTable TPairCounter::count(int a, int b) const {
     // Codes outside a span have an index of their own (the span's size), so that the pass needs
     // no branch; that row and column are left out of the sums.
     const size_t rowsA = table.m_sizeA + 1, rowsB = table.m_sizeB + 1;
-    std::vector<std::int64_t> raw(rowsA * rowsB * m_slots, 0);
-    const std::uint8_t* columnA = m_columns[a].data();
-    const std::uint8_t* columnB = m_columns[b].data();
-    const std::uint8_t* slot = m_slot.data();
-    const size_t n = m_slot.size();
-    for (size_t r = 0; r < n; ++r)
-        ++raw[(columnA[r] * rowsB + columnB[r]) * m_slots + slot[r]];
+    std::vector<std::int64_t> raw;
+    if (m_source) {
+        const auto prepared = m_prepared.find({a, b});
+        if (prepared == m_prepared.end())
+            throw EListIndexError("The pair of fields " + std::to_string(a) + " and " +
+                                  std::to_string(b) + " was not prepared");
+        raw = prepared->second;
+    } else {
+        raw.assign(rowsA * rowsB * m_slots, 0);
+        const std::uint8_t* columnA = m_columns[a].data();
+        const std::uint8_t* columnB = m_columns[b].data();
+        const std::uint8_t* slot = m_slot.data();
+        const size_t n = m_slot.size();
+        for (size_t r = 0; r < n; ++r)
+            ++raw[(columnA[r] * rowsB + columnB[r]) * m_slots + slot[r]];
+    }
     table.m_cumulative.assign(rowsA * rowsB * m_slots, 0);
     auto cell = [&](size_t i, size_t j, int s) -> std::int64_t& {
         return table.m_cumulative[(i * rowsB + j) * m_slots + s];

@@ -2,6 +2,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "core/StBits.h"
@@ -26,6 +29,21 @@ struct TCodeRange {
 // above it within the field's codes, clipped to 0..kMaxValueCode.
 TCodeRange conditionCodeRange(const TBaza& data, const TItemPravila& item);
 
+// Records of a pair of fields counted elsewhere (a database server): `records` Context records
+// with code `codeA` of field `a`, code `codeB` of field `b` and class code `classCode`; a is the
+// field that comes first.
+struct TCountedPairGroup {
+    int a = -1, b = -1;
+    int codeA = 0, codeB = 0;
+    int classCode = 0;
+    std::int64_t records = 0;
+};
+
+// Where the counts of pairs of fields are made elsewhere: the groups of the Context's records of
+// each pair of fields of `fieldPairs` (first field first).
+using TPairGroupSource =
+    std::function<std::vector<TCountedPairGroup>(const std::vector<std::pair<int, int>>&)>;
+
 // One pair of fields counted: its cumulative sums.
 class TPairTable {
   public:
@@ -45,7 +63,8 @@ class TPairTable {
 };
 
 // The Context's records as compact codes, one column per field, from which each pair of fields is
-// counted in one pass.
+// counted in one pass; or, for a table whose records are elsewhere, the counts of pairs asked of
+// their source a batch at a time.
 class TPairCounter {
   public:
     // The records of `context` with class field c. `spans[f]` is the range of field f's codes
@@ -56,8 +75,20 @@ class TPairCounter {
                  const std::vector<TCodeRange>& spans, const std::array<int, 256>& slotOfCode,
                  int slots);
 
-    // The table of fields a and b (a != b, both with a span) from one pass over the records.
-    // Safe to call from several threads at once.
+    // Pairs counted by `source`, with the same spans and class slots.
+    TPairCounter(const std::vector<TCodeRange>& spans, const std::array<int, 256>& slotOfCode,
+                 int slots, TPairGroupSource source);
+
+    // How many pairs of fields are best prepared at once: one for records in memory, more for a
+    // source, which counts several pairs in one statement.
+    std::size_t pairsABatch() const { return m_source ? 64 : 1; }
+    // Makes the counts of `fieldPairs` (first field first) ready for count: asks the source for
+    // them, forgetting those of the batch before; nothing for records in memory. Throws what the
+    // source throws. Not to be called while count runs.
+    void prepare(const std::vector<std::pair<int, int>>& fieldPairs);
+
+    // The table of fields a and b (a != b, both with a span; prepared for a source) from one
+    // pass over the records. Safe to call from several threads at once.
     TPairTable count(int a, int b) const;
 
     std::int64_t records() const { return static_cast<std::int64_t>(m_slot.size()); }
@@ -69,4 +100,9 @@ class TPairCounter {
     // size for a code outside it. Empty for a field without a span.
     std::vector<std::vector<std::uint8_t>> m_columns;
     std::vector<std::uint8_t> m_slot;  // per Context record counted in a slot
+    // With a source: the class slot of each class code byte, and the prepared pairs' tables of
+    // records per (span index of a) x (span index of b) x slot, as count's pass makes them.
+    TPairGroupSource m_source;
+    std::array<int, 256> m_slotOfCode{};
+    std::map<std::pair<int, int>, std::vector<std::int64_t>> m_prepared;
 };

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <map>
 #include <numeric>
+#include <optional>
 
 #include "core/Errors.h"
 #include "core/FieldTypes.h"
@@ -68,14 +69,14 @@ std::vector<TCodeRange> spansOf(const std::vector<TFieldRules>& groups, int fiel
 // reports progress and asks whether to stop. Returns the number of pairs of fields done, a
 // prefix of the pairs.
 template <typename Each>
-size_t forEachFieldPair(const std::vector<TFieldRules>& groups, const TPairCounter& counter,
+size_t forEachFieldPair(const std::vector<TFieldRules>& groups, TPairCounter& counter,
                         const TFindingsHooks& hooks, Each each) {
     std::vector<std::pair<int, int>> pairs;
     for (size_t a = 0; a < groups.size(); ++a) {
         for (size_t b = a + 1; b < groups.size(); ++b)
             pairs.emplace_back(static_cast<int>(a), static_cast<int>(b));
     }
-    const size_t batch = std::max<size_t>(1, pairs.size() / 100);
+    const size_t batch = std::max<size_t>(counter.pairsABatch(), pairs.size() / 100);
     size_t done = 0;
     while (done < pairs.size()) {
         if (done > 0) {
@@ -83,6 +84,10 @@ size_t forEachFieldPair(const std::vector<TFieldRules>& groups, const TPairCount
             if (hooks.cancelled && hooks.cancelled()) break;
         }
         const size_t first = done, last = std::min(pairs.size(), done + batch);
+        std::vector<std::pair<int, int>> fields;
+        for (size_t k = first; k < last; ++k)
+            fields.emplace_back(groups[pairs[k].first].field, groups[pairs[k].second].field);
+        counter.prepare(fields);
         TWorkerPool::shared().run(last - first, [&](std::size_t chunk) {
             const auto [a, b] = pairs[first + chunk];
             const TPairTable table = counter.count(groups[a].field, groups[b].field);
@@ -91,6 +96,17 @@ size_t forEachFieldPair(const std::vector<TFieldRules>& groups, const TPairCount
         done = last;
     }
     return done;
+}
+
+// The counter of the pairs: of the Context's records in memory, or of the source of a table
+// counted elsewhere.
+TPairCounter pairCounter(const TBaza& data, const TSetCatalogue& sets, int c,
+                         const std::vector<TFieldRules>& groups,
+                         const std::array<int, 256>& slotOfCode, int slots,
+                         const TCountedPairs* counted) {
+    const std::vector<TCodeRange> spans = spansOf(groups, data.FieldCount());
+    if (counted != nullptr) return TPairCounter(spans, slotOfCode, slots, counted->pairs);
+    return TPairCounter(data, *sets.context(), c, spans, slotOfCode, slots);
 }
 
 size_t fieldPairCount(const std::vector<TFieldRules>& groups) {
@@ -177,8 +193,8 @@ std::string nothingToFind(const TPairFindings& findings) {
 }  // namespace
 
 TPairFindings ComputePairFindings(const TBaza& data, const TSetCatalogue& sets,
-                                  const TPairFindingsOptions& options,
-                                  const TFindingsHooks& hooks) {
+                                  const TPairFindingsOptions& options, const TFindingsHooks& hooks,
+                                  const TCountedPairs* counted) {
     const int c = options.classField, t = options.target;
     checkTarget(data, c, t);
     TPairFindings findings;
@@ -191,7 +207,10 @@ TPairFindings ComputePairFindings(const TBaza& data, const TSetCatalogue& sets,
     const TStBits& context = *sets.context();
 
     // The Context and the simple rules alone as the single findings count them.
-    const TContextClassCounts single(data, context, c);
+    const std::optional<TContextClassCounts> own =
+        counted != nullptr ? std::nullopt
+                           : std::make_optional<TContextClassCounts>(data, context, c);
+    const TContextClassCounts& single = counted != nullptr ? *counted->context : *own;
     const std::int64_t all = single.contextAll(), withTarget = single.contextWith(t);
     const double m = findings.m;
     const TEstimate first = EstimateFromCounts(all, withTarget, all, withTarget, m);
@@ -207,7 +226,7 @@ TPairFindings ComputePairFindings(const TBaza& data, const TSetCatalogue& sets,
     slotOfCode.fill(1);
     slotOfCode[t] = 0;
     const std::vector<TFieldRules> groups = candidateRules(data, sets, c);
-    const TPairCounter counter(data, context, c, spansOf(groups, data.FieldCount()), slotOfCode, 2);
+    TPairCounter counter = pairCounter(data, sets, c, groups, slotOfCode, 2, counted);
     std::vector<std::vector<TPairNumbers>> perFieldPair(fieldPairCount(groups));
     const size_t done = forEachFieldPair(
         groups, counter, hooks,
@@ -315,7 +334,8 @@ TPairFindings ComputePairFindings(const TBaza& data, const TSetCatalogue& sets,
 
 std::vector<TPairScore> RankPairs(const TBaza& data, const TSetCatalogue& sets, int c, int top,
                                   const std::array<bool, kSubTotalSlot + 1>& rowVisible,
-                                  const TFindingsHooks& hooks, bool& complete) {
+                                  const TFindingsHooks& hooks, bool& complete,
+                                  const TCountedPairs* counted) {
     if (c < 0 || c >= data.FieldCount() || data.subTotalSet(c) == nullptr) {
         throw ETavError(
             "The class field has no values to rank by: choose a SET, INT, REAL or "
@@ -352,7 +372,10 @@ std::vector<TPairScore> RankPairs(const TBaza& data, const TSetCatalogue& sets, 
     }
     knownSlot.push_back(0);
     ++slots;
-    const TContextClassCounts single(data, context, c);
+    const std::optional<TContextClassCounts> own =
+        counted != nullptr ? std::nullopt
+                           : std::make_optional<TContextClassCounts>(data, context, c);
+    const TContextClassCounts& single = counted != nullptr ? *counted->context : *own;
     std::int64_t priorD = 0, all = single.contextAll(), subTotalPriorN = 0;
     for (int code = 0; code <= kMaxValueCode; ++code) {
         if (data.valueSet(c, code) != nullptr && knownSlot[slotOfCode[code]])
@@ -377,8 +400,7 @@ std::vector<TPairScore> RankPairs(const TBaza& data, const TSetCatalogue& sets, 
         double score;
     };
     const std::vector<TFieldRules> groups = candidateRules(data, sets, c);
-    const TPairCounter counter(data, context, c, spansOf(groups, data.FieldCount()), slotOfCode,
-                               slots);
+    TPairCounter counter = pairCounter(data, sets, c, groups, slotOfCode, slots, counted);
     std::vector<std::vector<TScored>> perFieldPair(fieldPairCount(groups));
     const size_t done = forEachFieldPair(
         groups, counter, hooks,

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "stats/PairCounts.h"
 #include "stats/uTavFindings.h"
 
 // Rules of two conditions: every "A and B" of two simple rules on different selected fields (not
@@ -13,6 +14,13 @@
 // pair of fields (PairCounts.h); no record set is built for a pair.
 
 // What to compute for one class value.
+// The counts of a table whose records are elsewhere (a database server): the Context's by the
+// class field, and the source of its pairs of fields' counts under the same Context.
+struct TCountedPairs {
+    const TContextClassCounts* context = nullptr;
+    TPairGroupSource pairs;
+};
+
 struct TPairFindingsOptions {
     int classField = 0;
     int target = 0;
@@ -80,7 +88,8 @@ inline constexpr std::int64_t kPairFitSample = 2000;
 // values or a target without a record set, EStStatError from the beta functions.
 TPairFindings ComputePairFindings(const TBaza& data, const TSetCatalogue& sets,
                                   const TPairFindingsOptions& options,
-                                  const TFindingsHooks& hooks = {});
+                                  const TFindingsHooks& hooks = {},
+                                  const TCountedPairs* counted = nullptr);
 
 // One pair ranked by its entropy gain over every visible class value.
 struct TPairScore {
@@ -98,4 +107,5 @@ struct TPairScore {
 // ComputePairFindings requires; throws ETavError for a class field without value sets.
 std::vector<TPairScore> RankPairs(const TBaza& data, const TSetCatalogue& sets, int c, int top,
                                   const std::array<bool, kSubTotalSlot + 1>& rowVisible,
-                                  const TFindingsHooks& hooks, bool& complete);
+                                  const TFindingsHooks& hooks, bool& complete,
+                                  const TCountedPairs* counted = nullptr);

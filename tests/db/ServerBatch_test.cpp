@@ -95,6 +95,9 @@ TEST_F(ServerBatchTest, EveryCommandPrintsWhatTheDataFileGives) {
         {"findings", "--class", "CLASS", "--target", "no", "--context", "NOTE is not missing",
          "--format", "md", "--min-count", "2"},
         {"report", "--class", "CLASS", "--rank"},
+        {"rank", "--class", "CLASS", "--conditions", "2", "--top", "40", "--context", "AGE > 10"},
+        {"findings", "--class", "CLASS", "--target", "maybe", "--conditions", "2", "--top", "25",
+         "--sentences"},
     };
     for (const auto& args : cases) {
         std::string line;
@@ -123,17 +126,12 @@ TEST_F(ServerBatchTest, ASessionOfAServerTableOpensItAgain) {
     writeSessionFile(saved, session);
     const TRun reopened = run({"rank", "--session", saved});
     ASSERT_EQ(reopened.status, 0) << reopened.err;
-    const TRun expected = onFile(
-        {"rank", "--class", "7", "--select", "0-4", "--context", "AGE > 20", "--m", "3"});
+    const TRun expected =
+        onFile({"rank", "--class", "7", "--select", "0-4", "--context", "AGE > 20", "--m", "3"});
     EXPECT_EQ(reopened.out, expected.out);
 }
 
-TEST_F(ServerBatchTest, WhatNeedsTheRecordsInMemoryIsRefusedWithAMessage) {
-    const TRun pairs = onServer({"rank", "--class", "CLASS", "--conditions", "2"});
-    EXPECT_EQ(pairs.status, 1);
-    EXPECT_NE(pairs.err.find("not available for a table counted in a database server"),
-              std::string::npos)
-        << pairs.err;
+TEST_F(ServerBatchTest, AFilterTheServerCannotTakeIsRefusedAsForTheDataFile) {
     const TRun badFilter = onServer({"rank", "--class", "CLASS", "--context", "AGEE > 3"});
     const TRun expected = onFile({"rank", "--class", "CLASS", "--context", "AGEE > 3"});
     EXPECT_EQ(badFilter.status, expected.status);

@@ -185,4 +185,25 @@ TEST(ThresholdSweepPlot, TheValuesBesideTheOutermostThresholdsAreOnTheAxis) {
     EXPECT_EQ(labels, 3);
 }
 
+// Rates down to 0 put 0 on the axis as "0.0", never as "-0.0".
+TEST(ThresholdSweepPlot, AZeroRateReadsZeroNotMinusZero) {
+    TThresholdSweep sweep;
+    sweep.fieldName = "INCOME";
+    for (const double rate : {0.0, 0.9}) {
+        TSweepPoint p;
+        p.x = rate * 100;
+        p.finding.rule = {rate, rate, rate};
+        sweep.points.push_back(p);
+    }
+    sweep.ticks = {{0, "0"}, {90, "90"}};
+    sweep.findings.context = {0.3, 0.25, 0.35};
+    const TSweepPlot plot = layoutSweepPlot(sweep, 500, 400);
+    bool zero = false;
+    for (const TPlotShape& s : plot.shapes) {
+        EXPECT_NE(s.text, "-0.0");
+        zero = zero || s.text == "0.0";
+    }
+    EXPECT_TRUE(zero);
+}
+
 }  // namespace

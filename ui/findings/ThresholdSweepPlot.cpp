@@ -48,7 +48,7 @@ std::vector<double> yTicks(double low, double high) {
     }
     std::vector<double> ticks;
     for (double v = std::ceil(low / step - 1e-9) * step; v <= high + 1e-9; v += step)
-        ticks.push_back(std::round(v / step) * step);
+        ticks.push_back(std::round(v / step) * step + 0.0);  // + 0.0: a tick of -0 reads "0.0"
     for (double end : {0.0, 1.0}) {
         if (end >= low - 1e-9 && end <= high + 1e-9 &&
             std::none_of(ticks.begin(), ticks.end(),

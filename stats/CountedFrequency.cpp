@@ -44,14 +44,7 @@ void FillFrequencyTableFromCounts(const TCountedFrequencyInputs& in, int c, TMno
 
     const std::array<bool, kSubTotalSlot + 1>& rowVisible =
         in.rowVisible != nullptr ? *in.rowVisible : RowVisible;
-    int present = 0;
-    int visible = 0;
-    for (int k = 0; k <= kMaxValueCode; ++k) {
-        if (in.data.valueSet(c, k) == nullptr) continue;
-        ++present;
-        if (rowVisible[k]) ++visible;
-    }
-    const bool hidden = visible < present;
+    const bool hidden = classValuesHidden(in.data, c, rowVisible);
 
     // The prior is the Context's; the two populations are the Context and the rule's records
     // there, or those of the two compare filters under the rule.

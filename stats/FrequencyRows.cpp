@@ -25,6 +25,14 @@ void writeColumns(TxDataSet& table, int number, const std::string& name, int nF,
 
 }  // namespace
 
+bool classValuesHidden(const TBaza& data, int c,
+                       const std::array<bool, kSubTotalSlot + 1>& rowVisible) {
+    for (int k = 0; k <= kMaxValueCode; ++k) {
+        if (data.valueSet(c, k) != nullptr && !rowVisible[k]) return true;
+    }
+    return false;
+}
+
 void startFrequencyTable(TxDataSet& table) {
     emptyTable(table);
     table.append();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "stats/uTavSets.h"
@@ -9,6 +10,10 @@ class TxValue;
 
 // The writing side of the Frequency table, shared by the table made from records and the one
 // made from counts, so that both write the same rows the same way.
+
+// Whether `rowVisible` hides a value of class field c: the "Sub-total" row then scores the rule.
+bool classValuesHidden(const TBaza& data, int c,
+                       const std::array<bool, kSubTotalSlot + 1>& rowVisible);
 
 // Empties the table and writes its "Total" row, to be completed by finishTotalRow.
 void startFrequencyTable(TxDataSet& table);

@@ -20,14 +20,7 @@ void FillFrequencyTable(const TFrequencyInputs& in, int c, int r, bool store, bo
 
     const std::array<bool, kSubTotalSlot + 1>& rowVisible =
         in.rowVisible != nullptr ? *in.rowVisible : RowVisible;
-    int present = 0;
-    int visible = 0;
-    for (int k = 0; k <= kMaxValueCode; ++k) {
-        if (in.data.valueSet(c, k) == nullptr) continue;
-        ++present;
-        if (rowVisible[k]) ++visible;
-    }
-    const bool hidden = visible < present;
+    const bool hidden = classValuesHidden(in.data, c, rowVisible);
     // The rule's records and those of each class value, filled from the codes when not held.
     std::vector<TMnozica*> needed{rule};
     for (int k = 0; k <= kMaxValueCode; ++k) {

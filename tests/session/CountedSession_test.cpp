@@ -10,26 +10,10 @@
 #include "stats/uTavFreq.h"
 #include "stats/uTavResultTables.h"
 #include "table/TXMLDataSet.h"
+#include "tests/session/PairsTable.h"
 #include "tests/support/TempDir.h"
 
 namespace {
-
-// The header and value names of the table: its description without records.
-const std::string kHeader =
-    "TAV DATA:2/TXT/1250\nC;F;G;X\nSET:1..2:UNK=0;INT:1..3;SET:1..2;REAL:::2\n"
-    "bad;low;odd;40\ngood;mid;even;80\n";
-
-// 120 records: class C (unknown 0), F and G with codes, X a REAL cut at 40 and 80.
-std::string tableText() {
-    std::string text = kHeader;
-    for (int r = 0; r < 120; ++r) {
-        const int f = 1 + r % 3, g = 1 + (r / 3) % 2;
-        const int c = r % 17 == 0 ? 0 : (f == 1 && g == 1) ? 1 + (r % 5 == 0) : 1 + (r % 3 != 0);
-        text += std::to_string(c) + ";" + std::to_string(f) + ";" + std::to_string(g) + ";" +
-                std::to_string(r) + "\n";
-    }
-    return text;
-}
 
 // Counts the records of a table in memory under readable filters, as a server would count its
 // rows, and fails on demand as a lost connection does.
@@ -38,7 +22,7 @@ class TMemoryCountSource : public TCountSource {
     TMemoryCountSource(const std::string& text, int& calls, bool& failing)
         : m_description(std::make_shared<TBaza>()), m_calls(calls), m_failing(failing) {
         m_records.loadDataBytes(text, "t", dfkFromHeader, cpUnknown);
-        m_description->loadDataBytes(kHeader, "t", dfkFromHeader, cpUnknown);
+        m_description->loadDataBytes(kPairsHeader, "t", dfkFromHeader, cpUnknown);
     }
     std::shared_ptr<TBaza> sharedDescription() override { return m_description; }
     long long recordCount() const override { return m_records.RecordCount(); }
@@ -107,7 +91,7 @@ class CountedSessionTest : public ::testing::Test {
     void SetUp() override { resetStatSettings(); }
     void TearDown() override { resetStatSettings(); }
     void openCounted() {
-        session.openCountedTable(std::make_unique<TMemoryCountSource>(tableText(), calls, failing),
+        session.openCountedTable(std::make_unique<TMemoryCountSource>(pairsData(), calls, failing),
                                  {TDatabaseKind::Postgresql, "postgresql://h/db", "t", ""});
     }
     // Every cell of a result table, row by row.
@@ -132,7 +116,7 @@ class CountedSessionTest : public ::testing::Test {
 // and hidden rows.
 TEST_F(CountedSessionTest, TheGridsAreThoseOfTheRecordsLoaded) {
     TTavSession loaded;
-    loaded.loadDataFile(dir.write("t.csv", tableText()));
+    loaded.loadDataFile(dir.write("t.csv", pairsData()));
     openCounted();
     for (TTavSession* s : {&loaded, &session}) {
         s->setClassFieldDeselected(0);
@@ -191,7 +175,7 @@ TEST_F(CountedSessionTest, MovingFromRuleToRuleAsksTheSourceNothing) {
 // A source that cannot count when the table opens leaves the table before; one that fails later
 // stops the command with its message, and the session goes on once it counts again.
 TEST_F(CountedSessionTest, AFailingSourceStopsTheCommandAndLosesNothing) {
-    session.loadDataFile(dir.write("before.csv", tableText()));
+    session.loadDataFile(dir.write("before.csv", pairsData()));
     failing = true;
     EXPECT_THROW(openCounted(), ETavError);
     EXPECT_FALSE(session.tableIsCounted());

@@ -3,7 +3,8 @@
 # and, for comparison, fetched with COPY and explored in memory (bench/ServerCountTimer.cpp):
 #   bench/server_bench.sh [BUILD_DIR] [ROWS] [FIELDS] [URI]
 # Without URI a throw-away cluster is started in a temporary folder and stopped at the end.
-# The class C takes 5 values; every field F1..Fn 5 values, a quarter of them depending on C.
+# The class C takes 5 values; every field F1..Fn 5 values, a quarter of them depending on C. At
+# the end tav-batch ranks the table in the server as a user runs it.
 set -eu
 build=${1:-build}
 rows=${2:-10000000}
@@ -46,3 +47,13 @@ SQL
 end=$(date +%s.%N)
 echo "table of $rows rows x $((fields + 1)) columns made in $(awk "BEGIN { printf \"%.1f\", $end - $start }") s"
 "$build/bench/tav_bench_server" "$uri" tav_bench C "$scratch" "F1 < 3" "F4 = 2 and F5 <> 0"
+
+# The same as a user runs it: tav-batch describes the table in the server and ranks its rules
+# from the server's counts, the whole table and one context.
+for context in "" "F1 < 3"; do
+    start=$(date +%s.%N)
+    "$build/batch/tav-batch" rank --db "$uri" --table tav_bench --class C \
+        ${context:+--context "$context"} >/dev/null
+    end=$(date +%s.%N)
+    echo "tav-batch rank --db, context \"$context\": $(awk "BEGIN { printf \"%.1f\", $end - $start }") s"
+done

@@ -46,7 +46,7 @@ TFindingsProvenance TTavSession::findingsProvenance() const {
     TFindingsProvenance origin;
     origin.dataFile = m_dataFileName;
     if (m_data == nullptr) return origin;
-    origin.records = static_cast<int>(recordCount());
+    origin.records = recordCount();
     if (m_database) {
         // The copy is the program's own: the user knows the table by its database.
         origin.dataFile = utf8ToWin1250(displayText(*m_database));

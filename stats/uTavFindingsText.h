@@ -15,7 +15,7 @@ inline constexpr const char* kTavVersion = "0.1";
 // Where the findings came from, beyond the findings themselves.
 struct TFindingsProvenance {
     std::string dataFile;  // the data file's path as loaded (Windows-1250)
-    int records = 0;
+    long long records = 0;
     std::string sha256;           // of the file's bytes; "" when it could not be read
     std::string context;          // the applied context expression ("" = all records)
     bool contextPending = false;  // an edited context expression is not applied yet

@@ -92,7 +92,7 @@ class CountedSessionTest : public ::testing::Test {
     void TearDown() override { resetStatSettings(); }
     void openCounted() {
         session.openCountedTable(std::make_unique<TMemoryCountSource>(pairsData(), calls, failing),
-                                 {TDatabaseKind::Postgresql, "postgresql://h/db", "t", ""});
+                                 {TDatabaseKind::Postgresql, "postgresql://h/db", "t", "", {}});
     }
     // Every cell of a result table, row by row.
     static std::vector<std::string> cells(TxViewReader& table, int columns) {

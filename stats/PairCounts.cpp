@@ -7,8 +7,7 @@
 #include "core/WorkerPool.h"
 
 TCodeRange conditionCodeRange(const TBaza& data, const TItemPravila& item) {
-    // The same ranges as the counted simple rules (RuleScores.cpp): a threshold is the union of
-    // the value sets of the codes on its side.
+    // A threshold is the union of the value sets of the codes on its side.
     int from = item.ValueCode, to = item.ValueCode;
     if (item.Relation == relLess) from = data.fieldLow(item.FieldNo), to = item.ValueCode - 1;
     if (item.Relation == relGreater) from = item.ValueCode + 1, to = data.fieldHigh(item.FieldNo);

@@ -109,6 +109,13 @@ TPairCounter pairCounter(const TBaza& data, const TSetCatalogue& sets, int c,
     return TPairCounter(data, *sets.context(), c, spans, slotOfCode, slots);
 }
 
+// The Context's counts by class field c: those made elsewhere, or counted here into `own`.
+const TContextClassCounts& contextCounts(const TBaza& data, const TStBits& context, int c,
+                                         const TCountedPairs* counted,
+                                         std::optional<TContextClassCounts>& own) {
+    return counted != nullptr ? *counted->context : own.emplace(data, context, c);
+}
+
 size_t fieldPairCount(const std::vector<TFieldRules>& groups) {
     return groups.size() * (groups.size() - (groups.empty() ? 0 : 1)) / 2;
 }
@@ -207,10 +214,8 @@ TPairFindings ComputePairFindings(const TBaza& data, const TSetCatalogue& sets,
     const TStBits& context = *sets.context();
 
     // The Context and the simple rules alone as the single findings count them.
-    const std::optional<TContextClassCounts> own =
-        counted != nullptr ? std::nullopt
-                           : std::make_optional<TContextClassCounts>(data, context, c);
-    const TContextClassCounts& single = counted != nullptr ? *counted->context : *own;
+    std::optional<TContextClassCounts> own;
+    const TContextClassCounts& single = contextCounts(data, context, c, counted, own);
     const std::int64_t all = single.contextAll(), withTarget = single.contextWith(t);
     const double m = findings.m;
     const TEstimate first = EstimateFromCounts(all, withTarget, all, withTarget, m);
@@ -372,10 +377,8 @@ std::vector<TPairScore> RankPairs(const TBaza& data, const TSetCatalogue& sets, 
     }
     knownSlot.push_back(0);
     ++slots;
-    const std::optional<TContextClassCounts> own =
-        counted != nullptr ? std::nullopt
-                           : std::make_optional<TContextClassCounts>(data, context, c);
-    const TContextClassCounts& single = counted != nullptr ? *counted->context : *own;
+    std::optional<TContextClassCounts> own;
+    const TContextClassCounts& single = contextCounts(data, context, c, counted, own);
     std::int64_t priorD = 0, all = single.contextAll(), subTotalPriorN = 0;
     for (int code = 0; code <= kMaxValueCode; ++code) {
         if (data.valueSet(c, code) != nullptr && knownSlot[slotOfCode[code]])

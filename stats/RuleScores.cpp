@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "core/WorkerPool.h"
+#include "stats/PairCounts.h"
 
 constexpr int kCodes = 256;  // one row per stored code byte
 
@@ -95,24 +96,16 @@ TContextCounts countContext(const TBaza& data, const TStBits& context, int c) {
     return counts;
 }
 
-// The codes of a condition: the value and threshold sets are unions of the value sets of a
-// range of codes.
-std::pair<int, int> codeRange(const TBaza& data, const TItemPravila& item) {
-    int from = item.ValueCode, to = item.ValueCode;
-    if (item.Relation == relLess) from = data.fieldLow(item.FieldNo), to = item.ValueCode - 1;
-    if (item.Relation == relGreater) from = item.ValueCode + 1, to = data.fieldHigh(item.FieldNo);
-    return {std::max(from, 0), std::min(to, kMaxValueCode)};
-}
-
 // The Context records of one rule per class slot.
 std::vector<std::int64_t> ruleCounts(const TBaza& data, const TContextCounts& counts,
                                      const TMnozica& rule) {
     if (rule.Rule.empty()) return counts.perSlot;
     const TItemPravila& item = rule.Rule.front();
     const int table = counts.tableOfField[item.FieldNo];
-    const auto [from, to] = codeRange(data, item);
+    // The value and threshold sets are unions of the value sets of a range of codes.
+    const TCodeRange range = conditionCodeRange(data, item);
     std::vector<std::int64_t> n(counts.slots, 0);
-    for (int code = from; code <= to; ++code) {
+    for (int code = range.from; code <= range.to; ++code) {
         for (int s = 0; s < counts.slots; ++s)
             n[s] += counts.at(table, code, s);
     }
@@ -284,12 +277,13 @@ bool TContextClassCounts::sameRecords(const TMnozica& a, const TMnozica& b) cons
     const int field = a.Rule.front().FieldNo;
     if (field != b.Rule.front().FieldNo) return false;
     // Of equal size, they hold the same records when their common codes hold all of A's.
-    const auto [fromA, toA] = codeRange(m_data, a.Rule.front());
-    const auto [fromB, toB] = codeRange(m_data, b.Rule.front());
+    const TCodeRange inRuleA = conditionCodeRange(m_data, a.Rule.front());
+    const TCodeRange inRuleB = conditionCodeRange(m_data, b.Rule.front());
     const TContextCounts& counts = *m_counts;
     const int table = counts.tableOfField[field];
     std::int64_t common = 0;
-    for (int code = std::max(fromA, fromB); code <= std::min(toA, toB); ++code) {
+    for (int code = std::max(inRuleA.from, inRuleB.from); code <= std::min(inRuleA.to, inRuleB.to);
+         ++code) {
         for (int s = 0; s < counts.slots; ++s)
             common += counts.at(table, code, s);
     }

@@ -10,7 +10,6 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
-#include <memory>
 #include <numeric>
 #include <optional>
 #include <system_error>
@@ -144,31 +143,20 @@ TSubTotalRow readSubTotalRow(TXMLDataSet& table) {
 // those within the rule's records there.
 struct TCountedSubTotals {
     int target;
-    std::unique_ptr<TContextClassCounts> own;  // counted here from the records, or none
     const TContextClassCounts& counts;
     std::int64_t all, withTarget;
     double m;
     TEstimate first;
     TCdfWindowCache windows;
 
-    TCountedSubTotals(const TBaza& data, const TStBits& context, int c, int t)
-        : TCountedSubTotals(data, std::make_unique<TContextClassCounts>(data, context, c), nullptr,
-                            c, t) {}
     TCountedSubTotals(const TBaza& data, const TContextClassCounts& made, int c, int t)
-        : TCountedSubTotals(data, nullptr, &made, c, t) {}
-
-  private:
-    TCountedSubTotals(const TBaza& data, std::unique_ptr<TContextClassCounts> counted,
-                      const TContextClassCounts* made, int c, int t)
         : target(t),
-          own(std::move(counted)),
-          counts(made != nullptr ? *made : *own),
+          counts(made),
           all(counts.contextAll()),
           withTarget(counts.contextWith(t)),
           m(data.subTotalSet(c)->SetM),
           first(EstimateFromCounts(all, withTarget, all, withTarget, m)) {}
 
-  public:
     // The row of `rule`; its distribution and its Context records go to the last two.
     TSubTotalRow row(const TMnozica& rule, TBeta& ruleDist, int& ruleCount) {
         const TContextClassCounts::TRuleRecords records = counts.ruleRecords(rule, target);
@@ -351,11 +339,12 @@ TFindings ComputeFindings(TBaza& data, TSetCatalogue& sets, const TFindingsOptio
     const TFrequencyInputs inputs{data, sets, table, nullptr, chart, {}, &cache, &onlyTarget};
 
     // With simple rules only, each rule's row follows from counts made once for the Context.
+    std::optional<TContextClassCounts> contextCounts;
     std::optional<TCountedSubTotals> counted;
     if (counts != nullptr) {
         counted.emplace(data, *counts, c, options.target);
     } else if (RulesScorableFromCounts(data, sets)) {
-        counted.emplace(data, *sets.context(), c, options.target);
+        counted.emplace(data, contextCounts.emplace(data, *sets.context(), c), c, options.target);
     }
     TBeta contextDist;
     if (counts != nullptr) {
